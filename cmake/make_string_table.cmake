@@ -1,0 +1,23 @@
+# Turns res/strings.txt (id, tab, text; UTF-8) into a STRINGTABLE resource script.
+# Run as: cmake -DINPUT=... -DOUTPUT=... -P make_string_table.cmake
+file(STRINGS "${INPUT}" lines ENCODING UTF-8)
+set(body "")
+foreach(line IN LISTS lines)
+  if(line MATCHES "^#" OR line STREQUAL "")
+    continue()
+  endif()
+  if(NOT line MATCHES "^([0-9]+)\t(.*)$")
+    message(FATAL_ERROR "malformed string table line: ${line}")
+  endif()
+  set(id "${CMAKE_MATCH_1}")
+  set(text "${CMAKE_MATCH_2}")
+  string(REPLACE "\"" "\"\"" text "${text}")
+  string(APPEND body "    ${id}, L\"${text}\"\n")
+endforeach()
+file(WRITE "${OUTPUT}.tmp"
+"#pragma code_page(65001)\n"
+"LANGUAGE 0x10, 0x01\n"
+"STRINGTABLE\n"
+"BEGIN\n${body}END\n")
+file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUTPUT}.tmp")

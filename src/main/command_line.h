@@ -1,0 +1,57 @@
+#pragma once
+// The launcher's command-line tail: the six switches, the help request and the
+// process id's conversion to a number.
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orvh {
+
+inline constexpr std::wstring_view kServerUpgradeCode = L"{4A7C1E92-6B3D-4F18-8E25-A19C3B7D5F60}";
+inline constexpr std::wstring_view kClientUpgradeCode = L"{D3E85B17-92AF-4C06-B471-5E2A8C9F1D34}";
+
+// The settings one run takes from its command line, as texts. The process id is held as
+// the value text of its switch; ProcessIdFromNumber turns it into the id to wait for.
+struct CommandSwitches {
+    std::wstring clusterResource;
+    std::optional<std::wstring> processIdText;
+    std::wstring productExecutable;
+    std::wstring updateFolderValue;
+    std::wstring upgradeCode;
+
+    bool operator==(const CommandSwitches&) const = default;
+};
+
+void PrintTo(const CommandSwitches& switches, std::ostream* os);
+
+// The part of a full command line that follows the program's own name: the name is
+// skipped as Windows does (quoted, or up to the first blank or tab), then the blanks and
+// tabs behind it.
+std::wstring_view CommandTail(std::wstring_view commandLine);
+
+// True when the tail asks for the usage message: a question mark anywhere in it.
+bool IsHelpRequest(std::wstring_view tail);
+
+// The usage message text made from its string: every "/n" becomes a line break.
+std::wstring HelpText(std::wstring_view usageString);
+
+// The value of one switch under the launcher's value rule. `upperTail` is the tail
+// upper-cased by the platform, code unit for code unit (same length as `tail`); the switch
+// is found at its first occurrence there. A quoted value runs to the next double quote,
+// or to the end of the tail when there is none (as Windows' own argument parsing closes
+// an unterminated quote at the end of the line). nullopt when the switch is absent.
+std::optional<std::wstring> SwitchValue(std::wstring_view tail, std::wstring_view upperTail,
+                                        std::wstring_view switchName, bool quotedValues);
+
+// All switches of the tail, with their defaults (the server edition's upgrade code when
+// "/MsiUpdateCode=" is absent or empty; "/OrvhExe=" only when "/ExeName=" is absent).
+CommandSwitches ReadSwitches(std::wstring_view tail, std::wstring_view upperTail);
+
+// The process id from the platform's locale-aware reading of the switch's value
+// (nullopt when that value is not numeric): rounded to the nearest integer, an exact half
+// to the even one; 0 when out of the 32-bit signed range.
+std::int32_t ProcessIdFromNumber(std::optional<double> number);
+
+} // namespace orvh

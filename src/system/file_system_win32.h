@@ -1,0 +1,18 @@
+#pragma once
+// The file-system object on the Win32 file API.
+#include "system/file_system.h"
+
+namespace orvh {
+
+class Win32FileSystem final : public FileSystem {
+public:
+    bool FileExists(const std::wstring& path) const override;
+    bool FolderExists(const std::wstring& path) const override;
+    void CreateFolder(const std::wstring& path) override;
+    void CopyFile(const std::wstring& source, const std::wstring& destination) override;
+    void DeleteFile(const std::wstring& path) override;
+    void DeleteFolder(const std::wstring& path) override;
+    std::wstring GetFilePath(const std::wstring& path) const override;
+};
+
+} // namespace orvh

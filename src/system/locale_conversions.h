@@ -1,0 +1,26 @@
+#pragma once
+// The platform's locale-aware conversions between text and numbers or dates, as the
+// user's regional settings define them. Dates are automation dates: days since
+// 30 December 1899, the fraction being the time of day.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orvh {
+
+class LocaleConversions {
+public:
+    virtual ~LocaleConversions() = default;
+    // The number the text denotes, or nullopt when the text is not numeric.
+    virtual std::optional<double> ParseNumber(std::wstring_view text) const = 0;
+    // The general number-to-text form (regional decimal separator, no grouping).
+    virtual std::wstring NumberToText(double value) const = 0;
+    // The date the text denotes, or nullopt when it is no date.
+    virtual std::optional<double> ParseDate(std::wstring_view text) const = 0;
+    // The general date-to-text form of the regional settings.
+    virtual std::wstring DateToText(double value) const = 0;
+    // The regional date separator ("/" in most settings).
+    virtual std::wstring DateSeparator() const = 0;
+};
+
+} // namespace orvh

@@ -1,0 +1,46 @@
+#pragma once
+// One small owner per Windows handle kind: closed exactly once, movable, not copyable.
+#include "system/windows_api.h"
+
+#include <utility>
+
+namespace orvh {
+
+template <typename Handle, auto Close, auto Invalid>
+class UniqueResource {
+public:
+    UniqueResource() noexcept = default;
+    explicit UniqueResource(Handle handle) noexcept : handle_(handle) {}
+    UniqueResource(const UniqueResource&) = delete;
+    UniqueResource& operator=(const UniqueResource&) = delete;
+    UniqueResource(UniqueResource&& other) noexcept : handle_(other.release()) {}
+    UniqueResource& operator=(UniqueResource&& other) noexcept {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
+    ~UniqueResource() { reset(); }
+
+    Handle get() const noexcept { return handle_; }
+    explicit operator bool() const noexcept { return handle_ != Handle(Invalid); }
+    Handle release() noexcept { return std::exchange(handle_, Handle(Invalid)); }
+    void reset(Handle handle = Handle(Invalid)) noexcept {
+        if (handle_ != Handle(Invalid)) Close(handle_);
+        handle_ = handle;
+    }
+
+private:
+    Handle handle_ = Handle(Invalid);
+};
+
+inline void CloseKernelHandle(HANDLE h) noexcept { ::CloseHandle(h); }
+inline void CloseFind(HANDLE h) noexcept { ::FindClose(h); }
+inline void UnloadModule(HMODULE h) noexcept { ::FreeLibrary(h); }
+
+// Process, thread, mutex, event: NULL means none.
+using UniqueHandle = UniqueResource<HANDLE, CloseKernelHandle, nullptr>;
+// CreateFileW: INVALID_HANDLE_VALUE means none.
+using UniqueFile = UniqueResource<HANDLE, CloseKernelHandle, -1>;
+using UniqueFind = UniqueResource<HANDLE, CloseFind, -1>;
+using UniqueModule = UniqueResource<HMODULE, UnloadModule, nullptr>;
+
+} // namespace orvh

@@ -1,0 +1,15 @@
+#pragma once
+// Modal message boxes with an OK button; the run waits until the user closes them.
+#include <string_view>
+
+namespace orvh {
+
+enum class MessageIcon { CriticalStop, Information };
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    virtual void ShowMessage(std::wstring_view text, std::wstring_view title, MessageIcon icon) = 0;
+};
+
+} // namespace orvh

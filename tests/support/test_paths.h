@@ -1,0 +1,30 @@
+#pragma once
+// Where the Windows-side tests find the program under test, and scratch folders.
+#include <string>
+
+namespace orvh::test {
+
+// The folder of the running test program (OrvhUpdate.exe is built into the same folder).
+std::wstring TestProgramFolder();
+std::wstring OrvhUpdateExe();
+
+// A new empty folder under %TEMP%, deleted with everything in it when the object goes.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::wstring& Path() const { return path_; }
+    std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+private:
+    std::wstring path_;
+};
+
+// Writes `bytes` to a new file (replacing an existing one).
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+std::string ReadFileBytes(const std::wstring& path);
+
+} // namespace orvh::test
