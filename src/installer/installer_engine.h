@@ -1,0 +1,34 @@
+#pragma once
+// Windows Installer as the queries and installations see it. Each call is one request to
+// the installer; nothing is cached.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvh {
+
+// Installer user-interface levels.
+enum class UiLevel : int { Default = 1, None = 2, Basic = 3, Reduced = 4, Full = 5, NoChange = 0 };
+
+class InstallerEngine {
+public:
+    virtual ~InstallerEngine() = default;
+
+    virtual void SetUiLevel(UiLevel level) = 0;
+    // Product codes of the installed products, in the installer's order.
+    virtual std::vector<std::wstring> Products() = 0;
+    // A product attribute ("InstalledProductName", "VersionString", "InstallSource",
+    // "PackageName"); nullopt when it cannot be read.
+    virtual std::optional<std::wstring> ProductInfo(const std::wstring& productCode, const std::wstring& attribute) = 0;
+    // A property of the installed product's package (a session opened on the product);
+    // nullopt when the product cannot be opened or the property read.
+    virtual std::optional<std::wstring> ProductProperty(const std::wstring& productCode,
+                                                        const std::wstring& property) = 0;
+    // A property of a package file; a failure raises a PlatformError.
+    virtual std::wstring PackageProperty(const std::wstring& packagePath, const std::wstring& property) = 0;
+    // The version resource of a file as "major.minor.build.revision"; nullopt when the
+    // file is missing or has none.
+    virtual std::optional<std::wstring> FileVersion(const std::wstring& filePath) = 0;
+};
+
+} // namespace orvh

@@ -1,0 +1,103 @@
+#include "main/update_set.h"
+
+#include "ini/ov_file_ini.h"
+#include "installer/version.h"
+#include "system/file_system.h"
+
+namespace orvh {
+namespace {
+
+// Installed versions above 1.1.0.601 use the archive keys: this 20-character text lies
+// between 0001.0001.0000.0601 and 0001.0001.0000.0602 in text order.
+constexpr std::wstring_view kServerArchiveKeysAbove = L"0001.0001.0000.06010";
+constexpr std::wstring_view kClientArchiveProbeKey = L"Orvane Desk.zip";
+
+// Removed from Nuovo after a rotation, whatever the edition.
+constexpr std::wstring_view kClearedFromNuovo[] = {L"ORVHUpdate.cfg", L"ORVHUpdate.exe", L"Orvane Hub.msi",
+                                                   L"Orvane Desk.msi", L"ORVHPatch.msp", L"ORVDPatch.msp"};
+
+} // namespace
+
+PackageNames PackageNamesOf(Edition edition) {
+    if (edition == Edition::Server) return {L"Orvane Hub.msi", L"ORVHPatch.msp"};
+    return {L"Orvane Desk.msi", L"ORVDPatch.msp"};
+}
+
+VersionKeys FileNameKeys(Edition edition) {
+    const PackageNames names = PackageNamesOf(edition);
+    return {names.fullPackage, names.patchPackage, std::wstring(kUpdaterFileName)};
+}
+
+VersionKeys ArchiveKeys(Edition edition) {
+    if (edition == Edition::Server) return {L"Orvane Hub.zip", L"ORVHPatch.zip", L"ORVHUpdate.zip"};
+    return {L"Orvane Desk.zip", L"ORVDPatch.zip", L"ORVHUpdate.zip"};
+}
+
+bool ShouldReplaceUpdater(std::wstring_view offeredVersion, std::wstring_view correnteVersion,
+                          std::wstring_view programFolder, const UpdateFolders& folders) {
+    return VersionGreater(offeredVersion, correnteVersion) && programFolder != folders.corrente &&
+           programFolder != folders.vecchio && programFolder != folders.nuovo;
+}
+
+UpdateSet::UpdateSet(FileSystem& fileSystem, const OvFileIni& ini, UpdateFolders folders)
+    : fs_(fileSystem), ini_(ini), folders_(std::move(folders)) {}
+
+std::wstring UpdateSet::In(const std::wstring& folder, std::wstring_view name) const {
+    return folder + L"\\" + std::wstring(name);
+}
+
+void UpdateSet::SetPackageNames(Edition edition) { names_ = PackageNamesOf(edition); }
+
+void UpdateSet::SelectVersionKeys(Edition edition, const std::wstring& installedVersion) {
+    bool archive = false;
+    if (edition == Edition::Server) {
+        archive = VersionGreater(FormatVersion(installedVersion, true), kServerArchiveKeysAbove);
+    } else {
+        archive = !ReadPackageVersion(std::wstring(kClientArchiveProbeKey)).empty();
+    }
+    keys_ = archive ? ArchiveKeys(edition) : FileNameKeys(edition);
+}
+
+std::wstring UpdateSet::ReadPackageVersion(const std::wstring& key) const {
+    return ini_.ReadIniString(folders_.ConfigurationFile(), std::wstring(kVersionSection), key, L"", 255);
+}
+
+bool UpdateSet::StageRepairPackage() {
+    const std::wstring source = In(folders_.nuovo, names_.fullPackage);
+    if (!fs_.FileExists(source)) return false;
+    fs_.CopyFile(source, In(folders_.corrente, names_.fullPackage));
+    return true;
+}
+
+void UpdateSet::MoveOnToCorrente(std::wstring_view name) {
+    const std::wstring current = In(folders_.corrente, name);
+    if (fs_.FileExists(current)) fs_.CopyFile(current, In(folders_.vecchio, name));
+    const std::wstring offered = In(folders_.nuovo, name);
+    if (fs_.FileExists(offered)) fs_.CopyFile(offered, current);
+}
+
+bool UpdateSet::StageWithBackup(const std::wstring& name) {
+    if (!fs_.FileExists(In(folders_.nuovo, name))) return false;
+    MoveOnToCorrente(name);
+    return true;
+}
+
+bool UpdateSet::StageFullPackage() { return StageWithBackup(names_.fullPackage); }
+
+bool UpdateSet::StagePatchPackage() { return StageWithBackup(names_.patchPackage); }
+
+void UpdateSet::RotateUpdateSet(const FileVersionReader& fileVersion, const std::wstring& programFolder) {
+    if (fs_.FileExists(In(folders_.nuovo, kUpdaterFileName))) {
+        const std::wstring offered = ReadPackageVersion(keys_.updater);
+        const std::wstring current = fileVersion(In(folders_.corrente, kUpdaterFileName));
+        // The running program is never overwritten: it may itself be Corrente's copy.
+        if (ShouldReplaceUpdater(offered, current, programFolder, folders_)) MoveOnToCorrente(kUpdaterFileName);
+    }
+    if (fs_.FileExists(folders_.ConfigurationFile())) MoveOnToCorrente(kConfigurationFileName);
+    for (const auto name : kClearedFromNuovo) {
+        const std::wstring path = In(folders_.nuovo, name);
+        if (fs_.FileExists(path)) fs_.DeleteFile(path);
+    }
+}
+
+} // namespace orvh

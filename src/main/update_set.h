@@ -1,0 +1,85 @@
+#pragma once
+// The update set on its way through the update folder: package names, version keys, the
+// versions announced in Nuovo\ORVHUpdate.cfg, the staging copies made before an
+// installation and the rotation made after it.
+#include "main/edition.h"
+#include "main/update_folders.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace orvh {
+
+class FileSystem;
+class OvFileIni;
+
+inline constexpr std::wstring_view kConfigurationFileName = L"ORVHUpdate.cfg";
+inline constexpr std::wstring_view kUpdaterFileName = L"ORVHUpdate.exe";
+inline constexpr std::wstring_view kVersionSection = L"Versione";
+
+struct PackageNames {
+    std::wstring fullPackage;
+    std::wstring patchPackage;
+    bool operator==(const PackageNames&) const = default;
+};
+
+struct VersionKeys {
+    std::wstring fullPackage;
+    std::wstring patchPackage;
+    std::wstring updater;
+    bool operator==(const VersionKeys&) const = default;
+};
+
+PackageNames PackageNamesOf(Edition edition);
+// The keys named after the files themselves, and after their archives.
+VersionKeys FileNameKeys(Edition edition);
+VersionKeys ArchiveKeys(Edition edition);
+
+// Whether a newer updater from Nuovo replaces Corrente's copy: only when the version
+// offered is greater than Corrente's and the running program does not live in Corrente,
+// Vecchio or Nuovo (folders compared as exact text).
+bool ShouldReplaceUpdater(std::wstring_view offeredVersion, std::wstring_view correnteVersion,
+                          std::wstring_view programFolder, const UpdateFolders& folders);
+
+// Canonical version of an executable file, empty when it cannot be read.
+using FileVersionReader = std::function<std::wstring(const std::wstring& path)>;
+
+class UpdateSet {
+public:
+    UpdateSet(FileSystem& fileSystem, const OvFileIni& ini, UpdateFolders folders);
+
+    const UpdateFolders& Folders() const { return folders_; }
+    const PackageNames& Names() const { return names_; }
+    const VersionKeys& Keys() const { return keys_; }
+
+    void SetPackageNames(Edition edition);
+    // The server edition uses the archive keys from 1.1.0.602 on; the client edition when
+    // the configuration file has an "Orvane Desk.zip" value.
+    void SelectVersionKeys(Edition edition, const std::wstring& installedVersion);
+    // The version stored under `key` in Nuovo\ORVHUpdate.cfg; empty when missing.
+    std::wstring ReadPackageVersion(const std::wstring& key) const;
+
+    // Each returns whether its package was present in Nuovo; nothing is copied otherwise.
+    bool StageRepairPackage();
+    bool StageFullPackage();
+    bool StagePatchPackage();
+
+    // Moves the updater and the configuration file on to Corrente (their previous copies
+    // to Vecchio) and clears the update set's files from Nuovo.
+    void RotateUpdateSet(const FileVersionReader& fileVersion, const std::wstring& programFolder);
+
+private:
+    std::wstring In(const std::wstring& folder, std::wstring_view name) const;
+    // Copies Nuovo\name to Corrente, Corrente's previous copy going to Vecchio.
+    void MoveOnToCorrente(std::wstring_view name);
+    bool StageWithBackup(const std::wstring& name);
+
+    FileSystem& fs_;
+    const OvFileIni& ini_;
+    UpdateFolders folders_;
+    PackageNames names_;
+    VersionKeys keys_;
+};
+
+} // namespace orvh

@@ -1,0 +1,98 @@
+#pragma once
+// An in-memory file system with Windows' rules that matter to the callers: names compare
+// without regard to case, a copy needs the source and the destination's folder, a
+// read-only destination refuses a copy, forced deletion removes read-only files. Every
+// changing operation is logged in order.
+#include "system/file_system.h"
+#include "system/platform_error.h"
+
+#include <algorithm>
+#include <cwctype>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace orvh::test {
+
+class FakeFileSystem final : public FileSystem {
+public:
+    struct File {
+        std::string content;
+        bool readOnly = false;
+    };
+
+    void AddFolder(const std::wstring& path) { folders_.insert(Key(path)); }
+    void AddFile(const std::wstring& path, std::string content = "", bool readOnly = false) {
+        files_[Key(path)] = {std::move(content), readOnly};
+    }
+    const File* Find(const std::wstring& path) const {
+        const auto it = files_.find(Key(path));
+        return it == files_.end() ? nullptr : &it->second;
+    }
+    std::vector<std::wstring> FilesUnder(const std::wstring& folder) const {
+        std::vector<std::wstring> names;
+        const std::wstring prefix = Key(folder) + L"\\";
+        for (const auto& [path, file] : files_) {
+            if (path.rfind(prefix, 0) == 0 && path.find(L'\\', prefix.size()) == std::wstring::npos) {
+                names.push_back(path.substr(prefix.size()));
+            }
+        }
+        return names;
+    }
+    const std::vector<std::wstring>& Log() const { return log_; }
+    void ClearLog() { log_.clear(); }
+
+    bool FileExists(const std::wstring& path) const override { return files_.count(Key(path)) != 0; }
+    bool FolderExists(const std::wstring& path) const override { return folders_.count(Key(path)) != 0; }
+    void CreateFolder(const std::wstring& path) override {
+        if (!FolderExists(Parent(path))) throw PlatformError(3, L"CreateFolder", L"path not found");
+        if (FolderExists(path) || FileExists(path)) throw PlatformError(183, L"CreateFolder", L"already exists");
+        folders_.insert(Key(path));
+        log_.push_back(L"mkdir " + path);
+    }
+    void CopyFile(const std::wstring& source, const std::wstring& destination) override {
+        const File* from = Find(source);
+        if (!from) throw PlatformError(2, L"CopyFile", L"file not found");
+        if (!FolderExists(Parent(destination))) throw PlatformError(3, L"CopyFile", L"path not found");
+        if (const File* to = Find(destination); to && to->readOnly) {
+            throw PlatformError(5, L"CopyFile", L"access denied");
+        }
+        files_[Key(destination)] = {from->content, from->readOnly};
+        log_.push_back(L"copy " + source + L" -> " + destination);
+    }
+    void DeleteFile(const std::wstring& path) override {
+        if (!files_.erase(Key(path))) throw PlatformError(2, L"DeleteFile", L"file not found");
+        log_.push_back(L"delete " + path);
+    }
+    void DeleteFolder(const std::wstring& path) override {
+        if (!folders_.erase(Key(path))) throw PlatformError(3, L"DeleteFolder", L"path not found");
+        const std::wstring prefix = Key(path) + L"\\";
+        std::erase_if(files_, [&](const auto& entry) { return entry.first.rfind(prefix, 0) == 0; });
+        std::erase_if(folders_, [&](const auto& folder) { return folder.rfind(prefix, 0) == 0; });
+        log_.push_back(L"rmdir " + path);
+    }
+    std::wstring GetFilePath(const std::wstring& path) const override {
+        if (!FileExists(path)) throw PlatformError(2, L"GetFile", L"file not found");
+        return path;
+    }
+
+private:
+    // A trailing backslash names the same file or folder, as it does for Windows.
+    static std::wstring Key(const std::wstring& path) {
+        std::wstring key = path;
+        if (!key.empty() && key.back() == L'\\') key.pop_back();
+        std::transform(key.begin(), key.end(), key.begin(), [](wchar_t c) { return std::towlower(c); });
+        return key;
+    }
+    static std::wstring Parent(const std::wstring& path) {
+        const auto slash = path.rfind(L'\\');
+        return slash == std::wstring::npos ? L"" : path.substr(0, slash);
+    }
+
+    std::map<std::wstring, File> files_;
+    std::set<std::wstring> folders_;
+    std::vector<std::wstring> log_;
+};
+
+} // namespace orvh::test
