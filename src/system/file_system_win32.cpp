@@ -64,6 +64,9 @@ void Win32FileSystem::CreateFolder(const std::wstring& path) {
 }
 
 void Win32FileSystem::CopyFile(const std::wstring& source, const std::wstring& destination) {
+    // A read-only destination is refused, as Windows refuses it; Wine would replace it.
+    const DWORD target = Attributes(destination);
+    if (target != kNoAttributes && (target & FILE_ATTRIBUTE_READONLY)) throw Win32Error(ERROR_ACCESS_DENIED, L"CopyFile");
     if (!::CopyFileW(source.c_str(), destination.c_str(), FALSE)) ThrowLastError(L"CopyFile");
 }
 
