@@ -1,0 +1,142 @@
+// The fixture packages install, upgrade and fail as their descriptions say.
+#include "fixture_packages.h"
+#include "fixture_paths.h"
+
+#include "system/windows_api.h"
+
+#include <msi.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cwctype>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace orvh::test {
+namespace {
+std::string Narrow(std::wstring_view text) { return std::string(text.begin(), text.end()); }
+} // namespace
+
+namespace fixtures {
+void PrintTo(const FixturePackage& package, std::ostream* os) { *os << Narrow(package.file); }
+} // namespace fixtures
+
+namespace {
+
+using fixtures::FixturePackage;
+using testing::Contains;
+using testing::ElementsAre;
+using testing::Not;
+
+std::vector<std::wstring> InstalledProducts() {
+    std::vector<std::wstring> codes;
+    wchar_t code[39];
+    for (DWORD index = 0; ::MsiEnumProductsW(index, code) == ERROR_SUCCESS; ++index) codes.emplace_back(code);
+    return codes;
+}
+
+std::vector<std::wstring> RelatedProducts(std::wstring_view upgradeCode) {
+    const std::wstring upgrade(upgradeCode);
+    std::vector<std::wstring> codes;
+    wchar_t code[39];
+    for (DWORD index = 0; ::MsiEnumRelatedProductsW(upgrade.c_str(), 0, index, code) == ERROR_SUCCESS; ++index) {
+        codes.emplace_back(code);
+    }
+    return codes;
+}
+
+std::wstring ProductInfo(std::wstring_view productCode, const wchar_t* attribute) {
+    const std::wstring code(productCode);
+    wchar_t value[256] = {};
+    DWORD size = 256;
+    const UINT rc = ::MsiGetProductInfoW(code.c_str(), attribute, value, &size);
+    return rc == ERROR_SUCCESS ? std::wstring(value, size) : L"error " + std::to_wstring(rc);
+}
+
+std::wstring FileVersion(const std::wstring& path) {
+    wchar_t version[64] = {};
+    DWORD size = 64;
+    const UINT rc = ::MsiGetFileVersionW(path.c_str(), version, &size, nullptr, nullptr);
+    return rc == ERROR_SUCCESS ? std::wstring(version, size) : L"error " + std::to_wstring(rc);
+}
+
+bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Installs without user interface and removes, after each test, what the test installed,
+// so the tests of this program do not see each other's products.
+class FixturePackages : public testing::Test {
+protected:
+    UINT Install(const FixturePackage& package) {
+        installed_.emplace_back(package.productCode);
+        ::MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+        return ::MsiInstallProductW(FixturePackagePath(package.file).c_str(), L"");
+    }
+
+    void TearDown() override {
+        ::MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+        for (const auto& code : installed_) {
+            if (ProductInfo(code, INSTALLPROPERTY_VERSIONSTRING).starts_with(L"error")) continue;
+            EXPECT_EQ(::MsiConfigureProductW(code.c_str(), INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT), ERROR_SUCCESS)
+                << "removing the product " << Narrow(code);
+        }
+    }
+
+private:
+    std::vector<std::wstring> installed_;
+};
+
+TEST_F(FixturePackages, ServerEditionInstallsAndItsNextVersionReplacesIt) {
+    const auto& hub = fixtures::hub_1_1_601;
+    ASSERT_EQ(Install(hub), ERROR_SUCCESS);
+    EXPECT_THAT(InstalledProducts(), Contains(hub.productCode));
+    EXPECT_EQ(ProductInfo(hub.productCode, INSTALLPROPERTY_VERSIONSTRING), L"1.1.601");
+    EXPECT_EQ(ProductInfo(hub.productCode, INSTALLPROPERTY_INSTALLEDPRODUCTNAME), L"Orvane Hub");
+    const std::wstring folder = FixtureInstallFolder(hub.installFolder);
+    EXPECT_TRUE(FileExists(folder + L"\\readme.txt")) << "in the folder Orvane Hub";
+    EXPECT_EQ(FileVersion(folder + L"\\Orvane Hub.exe"), L"1.1.0.601");
+
+    const auto& next = fixtures::hub_1_2_0;
+    ASSERT_EQ(Install(next), ERROR_SUCCESS);
+    EXPECT_THAT(RelatedProducts(hub.upgradeCode), ElementsAre(next.productCode));
+    EXPECT_EQ(ProductInfo(next.productCode, INSTALLPROPERTY_VERSIONSTRING), L"1.2.0");
+    EXPECT_EQ(FileVersion(folder + L"\\Orvane Hub.exe"), L"1.2.0.0");
+}
+
+TEST_F(FixturePackages, OlderVersionIsRefusedOverANewerOne) {
+    ASSERT_EQ(Install(fixtures::hub_1_2_0), ERROR_SUCCESS);
+    EXPECT_EQ(Install(fixtures::hub_1_1_601), ERROR_INSTALL_FAILURE);
+    EXPECT_THAT(RelatedProducts(fixtures::hub_1_2_0.upgradeCode), ElementsAre(fixtures::hub_1_2_0.productCode));
+}
+
+TEST_F(FixturePackages, FalseLaunchConditionRefusesTheInstall) {
+    EXPECT_EQ(Install(fixtures::hub_launch_condition_false), ERROR_INSTALL_FAILURE);
+    EXPECT_THAT(InstalledProducts(), Not(Contains(fixtures::hub_launch_condition_false.productCode)));
+}
+
+class LookAlike : public FixturePackages, public testing::WithParamInterface<FixturePackage> {};
+
+TEST_P(LookAlike, InstallsWithItsOwnNameAndUpgradeCode) {
+    const FixturePackage& package = GetParam();
+    ASSERT_EQ(Install(package), ERROR_SUCCESS);
+    EXPECT_EQ(ProductInfo(package.productCode, INSTALLPROPERTY_INSTALLEDPRODUCTNAME), package.productName);
+    EXPECT_EQ(ProductInfo(package.productCode, INSTALLPROPERTY_VERSIONSTRING), L"1.1.601");
+    EXPECT_THAT(RelatedProducts(package.upgradeCode), ElementsAre(package.productCode));
+    EXPECT_TRUE(FileExists(FixtureInstallFolder(package.installFolder) + L"\\readme.txt"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Packages, LookAlike,
+                         testing::Values(fixtures::desk_1_1_601, fixtures::hub_other_upgrade_code,
+                                         fixtures::hub_lower_case_name),
+                         [](const testing::TestParamInfo<FixturePackage>& info) {
+                             const std::wstring_view file = info.param.file;
+                             std::string name;
+                             for (wchar_t c : file.substr(0, file.size() - 4)) {
+                                 name += std::iswalnum(c) ? static_cast<char>(c) : '_';
+                             }
+                             return name;
+                         });
+
+} // namespace
+} // namespace orvh::test
