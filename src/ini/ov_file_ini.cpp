@@ -6,11 +6,18 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+#include <stdexcept>
 
 namespace orvh {
 namespace {
 
 constexpr std::int16_t kTypedBufferSize = 255;
+constexpr double kEmptyDate = 0.0;
+
+// Automation dates run from 1 January 100 to 31 December 9999; anything outside has no
+// calendar form.
+constexpr double kFirstDay = -657434.0;
+constexpr double kLastDay = 2958465.0;
 
 // Days since 1 January 1970 to a civil date (proleptic Gregorian).
 void CivilFromDays(long long days, long long& year, unsigned& month, unsigned& day) {
@@ -25,30 +32,37 @@ void CivilFromDays(long long days, long long& year, unsigned& month, unsigned& d
     year = static_cast<long long>(yoe) + era * 400 + (month <= 2 ? 1 : 0);
 }
 
-// "dd/mm/yyyy hh.nn.ss" of an automation date, "/" being the regional date separator.
-// Automation dates before the zero day keep a positive time fraction.
+// "dd/mm/yyyy hh.nn.ss" of an automation date, "/" being the regional date separator and
+// "yyyy" the year with as many digits as it has (100 to 10000).
+// The whole part counts days towards zero and the fraction's magnitude is the time of day,
+// before the zero day as after it. Seconds are rounded; a time that rounds up to midnight
+// moves to the next calendar day.
 std::wstring FormatIniDate(double value, const std::wstring& separator) {
+    if (!(value > kFirstDay - 1.0 && value < kLastDay + 1.0)) {
+        throw std::out_of_range("WriteIniDate: the value is no date");
+    }
     double whole = std::trunc(value);
     long long seconds = std::llround(std::fabs(value - whole) * 86400.0);
     if (seconds >= 86400) {
         seconds -= 86400;
-        whole += value < 0 ? -1 : 1;
+        whole += 1;
     }
     constexpr long long kZeroDayFrom1970 = -25569;  // 30 December 1899
     long long year = 0;
     unsigned month = 0, day = 0;
     CivilFromDays(static_cast<long long>(whole) + kZeroDayFrom1970, year, month, day);
     wchar_t text[64];
-    std::swprintf(text, 64, L"%02u%ls%02u%ls%04lld %02lld.%02lld.%02lld", day, separator.c_str(), month,
+    std::swprintf(text, 64, L"%02u%ls%02u%ls%lld %02lld.%02lld.%02lld", day, separator.c_str(), month,
                   separator.c_str(), year, seconds / 3600, seconds / 60 % 60, seconds % 60);
     return text;
 }
 
 // The common read: a buffer of n blanks, the system told it holds n - 1 characters; the
 // value is what precedes the first NUL, and with no NUL in the buffer there is no value.
+// A buffer below one character would give the system a negative size: no value either.
 std::optional<std::wstring> ReadValue(const ProfileFunctions& profile, const std::wstring& file,
-                                             const std::wstring& section, const std::wstring& key,
-                                             const std::wstring& defaultText, std::int16_t n) {
+                                      const std::wstring& section, const std::wstring& key,
+                                      const std::wstring& defaultText, std::int16_t n) {
     if (n < 1) return std::nullopt;
     std::wstring buffer(static_cast<std::size_t>(n), L' ');
     profile.GetString(section, key, defaultText, buffer, static_cast<std::size_t>(n - 1), file);
@@ -75,10 +89,8 @@ double OvFileIni::ReadIniNumber(const std::wstring& FileIni, const std::wstring&
 double OvFileIni::ReadIniDate(const std::wstring& FileIni, const std::wstring& Section, const std::wstring& Key,
                               double DefValue) const {
     const auto text = ReadValue(profile_, FileIni, Section, Key, conversions_.DateToText(DefValue), kTypedBufferSize);
-    if (!text) return DefValue;
-    // A text that is no date, or that denotes the empty date, counts as empty.
-    const auto date = conversions_.ParseDate(*text);
-    return date && *date != 0.0 ? *date : DefValue;
+    if (!text || IsEmptyDate(*text)) return DefValue;
+    return conversions_.ParseDate(*text).value_or(DefValue);
 }
 
 bool OvFileIni::ReadIniBoolean(const std::wstring& FileIni, const std::wstring& Section, const std::wstring& Key,
@@ -107,6 +119,12 @@ void OvFileIni::WriteIniNumber(const std::wstring& FileIni, const std::wstring& 
 void OvFileIni::WriteIniDate(const std::wstring& FileIni, const std::wstring& Section, const std::wstring& Key,
                              double Value) {
     profile_.WriteString(Section, Key, FormatIniDate(Value, conversions_.DateSeparator()), FileIni);
+}
+
+// A text that is no date counts as empty, as does one that denotes the empty date itself.
+bool OvFileIni::IsEmptyDate(std::wstring_view Value) const {
+    const auto date = conversions_.ParseDate(Value);
+    return !date || *date == kEmptyDate;
 }
 
 } // namespace orvh

@@ -13,7 +13,8 @@ public:
     virtual ~LocaleConversions() = default;
     // The number the text denotes, or nullopt when the text is not numeric.
     virtual std::optional<double> ParseNumber(std::wstring_view text) const = 0;
-    // The general number-to-text form (regional decimal separator, no grouping).
+    // The general number-to-text form: up to 15 significant digits, regional decimal
+    // separator, no grouping.
     virtual std::wstring NumberToText(double value) const = 0;
     // The date the text denotes, or nullopt when it is no date.
     virtual std::optional<double> ParseDate(std::wstring_view text) const = 0;

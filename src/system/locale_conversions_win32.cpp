@@ -1,5 +1,7 @@
 #include "system/locale_conversions_win32.h"
 
+#include "system/win32_error_win32.h"
+
 #include <oleauto.h>
 
 #include <memory>
@@ -29,7 +31,8 @@ std::optional<double> VariantLocaleConversions::ParseNumber(std::wstring_view te
 
 std::wstring VariantLocaleConversions::NumberToText(double value) const {
     BSTR out = nullptr;
-    if (FAILED(::VarBstrFromR8(value, locale_, 0, &out))) return L"";
+    const HRESULT result = ::VarBstrFromR8(value, locale_, 0, &out);
+    if (FAILED(result)) throw Win32Error(static_cast<DWORD>(result), L"VarBstrFromR8");
     return FromBstr(UniqueBstr(out));
 }
 
@@ -42,13 +45,14 @@ std::optional<double> VariantLocaleConversions::ParseDate(std::wstring_view text
 
 std::wstring VariantLocaleConversions::DateToText(double value) const {
     BSTR out = nullptr;
-    if (FAILED(::VarBstrFromDate(value, locale_, 0, &out))) return L"";
+    const HRESULT result = ::VarBstrFromDate(value, locale_, 0, &out);
+    if (FAILED(result)) throw Win32Error(static_cast<DWORD>(result), L"VarBstrFromDate");
     return FromBstr(UniqueBstr(out));
 }
 
 std::wstring VariantLocaleConversions::DateSeparator() const {
     wchar_t separator[8] = {};
-    if (::GetLocaleInfoW(locale_, LOCALE_SDATE, separator, 8) <= 1) return L"/";
+    if (::GetLocaleInfoW(locale_, LOCALE_SDATE, separator, 8) == 0) ThrowLastError(L"GetLocaleInfoW");
     return separator;
 }
 
