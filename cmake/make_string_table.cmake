@@ -12,7 +12,9 @@ foreach(line IN LISTS lines)
   set(id "${CMAKE_MATCH_1}")
   set(text "${CMAKE_MATCH_2}")
   string(REPLACE "\"" "\"\"" text "${text}")
-  string(APPEND body "    ${id}, L\"${text}\"\n")
+  # Narrow literals: windres converts them from the code page below, whereas it widens the
+  # bytes of an L"" literal one by one and so garbles every non-ASCII letter.
+  string(APPEND body "    ${id}, \"${text}\"\n")
 endforeach()
 file(WRITE "${OUTPUT}.tmp"
 "#pragma code_page(65001)\n"

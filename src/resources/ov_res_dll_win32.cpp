@@ -18,6 +18,8 @@ std::wstring ProgramExecutablePath() {
 }
 
 std::optional<std::wstring> LoadModuleString(HMODULE module, std::int32_t index) {
+    // String ids are 16-bit; LoadStringW would read a larger id as its low 16 bits.
+    if (index < 0 || index > 0xFFFF) return std::nullopt;
     const wchar_t* text = nullptr;
     // With a zero buffer size LoadStringW hands out the resource's own read-only text.
     const int length = ::LoadStringW(module, static_cast<UINT>(index), reinterpret_cast<LPWSTR>(&text), 0);
