@@ -1,6 +1,7 @@
 // The fixture packages install, upgrade and fail as their descriptions say.
 #include "fixture_packages.h"
 #include "fixture_paths.h"
+#include "product_installs.h"
 
 #include "system/windows_api.h"
 
@@ -30,13 +31,6 @@ using testing::Contains;
 using testing::ElementsAre;
 using testing::Not;
 
-std::vector<std::wstring> InstalledProducts() {
-    std::vector<std::wstring> codes;
-    wchar_t code[39];
-    for (DWORD index = 0; ::MsiEnumProductsW(index, code) == ERROR_SUCCESS; ++index) codes.emplace_back(code);
-    return codes;
-}
-
 std::vector<std::wstring> RelatedProducts(std::wstring_view upgradeCode) {
     const std::wstring upgrade(upgradeCode);
     std::vector<std::wstring> codes;
@@ -64,33 +58,18 @@ std::wstring FileVersion(const std::wstring& path) {
 
 bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// Installs without user interface and removes, after each test, what the test installed,
-// so the tests of this program do not see each other's products.
 class FixturePackages : public testing::Test {
 protected:
-    UINT Install(const FixturePackage& package) {
-        installed_.emplace_back(package.productCode);
-        ::MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
-        return ::MsiInstallProductW(FixturePackagePath(package.file).c_str(), L"");
-    }
-
-    void TearDown() override {
-        ::MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
-        for (const auto& code : installed_) {
-            if (ProductInfo(code, INSTALLPROPERTY_VERSIONSTRING).starts_with(L"error")) continue;
-            EXPECT_EQ(::MsiConfigureProductW(code.c_str(), INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT), ERROR_SUCCESS)
-                << "removing the product " << Narrow(code);
-        }
-    }
+    UINT Install(const FixturePackage& package) { return installs_.Install(package); }
 
 private:
-    std::vector<std::wstring> installed_;
+    ProductInstalls installs_;
 };
 
 TEST_F(FixturePackages, ServerEditionInstallsAndItsNextVersionReplacesIt) {
     const auto& hub = fixtures::hub_1_1_601;
     ASSERT_EQ(Install(hub), ERROR_SUCCESS);
-    EXPECT_THAT(InstalledProducts(), Contains(hub.productCode));
+    EXPECT_THAT(InstalledProductCodes(), Contains(hub.productCode));
     EXPECT_EQ(ProductInfo(hub.productCode, INSTALLPROPERTY_VERSIONSTRING), L"1.1.601");
     EXPECT_EQ(ProductInfo(hub.productCode, INSTALLPROPERTY_INSTALLEDPRODUCTNAME), L"Orvane Hub");
     const std::wstring folder = FixtureInstallFolder(hub.installFolder);
@@ -112,7 +91,7 @@ TEST_F(FixturePackages, OlderVersionIsRefusedOverANewerOne) {
 
 TEST_F(FixturePackages, FalseLaunchConditionRefusesTheInstall) {
     EXPECT_EQ(Install(fixtures::hub_launch_condition_false), ERROR_INSTALL_FAILURE);
-    EXPECT_THAT(InstalledProducts(), Not(Contains(fixtures::hub_launch_condition_false.productCode)));
+    EXPECT_THAT(InstalledProductCodes(), Not(Contains(fixtures::hub_launch_condition_false.productCode)));
 }
 
 class LookAlike : public FixturePackages, public testing::WithParamInterface<FixturePackage> {};
