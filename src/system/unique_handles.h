@@ -35,6 +35,8 @@ private:
 inline void CloseKernelHandle(HANDLE h) noexcept { ::CloseHandle(h); }
 inline void CloseFind(HANDLE h) noexcept { ::FindClose(h); }
 inline void UnloadModule(HMODULE h) noexcept { ::FreeLibrary(h); }
+inline void DeleteMemoryDc(HDC h) noexcept { ::DeleteDC(h); }
+inline void DeleteGdiObject(HGDIOBJ h) noexcept { ::DeleteObject(h); }
 
 // Process, thread, mutex, event: NULL means none.
 using UniqueHandle = UniqueResource<HANDLE, CloseKernelHandle, nullptr>;
@@ -42,5 +44,8 @@ using UniqueHandle = UniqueResource<HANDLE, CloseKernelHandle, nullptr>;
 using UniqueFile = UniqueResource<HANDLE, CloseKernelHandle, -1>;
 using UniqueFind = UniqueResource<HANDLE, CloseFind, -1>;
 using UniqueModule = UniqueResource<HMODULE, UnloadModule, nullptr>;
+// CreateCompatibleDC; CreateDIBSection and other GDI objects (deselected before they go).
+using UniqueMemoryDc = UniqueResource<HDC, DeleteMemoryDc, nullptr>;
+using UniqueGdiObject = UniqueResource<HGDIOBJ, DeleteGdiObject, nullptr>;
 
 } // namespace orvh
