@@ -50,7 +50,7 @@ run)
     cp -a "$dir/template" "$prefix"
     export DISPLAY="$(cat "$dir/display")" WINEPREFIX="$prefix"
     rc=0
-    wine "$exe" --gtest_color=no "$@" || rc=$?
+    wine "$exe" "$@" || rc=$?
     stop_prefix "$prefix"
     [ -n "${ORVH_KEEP_PREFIX:-}" ] || rm -rf "$prefix"
     exit $rc
