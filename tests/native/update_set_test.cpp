@@ -1,9 +1,9 @@
 #include "main/update_set.h"
 
+#include "fake_conversions.h"
 #include "fake_file_system.h"
 #include "fake_profile.h"
 #include "ini/ov_file_ini.h"
-#include "system/locale_conversions.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -16,14 +16,6 @@ namespace {
 using testing::ElementsAre;
 using testing::UnorderedElementsAre;
 
-class NoConversions final : public LocaleConversions {
-public:
-    std::optional<double> ParseNumber(std::wstring_view) const override { return std::nullopt; }
-    std::wstring NumberToText(double) const override { return L""; }
-    std::optional<double> ParseDate(std::wstring_view) const override { return std::nullopt; }
-    std::wstring DateToText(double) const override { return L""; }
-    std::wstring DateSeparator() const override { return L"/"; }
-};
 
 // Expands %UPD% only; anything else stays as written, as the platform leaves an undefined
 // reference.
@@ -104,7 +96,7 @@ protected:
 
     test::FakeFileSystem fs;
     test::FakeProfile profile;
-    NoConversions conversions;
+    test::TextOnlyConversions conversions;
     OvFileIni ini;
     UpdateSet set;
 };

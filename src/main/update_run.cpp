@@ -1,0 +1,247 @@
+#include "main/update_run.h"
+
+#include "installer/product_installer.h"
+#include "installer/version.h"
+#include "main/edition.h"
+#include "main/product_wait.h"
+#include "resources/string_ids.h"
+#include "resources/string_table.h"
+#include "system/file_system.h"
+#include "system/processes.h"
+#include "ui/dialogs.h"
+#include "ui/message_pump.h"
+#include "ui/progress_view.h"
+
+#include <optional>
+
+namespace orvh {
+namespace {
+
+constexpr wchar_t kRepairProperties[] = L"REINSTALL=ALL REINSTALLMODE=dmus";
+
+class Run {
+public:
+    Run(const RunSettings& settings, RunServices& services)
+        : settings_(settings), s_(services), edition_(EditionOf(settings.upgradeCode)),
+          set_(services.fileSystem, services.ini,
+               PrepareUpdateFolders(settings.updateFolderValue, services.programFolder, services.fileSystem,
+                                    services.expand)) {}
+
+    void Execute() {
+        window_ = s_.windows.Load();
+        WriteEditionTexts();
+        WaitForProduct(settings_.processId, View(), s_.texts, s_.waiter);
+
+        if (DetermineVersions()) {
+            InstallationPhase();
+            View().StepSuccessivo();
+            View().SetLabel(WindowLabel::Attivita, Text(text::kUpdateCompleted));
+            s_.pump.ProcessPendingMessages();
+            if (lastInstallationResult_ || nothingToInstall_) {
+                set_.RotateUpdateSet(s_.fileVersion, ExpandPath(s_.programFolder, s_.expand));
+            }
+        }
+        StartProductOrResource(settings_.clusterResource, settings_.productExecutable, lastInstallationResult_,
+                               edition_, View(), s_.texts, s_.pump, s_.fileSystem, s_.starter);
+        window_.reset();
+        FinalCheck();
+    }
+
+private:
+    ProgressView& View() { return *window_; }
+    std::wstring Text(std::int32_t id) const { return s_.texts.LoadDllString(id); }
+    bool IsServer() const { return edition_ == Edition::Server; }
+
+    void WriteEditionTexts() {
+        if (!edition_) return;
+        set_.SetPackageNames(*edition_);
+        View().SetCaption(Text(IsServer() ? text::kHubTitle : text::kDeskTitle) + L" - V. " + s_.programVersion);
+        View().SetLabel(WindowLabel::RicercaVersioni, Text(text::kStepSearchVersions));
+        View().SetLabel(WindowLabel::OrvhMsi, Text(text::kStepInstallUpdate));
+        View().SetLabel(WindowLabel::OrvhMsp, Text(text::kStepInstallPatch));
+        View().SetLabel(WindowLabel::AvvioOrvh,
+                        Text(text::kStepStart) + L" " + Text(IsServer() ? text::kHubName : text::kDeskName));
+        if (settings_.processId > 0) {
+            View().SetLabel(WindowLabel::Attivita, Text(IsServer() ? text::kClosingHub : text::kClosingDesk));
+        }
+    }
+
+    // Step 0 fails with a message; the two installation steps are marked failed too and the
+    // start step is begun.
+    void FailVersionSearch(const std::wstring& message) {
+        View().SetInconStep(false);
+        s_.dialogs.ShowMessage(message, Text(text::kHubTitle), MessageIcon::CriticalStop);
+        for (int step = 1; step <= 2; ++step) {
+            View().StepSuccessivo();
+            View().SetInconStep(false);
+        }
+        View().StepSuccessivo();
+    }
+
+    std::wstring InstalledVersionNow() {
+        if (!edition_) return installedVersion_;
+        return s_.installer.GetInstalledVersion(std::wstring(ProductNameOf(*edition_)), settings_.upgradeCode);
+    }
+
+    // Returns false when the run goes straight on to starting the product.
+    bool DetermineVersions() {
+        if (!s_.fileSystem.FileExists(set_.Folders().ConfigurationFile())) {
+            FailVersionSearch(Text(text::kConfigurationNotFound) + L" '" + std::wstring(kConfigurationFileName) + L"'");
+            return false;
+        }
+        installedVersion_ = InstalledVersionNow();
+        if (installedVersion_.empty()) {
+            FailVersionSearch(Text(text::kNoInstalledVersion) + L" " + settings_.upgradeCode);
+            return false;
+        }
+
+        View().SetLabel(WindowLabel::RicercaVersioni,
+                        Text(text::kCurrentVersion) + L" " + FormatVersion(installedVersion_, false));
+        set_.SelectVersionKeys(*edition_, installedVersion_);
+        View().SetLabel(WindowLabel::Attivita, Text(text::kFindingUpdateVersion));
+
+        updateVersion_ = set_.ReadPackageVersion(set_.Keys().fullPackage);
+        View().SetLabel(WindowLabel::OrvhMsi, updateVersion_.empty() ? Text(text::kNoUpdate)
+                                                                     : Text(text::kUpdateVersion) + L" " +
+                                                                           FormatVersion(updateVersion_, false));
+        View().SetLabel(WindowLabel::Attivita, Text(text::kFindingPatchVersion));
+
+        patchVersion_ = set_.ReadPackageVersion(set_.Keys().patchPackage);
+        if (VersionGreater(installedVersion_, patchVersion_)) patchVersion_.clear();
+        if (VersionGreater(updateVersion_, patchVersion_)) patchVersion_.clear();
+        View().SetLabel(WindowLabel::OrvhMsp, patchVersion_.empty() ? Text(text::kNoPatch)
+                                                                    : Text(text::kPatchVersion) + L" " +
+                                                                          FormatVersion(patchVersion_, false));
+        View().SetInconStep(true);
+        return true;
+    }
+
+    // A forced restart when obsolete fonts were removed; the program ends right there.
+    void RestartIfFontsRemoved(const std::wstring& version) {
+        if (!s_.removeOldFonts(version)) return;
+        s_.restart.RestartWindows(true);
+        s_.end.EndNow();
+    }
+
+    bool SourceAvailable() {
+        return s_.installer.InstallSourceAvailable(std::wstring(ProductNameOf(*edition_)), settings_.upgradeCode);
+    }
+
+    void BeginPatchStep() {
+        View().StepSuccessivo();
+        View().SetLabel(WindowLabel::Attivita, Text(text::kInstallingPatch));
+        s_.pump.ProcessPendingMessages();
+        ApplyPatch();
+    }
+
+    void SkipPatchStep() {
+        View().StepSuccessivo();
+        View().SetInconStep(false);
+        s_.pump.ProcessPendingMessages();
+    }
+
+    void InstallationPhase() {
+        if (VersionGreater(updateVersion_, installedVersion_)) {
+            InstallNewerFullPackage();
+        } else {
+            RepairOrPatch();
+        }
+    }
+
+    void InstallNewerFullPackage() {
+        RestartIfFontsRemoved(installedVersion_);
+        View().StepSuccessivo();
+        View().SetLabel(WindowLabel::Attivita, Text(text::kInstallingUpdate));
+        s_.pump.ProcessPendingMessages();
+        if (!set_.StageFullPackage()) return;
+
+        const auto& folders = set_.Folders();
+        const auto& name = set_.Names().fullPackage;
+        lastInstallationResult_ =
+            s_.installer.InstallPackage(name, folders.corrente, folders.setup, L"", kUiLevelBasicProgressOnly);
+        if (!lastInstallationResult_) {
+            lastInstallationResult_ =
+                s_.installer.InstallPackage(name, folders.corrente, folders.setup, L"", kUiLevelDefault);
+        }
+        View().SetInconStep(lastInstallationResult_);
+
+        if (!SourceAvailable()) return;
+        if (VersionGreater(patchVersion_, updateVersion_)) {
+            RestartIfFontsRemoved(updateVersion_);
+            BeginPatchStep();
+        } else {
+            SkipPatchStep();
+        }
+    }
+
+    void RepairOrPatch() {
+        View().StepSuccessivo();
+        s_.pump.ProcessPendingMessages();
+        if (!SourceAvailable()) {
+            // The installed product's cached package is gone: reinstall from a fresh copy,
+            // once. Its result shows on the step but does not count as the installation's.
+            if (set_.StageRepairPackage()) {
+                const auto& folders = set_.Folders();
+                View().SetInconStep(s_.installer.InstallPackage(set_.Names().fullPackage, folders.corrente,
+                                                                folders.setup, kRepairProperties,
+                                                                kUiLevelBasicProgressOnly));
+            }
+        } else {
+            View().SetInconStep(false);
+        }
+
+        if (!SourceAvailable()) {
+            SkipPatchStep();
+            return;
+        }
+        if (!VersionGreater(patchVersion_, installedVersion_)) {
+            nothingToInstall_ = true;
+            SkipPatchStep();
+            return;
+        }
+        RestartIfFontsRemoved(installedVersion_);
+        BeginPatchStep();
+    }
+
+    void ApplyPatch() {
+        if (!set_.StagePatchPackage()) return;
+        const std::wstring patch = set_.Folders().corrente + L"\\" + set_.Names().patchPackage;
+        lastInstallationResult_ = s_.installer.ApplyPatchPackage(patch, kUiLevelBasicProgressOnly);
+        if (!lastInstallationResult_) {
+            View().SetInconStep(false);
+            lastInstallationResult_ = s_.installer.ApplyPatchPackage(patch, kUiLevelDefault);
+        }
+        View().SetInconStep(lastInstallationResult_);
+    }
+
+    // A due update that did not change the installed version is reported once the window
+    // is gone.
+    void FinalCheck() {
+        const std::wstring before = installedVersion_;
+        installedVersion_ = InstalledVersionNow();
+        const bool unchanged = installedVersion_ == before;
+        const bool due = VersionGreater(updateVersion_, installedVersion_) ||
+                         VersionGreater(patchVersion_, installedVersion_);
+        if (due && unchanged) {
+            s_.dialogs.ShowMessage(Text(text::kInstallationFailed), Text(IsServer() ? text::kHubTitle : text::kDeskTitle),
+                                   MessageIcon::CriticalStop);
+        }
+    }
+
+    const RunSettings& settings_;
+    RunServices& s_;
+    std::optional<Edition> edition_;
+    UpdateSet set_;
+    std::unique_ptr<ProgressView> window_;
+    std::wstring installedVersion_;
+    std::wstring updateVersion_;
+    std::wstring patchVersion_;
+    bool lastInstallationResult_ = false;
+    bool nothingToInstall_ = false;
+};
+
+} // namespace
+
+void RunUpdate(const RunSettings& settings, RunServices& services) { Run(settings, services).Execute(); }
+
+} // namespace orvh

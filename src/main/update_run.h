@@ -1,0 +1,66 @@
+#pragma once
+// The update run: from the settings of the command line to the end of the program, with
+// the installation phase in the middle. Every platform service comes in through
+// RunServices; the run itself only decides and sequences.
+#include "main/expand_path.h"
+#include "main/startup.h"
+#include "main/update_set.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace orvh {
+
+class Dialogs;
+class FileSystem;
+class MessagePump;
+class OvFileIni;
+class ProcessWaiter;
+class ProductInstaller;
+class ProgramStarter;
+class ProgressView;
+class StringTable;
+class SystemRestart;
+
+// Creates ("loads") the progress window, hidden; destroying it unloads it.
+class ProgressWindowLoader {
+public:
+    virtual ~ProgressWindowLoader() = default;
+    virtual std::unique_ptr<ProgressView> Load() = 0;
+};
+
+// Ends the program at once, without any clean-up: used right after a forced restart of
+// Windows has been requested.
+class ProgramEnd {
+public:
+    virtual ~ProgramEnd() = default;
+    [[noreturn]] virtual void EndNow() = 0;
+};
+
+struct RunServices {
+    FileSystem& fileSystem;
+    const OvFileIni& ini;
+    const StringTable& texts;
+    Dialogs& dialogs;
+    MessagePump& pump;
+    ProgressWindowLoader& windows;
+    ProductInstaller& installer;
+    ProcessWaiter& waiter;
+    ProgramStarter& starter;
+    SystemRestart& restart;
+    ProgramEnd& end;
+    // True when obsolete font files were deleted for a product at `version`.
+    std::function<bool(const std::wstring& version)> removeOldFonts;
+    // Canonical version of an executable file, empty when unreadable.
+    FileVersionReader fileVersion;
+    EnvironmentExpander expand;
+    // The folder of the running program, as the system reports it.
+    std::wstring programFolder;
+    // The program's own version for the caption: "major.minor.revision".
+    std::wstring programVersion;
+};
+
+void RunUpdate(const RunSettings& settings, RunServices& services);
+
+} // namespace orvh
