@@ -37,6 +37,8 @@ inline void CloseFind(HANDLE h) noexcept { ::FindClose(h); }
 inline void UnloadModule(HMODULE h) noexcept { ::FreeLibrary(h); }
 inline void DeleteMemoryDc(HDC h) noexcept { ::DeleteDC(h); }
 inline void DeleteGdiObject(HGDIOBJ h) noexcept { ::DeleteObject(h); }
+inline void DestroyIconHandle(HICON h) noexcept { ::DestroyIcon(h); }
+inline void DestroyWindowHandle(HWND h) noexcept { ::DestroyWindow(h); }
 
 // Process, thread, mutex, event: NULL means none.
 using UniqueHandle = UniqueResource<HANDLE, CloseKernelHandle, nullptr>;
@@ -47,5 +49,9 @@ using UniqueModule = UniqueResource<HMODULE, UnloadModule, nullptr>;
 // CreateCompatibleDC; CreateDIBSection and other GDI objects (deselected before they go).
 using UniqueMemoryDc = UniqueResource<HDC, DeleteMemoryDc, nullptr>;
 using UniqueGdiObject = UniqueResource<HGDIOBJ, DeleteGdiObject, nullptr>;
+// LoadImageW icons (not LR_SHARED).
+using UniqueIcon = UniqueResource<HICON, DestroyIconHandle, nullptr>;
+// CreateWindowExW: destroyed by the thread that created it.
+using UniqueWindow = UniqueResource<HWND, DestroyWindowHandle, nullptr>;
 
 } // namespace orvh

@@ -1,0 +1,256 @@
+#include "ui/progress_window_win32.h"
+
+#include "system/platform_error.h"
+#include "system/win32_error_win32.h"
+#include "ui/close_button_win32.h"
+#include "ui/mouse_pointer_win32.h"
+#include "ui/progress_controls.h"
+#include "ui/window_dpi_win32.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+
+namespace orvh {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"frmOrvhUpdate";
+// A fixed border with a caption and a system menu, and no minimise or maximise button.
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kChildStyle = WS_CHILD | WS_CLIPSIBLINGS;
+// The control keeps its size and the picture is fitted to it.
+constexpr DWORD kIconStyle = kChildStyle | SS_ICON | SS_REALSIZECONTROL;
+constexpr DWORD kBitmapStyle = kChildStyle | SS_BITMAP | SS_REALSIZECONTROL;
+constexpr DWORD kLabelStyle = kChildStyle | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+constexpr COLORREF kTextColour = RGB(20, 40, 80);
+constexpr int kFontPoints = 9;
+
+const wchar_t* RegisterWindowClass(WNDPROC procedure) {
+    static const bool registered = [procedure] {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = procedure;
+        windowClass.hInstance = ::GetModuleHandleW(nullptr);
+        windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
+        windowClass.lpszClassName = kClassName;
+        if (!::RegisterClassExW(&windowClass)) ThrowLastError(L"RegisterClassExW");
+        return true;
+    }();
+    static_cast<void>(registered);
+    return kClassName;
+}
+
+void SetIcon(HWND control, HICON icon) {
+    ::SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+}
+
+void SetBitmap(HWND control, HGDIOBJ bitmap) {
+    ::SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+}
+
+} // namespace
+
+ProgressWindow::ProgressWindow(HMODULE pictures) : shell32_(::LoadLibraryW(L"shell32.dll")) {
+    ::InitCommonControls();
+    window_.reset(::CreateWindowExW(0, RegisterWindowClass(&WindowProcedure), L"", kWindowStyle, 0, 0, 0, 0, nullptr,
+                                    nullptr, ::GetModuleHandleW(nullptr), this));
+    if (!window_) ThrowLastError(L"CreateWindowExW");
+    dpi_ = WindowDpi(window_.get());
+    pictures_ = LoadProgressPictures(pictures, dpi_);
+    font_.reset(::CreateFontW(-::MulDiv(kFontPoints, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                              DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
+    if (!font_) ThrowLastError(L"CreateFontW");
+    ::SendMessageW(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(pictures_.windowLarge.get()));
+    ::SendMessageW(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(pictures_.windowSmall.get()));
+    CreateControls();
+    SizeClientArea();
+
+    // Load: the user cannot close the window while it is there; it stands at the top-left corner.
+    EnableCloseButton(window_.get(), false);
+    ::SetWindowPos(window_.get(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+ProgressWindow::~ProgressWindow() {
+    if (!window_) return;
+    try {
+        EnableCloseButton(window_.get(), true);
+    } catch (const PlatformError&) {
+        // The window goes in any case, and a destructor has no caller to tell.
+    }
+    window_.reset();
+}
+
+void ProgressWindow::CreateControls() {
+    namespace ids = progress_controls;
+    // Siblings are created from the top of the stack down: the banner lies under everything.
+    controls_.imgFreccia = CreateControl(ids::imgFreccia, kIconStyle, design::imgFreccia);
+    SetIcon(controls_.imgFreccia, pictures_.arrow.get());
+    controls_.imgOk = CreateControl(ids::imgOk, kIconStyle, design::imgOk);
+    SetIcon(controls_.imgOk, pictures_.success.get());
+    controls_.ImgFail = CreateControl(ids::ImgFail, kIconStyle, design::ImgFail);
+    SetIcon(controls_.ImgFail, pictures_.failure.get());
+    for (int k = 0; k < kStepCount; ++k) {
+        controls_.imgStepDone[k] = CreateControl(ids::imgStepDone + k, kIconStyle | WS_VISIBLE, design::imgStepDone[k]);
+        controls_.imgStep[k] = CreateControl(ids::imgStep + k, kIconStyle | WS_VISIBLE, design::imgStep[k]);
+        SetIcon(controls_.imgStep[k], pictures_.steps[k].get());
+    }
+    controls_.lblRicercaVersioni = CreateControl(ids::lblRicercaVersioni, kLabelStyle, design::lblRicercaVersioni);
+    controls_.lblOrvhMsi = CreateControl(ids::lblOrvhMsi, kLabelStyle, design::lblOrvhMsi);
+    controls_.lblOrvhMsp = CreateControl(ids::lblOrvhMsp, kLabelStyle, design::lblOrvhMsp);
+    controls_.lblAvvioOrvh = CreateControl(ids::lblAvvioOrvh, kLabelStyle, design::lblAvvioOrvh);
+    controls_.lblAttivita = CreateControl(ids::lblAttivita, kLabelStyle, design::lblAttivita);
+    for (int i = 0; i < kLineCount; ++i) {
+        controls_.imgLinea[i] = CreateControl(ids::imgLinea + i, kBitmapStyle | WS_VISIBLE, design::imgLinea[i]);
+        SetBitmap(controls_.imgLinea[i], pictures_.line.get());
+    }
+    controls_.imgSfondo = CreateControl(ids::imgSfondo, kBitmapStyle | WS_VISIBLE, design::imgSfondo);
+    SetBitmap(controls_.imgSfondo, pictures_.banner.get());
+
+    for (int k = 0; k < kStepCount; ++k) {
+        Place(controls_.imgStepDone[k], design::imgStepDone[k]);
+        Place(controls_.imgStep[k], design::imgStep[k]);
+    }
+    Place(controls_.imgFreccia, design::imgFreccia);
+    Place(controls_.imgOk, design::imgOk);
+    Place(controls_.ImgFail, design::ImgFail);
+    for (int i = 0; i < kLineCount; ++i) Place(controls_.imgLinea[i], design::imgLinea[i]);
+    Place(controls_.imgSfondo, design::imgSfondo);
+}
+
+HWND ProgressWindow::CreateControl(int id, DWORD style, const TwipsRect& design) {
+    const HWND control = ::CreateWindowExW(0, L"STATIC", L"", style, Pixels(design.left), Pixels(design.top),
+                                           Pixels(design.width), Pixels(design.height), window_.get(),
+                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                           ::GetModuleHandleW(nullptr), nullptr);
+    if (!control) ThrowLastError(L"CreateWindowExW");
+    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    return control;
+}
+
+// A picture control may have sized itself to its picture; it goes back to its design size.
+void ProgressWindow::Place(HWND control, const TwipsRect& design) const {
+    ::SetWindowPos(control, nullptr, Pixels(design.left), Pixels(design.top), Pixels(design.width),
+                   Pixels(design.height), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ProgressWindow::SizeClientArea() const {
+    RECT frame{0, 0, Pixels(design::kClientWidth), Pixels(design::kClientHeight)};
+    ::AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
+    ::SetWindowPos(window_.get(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Every separator line reaches the right edge of the client area.
+void ProgressWindow::StretchLines(int clientWidth) const {
+    for (int i = 0; i < kLineCount; ++i) {
+        if (!controls_.imgLinea[i]) continue;
+        const TwipsRect& line = design::imgLinea[i];
+        ::SetWindowPos(controls_.imgLinea[i], nullptr, Pixels(line.left), Pixels(line.top),
+                       std::max(0, clientWidth - Pixels(line.left)), Pixels(line.height),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+HWND ProgressWindow::LabelControl(WindowLabel label) const {
+    switch (label) {
+    case WindowLabel::RicercaVersioni: return controls_.lblRicercaVersioni;
+    case WindowLabel::OrvhMsi: return controls_.lblOrvhMsi;
+    case WindowLabel::OrvhMsp: return controls_.lblOrvhMsp;
+    case WindowLabel::AvvioOrvh: return controls_.lblAvvioOrvh;
+    case WindowLabel::Attivita: return controls_.lblAttivita;
+    }
+    return nullptr;
+}
+
+void ProgressWindow::SetCaption(std::wstring_view caption) {
+    ::SetWindowTextW(window_.get(), std::wstring(caption).c_str());
+}
+
+// Labels size themselves to their text on one line; their height stays.
+void ProgressWindow::SetLabel(WindowLabel label, std::wstring_view text) {
+    const HWND control = LabelControl(label);
+    const std::wstring value(text);
+    ::SetWindowTextW(control, value.c_str());
+    const UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+    const HGDIOBJ previous = ::SelectObject(dc.get(), font_.get());
+    SIZE extent{};
+    ::GetTextExtentPoint32W(dc.get(), value.c_str(), static_cast<int>(value.size()), &extent);
+    ::SelectObject(dc.get(), previous);
+    // Every label is one line high.
+    ::SetWindowPos(control, nullptr, 0, 0, extent.cx, Pixels(design::lblRicercaVersioni.height),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ProgressWindow::StepSuccessivo() {
+    const ArrowChange change = steps_.StepSuccessivo();
+    if (change.position) {
+        ::SetWindowPos(controls_.imgFreccia, nullptr, Pixels(change.position->left), Pixels(change.position->top), 0,
+                       0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (change.visible) ::ShowWindow(controls_.imgFreccia, *change.visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void ProgressWindow::SetInconStep(bool success) {
+    const auto mark = steps_.SetInconStep(success);
+    if (!mark) return;
+    // The row shows the very picture of the hidden success or failure control.
+    const HWND source = mark->picture == StepPicture::Ok ? controls_.imgOk : controls_.ImgFail;
+    const auto icon = reinterpret_cast<HICON>(::SendMessageW(source, STM_GETICON, 0, 0));
+    SetIcon(controls_.imgStepDone[static_cast<std::size_t>(mark->row)], icon);
+}
+
+void ProgressWindow::Show() {
+    ::ShowWindow(window_.get(), SW_SHOW);
+    ::UpdateWindow(window_.get());
+}
+
+LRESULT CALLBACK ProgressWindow::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<ProgressWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->window_.release();
+        self->controls_ = Controls{};
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    return self->HandleMessage(window, message, wParam, lParam);
+}
+
+LRESULT ProgressWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SYSCOMMAND:
+        // Query-close: the close button, the system menu's Close and Alt+F4 all arrive as
+        // SC_CLOSE and are refused. A plain WM_CLOSE, as the task manager sends it, and
+        // shutdown or log-off go ahead, as does the program's own unload (DestroyWindow).
+        if ((wParam & 0xFFF0) == SC_CLOSE) return 0;
+        break;
+    case WM_SIZE:
+        StretchLines(LOWORD(lParam));
+        return 0;
+    case WM_CTLCOLORSTATIC: {
+        const auto dc = reinterpret_cast<HDC>(wParam);
+        ::SetTextColor(dc, kTextColour);
+        ::SetBkColor(dc, RGB(255, 255, 255));
+        return reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
+    }
+    case WM_SETCURSOR:
+        if (Win32MousePointer::IsHourglass()) {
+            ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        break;
+    default:
+        break;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace orvh
