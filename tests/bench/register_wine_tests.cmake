@@ -18,3 +18,9 @@ foreach(level wine e2e)
     set_tests_properties(${level}.${name} PROPERTIES FIXTURES_REQUIRED wine_bench LABELS ${level} TIMEOUT 600)
   endforeach()
 endforeach()
+
+# Restarting Windows takes a whole prefix down, so it is watched from here, in prefixes of
+# its own.
+add_test(NAME wine.restart_check
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/bench/restart_check.sh ${ORVH_BENCH_DIR} ${ORVH_WINDOWS_BUILD_DIR}/bin)
+set_tests_properties(wine.restart_check PROPERTIES FIXTURES_REQUIRED wine_bench LABELS wine TIMEOUT 600)

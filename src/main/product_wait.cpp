@@ -1,0 +1,56 @@
+#include "main/product_wait.h"
+
+#include "resources/string_ids.h"
+#include "resources/string_table.h"
+#include "system/file_system.h"
+#include "system/processes.h"
+#include "ui/message_pump.h"
+#include "ui/progress_view.h"
+
+namespace orvh {
+
+namespace {
+// With no process to wait for, the run still yields briefly before going on.
+constexpr std::int32_t kPauseWithoutProcess = 15;
+} // namespace
+
+void WaitForProduct(std::int32_t processId, ProgressView& view, const StringTable& texts, ProcessWaiter& waiter) {
+    if (processId > 0) {
+        waiter.AttendiProcesso(processId, false);
+    } else {
+        waiter.Pausa(kPauseWithoutProcess);
+    }
+    view.SetLabel(WindowLabel::Attivita, texts.LoadDllString(text::kFindingCurrentVersion));
+    view.StepSuccessivo();
+    view.Show();
+}
+
+void StartProductOrResource(const std::wstring& clusterResource, const std::wstring& productExecutable,
+                            bool installationResult, std::optional<Edition> edition, ProgressView& view,
+                            const StringTable& texts, MessagePump& pump, const FileSystem& fileSystem,
+                            ProgramStarter& starter) {
+    if (edition) {
+        view.SetLabel(WindowLabel::Attivita,
+                      texts.LoadDllString(*edition == Edition::Server ? text::kStartingHub : text::kStartingDesk));
+    }
+    pump.ProcessPendingMessages();
+
+    if (!clusterResource.empty()) {
+        view.SetInconStep(false);
+        starter.Start(L"", L"Cluster Res \"" + clusterResource + L"\" /On", ShowCommand::Minimized);
+        return;
+    }
+    if (productExecutable.empty() || !fileSystem.FileExists(productExecutable)) {
+        view.SetInconStep(false);
+        return;
+    }
+    // The path goes unquoted, as the product expects it; it is also the program started,
+    // so no other program named by a part of the path before a blank can run instead.
+    std::wstring commandLine = productExecutable;
+    if (!installationResult) commandLine += L" /IgnoraAggiornamento";
+    commandLine += L" /NoConsole";
+    starter.Start(productExecutable, commandLine, ShowCommand::Normal);
+    view.SetInconStep(true);
+}
+
+} // namespace orvh

@@ -1,0 +1,31 @@
+#pragma once
+// The run's dealings with the product: waiting for its process to end before anything is
+// updated, and starting it (or bringing its cluster resource online) at the end.
+#include "main/edition.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace orvh {
+
+class FileSystem;
+class MessagePump;
+class ProcessWaiter;
+class ProgramStarter;
+class ProgressView;
+class StringTable;
+
+// Waits until the process `processId` has ended (a short pause when the id is 0 or
+// negative), then writes the next activity, moves to the first step and shows the window.
+void WaitForProduct(std::int32_t processId, ProgressView& view, const StringTable& texts, ProcessWaiter& waiter);
+
+// Brings the cluster resource online when one is named, else starts the product executable
+// when the file exists, switched by the installation result; marks the start step's
+// outcome. The activity text names the edition; none is written without an edition.
+void StartProductOrResource(const std::wstring& clusterResource, const std::wstring& productExecutable,
+                            bool installationResult, std::optional<Edition> edition, ProgressView& view,
+                            const StringTable& texts, MessagePump& pump, const FileSystem& fileSystem,
+                            ProgramStarter& starter);
+
+} // namespace orvh

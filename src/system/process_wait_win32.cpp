@@ -1,0 +1,51 @@
+#include "system/process_wait_win32.h"
+
+#include "system/unique_handles.h"
+
+namespace orvh {
+namespace {
+
+// The all-access mask of the older Windows headers: standard rights, synchronize and every
+// process-specific right.
+constexpr DWORD kProcessAllAccess = 0x1F0FFF;
+
+// Reads the exit code into `exitCode`; a failed read leaves it as it was.
+void ReadExitCode(HANDLE process, std::int32_t& exitCode) {
+    DWORD code = 0;
+    if (::GetExitCodeProcess(process, &code)) exitCode = static_cast<std::int32_t>(code);
+}
+
+} // namespace
+
+std::int32_t AttendiProcesso(std::int32_t processId, bool wait, MessagePump& pump) {
+    const UniqueHandle process(::OpenProcess(kProcessAllAccess, FALSE, static_cast<DWORD>(processId)));
+    if (!process) return 0;
+
+    std::int32_t exitCode = 0;
+    if (wait) {
+        if (::WaitForSingleObject(process.get(), INFINITE) == WAIT_FAILED) return 0;
+        ReadExitCode(process.get(), exitCode);
+        return exitCode;
+    }
+
+    ReadExitCode(process.get(), exitCode);
+    while (exitCode == static_cast<std::int32_t>(STILL_ACTIVE)) {
+        pump.ProcessPendingMessages();
+        // Sleeps until the process ends or a message arrives for the thread's windows, so
+        // that waiting on a busy server costs no processor time.
+        const HANDLE handles[] = {process.get()};
+        ::MsgWaitForMultipleObjectsEx(1, handles, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        ReadExitCode(process.get(), exitCode);
+    }
+    return exitCode;
+}
+
+void Pausa(std::int32_t milliseconds) { ::SleepEx(milliseconds < 0 ? 1 : static_cast<DWORD>(milliseconds), FALSE); }
+
+std::int32_t Win32ProcessWaiter::AttendiProcesso(std::int32_t processId, bool wait) {
+    return orvh::AttendiProcesso(processId, wait, pump_);
+}
+
+void Win32ProcessWaiter::Pausa(std::int32_t milliseconds) { orvh::Pausa(milliseconds); }
+
+} // namespace orvh

@@ -1,0 +1,27 @@
+#pragma once
+// Waiting for another process to end, and pausing, on the Win32 API.
+#include "system/processes.h"
+#include "ui/message_pump.h"
+
+#include <cstdint>
+
+namespace orvh {
+
+// The exit code of the process once it has ended; 0 at once when it cannot be opened, and
+// 0 when a blocking wait fails. With `wait` true the thread blocks without handling window
+// messages; with `wait` false `pump` handles them until the process has ended.
+std::int32_t AttendiProcesso(std::int32_t processId, bool wait, MessagePump& pump);
+
+void Pausa(std::int32_t milliseconds);
+
+class Win32ProcessWaiter final : public ProcessWaiter {
+public:
+    explicit Win32ProcessWaiter(MessagePump& pump) : pump_(pump) {}
+    std::int32_t AttendiProcesso(std::int32_t processId, bool wait) override;
+    void Pausa(std::int32_t milliseconds) override;
+
+private:
+    MessagePump& pump_;
+};
+
+} // namespace orvh

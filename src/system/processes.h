@@ -1,0 +1,39 @@
+#pragma once
+// What the update run needs of other processes and of the system: waiting for a process,
+// pausing, starting a program without waiting for it, and restarting Windows.
+#include <cstdint>
+#include <string>
+
+namespace orvh {
+
+class ProcessWaiter {
+public:
+    virtual ~ProcessWaiter() = default;
+    // Waits for the process to end and returns its exit code; 0 when the process cannot be
+    // opened. With `wait` false the thread's window messages keep being handled meanwhile.
+    virtual std::int32_t AttendiProcesso(std::int32_t processId, bool wait) = 0;
+    // Suspends the thread; a negative length counts as 1 ms, 0 gives up the time slice.
+    virtual void Pausa(std::int32_t milliseconds) = 0;
+};
+
+// The window show command of a started program.
+enum class ShowCommand : std::int32_t { Normal = 1, Minimized = 2 };
+
+class ProgramStarter {
+public:
+    virtual ~ProgramStarter() = default;
+    // Starts a program and returns at once. `applicationPath` is the executable to run;
+    // when it is empty, the executable is the command line's first word, found through the
+    // system's program search. A refused start raises a PlatformError.
+    virtual void Start(const std::wstring& applicationPath, const std::wstring& commandLine, ShowCommand show) = 0;
+};
+
+class SystemRestart {
+public:
+    virtual ~SystemRestart() = default;
+    // Asks Windows to restart; `force` ends the running programs without asking them.
+    // Nothing is reported: a refused restart leaves Windows running.
+    virtual void RestartWindows(bool force) = 0;
+};
+
+} // namespace orvh
