@@ -1,14 +1,28 @@
-// The launcher's entry procedure: start-up, then the update run.
+// The launcher's entry procedure: start-up, then the update run, on the Win32 adapters.
+#include "fonts/remove_old_fonts.h"
+#include "fonts/special_folder_win32.h"
 #include "ini/ov_file_ini.h"
 #include "ini/profile_functions_win32.h"
+#include "installer/installation.h"
+#include "installer/installed_product.h"
+#include "installer/msi_engine_win32.h"
 #include "main/startup.h"
+#include "main/update_run.h"
 #include "resources/ov_res_dll_win32.h"
+#include "resources/program_version_win32.h"
+#include "system/environment_win32.h"
 #include "system/file_system_win32.h"
+#include "system/folder_identity_win32.h"
 #include "system/locale_conversions_win32.h"
+#include "system/process_wait_win32.h"
+#include "system/program_start_win32.h"
+#include "system/restart_win32.h"
 #include "system/single_instance_win32.h"
 #include "system/win32_error_win32.h"
 #include "ui/message_box_win32.h"
+#include "ui/message_pump_win32.h"
 #include "ui/mouse_pointer_win32.h"
+#include "ui/progress_window_win32.h"
 
 #include <memory>
 #include <new>
@@ -28,6 +42,22 @@ void ReportUnhandledError(const PlatformError& error) {
     Win32Dialogs().ShowMessage(UnhandledErrorReportText(error), L"OrvhUpdate", MessageIcon::CriticalStop);
 }
 
+class Win32WindowLoader final : public ProgressWindowLoader {
+public:
+    std::unique_ptr<ProgressView> Load() override { return std::make_unique<ProgressWindow>(); }
+};
+
+// After a forced restart has been requested nothing else may run: no unload, no start.
+class ImmediateEnd final : public ProgramEnd {
+public:
+    [[noreturn]] void EndNow() override { ::ExitProcess(0); }
+};
+
+std::wstring ProgramFolder() {
+    const std::wstring exe = ProgramExecutablePath();
+    return exe.substr(0, exe.rfind(L'\\'));
+}
+
 void Run() {
     Win32Dialogs dialogs;
     Win32MousePointer pointer;
@@ -43,6 +73,39 @@ void Run() {
     const std::wstring tail(CommandTail(::GetCommandLineW()));
     const auto settings = StartUp(tail, UpperCased(tail), {*resources, dialogs, instances, pointer, conversions});
     if (!settings) return;
+
+    Win32MessagePump pump;
+    Win32WindowLoader windows;
+    MsiEngine engine;
+    const Win32FolderIdentity folderIdentity;
+    InstallerOperations installer(engine, *fileSystem, folderIdentity, ExpandEnvironmentReferences,
+                                  settings->upgradeCode);
+    Win32ProcessWaiter waiter(pump);
+    Win32ProgramStarter starter;
+    Win32SystemRestart restart;
+    ImmediateEnd end;
+    InstalledProductQueries queries{engine, *fileSystem, ExpandEnvironmentReferences};
+    FileSystem& files = *fileSystem;
+
+    RunServices services{
+        files,
+        *ini,
+        *resources,
+        dialogs,
+        pump,
+        windows,
+        installer,
+        waiter,
+        starter,
+        restart,
+        end,
+        [&files](const std::wstring& version) { return RemoveOldFonts(version, FontsFolder, files); },
+        [&queries](const std::wstring& path) { return GetFileVersion(queries, path, true); },
+        ExpandEnvironmentReferences,
+        ProgramFolder(),
+        ProgramVersionText(),
+    };
+    RunUpdate(*settings, services);
 
     resources.reset();
     fileSystem.reset();

@@ -71,6 +71,8 @@ int wmain() {
         }
         answered.push_back(box);
     }
-    Print(L"OrvhUpdate.exe ended, exit code " + std::to_wstring(program.ExitCode()) + L"\n");
+    DWORD exitCode = 0;
+    ::GetExitCodeProcess(program.Process(), &exitCode);
+    Print(L"OrvhUpdate.exe ended, exit code " + std::to_wstring(exitCode) + L"\n");
     return 0;
 }
