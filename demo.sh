@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Builds OrvhUpdate.exe and runs it under Wine on a private display, as the product would
-# start it, reporting every message box it shows. Today's demo: the usage request "/?".
+# Builds OrvhUpdate.exe and runs one delivery under Wine on a private display, as the
+# product would start it: "Orvane Hub" 1.1.601 installed, the next version, a newer
+# launcher and ORVHUpdate.cfg waiting in Nuovo, the product's process running. Prints what
+# happened and where the picture of the progress window was saved.
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 
 "$root/tools/install-deps.sh"
+echo "building..."
 "$root/tools/build.sh" >/dev/null
 bench="$root/build/demo-bench"
 trap '"$root/tests/bench/bench.sh" cleanup "$bench"' EXIT
 "$root/tests/bench/bench.sh" setup "$bench"
-"$root/tests/bench/bench.sh" run "$bench" "$root/build/windows/bin/orvh_demo.exe" "/?"
+"$root/tests/bench/bench.sh" run "$bench" "$root/build/windows/bin/orvh_demo.exe"

@@ -1,39 +1,17 @@
-// Starts OrvhUpdate.exe (beside this program) with the command-line tail given as this
-// program's arguments, prints every message box it shows (title, icon, text, buttons),
-// answers each with its first button, and reports how the launcher ended.
-#include "launched_program.h"
-#include "message_box_reader.h"
-#include "test_paths.h"
+// The demo: one delivery as it happens on a customer's server. "Orvane Hub" 1.1.601 is
+// installed, the update folder's Nuovo receives the next full package, a newer launcher
+// and ORVHUpdate.cfg, a stand-in product process is running, and OrvhUpdate.exe is started
+// as the product starts it. Prints what happened and saves the progress window's picture.
+#include "fixture_packages.h"
+#include "standins.h"
+#include "update_scenario.h"
 
 #include <cstdio>
 #include <string>
 
 namespace {
 
-const wchar_t* IconName(orvh::test::BoxIcon icon) {
-    switch (icon) {
-    case orvh::test::BoxIcon::Stop: return L"stop";
-    case orvh::test::BoxIcon::Information: return L"information";
-    case orvh::test::BoxIcon::Warning: return L"warning";
-    case orvh::test::BoxIcon::Question: return L"question";
-    case orvh::test::BoxIcon::None: break;
-    }
-    return L"none";
-}
-
-// The tail as this program received it, after its own name.
-std::wstring OwnTail() {
-    std::wstring line = ::GetCommandLineW();
-    std::size_t i = 0;
-    if (!line.empty() && line[0] == L'"') {
-        i = line.find(L'"', 1);
-        i = i == std::wstring::npos ? line.size() : i + 1;
-    } else {
-        while (i < line.size() && line[i] != L' ' && line[i] != L'\t') ++i;
-    }
-    while (i < line.size() && (line[i] == L' ' || line[i] == L'\t')) ++i;
-    return line.substr(i);
-}
+using namespace orvh::test;
 
 void Print(const std::wstring& text) {
     // UTF-8 on the console so that accented texts arrive intact.
@@ -46,33 +24,63 @@ void Print(const std::wstring& text) {
     std::fflush(stdout);
 }
 
+const wchar_t* IconName(BoxIcon icon) {
+    switch (icon) {
+    case BoxIcon::Stop: return L"stop";
+    case BoxIcon::Information: return L"information";
+    case BoxIcon::Warning: return L"warning";
+    case BoxIcon::Question: return L"question";
+    case BoxIcon::None: break;
+    }
+    return L"none";
+}
+
+void PrintFolder(const UpdateScenario& scenario, const std::wstring& name) {
+    std::wstring line = L"  " + name + L":";
+    for (const auto& file : scenario.Files(scenario.Sub(name))) line += L" [" + file + L"]";
+    Print(line + L"\n");
+}
+
 } // namespace
 
 int wmain() {
     using namespace std::chrono_literals;
-    const std::wstring tail = OwnTail();
-    Print(L"started: OrvhUpdate.exe " + tail + L"\n");
-    orvh::test::LaunchedProgram program(orvh::test::OrvhUpdateExe(), tail);
+    namespace fx = orvh::test::fixtures;
+    const std::wstring hubCode(fx::hub_1_1_601.upgradeCode);
 
-    std::vector<HWND> answered;
-    while (!program.WaitForExit(0ms)) {
-        HWND box = orvh::test::WaitForMessageBox(program.ProcessId(), 500ms, answered);
-        if (!box) continue;
-        const auto contents = orvh::test::ReadMessageBox(box);
-        std::wstring text = contents.text;
-        for (std::size_t at = 0; (at = text.find(L"\r\n", at)) != std::wstring::npos;) text.replace(at, 2, L"\n    | ");
-        Print(L"message box\n  title: " + contents.title + L"\n  icon:  " + IconName(contents.icon) +
-              L"\n  text:\n    | " + text + L"\n  buttons:");
-        for (const auto& button : contents.buttons) Print(L" [" + button.text + L"]");
-        Print(L"\n");
-        if (!contents.buttons.empty()) {
-            Print(L"  pressing [" + contents.buttons.front().text + L"]\n");
-            orvh::test::PressButton(box, contents.buttons.front().id);
-        }
-        answered.push_back(box);
+    UpdateScenario scenario;
+    if (scenario.Install(fx::hub_1_1_601) != 0) {
+        Print(L"could not install Orvane Hub 1.1.601\n");
+        return 1;
     }
-    DWORD exitCode = 0;
-    ::GetExitCodeProcess(program.Process(), &exitCode);
-    Print(L"OrvhUpdate.exe ended, exit code " + std::to_wstring(exitCode) + L"\n");
-    return 0;
+    scenario.DeliverPackage(L"Orvane Hub.msi", fx::hub_1_2_0);
+    scenario.Announce(L"Orvane Hub.msi", L"0001.0002.0000.0000");
+    scenario.Deliver(L"ORVHUpdate.exe", OrvhUpdateExe());
+    scenario.Announce(L"ORVHUpdate.exe", L"0001.0000.0000.0001");
+
+    Sleeper product(3s, 0);
+    const std::wstring tail = L"/PathAggiornamento=\"" + scenario.UpdateFolder() + L"\" /ExeName=\"" +
+                              scenario.ProductPath() + L"\" /AttendiProcesso=" + std::to_wstring(product.Id());
+
+    Print(L"installed before: Orvane Hub " + InstalledVersion(L"Orvane Hub", hubCode) + L"\n");
+    Print(L"delivered into Nuovo:");
+    for (const auto& file : scenario.Files(scenario.Sub(L"Nuovo"))) Print(L" [" + file + L"]");
+    Print(L"\nstarted: OrvhUpdate.exe " + tail + L"\n");
+
+    const RunOutcome run = scenario.Run(tail);
+    for (const auto& box : run.boxes) {
+        Print(L"message box: \"" + box.contents.title + L"\", " + IconName(box.contents.icon) + L": " +
+              box.contents.text + L"\n");
+    }
+    Print(run.ended ? L"OrvhUpdate.exe ended\n" : L"OrvhUpdate.exe did not end in time\n");
+    Print(L"installed after: Orvane Hub " + InstalledVersion(L"Orvane Hub", hubCode) + L"\n");
+    Print(L"update folder:\n");
+    for (const auto* name : {L"Corrente", L"Vecchio", L"Nuovo", L"Setup"}) PrintFolder(scenario, name);
+    for (const auto& start : scenario.ProductStarts()) Print(L"product restarted as: " + start.commandLine + L"\n");
+    if (run.lastWindow) {
+        const std::wstring picture = TestProgramFolder() + L"\\demo_progress_window.png";
+        WritePng(picture, *run.lastWindow);
+        Print(L"progress window at its last step: " + picture + L"\n");
+    }
+    return run.ended ? 0 : 1;
 }
