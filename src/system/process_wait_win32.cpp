@@ -34,8 +34,10 @@ std::int32_t AttendiProcesso(std::int32_t processId, bool wait, MessagePump& pum
         // Sleeps until the process ends or a message arrives for the thread's windows, so
         // that waiting on a busy server costs no processor time.
         const HANDLE handles[] = {process.get()};
-        ::MsgWaitForMultipleObjectsEx(1, handles, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        const DWORD woken = ::MsgWaitForMultipleObjectsEx(1, handles, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         ReadExitCode(process.get(), exitCode);
+        // A process that ended with the code 259 itself has still ended.
+        if (woken == WAIT_OBJECT_0 || woken == WAIT_FAILED) break;
     }
     return exitCode;
 }

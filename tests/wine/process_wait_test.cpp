@@ -66,6 +66,8 @@ TEST_P(WaitForRunningChild, ReturnsItsExitCodeAfterItEnded) {
 INSTANTIATE_TEST_SUITE_P(Modes, WaitForRunningChild,
                          testing::Values(EndCase{"PollingZero", false, 0}, EndCase{"PollingSeven", false, 7},
                                          EndCase{"PollingNegative", false, 0xC0000005u},
+                                         // A process may end with the code that means "still running".
+                                         EndCase{"PollingStillActiveCode", false, 259},
                                          EndCase{"BlockingZero", true, 0}, EndCase{"BlockingSeven", true, 7},
                                          EndCase{"BlockingNegative", true, 0xC0000005u}),
                          [](const auto& info) { return std::string(info.param.name); });
