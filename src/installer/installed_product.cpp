@@ -27,7 +27,7 @@ bool Matches(InstallerEngine& installer, const std::wstring& code, const std::ws
 
 std::optional<std::wstring> FirstMatch(InstallerEngine& installer, const std::wstring& productName,
                                        const std::wstring& upgradeCode) {
-    installer.SetUiLevel(UiLevel::None);
+    installer.SetUiLevel(kUiLevelNone);
     for (const auto& code : installer.Products()) {
         if (Matches(installer, code, productName, upgradeCode)) return code;
     }
@@ -60,7 +60,7 @@ std::wstring GetInstalledVersion(const InstalledProductQueries& q, const std::ws
 
 std::wstring GetInstallSource(const InstalledProductQueries& q, const std::wstring& productName,
                               const std::wstring& upgradeCode) {
-    q.installer.SetUiLevel(UiLevel::None);
+    q.installer.SetUiLevel(kUiLevelNone);
     std::wstring source;
     for (const auto& code : q.installer.Products()) {
         if (!Matches(q.installer, code, productName, upgradeCode)) continue;
@@ -82,12 +82,12 @@ bool InstallSourceAvailable(const InstalledProductQueries& q, const std::wstring
 std::wstring GetPackageProductCode(const InstalledProductQueries& q, const std::wstring& packagePath) {
     if (!q.fileSystem.FileExists(packagePath)) return L"";
     const std::wstring fullPath = q.fileSystem.GetFilePath(packagePath);
-    q.installer.SetUiLevel(UiLevel::None);
+    q.installer.SetUiLevel(kUiLevelNone);
     return q.installer.PackageProperty(fullPath, kProductCode);
 }
 
 std::wstring GetFileVersion(const InstalledProductQueries& q, const std::wstring& filePath, bool fourGroups) {
-    q.installer.SetUiLevel(UiLevel::None);
+    q.installer.SetUiLevel(kUiLevelNone);
     const auto version = q.installer.FileVersion(filePath);
     if (!version) return L"";
     return FormatVersion(*version, fourGroups);

@@ -7,14 +7,16 @@
 
 namespace orvh {
 
-// Installer user-interface levels.
-enum class UiLevel : int { Default = 1, None = 2, Basic = 3, Reduced = 4, Full = 5, NoChange = 0 };
+// Installer user-interface level: one of the installer's levels (1 default, 2 none,
+// 3 basic, 4 reduced, 5 full), possibly combined with its modifier flags (32 hide the
+// cancel button, 64 progress only, ...). The queries run without user interface.
+inline constexpr int kUiLevelNone = 2;
 
 class InstallerEngine {
 public:
     virtual ~InstallerEngine() = default;
 
-    virtual void SetUiLevel(UiLevel level) = 0;
+    virtual void SetUiLevel(int level) = 0;
     // Product codes of the installed products, in the installer's order.
     virtual std::vector<std::wstring> Products() = 0;
     // A product attribute ("InstalledProductName", "VersionString", "InstallSource",
@@ -29,6 +31,12 @@ public:
     // The version resource of a file as "major.minor.build.revision"; nullopt when the
     // file is missing or has none.
     virtual std::optional<std::wstring> FileVersion(const std::wstring& filePath) = 0;
+    // Installs or reconfigures the product of a package file with a property string;
+    // the installer's result code (0 success).
+    virtual unsigned InstallProduct(const std::wstring& packagePath, const std::wstring& properties) = 0;
+    // Applies a patch file to every installed product it targets, with a property string;
+    // the installer's result code (0 success).
+    virtual unsigned ApplyPatch(const std::wstring& patchPath, const std::wstring& commandLine) = 0;
 };
 
 } // namespace orvh

@@ -43,7 +43,7 @@ UINT QueryString(const std::function<UINT(wchar_t*, DWORD*)>& query, std::wstrin
 
 } // namespace
 
-void MsiEngine::SetUiLevel(UiLevel level) { ::MsiSetInternalUI(static_cast<INSTALLUILEVEL>(level), nullptr); }
+void MsiEngine::SetUiLevel(int level) { ::MsiSetInternalUI(static_cast<INSTALLUILEVEL>(level), nullptr); }
 
 std::vector<std::wstring> MsiEngine::Products() {
     std::vector<std::wstring> codes;
@@ -100,6 +100,15 @@ std::optional<std::wstring> MsiEngine::FileVersion(const std::wstring& filePath)
         version);
     if (rc != ERROR_SUCCESS) return std::nullopt;
     return version;
+}
+
+unsigned MsiEngine::InstallProduct(const std::wstring& packagePath, const std::wstring& properties) {
+    return ::MsiInstallProductW(packagePath.c_str(), properties.c_str());
+}
+
+unsigned MsiEngine::ApplyPatch(const std::wstring& patchPath, const std::wstring& commandLine) {
+    // No install package named: every installed product the patch targets is patched.
+    return ::MsiApplyPatchW(patchPath.c_str(), nullptr, INSTALLTYPE_DEFAULT, commandLine.c_str());
 }
 
 } // namespace orvh

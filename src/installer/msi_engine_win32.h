@@ -6,12 +6,14 @@ namespace orvh {
 
 class MsiEngine final : public InstallerEngine {
 public:
-    void SetUiLevel(UiLevel level) override;
+    void SetUiLevel(int level) override;
     std::vector<std::wstring> Products() override;
     std::optional<std::wstring> ProductInfo(const std::wstring& productCode, const std::wstring& attribute) override;
     std::optional<std::wstring> ProductProperty(const std::wstring& productCode, const std::wstring& property) override;
     std::wstring PackageProperty(const std::wstring& packagePath, const std::wstring& property) override;
     std::optional<std::wstring> FileVersion(const std::wstring& filePath) override;
+    unsigned InstallProduct(const std::wstring& packagePath, const std::wstring& properties) override;
+    unsigned ApplyPatch(const std::wstring& patchPath, const std::wstring& commandLine) override;
 };
 
 } // namespace orvh

@@ -1,11 +1,9 @@
 #include "installer/installed_product.h"
 
 #include "fake_file_system.h"
-#include "installer/installer_engine.h"
+#include "fake_installer.h"
 
 #include <gtest/gtest.h>
-
-#include <map>
 
 namespace orvh {
 namespace {
@@ -13,70 +11,8 @@ namespace {
 const std::wstring kHub = L"Orvane Hub";
 const std::wstring kHubCode = L"{4A7C1E92-6B3D-4F18-8E25-A19C3B7D5F60}";
 
-// Installed products as the installer lists them; a missing map entry is a failed read.
-class FakeInstaller final : public InstallerEngine {
-public:
-    struct Product {
-        std::wstring code;
-        std::map<std::wstring, std::wstring> info;
-        std::map<std::wstring, std::wstring> properties;  // empty: the product cannot be opened
-    };
-    std::vector<Product> products;
-    std::map<std::wstring, std::wstring> packageCodes;
-    std::map<std::wstring, std::wstring> fileVersions;
-    std::vector<UiLevel> uiLevels;
-    int calls = 0;
-    std::vector<std::wstring> opened;
-
-    void SetUiLevel(UiLevel level) override { uiLevels.push_back(level); }
-    std::vector<std::wstring> Products() override {
-        ++calls;
-        std::vector<std::wstring> codes;
-        for (const auto& p : products) codes.push_back(p.code);
-        return codes;
-    }
-    std::optional<std::wstring> ProductInfo(const std::wstring& code, const std::wstring& attribute) override {
-        ++calls;
-        const Product* p = Find(code);
-        if (!p || !p->info.count(attribute)) return std::nullopt;
-        return p->info.at(attribute);
-    }
-    std::optional<std::wstring> ProductProperty(const std::wstring& code, const std::wstring& property) override {
-        ++calls;
-        opened.push_back(code);
-        const Product* p = Find(code);
-        if (!p || !p->properties.count(property)) return std::nullopt;
-        return p->properties.at(property);
-    }
-    std::wstring PackageProperty(const std::wstring& path, const std::wstring& property) override {
-        ++calls;
-        if (property != L"ProductCode" || !packageCodes.count(path)) throw PlatformError(1620, L"OpenPackage", L"bad");
-        return packageCodes.at(path);
-    }
-    std::optional<std::wstring> FileVersion(const std::wstring& path) override {
-        ++calls;
-        if (!fileVersions.count(path)) return std::nullopt;
-        return fileVersions.at(path);
-    }
-
-private:
-    const Product* Find(const std::wstring& code) const {
-        for (const auto& p : products) {
-            if (p.code == code) return &p;
-        }
-        return nullptr;
-    }
-};
-
-FakeInstaller::Product Installed(std::wstring code, std::wstring name, std::wstring upgradeCode,
-                                 std::wstring version, std::wstring source = L"S:\\Setup\\", std::wstring package = L"p.msi") {
-    FakeInstaller::Product p;
-    p.code = std::move(code);
-    p.info = {{L"InstalledProductName", std::move(name)}, {L"VersionString", std::move(version)},
-              {L"InstallSource", std::move(source)}, {L"PackageName", std::move(package)}};
-    if (!upgradeCode.empty()) p.properties = {{L"UpgradeCode", std::move(upgradeCode)}};
-    return p;
-}
+using test::FakeInstaller;
+using test::Installed;
 
 std::optional<std::wstring> Expand(std::wstring_view text) {
     std::wstring s(text);
@@ -142,7 +78,7 @@ TEST_F(InstalledProductTest, EveryQueryRunsWithoutUserInterface) {
     InstallSourceAvailable(q, kHub, kHubCode);
     GetPackageProductCode(q, L"C:\\p.msi");
     GetFileVersion(q, L"C:\\x.exe", true);
-    EXPECT_EQ(installer.uiLevels, std::vector<UiLevel>(5, UiLevel::None));
+    EXPECT_EQ(installer.uiLevels, std::vector<int>(5, kUiLevelNone));
 }
 
 TEST_F(InstalledProductTest, InstallSourceAvailableLooksForThePackageOfTheFirstMatch) {

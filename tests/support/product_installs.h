@@ -18,6 +18,8 @@ public:
     // Installs the package from bin\fixtures, or from a copy of it in `sourceFolder`, which
     // then becomes the product's installation source. Returns the installer's result.
     unsigned Install(const fixtures::FixturePackage& package, const std::wstring& sourceFolder = {});
+    // Removes the package's product at the end too, when the code under test installs it.
+    void RemoveAtEnd(const fixtures::FixturePackage& package) { installed_.emplace_back(package.productCode); }
 
 private:
     std::vector<std::wstring> installed_;

@@ -1,0 +1,107 @@
+#include "installer/installation.h"
+
+#include "installer/installer_engine.h"
+#include "main/edition.h"
+#include "system/file_system.h"
+#include "system/folder_identity.h"
+#include "system/platform_error.h"
+
+namespace orvh {
+namespace {
+
+constexpr unsigned kSuccess = 0;
+constexpr unsigned kRestartInitiated = 1641;
+constexpr unsigned kRestartRequired = 3010;
+
+// The folder that holds `path`; empty for a root or a server name. A drive's root keeps
+// its backslash, so that it names the root rather than the drive's current folder.
+std::wstring ParentFolder(const std::wstring& path) {
+    const auto slash = path.rfind(L'\\');
+    if (slash == std::wstring::npos || slash + 1 == path.size() || slash < path.find_first_not_of(L'\\')) return L"";
+    std::wstring parent = path.substr(0, slash);
+    if (parent.back() == L':') parent += L'\\';
+    return parent;
+}
+
+} // namespace
+
+bool InstallerSucceeded(unsigned resultCode) {
+    return resultCode == kSuccess || resultCode == kRestartRequired || resultCode == kRestartInitiated;
+}
+
+InstallerOperations::InstallerOperations(InstallerEngine& installer, FileSystem& fileSystem,
+                                         const FolderIdentity& folders, EnvironmentExpander expand,
+                                         std::wstring selectedUpgradeCode)
+    : installer_(installer), fileSystem_(fileSystem), folders_(folders),
+      queries_{installer, fileSystem, std::move(expand)}, selectedUpgradeCode_(std::move(selectedUpgradeCode)) {}
+
+std::wstring InstallerOperations::GetInstalledVersion(const std::wstring& productName, const std::wstring& upgradeCode) {
+    return orvh::GetInstalledVersion(queries_, productName, upgradeCode, true);
+}
+
+bool InstallerOperations::InstallSourceAvailable(const std::wstring& productName, const std::wstring& upgradeCode) {
+    return orvh::InstallSourceAvailable(queries_, productName, upgradeCode);
+}
+
+std::wstring InstallerOperations::PreviousInstallSource() {
+    const auto edition = EditionOf(selectedUpgradeCode_);
+    if (!edition) return L"";
+    return GetInstallSource(queries_, std::wstring(ProductNameOf(*edition)), std::wstring(UpgradeCodeOf(*edition)));
+}
+
+// Deleting `outer` would delete `folder` when it is that folder or one of its parents.
+bool InstallerOperations::HoldsFolder(const std::wstring& outer, const std::wstring& folder) const {
+    for (std::wstring candidate = folder; !candidate.empty(); candidate = ParentFolder(candidate)) {
+        if (folders_.SameFolder(outer, candidate)) return true;
+    }
+    return false;
+}
+
+bool InstallerOperations::InstallPackage(const std::wstring& packageName, const std::wstring& packageFolder,
+                                         const std::wstring& setupFolder, const std::wstring& properties,
+                                         int uiLevel) {
+    const std::wstring package = packageFolder + L"\\" + packageName;
+    std::wstring previousSource;
+    std::wstring cacheFolder;
+    try {
+        previousSource = PreviousInstallSource();
+        const std::wstring productCode = GetPackageProductCode(queries_, package);
+        // A missing file or a package without product code cannot be installed.
+        if (productCode.empty()) return false;
+        cacheFolder = setupFolder + L"\\" + productCode;
+        if (!fileSystem_.FolderExists(cacheFolder)) fileSystem_.CreateFolder(cacheFolder);
+        const std::wstring cachedPackage = cacheFolder + L"\\" + packageName;
+        fileSystem_.CopyFile(package, cachedPackage);
+        installer_.SetUiLevel(uiLevel);
+        if (!InstallerSucceeded(installer_.InstallProduct(cachedPackage, properties))) return false;
+    } catch (const PlatformError&) {
+        return false;
+    }
+    // The product now comes from the cache folder; its previous source is no longer needed.
+    if (!previousSource.empty() && !HoldsFolder(previousSource, cacheFolder)) {
+        try {
+            fileSystem_.DeleteFolder(previousSource);
+        } catch (const PlatformError&) {
+            // A source that stays behind costs only disk space.
+        }
+    }
+    return true;
+}
+
+bool InstallerOperations::ApplyPatchPackage(const std::wstring& patchPath, int uiLevel) {
+    const auto edition = EditionOf(selectedUpgradeCode_);
+    if (!edition) return false;
+    try {
+        const std::wstring source =
+            GetInstallSource(queries_, std::wstring(ProductNameOf(*edition)), std::wstring(UpgradeCodeOf(*edition)));
+        if (source.empty()) return false;
+        const std::wstring target = source + L"\\" + FileSystem::GetFileName(patchPath);
+        fileSystem_.CopyFile(patchPath, target);
+        installer_.SetUiLevel(uiLevel);
+        return InstallerSucceeded(installer_.ApplyPatch(target, kPatchReinstall));
+    } catch (const PlatformError&) {
+        return false;
+    }
+}
+
+} // namespace orvh

@@ -1,0 +1,54 @@
+#pragma once
+// The installer operations of the update run over Windows Installer and the file-system
+// object. A full package is always installed from its own copy in the installation source
+// cache (setup folder, "\", product code), which Windows Installer then records as the
+// product's installation source; a patch is applied from a copy placed in the installed
+// product's installation source, next to the package it was installed from. The edition
+// whose source is used is the one the selected upgrade code names.
+#include "installer/installed_product.h"
+#include "installer/product_installer.h"
+
+#include <string>
+
+namespace orvh {
+
+class FileSystem;
+class FolderIdentity;
+class InstallerEngine;
+
+// Property string of every patch: files missing or of an equal or older version, registry
+// data and shortcuts are reinstalled.
+inline constexpr wchar_t kPatchReinstall[] = L"REINSTALL=ALL REINSTALLMODE=emus";
+
+// Whether an installer result code means the installation or patch took place. A
+// restart that is required (3010) or already initiated (1641) does not undo it.
+bool InstallerSucceeded(unsigned resultCode);
+
+class InstallerOperations final : public ProductInstaller {
+public:
+    InstallerOperations(InstallerEngine& installer, FileSystem& fileSystem, const FolderIdentity& folders,
+                        EnvironmentExpander expand, std::wstring selectedUpgradeCode);
+
+    std::wstring GetInstalledVersion(const std::wstring& productName, const std::wstring& upgradeCode) override;
+    bool InstallSourceAvailable(const std::wstring& productName, const std::wstring& upgradeCode) override;
+    // Installs packageFolder\packageName from a copy in setupFolder\{product code}; true when
+    // the installer reports success. After a successful installation the product's previous
+    // installation source folder is deleted, unless it is the cache folder or holds it.
+    bool InstallPackage(const std::wstring& packageName, const std::wstring& packageFolder,
+                        const std::wstring& setupFolder, const std::wstring& properties, int uiLevel) override;
+    // Copies the patch into the installation source of the selected edition and applies it
+    // from there; false without edition, without source, or when any step fails.
+    bool ApplyPatchPackage(const std::wstring& patchPath, int uiLevel) override;
+
+private:
+    std::wstring PreviousInstallSource();
+    bool HoldsFolder(const std::wstring& outer, const std::wstring& folder) const;
+
+    InstallerEngine& installer_;
+    FileSystem& fileSystem_;
+    const FolderIdentity& folders_;
+    InstalledProductQueries queries_;
+    std::wstring selectedUpgradeCode_;
+};
+
+} // namespace orvh
