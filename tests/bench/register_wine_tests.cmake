@@ -24,3 +24,9 @@ endforeach()
 add_test(NAME wine.restart_check
          COMMAND ${PROJECT_SOURCE_DIR}/tests/bench/restart_check.sh ${ORVH_BENCH_DIR} ${ORVH_WINDOWS_BUILD_DIR}/bin)
 set_tests_properties(wine.restart_check PROPERTIES FIXTURES_REQUIRED wine_bench LABELS wine TIMEOUT 600)
+
+# A run that removes obsolete fonts restarts Windows, which ends the whole prefix: it is
+# watched from Linux.
+add_test(NAME e2e.fonts_restart_check
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/bench/fonts_restart_check.sh ${ORVH_BENCH_DIR} ${ORVH_WINDOWS_BUILD_DIR})
+set_tests_properties(e2e.fonts_restart_check PROPERTIES FIXTURES_REQUIRED wine_bench LABELS e2e TIMEOUT 600)
