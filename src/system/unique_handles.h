@@ -2,6 +2,9 @@
 // One small owner per Windows handle kind: closed exactly once, movable, not copyable.
 #include "system/windows_api.h"
 
+#include <msi.h>
+#include <objidl.h>
+
 #include <utility>
 
 namespace orvh {
@@ -39,6 +42,8 @@ inline void DeleteMemoryDc(HDC h) noexcept { ::DeleteDC(h); }
 inline void DeleteGdiObject(HGDIOBJ h) noexcept { ::DeleteObject(h); }
 inline void DestroyIconHandle(HICON h) noexcept { ::DestroyIcon(h); }
 inline void DestroyWindowHandle(HWND h) noexcept { ::DestroyWindow(h); }
+inline void CloseInstallerHandle(MSIHANDLE h) noexcept { ::MsiCloseHandle(h); }
+inline void ReleaseComInterface(IUnknown* object) noexcept { object->Release(); }
 
 // Process, thread, mutex, event: NULL means none.
 using UniqueHandle = UniqueResource<HANDLE, CloseKernelHandle, nullptr>;
@@ -53,5 +58,10 @@ using UniqueGdiObject = UniqueResource<HGDIOBJ, DeleteGdiObject, nullptr>;
 using UniqueIcon = UniqueResource<HICON, DestroyIconHandle, nullptr>;
 // CreateWindowExW: destroyed by the thread that created it.
 using UniqueWindow = UniqueResource<HWND, DestroyWindowHandle, nullptr>;
+// msi.dll databases, views, records and summary information: 0 means none.
+using UniqueInstallerHandle = UniqueResource<MSIHANDLE, CloseInstallerHandle, 0>;
+// COM interfaces (IStorage, IStream...): released once.
+template <typename Interface>
+using UniqueComInterface = UniqueResource<Interface*, ReleaseComInterface, nullptr>;
 
 } // namespace orvh
