@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds OrvhUpdate.exe and runs one delivery under Wine on a private display, as the
-# product would start it: "Orvane Hub" 1.1.601 installed, the next version, a newer
+# product would start it: "Orvane Hub" 1.1.601 installed, the next version and its patch, a newer
 # launcher and ORVHUpdate.cfg waiting in Nuovo, the product's process running. Prints what
 # happened and where the picture of the progress window was saved.
 set -euo pipefail

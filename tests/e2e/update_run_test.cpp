@@ -2,6 +2,7 @@
 // Installer, the update folder as the delivering side leaves it, a product stand-in, and
 // every message box read and answered.
 #include "fixture_packages.h"
+#include "fixture_paths.h"
 #include "update_scenario.h"
 
 #include <gmock/gmock.h>
@@ -54,6 +55,41 @@ TEST_F(UpdateRun, NewerFullPackageIsInstalledAndTheSetMovesOn) {
     EXPECT_THAT(scenario.Files(scenario.Sub(L"Setup")), ElementsAre(std::wstring(fx::hub_1_2_0.productCode)));
     // The folder the product was first installed from was its source: it is gone now.
     EXPECT_THAT(scenario.Files(scenario.Root().Path()), testing::Not(testing::Contains(L"Delivered")));
+    ExpectStartedWith(true);
+}
+
+TEST_F(UpdateRun, TypicalRoadInstallsThePackageAndItsPatch) {
+    ASSERT_EQ(scenario.Install(fx::hub_1_1_601), 0u);
+    DeliverHub120();
+    scenario.Deliver(L"ORVHPatch.msp", FixturePackagePath(fx::hub_1_2_100_msp.file));
+    scenario.Announce(L"ORVHPatch.msp", L"0001.0002.0000.0100");
+    const RunOutcome run = scenario.Run(Tail());
+    ASSERT_TRUE(run.ended);
+    EXPECT_THAT(run.boxes, IsEmpty());
+    EXPECT_EQ(InstalledVersion(L"Orvane Hub", kHubCode), L"0001.0002.0000.0100");
+    EXPECT_THAT(scenario.Files(scenario.Sub(L"Corrente")),
+                ElementsAre(L"ORVHPatch.msp", L"ORVHUpdate.cfg", L"Orvane Hub.msi"));
+    EXPECT_THAT(scenario.Files(scenario.Sub(L"Nuovo")), IsEmpty());
+    // The patch is applied from the product's installation source, beside its package.
+    const std::wstring cache = scenario.Sub(L"Setup") + L"\\" + std::wstring(fx::hub_1_2_0.productCode);
+    EXPECT_THAT(scenario.Files(cache), ElementsAre(L"ORVHPatch.msp", L"Orvane Hub.msi"));
+    ExpectStartedWith(true);
+}
+
+TEST_F(UpdateRun, ClientEditionWithArchiveKeys) {
+    ASSERT_EQ(scenario.Install(fx::desk_1_1_601), 0u);
+    scenario.DeliverPackage(L"Orvane Desk.msi", fx::desk_1_2_0);
+    scenario.Deliver(L"ORVDPatch.msp", FixturePackagePath(fx::desk_1_2_100_msp.file));
+    // Announced under the archive names only; the file names carry stale versions.
+    scenario.Announce(L"Orvane Desk.zip", L"0001.0002.0000.0000");
+    scenario.Announce(L"ORVDPatch.zip", L"0001.0002.0000.0100");
+    scenario.Announce(L"Orvane Desk.msi", L"0000.0000.0000.0001");
+    const RunOutcome run = scenario.Run(Tail() + L" /MsiUpdateCode=" + std::wstring(fx::desk_1_1_601.upgradeCode));
+    ASSERT_TRUE(run.ended);
+    EXPECT_THAT(run.boxes, IsEmpty());
+    EXPECT_EQ(InstalledVersion(L"Orvane Desk", fx::desk_1_1_601.upgradeCode), L"0001.0002.0000.0100");
+    EXPECT_THAT(scenario.Files(scenario.Sub(L"Nuovo")), IsEmpty());
+    ASSERT_TRUE(run.lastWindow.has_value());
     ExpectStartedWith(true);
 }
 

@@ -1,8 +1,9 @@
 // The demo: one delivery as it happens on a customer's server. "Orvane Hub" 1.1.601 is
-// installed, the update folder's Nuovo receives the next full package, a newer launcher
+// installed, the update folder's Nuovo receives the next full package, its patch, a newer launcher
 // and ORVHUpdate.cfg, a stand-in product process is running, and OrvhUpdate.exe is started
 // as the product starts it. Prints what happened and saves the progress window's picture.
 #include "fixture_packages.h"
+#include "fixture_paths.h"
 #include "standins.h"
 #include "update_scenario.h"
 
@@ -55,6 +56,8 @@ int wmain() {
     }
     scenario.DeliverPackage(L"Orvane Hub.msi", fx::hub_1_2_0);
     scenario.Announce(L"Orvane Hub.msi", L"0001.0002.0000.0000");
+    scenario.Deliver(L"ORVHPatch.msp", FixturePackagePath(fx::hub_1_2_100_msp.file));
+    scenario.Announce(L"ORVHPatch.msp", L"0001.0002.0000.0100");
     scenario.Deliver(L"ORVHUpdate.exe", OrvhUpdateExe());
     scenario.Announce(L"ORVHUpdate.exe", L"0001.0000.0000.0001");
 
