@@ -70,6 +70,7 @@ protected:
         EXPECT_THAT(run.boxes.back().contents.text,
                     testing::StartsWith(L"Errore in fase d'installazione dell'aggiornamento."));
         EXPECT_EQ(run.boxes.back().contents.icon, BoxIcon::Stop);
+        EXPECT_FALSE(run.boxes.back().windowVisible);
     }
 
     UpdateScenario scenario;
