@@ -98,11 +98,16 @@ ProcessorTime ProcessorTimeSoFar() {
 
 // Without this, a clock that never moves would let a busy wait pass unnoticed.
 TEST(ProcessorClock, CountsABusyThread) {
+    // Spins until the clock shows half a second of work; on a loaded machine that takes
+    // longer than half a second of wall time, hence the generous limit.
     const auto before = ProcessorTimeSoFar();
     const auto start = Clock::now();
     volatile std::uint64_t spins = 0;
-    while (Since(start) < 1000ms) spins = spins + 1;
-    const auto after = ProcessorTimeSoFar();
+    auto after = before;
+    while (after.thread - before.thread < 500ms && Since(start) < 30000ms) {
+        for (int i = 0; i < 1000000; ++i) spins = spins + 1;
+        after = ProcessorTimeSoFar();
+    }
 
     EXPECT_GE(after.thread - before.thread, 500ms);
     EXPECT_GE(after.process - before.process, 500ms);
