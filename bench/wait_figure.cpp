@@ -1,0 +1,100 @@
+// Figure 2: the CPU time the launcher uses while it waits for the product's process to
+// end (a sleeper of 10 s), as a share of the wall time of that wait. The launcher makes its
+// progress window, still hidden, just before it begins to wait, and shows it when the wait
+// is over: the wait is taken from a moment after the window exists to the sleeper's end.
+#include "figures.h"
+
+#include "launched_program.h"
+#include "message_box_reader.h"
+#include "standins.h"
+#include "test_paths.h"
+
+#include <chrono>
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <thread>
+
+namespace orvh::bench {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kWait = 10s;
+// Lets the launcher finish writing the window's texts before the wait is measured.
+constexpr auto kSettle = 200ms;
+
+BOOL CALLBACK FindWindowOf(HWND window, LPARAM found) {
+    auto* search = reinterpret_cast<std::pair<DWORD, bool>*>(found);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner == search->first) search->second = true;
+    return !search->second;
+}
+
+// Whether the process has any top-level window, hidden ones included.
+bool HasWindow(DWORD processId) {
+    std::pair<DWORD, bool> search{processId, false};
+    ::EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
+// User and kernel time of the process so far, in milliseconds.
+double CpuMs(HANDLE process) {
+    FILETIME created, ended, kernel, user;
+    if (!::GetProcessTimes(process, &created, &ended, &kernel, &user)) throw std::runtime_error("GetProcessTimes failed");
+    const auto ticks = [](const FILETIME& time) {
+        return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    return static_cast<double>(ticks(kernel) + ticks(user)) / 10000.0;
+}
+
+struct WaitSample {
+    double startCpuMs = 0;
+    double waitMs = 0;
+    double waitCpuMs = 0;
+};
+
+WaitSample OneWait() {
+    const orvh::test::ScratchFolder folder;
+    const std::wstring exe = folder / L"OrvhUpdate.exe";
+    if (!::CopyFileW(orvh::test::OrvhUpdateExe().c_str(), exe.c_str(), FALSE)) throw std::runtime_error("copy failed");
+
+    const orvh::test::Sleeper product(kWait, 0);
+    const orvh::test::LaunchedProgram program(
+        exe, L"/PathAggiornamento=\"" + (folder / L"Upd") + L"\" /AttendiProcesso=" + std::to_wstring(product.Id()));
+    while (!HasWindow(program.ProcessId())) {
+        if (product.Ended() || !program.Running()) throw std::runtime_error("the launcher made no window before the wait");
+        std::this_thread::sleep_for(5ms);
+    }
+    std::this_thread::sleep_for(kSettle);
+    if (!orvh::test::VisibleTopLevelWindows(program.ProcessId()).empty()) {
+        throw std::runtime_error("the launcher showed its window before the process ended");
+    }
+    WaitSample sample;
+    const auto waitStart = std::chrono::steady_clock::now();
+    sample.startCpuMs = CpuMs(program.Process());
+    if (!product.WaitForEnd(kWait * 2)) throw std::runtime_error("the sleeper did not end");
+    const std::chrono::duration<double, std::milli> waited = std::chrono::steady_clock::now() - waitStart;
+    sample.waitCpuMs = CpuMs(program.Process()) - sample.startCpuMs;
+    sample.waitMs = waited.count();
+    return sample;
+}
+
+} // namespace
+
+void MeasureWaitCpu(int runs) {
+    std::printf("\n(2) CPU of the launcher while it waits 10 s for a process (/AttendiProcesso=)\n");
+    Samples shares;
+    for (int run = 0; run < runs; ++run) {
+        const WaitSample sample = OneWait();
+        shares.values.push_back(100.0 * sample.waitCpuMs / sample.waitMs);
+        std::printf("  run %d: start-up %.1f ms CPU; then %.1f ms CPU over a wait of %.0f ms\n", run + 1,
+                    sample.startCpuMs, sample.waitCpuMs, sample.waitMs);
+    }
+    PrintSamples("  CPU share of the wait", shares, "%");
+    PrintFigure("wait-cpu-share-percent", shares.Median());
+}
+
+} // namespace orvh::bench
