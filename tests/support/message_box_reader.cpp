@@ -1,5 +1,7 @@
 #include "message_box_reader.h"
 
+#include "window_capture.h"
+
 #include "system/unique_handles.h"
 #include "system/win32_error_win32.h"
 
@@ -69,84 +71,12 @@ bool BelongsTo(HWND window, DWORD processId) {
 
 bool IsMessageBox(HWND window) { return ClassName(window) == L"#32770"; }
 
-// The display context of the screen, released when it goes.
-class ScreenDc {
-public:
-    ScreenDc() : dc_(::GetDC(nullptr)) {
-        if (!dc_) ThrowLastError(L"GetDC");
-    }
-    ~ScreenDc() { ::ReleaseDC(nullptr, dc_); }
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
-// Top-down 32-bit pixels (0x00RRGGBB) behind a memory display context.
-class PixelCanvas {
-public:
-    PixelCanvas(int width, int height) : width_(width), height_(height), dc_(::CreateCompatibleDC(nullptr)) {
-        if (!dc_) ThrowLastError(L"CreateCompatibleDC");
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        bitmap_.reset(::CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        if (!bitmap_) ThrowLastError(L"CreateDIBSection");
-        bits_ = static_cast<std::uint32_t*>(bits);
-        previous_ = ::SelectObject(dc_.get(), bitmap_.get());
-    }
-    ~PixelCanvas() { ::SelectObject(dc_.get(), previous_); }
-    PixelCanvas(const PixelCanvas&) = delete;
-    PixelCanvas& operator=(const PixelCanvas&) = delete;
-
-    HDC Dc() const { return dc_.get(); }
-    void Fill(std::uint32_t colour) { std::fill(bits_, bits_ + Count(), colour); }
-    std::vector<std::uint32_t> Pixels() const {
-        ::GdiFlush();
-        std::vector<std::uint32_t> pixels(bits_, bits_ + Count());
-        for (auto& pixel : pixels) pixel &= 0x00FFFFFF;
-        return pixels;
-    }
-
-private:
-    std::size_t Count() const { return static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_); }
-
-    int width_;
-    int height_;
-    UniqueMemoryDc dc_;
-    UniqueGdiObject bitmap_;
-    HGDIOBJ previous_ = nullptr;
-    std::uint32_t* bits_ = nullptr;
-};
-
 // What the screen shows of the control's client area. The window's own display context
 // cannot be read from another process under Wine; the screen's can, and the box is on top.
-std::vector<std::uint32_t> CaptureClientArea(HWND control, int width, int height) {
-    POINT origin{0, 0};
-    if (!::ClientToScreen(control, &origin)) ThrowLastError(L"ClientToScreen");
-    PixelCanvas canvas(width, height);
-    const ScreenDc screen;
-    if (!::BitBlt(canvas.Dc(), 0, 0, width, height, screen.get(), origin.x, origin.y, SRCCOPY)) {
-        ThrowLastError(L"BitBlt");
-    }
-    return canvas.Pixels();
-}
+std::vector<std::uint32_t> CaptureClientArea(HWND control, int, int) { return test::CaptureClientArea(control).pixels; }
 
 std::vector<std::uint32_t> DrawSystemIcon(const wchar_t* iconId, int width, int height, std::uint32_t background) {
-    PixelCanvas canvas(width, height);
-    canvas.Fill(background);
-    if (!::DrawIconEx(canvas.Dc(), 0, 0, ::LoadIconW(nullptr, iconId), width, height, 0, nullptr, DI_NORMAL)) {
-        ThrowLastError(L"DrawIconEx");
-    }
-    return canvas.Pixels();
+    return DrawIconOn(::LoadIconW(nullptr, iconId), width, height, background).pixels;
 }
 
 double MeanChannelDifference(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {

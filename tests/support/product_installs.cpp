@@ -37,4 +37,19 @@ std::vector<std::wstring> InstalledProductCodes() {
     return codes;
 }
 
+std::wstring ProductInfoText(std::wstring_view productCode, const wchar_t* attribute) {
+    const std::wstring code(productCode);
+    wchar_t value[256] = {};
+    DWORD size = 256;
+    const UINT rc = ::MsiGetProductInfoW(code.c_str(), attribute, value, &size);
+    return rc == ERROR_SUCCESS ? std::wstring(value, size) : L"error " + std::to_wstring(rc);
+}
+
+std::wstring FileVersionText(const std::wstring& path) {
+    wchar_t version[64] = {};
+    DWORD size = 64;
+    const UINT rc = ::MsiGetFileVersionW(path.c_str(), version, &size, nullptr, nullptr);
+    return rc == ERROR_SUCCESS ? std::wstring(version, size) : L"error " + std::to_wstring(rc);
+}
+
 } // namespace orvh::test

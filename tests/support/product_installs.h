@@ -4,6 +4,7 @@
 #include "fixture_packages.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orvh::test {
@@ -27,5 +28,10 @@ private:
 
 // Product codes of the installed products, in the installer's order.
 std::vector<std::wstring> InstalledProductCodes();
+
+// What the installer reports, as text; "error N" when it reports a failure, so that a
+// test's message shows what went wrong.
+std::wstring ProductInfoText(std::wstring_view productCode, const wchar_t* attribute);
+std::wstring FileVersionText(const std::wstring& path);
 
 } // namespace orvh::test

@@ -41,20 +41,7 @@ std::vector<std::wstring> RelatedProducts(std::wstring_view upgradeCode) {
     return codes;
 }
 
-std::wstring ProductInfo(std::wstring_view productCode, const wchar_t* attribute) {
-    const std::wstring code(productCode);
-    wchar_t value[256] = {};
-    DWORD size = 256;
-    const UINT rc = ::MsiGetProductInfoW(code.c_str(), attribute, value, &size);
-    return rc == ERROR_SUCCESS ? std::wstring(value, size) : L"error " + std::to_wstring(rc);
-}
 
-std::wstring FileVersion(const std::wstring& path) {
-    wchar_t version[64] = {};
-    DWORD size = 64;
-    const UINT rc = ::MsiGetFileVersionW(path.c_str(), version, &size, nullptr, nullptr);
-    return rc == ERROR_SUCCESS ? std::wstring(version, size) : L"error " + std::to_wstring(rc);
-}
 
 bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -70,17 +57,17 @@ TEST_F(FixturePackages, ServerEditionInstallsAndItsNextVersionReplacesIt) {
     const auto& hub = fixtures::hub_1_1_601;
     ASSERT_EQ(Install(hub), ERROR_SUCCESS);
     EXPECT_THAT(InstalledProductCodes(), Contains(hub.productCode));
-    EXPECT_EQ(ProductInfo(hub.productCode, INSTALLPROPERTY_VERSIONSTRING), L"1.1.601");
-    EXPECT_EQ(ProductInfo(hub.productCode, INSTALLPROPERTY_INSTALLEDPRODUCTNAME), L"Orvane Hub");
+    EXPECT_EQ(ProductInfoText(hub.productCode, INSTALLPROPERTY_VERSIONSTRING), L"1.1.601");
+    EXPECT_EQ(ProductInfoText(hub.productCode, INSTALLPROPERTY_INSTALLEDPRODUCTNAME), L"Orvane Hub");
     const std::wstring folder = FixtureInstallFolder(hub.installFolder);
     EXPECT_TRUE(FileExists(folder + L"\\readme.txt")) << "in the folder Orvane Hub";
-    EXPECT_EQ(FileVersion(folder + L"\\Orvane Hub.exe"), L"1.1.0.601");
+    EXPECT_EQ(FileVersionText(folder + L"\\Orvane Hub.exe"), L"1.1.0.601");
 
     const auto& next = fixtures::hub_1_2_0;
     ASSERT_EQ(Install(next), ERROR_SUCCESS);
     EXPECT_THAT(RelatedProducts(hub.upgradeCode), ElementsAre(next.productCode));
-    EXPECT_EQ(ProductInfo(next.productCode, INSTALLPROPERTY_VERSIONSTRING), L"1.2.0");
-    EXPECT_EQ(FileVersion(folder + L"\\Orvane Hub.exe"), L"1.2.0.0");
+    EXPECT_EQ(ProductInfoText(next.productCode, INSTALLPROPERTY_VERSIONSTRING), L"1.2.0");
+    EXPECT_EQ(FileVersionText(folder + L"\\Orvane Hub.exe"), L"1.2.0.0");
 }
 
 TEST_F(FixturePackages, OlderVersionIsRefusedOverANewerOne) {
@@ -99,8 +86,8 @@ class LookAlike : public FixturePackages, public testing::WithParamInterface<Fix
 TEST_P(LookAlike, InstallsWithItsOwnNameAndUpgradeCode) {
     const FixturePackage& package = GetParam();
     ASSERT_EQ(Install(package), ERROR_SUCCESS);
-    EXPECT_EQ(ProductInfo(package.productCode, INSTALLPROPERTY_INSTALLEDPRODUCTNAME), package.productName);
-    EXPECT_EQ(ProductInfo(package.productCode, INSTALLPROPERTY_VERSIONSTRING), L"1.1.601");
+    EXPECT_EQ(ProductInfoText(package.productCode, INSTALLPROPERTY_INSTALLEDPRODUCTNAME), package.productName);
+    EXPECT_EQ(ProductInfoText(package.productCode, INSTALLPROPERTY_VERSIONSTRING), L"1.1.601");
     EXPECT_THAT(RelatedProducts(package.upgradeCode), ElementsAre(package.productCode));
     EXPECT_TRUE(FileExists(FixtureInstallFolder(package.installFolder) + L"\\readme.txt"));
 }

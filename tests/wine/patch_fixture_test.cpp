@@ -26,20 +26,7 @@ using testing::AnyOf;
 using testing::Contains;
 using testing::Not;
 
-std::wstring ProductVersion(std::wstring_view productCode) {
-    const std::wstring code(productCode);
-    wchar_t value[64] = {};
-    DWORD size = 64;
-    const UINT rc = ::MsiGetProductInfoW(code.c_str(), INSTALLPROPERTY_VERSIONSTRING, value, &size);
-    return rc == ERROR_SUCCESS ? std::wstring(value, size) : L"error " + std::to_wstring(rc);
-}
 
-std::wstring FileVersion(const std::wstring& path) {
-    wchar_t version[64] = {};
-    DWORD size = 64;
-    const UINT rc = ::MsiGetFileVersionW(path.c_str(), version, &size, nullptr, nullptr);
-    return rc == ERROR_SUCCESS ? std::wstring(version, size) : L"error " + std::to_wstring(rc);
-}
 
 bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -87,12 +74,12 @@ TEST_P(FixturePatches, BringTheTargetToTheUpgradedVersion) {
     ASSERT_EQ(target.productCode, patch.productCode) << "the patch's target in the catalog";
     ASSERT_EQ(installs_.Install(target), ERROR_SUCCESS);
     const std::wstring folder = FixtureInstallFolder(target.installFolder);
-    ASSERT_EQ(ProductVersion(target.productCode), target.version);
+    ASSERT_EQ(ProductInfoText(target.productCode, INSTALLPROPERTY_VERSIONSTRING), target.version);
 
     ASSERT_EQ(ApplyPatch(patch), ERROR_SUCCESS);
 
-    EXPECT_EQ(ProductVersion(target.productCode), patch.version);
-    EXPECT_EQ(FileVersion(folder + L"\\" + patchCase.program), patchCase.programVersion);
+    EXPECT_EQ(ProductInfoText(target.productCode, INSTALLPROPERTY_VERSIONSTRING), patch.version);
+    EXPECT_EQ(FileVersionText(folder + L"\\" + patchCase.program), patchCase.programVersion);
     EXPECT_EQ(ReadFileBytes(folder + L"\\readme.txt"), patchCase.readme);
     EXPECT_TRUE(FileExists(folder + L"\\changes.txt")) << "the file the patch adds";
     EXPECT_THAT(AppliedPatches(target.productCode), Contains(std::wstring(patch.patchCode)));
@@ -123,8 +110,8 @@ TEST(FixturePatch, OfAnotherProductLeavesTheInstalledOneAlone) {
     EXPECT_THAT(ApplyPatch(fixtures::hub_1_1_700_msp),
                 AnyOf(static_cast<UINT>(ERROR_UNKNOWN_PRODUCT), static_cast<UINT>(ERROR_PATCH_TARGET_NOT_FOUND)));
 
-    EXPECT_EQ(ProductVersion(installed.productCode), installed.version);
-    EXPECT_EQ(FileVersion(folder + L"\\Orvane Hub.exe"), L"1.2.0.0");
+    EXPECT_EQ(ProductInfoText(installed.productCode, INSTALLPROPERTY_VERSIONSTRING), installed.version);
+    EXPECT_EQ(FileVersionText(folder + L"\\Orvane Hub.exe"), L"1.2.0.0");
     EXPECT_FALSE(FileExists(folder + L"\\changes.txt"));
     EXPECT_THAT(AppliedPatches(installed.productCode), Not(Contains(std::wstring(fixtures::hub_1_1_700_msp.patchCode))));
 }
