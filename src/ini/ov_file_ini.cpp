@@ -4,7 +4,6 @@
 #include "system/locale_conversions.h"
 
 #include <cmath>
-#include <cstdio>
 #include <optional>
 #include <stdexcept>
 
@@ -32,6 +31,8 @@ void CivilFromDays(long long days, long long& year, unsigned& month, unsigned& d
     year = static_cast<long long>(yoe) + era * 400 + (month <= 2 ? 1 : 0);
 }
 
+std::wstring TwoDigits(long long n) { return (n < 10 ? L"0" : L"") + std::to_wstring(n); }
+
 // "dd/mm/yyyy hh.nn.ss" of an automation date, "/" being the regional date separator and
 // "yyyy" the year with as many digits as it has (100 to 10000).
 // The whole part counts days towards zero and the fraction's magnitude is the time of day,
@@ -51,10 +52,9 @@ std::wstring FormatIniDate(double value, const std::wstring& separator) {
     long long year = 0;
     unsigned month = 0, day = 0;
     CivilFromDays(static_cast<long long>(whole) + kZeroDayFrom1970, year, month, day);
-    wchar_t text[64];
-    std::swprintf(text, 64, L"%02u%ls%02u%ls%lld %02lld.%02lld.%02lld", day, separator.c_str(), month,
-                  separator.c_str(), year, seconds / 3600, seconds / 60 % 60, seconds % 60);
-    return text;
+    // Built by concatenation: the separator is the system's text, of any length.
+    return TwoDigits(day) + separator + TwoDigits(month) + separator + std::to_wstring(year) + L" " +
+           TwoDigits(seconds / 3600) + L"." + TwoDigits(seconds / 60 % 60) + L"." + TwoDigits(seconds % 60);
 }
 
 // The common read: a buffer of n blanks, the system told it holds n - 1 characters; the
