@@ -94,8 +94,15 @@ RunOutcome UpdateScenario::Run(const std::wstring& tail, std::chrono::millisecon
         }
         for (HWND box : MessageBoxes(program.ProcessId())) {
             if (std::find(answered.begin(), answered.end(), box) != answered.end()) continue;
-            std::this_thread::sleep_for(100ms);  // let the box finish drawing
+            // Whether the window is on screen is asked again now that the box is up.
+            windowVisible = false;
+            for (HWND window : VisibleTopLevelWindows(program.ProcessId())) windowVisible |= !IsMessageBox(window);
+            // A box still being drawn shows no icon yet: read it again until it does.
             ShownBox shown{ReadMessageBox(box), windowVisible};
+            for (int attempt = 0; attempt < 20 && shown.contents.icon == BoxIcon::None; ++attempt) {
+                std::this_thread::sleep_for(100ms);
+                shown.contents = ReadMessageBox(box);
+            }
             if (!shown.contents.buttons.empty()) PressButton(box, shown.contents.buttons.front().id);
             outcome.boxes.push_back(std::move(shown));
             answered.push_back(box);
