@@ -22,11 +22,11 @@ namespace {
 
 constexpr std::wstring_view kUsage = L"/? {Questo messaggio} /n/n/PathAggiornamento={Percorso dei file di aggiornamento}";
 
-struct SwitchSpec {
+struct SwitchRule {
     std::wstring_view name;
     bool quotedValues;
 };
-constexpr SwitchSpec kSwitches[] = {{L"/ServizioCluster=", true},   {L"/AttendiProcesso=", false},
+constexpr SwitchRule kSwitches[] = {{L"/ServizioCluster=", true},   {L"/AttendiProcesso=", false},
                                     {L"/ExeName=", true},           {L"/OrvhExe=", true},
                                     {L"/PathAggiornamento=", true}, {L"/MsiUpdateCode=", true}};
 
@@ -122,13 +122,13 @@ void CheckHelpText(std::wstring_view tail) {
     }
 }
 
-void CheckSwitch(std::wstring_view tail, std::wstring_view upper, const SwitchSpec& spec) {
-    const auto value = SwitchValue(tail, upper, spec.name, spec.quotedValues);
-    const auto at = upper.find(PlatformUpper(spec.name));
+void CheckSwitch(std::wstring_view tail, std::wstring_view upper, const SwitchRule& rule) {
+    const auto value = SwitchValue(tail, upper, rule.name, rule.quotedValues);
+    const auto at = upper.find(PlatformUpper(rule.name));
     ORVH_FUZZ_CHECK(value.has_value() == (at != std::wstring_view::npos));
     if (!value) return;
-    const auto rest = tail.substr(at + spec.name.size());
-    if (spec.quotedValues && rest.find(L'"') != std::wstring_view::npos) {
+    const auto rest = tail.substr(at + rule.name.size());
+    if (rule.quotedValues && rest.find(L'"') != std::wstring_view::npos) {
         // The text between the first double quote of the rest and the next one, or the end.
         ORVH_FUZZ_CHECK(value->find(L'"') == std::wstring::npos);
         const auto open = rest.find(L'"');
@@ -209,7 +209,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckTail(line, tail);
     CheckHelpText(tail);
     const std::wstring upper = PlatformUpper(tail);
-    for (const auto& spec : kSwitches) CheckSwitch(tail, upper, spec);
+    for (const auto& rule : kSwitches) CheckSwitch(tail, upper, rule);
     CheckStartUp(tail, upper);
 
     // The input's first bytes also as a raw number, under a rounding mode it chooses.
