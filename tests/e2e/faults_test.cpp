@@ -32,9 +32,7 @@ protected:
         scenario.DeliverPackage(L"Orvane Hub.msi", fx::hub_1_2_0);
         scenario.Announce(L"Orvane Hub.msi", kNew);
     }
-    std::wstring Tail() const {
-        return L"/PathAggiornamento=\"" + scenario.UpdateFolder() + L"\" /ExeName=\"" + scenario.ProductPath() + L"\"";
-    }
+    std::wstring Tail() const { return scenario.Tail(); }
     std::wstring In(const std::wstring& sub, const std::wstring& name) const { return scenario.Sub(sub) + L"\\" + name; }
     // What an earlier run left: the installed package and its configuration in Corrente.
     void EarlierRunLeftCorrente() {

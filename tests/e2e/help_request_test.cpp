@@ -17,18 +17,6 @@ constexpr auto kBoxTimeout = 20s;
 constexpr auto kExitTimeout = 10s;
 constexpr wchar_t kUsageText[] = L"/? {Questo messaggio} \r\n\r\n/PathAggiornamento={Percorso dei file di aggiornamento}";
 
-std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found{};
-    const UniqueFind find(::FindFirstFileW((folder + L"\\*").c_str(), &found));
-    if (!find) return names;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (::FindNextFileW(find.get(), &found));
-    return names;
-}
-
 class HelpRequestTest : public ::testing::TestWithParam<const wchar_t*> {};
 
 TEST_P(HelpRequestTest, ShowsTheUsageMessageOnlyAndCreatesNothing) {

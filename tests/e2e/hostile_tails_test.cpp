@@ -33,10 +33,7 @@ protected:
     std::wstring Quoted(const std::wstring& switchName, const std::wstring& value) const {
         return L"/" + switchName + L"=\"" + value + L"\"";
     }
-    std::wstring Tail() const {
-        return Quoted(L"PathAggiornamento", scenario.UpdateFolder()) + L" " +
-               Quoted(L"ExeName", scenario.ProductPath());
-    }
+    std::wstring Tail() const { return scenario.Tail(); }
     RunOutcome RunToEnd(const std::wstring& tail) {
         MakeFolderPath(scenario.UpdateFolder());
         RunOutcome run = scenario.Run(tail, 1min);

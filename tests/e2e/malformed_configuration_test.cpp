@@ -29,9 +29,7 @@ protected:
         ASSERT_EQ(scenario.Install(fx::hub_1_1_601), 0u);
         scenario.DeliverPackage(L"Orvane Hub.msi", fx::hub_1_2_0);
     }
-    std::wstring Tail() const {
-        return L"/PathAggiornamento=\"" + scenario.UpdateFolder() + L"\" /ExeName=\"" + scenario.ProductPath() + L"\"";
-    }
+    std::wstring Tail() const { return scenario.Tail(); }
     std::wstring Configuration() const { return scenario.Sub(L"Nuovo") + L"\\ORVHUpdate.cfg"; }
     void WriteConfiguration(const std::string& bytes) { WriteFileBytes(Configuration(), bytes); }
     RunOutcome RunToEnd() {

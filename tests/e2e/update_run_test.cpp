@@ -23,9 +23,7 @@ std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end(
 
 class UpdateRun : public testing::Test {
 protected:
-    std::wstring Tail() const {
-        return L"/PathAggiornamento=\"" + scenario.UpdateFolder() + L"\" /ExeName=\"" + scenario.ProductPath() + L"\"";
-    }
+    std::wstring Tail() const { return scenario.Tail(); }
     std::wstring Started(bool installed) const {
         return scenario.ProductPath() + (installed ? L" /NoConsole" : L" /IgnoraAggiornamento /NoConsole");
     }

@@ -5,6 +5,7 @@
 #include "system/unique_handles.h"
 #include "system/win32_error_win32.h"
 
+#include <algorithm>
 #include <atomic>
 #include <vector>
 
@@ -37,6 +38,19 @@ ScratchFolder::~ScratchFolder() {
     } catch (const PlatformError&) {
         // A test that leaves a file locked must not also fail the next test's cleanup.
     }
+}
+
+std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW entry{};
+    UniqueFind find(::FindFirstFileW((folder + L"\\*").c_str(), &entry));
+    if (!find) return names;
+    do {
+        const std::wstring name = entry.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (::FindNextFileW(find.get(), &entry));
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes) {

@@ -1,6 +1,7 @@
 #pragma once
 // Where the Windows-side tests find the program under test, and scratch folders.
 #include <string>
+#include <vector>
 
 namespace orvh::test {
 
@@ -22,6 +23,9 @@ public:
 private:
     std::wstring path_;
 };
+
+// The names in a folder, sorted ("." and ".." left out); none when it cannot be read.
+std::vector<std::wstring> FolderEntries(const std::wstring& folder);
 
 // Writes `bytes` to a new file (replacing an existing one).
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);

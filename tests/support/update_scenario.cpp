@@ -112,17 +112,10 @@ RunOutcome UpdateScenario::Run(const std::wstring& tail, std::chrono::millisecon
     return outcome;
 }
 
-std::vector<std::wstring> UpdateScenario::Files(const std::wstring& folder) const {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW entry{};
-    UniqueFind find(::FindFirstFileW((folder + L"\\*").c_str(), &entry));
-    if (!find) return names;
-    do {
-        const std::wstring name = entry.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (::FindNextFileW(find.get(), &entry));
-    std::sort(names.begin(), names.end());
-    return names;
+std::vector<std::wstring> UpdateScenario::Files(const std::wstring& folder) const { return FolderEntries(folder); }
+
+std::wstring UpdateScenario::Tail() const {
+    return L"/PathAggiornamento=\"" + UpdateFolder() + L"\" /ExeName=\"" + product_ + L"\"";
 }
 
 std::vector<StartRecord> UpdateScenario::ProductStarts(std::size_t expected) const {

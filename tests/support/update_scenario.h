@@ -51,6 +51,9 @@ public:
     RunOutcome Run(const std::wstring& tail, std::chrono::milliseconds timeout = std::chrono::minutes(3),
                    const std::wstring& programFolder = {});
 
+    // The tail the product uses: the update folder and the product, both quoted.
+    std::wstring Tail() const;
+
     // File names in a sub-folder of the update folder (or any folder), sorted.
     std::vector<std::wstring> Files(const std::wstring& folder) const;
     std::vector<StartRecord> ProductStarts(std::size_t expected = 1) const;
