@@ -62,8 +62,7 @@ int wmain() {
     scenario.Announce(L"ORVHUpdate.exe", L"0001.0000.0000.0001");
 
     Sleeper product(3s, 0);
-    const std::wstring tail = L"/PathAggiornamento=\"" + scenario.UpdateFolder() + L"\" /ExeName=\"" +
-                              scenario.ProductPath() + L"\" /AttendiProcesso=" + std::to_wstring(product.Id());
+    const std::wstring tail = scenario.Tail() + L" /AttendiProcesso=" + std::to_wstring(product.Id());
 
     Print(L"installed before: Orvane Hub " + InstalledVersion(L"Orvane Hub", hubCode) + L"\n");
     Print(L"delivered into Nuovo:");
