@@ -9,6 +9,7 @@
 // message 10001 appears only for an update that was due and did not take effect.
 // A PlatformError out of the run (a file-system refusal, a malformed version) is the
 // platform's error report, a defined end: only the promises about losses are checked then.
+#include "common/edition.h"
 #include "fake_conversions.h"
 #include "fake_file_system.h"
 #include "fake_profile.h"
@@ -16,13 +17,12 @@
 #include "ini/ov_file_ini.h"
 #include "installer/product_installer.h"
 #include "installer/version.h"
-#include "main/edition.h"
 #include "main/update_run.h"
 #include "resources/string_table.h"
 #include "system/locale_conversions.h"
+#include "system/message_pump.h"
 #include "system/processes.h"
 #include "ui/dialogs.h"
-#include "ui/message_pump.h"
 #include "ui/progress_view.h"
 
 #include <algorithm>

@@ -1,25 +1,17 @@
 #include "fonts/special_folder_win32.h"
 
 #include "system/environment_win32.h"
-#include "system/unique_handles.h"
+#include "system/unique_handles_win32.h"
 
 #include <shlobj.h>
 
 namespace orvh {
-namespace {
-
-inline void FreeIdList(LPITEMIDLIST list) noexcept { ::CoTaskMemFree(list); }
-// An item identifier list the shell allocated.
-using UniqueIdList = UniqueResource<LPITEMIDLIST, FreeIdList, nullptr>;
-
-} // namespace
 
 std::wstring GetSpecialFolder(HWND ownerWindow, int folderId) {
-    LPITEMIDLIST list = nullptr;
-    if (::SHGetSpecialFolderLocation(ownerWindow, folderId, &list) != S_OK) return L"";
-    const UniqueIdList owned(list);
+    UniqueIdList list;
+    if (::SHGetSpecialFolderLocation(ownerWindow, folderId, list.put()) != S_OK) return L"";
     wchar_t path[MAX_PATH] = {};
-    if (!::SHGetPathFromIDListW(owned.get(), path)) return L"";
+    if (!::SHGetPathFromIDListW(list.get(), path)) return L"";
     return path;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Shell special folders (CSIDL identifiers) as file-system paths.
-#include "system/windows_api.h"
+#include "system/windows_api_win32.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #include "installer/installation.h"
 
+#include "common/edition.h"
 #include "installer/installer_engine.h"
-#include "main/edition.h"
 #include "system/file_system.h"
 #include "system/folder_identity.h"
 #include "system/platform_error.h"

@@ -2,7 +2,7 @@
 // Facts about the installed edition and about package and executable files. An installed
 // product matches an edition when both its name and its upgrade code equal the edition's,
 // as exact text.
-#include "main/expand_path.h"
+#include "common/expand_path.h"
 
 #include <string>
 

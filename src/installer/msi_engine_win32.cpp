@@ -1,44 +1,33 @@
 #include "installer/msi_engine_win32.h"
 
+#include "system/sized_text.h"
+#include "system/unique_handles_win32.h"
 #include "system/win32_error_win32.h"
-#include "system/windows_api.h"
 
-#include <msi.h>
 #include <msiquery.h>
 
-#include <functional>
+#include <algorithm>
 
 namespace orvh {
 namespace {
 
-// An open installer handle (session or database), closed exactly once.
-class UniqueMsiHandle {
-public:
-    UniqueMsiHandle() = default;
-    UniqueMsiHandle(const UniqueMsiHandle&) = delete;
-    UniqueMsiHandle& operator=(const UniqueMsiHandle&) = delete;
-    ~UniqueMsiHandle() {
-        if (handle_) ::MsiCloseHandle(handle_);
-    }
-    MSIHANDLE* put() { return &handle_; }
-    MSIHANDLE get() const { return handle_; }
-
-private:
-    MSIHANDLE handle_ = 0;
-};
-
-// Runs a sized string query: first with a small buffer, again with the size it asks for.
-UINT QueryString(const std::function<UINT(wchar_t*, DWORD*)>& query, std::wstring& out) {
-    std::wstring buffer(64, L'\0');
-    DWORD size = static_cast<DWORD>(buffer.size());
-    UINT rc = query(buffer.data(), &size);
-    if (rc == ERROR_MORE_DATA) {
-        buffer.assign(size + 1, L'\0');
-        size = static_cast<DWORD>(buffer.size());
-        rc = query(buffer.data(), &size);
-    }
-    if (rc == ERROR_SUCCESS) out.assign(buffer.data(), size);
-    return rc;
+// A text the installer writes into a buffer, `query(buffer, &size)` under its size
+// convention; nullopt when it fails, the installer's result code then in `*failure`.
+template <typename Query>
+std::optional<std::wstring> InstallerText(Query query, UINT* failure = nullptr) {
+    UINT result = ERROR_SUCCESS;
+    auto text = SizedText(
+        [&](wchar_t* buffer, std::size_t size) -> std::size_t {
+            DWORD length = static_cast<DWORD>(size);
+            result = query(buffer, &length);
+            // On success and on "more data" alike, `length` is the text's without its null.
+            if (result == ERROR_SUCCESS) return length + 1;
+            if (result == ERROR_MORE_DATA) return std::max<std::size_t>(length + 1, size + 1);
+            return 0;
+        },
+        64);
+    if (!text && failure) *failure = result;
+    return text;
 }
 
 } // namespace
@@ -54,52 +43,39 @@ std::vector<std::wstring> MsiEngine::Products() {
 }
 
 std::optional<std::wstring> MsiEngine::ProductInfo(const std::wstring& productCode, const std::wstring& attribute) {
-    std::wstring value;
-    const UINT rc = QueryString(
+    return InstallerText(
         [&](wchar_t* buffer, DWORD* size) {
             return ::MsiGetProductInfoW(productCode.c_str(), attribute.c_str(), buffer, size);
-        },
-        value);
-    if (rc != ERROR_SUCCESS) return std::nullopt;
-    return value;
+        });
 }
 
 std::optional<std::wstring> MsiEngine::ProductProperty(const std::wstring& productCode, const std::wstring& property) {
-    UniqueMsiHandle session;
+    UniqueInstallerHandle session;
     if (::MsiOpenProductW(productCode.c_str(), session.put()) != ERROR_SUCCESS) return std::nullopt;
-    std::wstring value;
-    const UINT rc = QueryString(
+    return InstallerText(
         [&](wchar_t* buffer, DWORD* size) {
             return ::MsiGetProductPropertyW(session.get(), property.c_str(), buffer, size);
-        },
-        value);
-    if (rc != ERROR_SUCCESS) return std::nullopt;
-    return value;
+        });
 }
 
 std::wstring MsiEngine::PackageProperty(const std::wstring& packagePath, const std::wstring& property) {
-    UniqueMsiHandle session;
-    UINT rc = ::MsiOpenPackageExW(packagePath.c_str(), MSIOPENPACKAGEFLAGS_IGNOREMACHINESTATE, session.put());
-    if (rc != ERROR_SUCCESS) throw Win32Error(rc, L"OpenPackage");
-    std::wstring value;
-    rc = QueryString(
+    UniqueInstallerHandle session;
+    UINT result = ::MsiOpenPackageExW(packagePath.c_str(), MSIOPENPACKAGEFLAGS_IGNOREMACHINESTATE, session.put());
+    if (result != ERROR_SUCCESS) throw Win32Error(result, L"OpenPackage");
+    auto value = InstallerText(
         [&](wchar_t* buffer, DWORD* size) {
             return ::MsiGetProductPropertyW(session.get(), property.c_str(), buffer, size);
         },
-        value);
-    if (rc != ERROR_SUCCESS) throw Win32Error(rc, L"ProductProperty");
-    return value;
+        &result);
+    if (!value) throw Win32Error(result, L"ProductProperty");
+    return std::move(*value);
 }
 
 std::optional<std::wstring> MsiEngine::FileVersion(const std::wstring& filePath) {
-    std::wstring version;
-    const UINT rc = QueryString(
+    return InstallerText(
         [&](wchar_t* buffer, DWORD* size) {
             return ::MsiGetFileVersionW(filePath.c_str(), buffer, size, nullptr, nullptr);
-        },
-        version);
-    if (rc != ERROR_SUCCESS) return std::nullopt;
-    return version;
+        });
 }
 
 unsigned MsiEngine::InstallProduct(const std::wstring& packagePath, const std::wstring& properties) {

@@ -1,6 +1,8 @@
 #pragma once
 // The launcher's command-line tail: the six switches, the help request and the
 // process id's conversion to a number.
+#include "common/edition.h"
+
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
@@ -8,9 +10,6 @@
 #include <string_view>
 
 namespace orvh {
-
-inline constexpr std::wstring_view kServerUpgradeCode = L"{4A7C1E92-6B3D-4F18-8E25-A19C3B7D5F60}";
-inline constexpr std::wstring_view kClientUpgradeCode = L"{D3E85B17-92AF-4C06-B471-5E2A8C9F1D34}";
 
 // The settings one run takes from its command line, as texts. The process id is held as
 // the value text of its switch; ProcessIdFromNumber turns it into the id to wait for.

@@ -1,10 +1,10 @@
 #include "main/product_wait.h"
 
-#include "resources/string_ids.h"
+#include "common/string_ids.h"
 #include "resources/string_table.h"
 #include "system/file_system.h"
+#include "system/message_pump.h"
 #include "system/processes.h"
-#include "ui/message_pump.h"
 #include "ui/progress_view.h"
 
 namespace orvh {
@@ -30,8 +30,7 @@ void StartProductOrResource(const std::wstring& clusterResource, const std::wstr
                             const StringTable& texts, MessagePump& pump, const FileSystem& fileSystem,
                             ProgramStarter& starter) {
     if (edition) {
-        view.SetLabel(WindowLabel::Attivita,
-                      texts.LoadDllString(*edition == Edition::Server ? text::kStartingHub : text::kStartingDesk));
+        view.SetLabel(WindowLabel::Attivita, texts.LoadDllString(FactsOf(*edition).startingText));
     }
     pump.ProcessPendingMessages();
 

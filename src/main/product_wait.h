@@ -1,7 +1,7 @@
 #pragma once
 // The run's dealings with the product: waiting for its process to end before anything is
 // updated, and starting it (or bringing its cluster resource online) at the end.
-#include "main/edition.h"
+#include "common/edition.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "main/startup.h"
 
-#include "resources/string_ids.h"
+#include "common/string_ids.h"
 #include "resources/string_table.h"
 #include "system/locale_conversions.h"
 #include "system/single_instance.h"

@@ -1,6 +1,6 @@
 #pragma once
 // The update folder and its four sub-folders.
-#include "main/expand_path.h"
+#include "common/expand_path.h"
 
 #include <string>
 #include <string_view>

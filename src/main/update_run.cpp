@@ -1,15 +1,15 @@
 #include "main/update_run.h"
 
+#include "common/edition.h"
+#include "common/string_ids.h"
 #include "installer/product_installer.h"
 #include "installer/version.h"
-#include "main/edition.h"
 #include "main/product_wait.h"
-#include "resources/string_ids.h"
 #include "resources/string_table.h"
 #include "system/file_system.h"
+#include "system/message_pump.h"
 #include "system/processes.h"
 #include "ui/dialogs.h"
-#include "ui/message_pump.h"
 #include "ui/progress_view.h"
 
 #include <optional>
@@ -29,7 +29,7 @@ public:
 
     void Execute() {
         window_ = s_.windows.Load();
-        WriteEditionTexts();
+        if (edition_) WriteEditionTexts(FactsOf(*edition_));
         WaitForProduct(settings_.processId, View(), s_.texts, s_.waiter);
 
         if (DetermineVersions()) {
@@ -50,20 +50,15 @@ public:
 private:
     ProgressView& View() { return *window_; }
     std::wstring Text(std::int32_t id) const { return s_.texts.LoadDllString(id); }
-    bool IsServer() const { return edition_ == Edition::Server; }
 
-    void WriteEditionTexts() {
-        if (!edition_) return;
-        set_.SetPackageNames(*edition_);
-        View().SetCaption(Text(IsServer() ? text::kHubTitle : text::kDeskTitle) + L" - V. " + s_.programVersion);
+    void WriteEditionTexts(const EditionFacts& edition) {
+        set_.SetPackageNames(edition.edition);
+        View().SetCaption(Text(edition.titleText) + L" - V. " + s_.programVersion);
         View().SetLabel(WindowLabel::RicercaVersioni, Text(text::kStepSearchVersions));
         View().SetLabel(WindowLabel::OrvhMsi, Text(text::kStepInstallUpdate));
         View().SetLabel(WindowLabel::OrvhMsp, Text(text::kStepInstallPatch));
-        View().SetLabel(WindowLabel::AvvioOrvh,
-                        Text(text::kStepStart) + L" " + Text(IsServer() ? text::kHubName : text::kDeskName));
-        if (settings_.processId > 0) {
-            View().SetLabel(WindowLabel::Attivita, Text(IsServer() ? text::kClosingHub : text::kClosingDesk));
-        }
+        View().SetLabel(WindowLabel::AvvioOrvh, Text(text::kStepStart) + L" " + Text(edition.nameText));
+        if (settings_.processId > 0) View().SetLabel(WindowLabel::Attivita, Text(edition.closingText));
     }
 
     // Step 0 fails with a message; the two installation steps are marked failed too and the
@@ -79,18 +74,19 @@ private:
     }
 
     std::wstring InstalledVersionNow() {
-        if (!edition_) return installedVersion_;
         return s_.installer.GetInstalledVersion(std::wstring(ProductNameOf(*edition_)), settings_.upgradeCode);
     }
 
-    // Returns false when the run goes straight on to starting the product.
+    // Returns false when the run goes straight on to starting the product; true only with an
+    // edition and its installed version.
     bool DetermineVersions() {
         if (!s_.fileSystem.FileExists(set_.Folders().ConfigurationFile())) {
             FailVersionSearch(Text(text::kConfigurationNotFound) + L" '" + std::wstring(kConfigurationFileName) + L"'");
             return false;
         }
-        installedVersion_ = InstalledVersionNow();
-        if (installedVersion_.empty()) {
+        // An upgrade code of no edition matches no installed product.
+        installedVersion_ = edition_ ? InstalledVersionNow() : L"";
+        if (!edition_ || installedVersion_.empty()) {
             FailVersionSearch(Text(text::kNoInstalledVersion) + L" " + settings_.upgradeCode);
             return false;
         }
@@ -217,13 +213,14 @@ private:
     // A due update that did not change the installed version is reported once the window
     // is gone.
     void FinalCheck() {
+        if (!edition_) return;
         const std::wstring before = installedVersion_;
         installedVersion_ = InstalledVersionNow();
         const bool unchanged = installedVersion_ == before;
         const bool due = VersionGreater(updateVersion_, installedVersion_) ||
                          VersionGreater(patchVersion_, installedVersion_);
         if (due && unchanged) {
-            s_.dialogs.ShowMessage(Text(text::kInstallationFailed), Text(IsServer() ? text::kHubTitle : text::kDeskTitle),
+            s_.dialogs.ShowMessage(Text(text::kInstallationFailed), Text(FactsOf(*edition_).titleText),
                                    MessageIcon::CriticalStop);
         }
     }

@@ -2,7 +2,7 @@
 // The update run: from the settings of the command line to the end of the program, with
 // the installation phase in the middle. Every platform service comes in through
 // RunServices; the run itself only decides and sequences.
-#include "main/expand_path.h"
+#include "common/expand_path.h"
 #include "main/startup.h"
 #include "main/update_set.h"
 

@@ -10,17 +10,17 @@ namespace {
 // Installed versions above 1.1.0.601 use the archive keys: this 20-character text lies
 // between 0001.0001.0000.0601 and 0001.0001.0000.0602 in text order.
 constexpr std::wstring_view kServerArchiveKeysAbove = L"0001.0001.0000.06010";
-constexpr std::wstring_view kClientArchiveProbeKey = L"Orvane Desk.zip";
+constexpr std::wstring_view kUpdaterArchiveKey = L"ORVHUpdate.zip";
 
-// Removed from Nuovo after a rotation, whatever the edition.
-constexpr std::wstring_view kClearedFromNuovo[] = {L"ORVHUpdate.cfg", L"ORVHUpdate.exe", L"Orvane Hub.msi",
-                                                   L"Orvane Desk.msi", L"ORVHPatch.msp", L"ORVDPatch.msp"};
+void DeleteIfPresent(FileSystem& fs, const std::wstring& path) {
+    if (fs.FileExists(path)) fs.DeleteFile(path);
+}
 
 } // namespace
 
 PackageNames PackageNamesOf(Edition edition) {
-    if (edition == Edition::Server) return {L"Orvane Hub.msi", L"ORVHPatch.msp"};
-    return {L"Orvane Desk.msi", L"ORVDPatch.msp"};
+    const auto& facts = FactsOf(edition);
+    return {std::wstring(facts.fullPackage), std::wstring(facts.patchPackage)};
 }
 
 VersionKeys FileNameKeys(Edition edition) {
@@ -29,8 +29,9 @@ VersionKeys FileNameKeys(Edition edition) {
 }
 
 VersionKeys ArchiveKeys(Edition edition) {
-    if (edition == Edition::Server) return {L"Orvane Hub.zip", L"ORVHPatch.zip", L"ORVHUpdate.zip"};
-    return {L"Orvane Desk.zip", L"ORVDPatch.zip", L"ORVHUpdate.zip"};
+    const auto& facts = FactsOf(edition);
+    return {std::wstring(facts.fullPackageArchiveKey), std::wstring(facts.patchPackageArchiveKey),
+            std::wstring(kUpdaterArchiveKey)};
 }
 
 bool ShouldReplaceUpdater(std::wstring_view offeredVersion, std::wstring_view correnteVersion,
@@ -53,7 +54,7 @@ void UpdateSet::SelectVersionKeys(Edition edition, const std::wstring& installed
     if (edition == Edition::Server) {
         archive = VersionGreater(FormatVersion(installedVersion, true), kServerArchiveKeysAbove);
     } else {
-        archive = !ReadPackageVersion(std::wstring(kClientArchiveProbeKey)).empty();
+        archive = !ReadPackageVersion(std::wstring(FactsOf(edition).fullPackageArchiveKey)).empty();
     }
     keys_ = archive ? ArchiveKeys(edition) : FileNameKeys(edition);
 }
@@ -94,10 +95,11 @@ void UpdateSet::RotateUpdateSet(const FileVersionReader& fileVersion, const std:
         if (ShouldReplaceUpdater(offered, current, programFolder, folders_)) MoveOnToCorrente(kUpdaterFileName);
     }
     if (fs_.FileExists(folders_.ConfigurationFile())) MoveOnToCorrente(kConfigurationFileName);
-    for (const auto name : kClearedFromNuovo) {
-        const std::wstring path = In(folders_.nuovo, name);
-        if (fs_.FileExists(path)) fs_.DeleteFile(path);
-    }
+    // The set's files of either edition go, full packages before patches.
+    DeleteIfPresent(fs_, In(folders_.nuovo, kConfigurationFileName));
+    DeleteIfPresent(fs_, In(folders_.nuovo, kUpdaterFileName));
+    for (const auto& facts : kEditions) DeleteIfPresent(fs_, In(folders_.nuovo, facts.fullPackage));
+    for (const auto& facts : kEditions) DeleteIfPresent(fs_, In(folders_.nuovo, facts.patchPackage));
 }
 
 } // namespace orvh

@@ -2,7 +2,7 @@
 // The update set on its way through the update folder: package names, version keys, the
 // versions announced in Nuovo\ORVHUpdate.cfg, the staging copies made before an
 // installation and the rotation made after it.
-#include "main/edition.h"
+#include "common/edition.h"
 #include "main/update_folders.h"
 
 #include <functional>

@@ -3,18 +3,17 @@
 #include "resources/error_record.h"
 #include "system/environment_win32.h"
 #include "system/file_system.h"
-
-#include <vector>
+#include "system/sized_text.h"
 
 namespace orvh {
 
 std::wstring ProgramExecutablePath() {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length < buffer.size()) return std::wstring(buffer.data(), length);
-        buffer.resize(buffer.size() * 2);
-    }
+    const auto path = SizedText([](wchar_t* buffer, std::size_t size) -> std::size_t {
+        const DWORD length = ::GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(size));
+        // A path that fills the buffer may have been cut: it is read again in one twice as large.
+        return length < size ? length + 1 : size * 2;
+    });
+    return path.value_or(L"");
 }
 
 std::optional<std::wstring> LoadModuleString(HMODULE module, std::int32_t index) {

@@ -5,7 +5,7 @@
 // the caller: a failure leaves its error in the current error record.
 #include "resources/resource_names.h"
 #include "resources/string_table.h"
-#include "system/unique_handles.h"
+#include "system/unique_handles_win32.h"
 
 #include <oaidl.h>
 

@@ -1,6 +1,6 @@
 #include "resources/program_version_win32.h"
 
-#include "system/windows_api.h"
+#include "system/windows_api_win32.h"
 
 #include <cstring>
 

@@ -1,9 +1,8 @@
 #include "system/file_system_win32.h"
 
-#include "system/unique_handles.h"
+#include "system/sized_text.h"
+#include "system/unique_handles_win32.h"
 #include "system/win32_error_win32.h"
-
-#include <vector>
 
 namespace orvh {
 namespace {
@@ -49,6 +48,14 @@ void DeleteTree(const std::wstring& folder) {
 
 } // namespace
 
+std::optional<std::wstring> FullPathName(const std::wstring& path) {
+    return SizedText([&](wchar_t* buffer, std::size_t size) -> std::size_t {
+        const DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(size), buffer, nullptr);
+        // The length without the null when the path fit, else the size needed with it.
+        return length != 0 && length < size ? length + 1 : length;
+    });
+}
+
 bool Win32FileSystem::FileExists(const std::wstring& path) const {
     const DWORD a = Attributes(path);
     return a != kNoAttributes && !(a & FILE_ATTRIBUTE_DIRECTORY);
@@ -90,12 +97,9 @@ std::wstring Win32FileSystem::GetFilePath(const std::wstring& path) const {
         const DWORD error = Attributes(path) == kNoAttributes ? ::GetLastError() : ERROR_FILE_NOT_FOUND;
         throw Win32Error(error, L"GetFile");
     }
-    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) ThrowLastError(L"GetFile");
-    std::vector<wchar_t> buffer(needed);
-    const DWORD length = ::GetFullPathNameW(path.c_str(), needed, buffer.data(), nullptr);
-    if (length == 0 || length >= needed) ThrowLastError(L"GetFile");
-    return std::wstring(buffer.data(), length);
+    auto full = FullPathName(path);
+    if (!full) ThrowLastError(L"GetFile");
+    return std::move(*full);
 }
 
 } // namespace orvh

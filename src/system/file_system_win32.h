@@ -2,7 +2,14 @@
 // The file-system object on the Win32 file API.
 #include "system/file_system.h"
 
+#include <optional>
+#include <string>
+
 namespace orvh {
+
+// The full path the system makes of `path` (GetFullPathNameW); nullopt when it cannot, the
+// reason left in the thread's last error.
+std::optional<std::wstring> FullPathName(const std::wstring& path);
 
 class Win32FileSystem final : public FileSystem {
 public:

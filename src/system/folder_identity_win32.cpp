@@ -1,10 +1,10 @@
 #include "system/folder_identity_win32.h"
 
-#include "system/unique_handles.h"
-#include "system/windows_api.h"
+#include "system/file_system_win32.h"
+#include "system/unique_handles_win32.h"
+#include "system/windows_api_win32.h"
 
 #include <optional>
-#include <vector>
 
 namespace orvh {
 namespace {
@@ -31,15 +31,11 @@ std::optional<FileIdentity> IdentityOf(const std::wstring& folder) {
 
 // The full path as the system resolves it; the text itself when it cannot.
 std::wstring FullPath(const std::wstring& path) {
-    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return path;
-    std::vector<wchar_t> buffer(needed);
-    const DWORD length = ::GetFullPathNameW(path.c_str(), needed, buffer.data(), nullptr);
-    if (length == 0 || length >= needed) return path;
-    std::wstring full(buffer.data(), length);
+    auto full = FullPathName(path);
+    if (!full) return path;
     // "C:\x\" and "C:\x" name one folder; a root keeps its backslash.
-    if (full.size() > 3 && full.back() == L'\\') full.pop_back();
-    return full;
+    if (full->size() > 3 && full->back() == L'\\') full->pop_back();
+    return std::move(*full);
 }
 
 } // namespace

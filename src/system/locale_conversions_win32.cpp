@@ -1,18 +1,11 @@
 #include "system/locale_conversions_win32.h"
 
+#include "system/sized_text.h"
+#include "system/unique_handles_win32.h"
 #include "system/win32_error_win32.h"
-
-#include <oleauto.h>
-
-#include <memory>
 
 namespace orvh {
 namespace {
-
-struct BstrDeleter {
-    void operator()(BSTR s) const noexcept { ::SysFreeString(s); }
-};
-using UniqueBstr = std::unique_ptr<OLECHAR, BstrDeleter>;
 
 UniqueBstr MakeBstr(std::wstring_view text) {
     return UniqueBstr(::SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
@@ -51,9 +44,11 @@ std::wstring VariantLocaleConversions::DateToText(double value) const {
 }
 
 std::wstring VariantLocaleConversions::DateSeparator() const {
-    wchar_t separator[8] = {};
-    if (::GetLocaleInfoW(locale_, LOCALE_SDATE, separator, 8) == 0) ThrowLastError(L"GetLocaleInfoW");
-    return separator;
+    auto separator = SizedText([&](wchar_t* buffer, std::size_t size) -> std::size_t {
+        return ::GetLocaleInfoW(locale_, LOCALE_SDATE, buffer, static_cast<int>(size));
+    });
+    if (!separator) ThrowLastError(L"GetLocaleInfoW");
+    return std::move(*separator);
 }
 
 } // namespace orvh

@@ -1,7 +1,7 @@
 #pragma once
 // Locale-aware conversions through oleaut32's variant conversions.
 #include "system/locale_conversions.h"
-#include "system/windows_api.h"
+#include "system/windows_api_win32.h"
 
 namespace orvh {
 

@@ -1,6 +1,6 @@
 #include "system/process_wait_win32.h"
 
-#include "system/unique_handles.h"
+#include "system/unique_handles_win32.h"
 
 namespace orvh {
 namespace {

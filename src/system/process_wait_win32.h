@@ -1,7 +1,7 @@
 #pragma once
 // Waiting for another process to end, and pausing, on the Win32 API.
+#include "system/message_pump.h"
 #include "system/processes.h"
-#include "ui/message_pump.h"
 
 #include <cstdint>
 

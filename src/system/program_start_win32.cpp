@@ -1,6 +1,6 @@
 #include "system/program_start_win32.h"
 
-#include "system/unique_handles.h"
+#include "system/unique_handles_win32.h"
 #include "system/win32_error_win32.h"
 
 #include <vector>

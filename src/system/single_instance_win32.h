@@ -4,7 +4,7 @@
 // (a terminal-server session, say) counts as running too: both would update the same
 // per-machine installation.
 #include "system/single_instance.h"
-#include "system/unique_handles.h"
+#include "system/unique_handles_win32.h"
 
 namespace orvh {
 

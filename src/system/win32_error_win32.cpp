@@ -1,6 +1,6 @@
 #include "system/win32_error_win32.h"
 
-#include <memory>
+#include "system/unique_handles_win32.h"
 
 namespace orvh {
 
@@ -9,7 +9,7 @@ std::wstring SystemErrorDescription(DWORD code) {
     const DWORD length = ::FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
         0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    const std::unique_ptr<wchar_t, decltype(&::LocalFree)> owner(buffer, &::LocalFree);
+    const UniqueLocalMemory<wchar_t*> owner(buffer);
     if (length == 0) return L"Errore " + std::to_wstring(code);
     std::wstring text(buffer, length);
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();

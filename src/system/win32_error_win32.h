@@ -1,7 +1,7 @@
 #pragma once
 // Win32 failures as PlatformError: the GetLastError code and the system's description.
 #include "system/platform_error.h"
-#include "system/windows_api.h"
+#include "system/windows_api_win32.h"
 
 #include <string>
 #include <string_view>

@@ -1,7 +1,7 @@
 #pragma once
 // Greys and restores a window's close button together with the Close item of its system
 // menu. While greyed, the item carries a substitute identifier, which tells the state.
-#include "system/windows_api.h"
+#include "system/windows_api_win32.h"
 
 #include <string_view>
 

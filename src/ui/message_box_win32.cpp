@@ -1,6 +1,6 @@
 #include "ui/message_box_win32.h"
 
-#include "system/windows_api.h"
+#include "system/windows_api_win32.h"
 
 #include <string>
 

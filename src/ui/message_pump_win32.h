@@ -1,6 +1,6 @@
 #pragma once
 // The message pump of the program's thread: what is waiting is dispatched, nothing waits.
-#include "ui/message_pump.h"
+#include "system/message_pump.h"
 
 namespace orvh {
 

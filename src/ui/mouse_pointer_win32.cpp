@@ -1,6 +1,6 @@
 #include "ui/mouse_pointer_win32.h"
 
-#include "system/windows_api.h"
+#include "system/windows_api_win32.h"
 
 namespace orvh {
 

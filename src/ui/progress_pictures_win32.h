@@ -2,8 +2,8 @@
 // The progress window's pictures, loaded from the program's resources: icons and the
 // banner at the size their controls show them, the separator line as drawn (its controls
 // stretch it along their length).
-#include "system/unique_handles.h"
-#include "system/windows_api.h"
+#include "system/unique_handles_win32.h"
+#include "system/windows_api_win32.h"
 #include "ui/progress_layout.h"
 
 #include <array>

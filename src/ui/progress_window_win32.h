@@ -3,8 +3,8 @@
 // arrow at the step in progress, a result icon on each finished step and the activity
 // line. Constructing it creates and loads it (hidden, close button greyed, at the
 // screen's top-left corner); destroying it restores the close button and unloads it.
-#include "system/unique_handles.h"
-#include "system/windows_api.h"
+#include "system/unique_handles_win32.h"
+#include "system/windows_api_win32.h"
 #include "ui/progress_layout.h"
 #include "ui/progress_pictures_win32.h"
 #include "ui/progress_view.h"

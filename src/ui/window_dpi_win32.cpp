@@ -1,6 +1,6 @@
 #include "ui/window_dpi_win32.h"
 
-#include "system/unique_handles.h"
+#include "system/unique_handles_win32.h"
 
 namespace orvh {
 

@@ -1,6 +1,6 @@
 #pragma once
 // The dots per inch a window is shown at.
-#include "system/windows_api.h"
+#include "system/windows_api_win32.h"
 
 namespace orvh {
 

@@ -4,7 +4,7 @@
 #include "message_box_reader.h"
 #include "test_paths.h"
 
-#include "system/unique_handles.h"
+#include "system/unique_handles_win32.h"
 
 #include <gtest/gtest.h>
 

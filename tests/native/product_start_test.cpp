@@ -2,9 +2,9 @@
 
 #include "fake_file_system.h"
 #include "resources/string_table.h"
+#include "system/message_pump.h"
 #include "system/platform_error.h"
 #include "system/processes.h"
-#include "ui/message_pump.h"
 #include "ui/progress_view.h"
 
 #include <gtest/gtest.h>

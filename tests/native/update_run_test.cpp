@@ -7,10 +7,10 @@
 #include "fake_profile.h"
 #include "ini/ov_file_ini.h"
 #include "installer/product_installer.h"
-#include "system/processes.h"
 #include "resources/string_table.h"
+#include "system/message_pump.h"
+#include "system/processes.h"
 #include "ui/dialogs.h"
-#include "ui/message_pump.h"
 #include "ui/progress_view.h"
 
 #include <gmock/gmock.h>

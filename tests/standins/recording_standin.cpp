@@ -3,8 +3,8 @@
 // received it - in a new file <process id>.txt of the folder named by ORVH_STANDIN_LOG,
 // then ends. The file is written under another name first and renamed, so a reader never
 // sees half a record.
-#include "system/unique_handles.h"
-#include "system/windows_api.h"
+#include "system/unique_handles_win32.h"
+#include "system/windows_api_win32.h"
 
 #include <string>
 

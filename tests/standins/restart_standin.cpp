@@ -4,8 +4,8 @@
 // waits 3 seconds and writes FOLDER\survived. An observer outside Windows tells from the
 // files left behind whether the restart ended this program.
 #include "system/restart_win32.h"
-#include "system/unique_handles.h"
-#include "system/windows_api.h"
+#include "system/unique_handles_win32.h"
+#include "system/windows_api_win32.h"
 
 #include <string>
 

@@ -3,8 +3,8 @@
 // 0xC0000005 can be given as 3221225477). With MARKER, it writes "started" into that file
 // when it starts and "ended" when it has slept, so an observer can tell a process that ran
 // to its end from one that was killed.
-#include "system/unique_handles.h"
-#include "system/windows_api.h"
+#include "system/unique_handles_win32.h"
+#include "system/windows_api_win32.h"
 
 #include <cwchar>
 #include <string>

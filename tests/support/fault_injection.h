@@ -2,7 +2,7 @@
 // Faults a test puts in the launcher's way, and what it observes of a run from outside:
 // files held open without sharing or made read-only, the launcher's CPU time, and which
 // of the update sub-folders a folder has.
-#include "system/unique_handles.h"
+#include "system/unique_handles_win32.h"
 
 #include <chrono>
 #include <string>

@@ -2,7 +2,7 @@
 
 #include "test_paths.h"
 
-#include "system/windows_api.h"
+#include "system/windows_api_win32.h"
 
 #include <shlobj.h>
 

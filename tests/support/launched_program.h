@@ -2,7 +2,7 @@
 // A program started by a test: its command line is the quoted executable path, a blank
 // and the tail exactly as given. The program is ended on destruction if it still runs,
 // so a failing test never leaves it behind.
-#include "system/unique_handles.h"
+#include "system/unique_handles_win32.h"
 
 #include <chrono>
 #include <string>

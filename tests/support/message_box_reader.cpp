@@ -2,7 +2,7 @@
 
 #include "window_capture.h"
 
-#include "system/unique_handles.h"
+#include "system/unique_handles_win32.h"
 #include "system/win32_error_win32.h"
 
 #include <algorithm>

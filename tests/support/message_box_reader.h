@@ -1,7 +1,7 @@
 #pragma once
 // Reading and answering the message boxes of another process: the top-level windows of
 // class "#32770" that the process shows, their title, text, buttons and icon.
-#include "system/windows_api.h"
+#include "system/windows_api_win32.h"
 
 #include <chrono>
 #include <iosfwd>

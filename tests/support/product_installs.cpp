@@ -1,7 +1,7 @@
 #include "product_installs.h"
 
 #include "fixture_paths.h"
-#include "system/windows_api.h"
+#include "system/windows_api_win32.h"
 
 #include <msi.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The stand-in programs of tests/standins, as the process tests use them: a sleeper to
 // wait for, and the records that the product and cluster stand-ins leave of their start.
-#include "system/unique_handles.h"
+#include "system/unique_handles_win32.h"
 
 #include <chrono>
 #include <cstdint>

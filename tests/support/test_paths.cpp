@@ -2,7 +2,7 @@
 
 #include "resources/ov_res_dll_win32.h"
 #include "system/file_system_win32.h"
-#include "system/unique_handles.h"
+#include "system/unique_handles_win32.h"
 #include "system/win32_error_win32.h"
 
 #include <algorithm>

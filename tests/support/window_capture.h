@@ -2,7 +2,7 @@
 // What the screen shows of a window, and how an icon looks drawn on a given background,
 // as pixels to compare or to save.
 #include "png_writer.h"
-#include "system/windows_api.h"
+#include "system/windows_api_win32.h"
 
 namespace orvh::test {
 

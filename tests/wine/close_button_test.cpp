@@ -1,8 +1,8 @@
 // Greying and restoring the close button of a real window: the Close item of its system
 // menu, its identifier and grey state, and the errors of calls in the wrong state.
 #include "system/platform_error.h"
-#include "system/unique_handles.h"
-#include "system/windows_api.h"
+#include "system/unique_handles_win32.h"
+#include "system/windows_api_win32.h"
 #include "ui/close_button_win32.h"
 
 #include <gtest/gtest.h>

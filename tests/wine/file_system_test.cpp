@@ -1,6 +1,6 @@
 // The file-system object on a real file system.
 #include "system/file_system_win32.h"
-#include "system/unique_handles.h"
+#include "system/unique_handles_win32.h"
 #include "system/win32_error_win32.h"
 #include "test_paths.h"
 

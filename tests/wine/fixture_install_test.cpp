@@ -3,7 +3,7 @@
 #include "fixture_paths.h"
 #include "product_installs.h"
 
-#include "system/windows_api.h"
+#include "system/windows_api_win32.h"
 
 #include <msi.h>
 

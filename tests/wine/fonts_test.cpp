@@ -2,7 +2,7 @@
 #include "fonts/remove_old_fonts.h"
 #include "fonts/special_folder_win32.h"
 #include "system/file_system_win32.h"
-#include "system/unique_handles.h"
+#include "system/unique_handles_win32.h"
 #include "test_paths.h"
 
 #include <shlobj.h>

@@ -9,7 +9,7 @@
 #include "system/environment_win32.h"
 #include "system/file_system_win32.h"
 #include "system/folder_identity_win32.h"
-#include "system/windows_api.h"
+#include "system/windows_api_win32.h"
 #include "test_paths.h"
 
 #include <msi.h>

@@ -6,7 +6,7 @@
 #include "system/environment_win32.h"
 #include "system/file_system_win32.h"
 #include "system/platform_error.h"
-#include "system/windows_api.h"
+#include "system/windows_api_win32.h"
 #include "test_paths.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include "product_installs.h"
 #include "test_paths.h"
 
-#include "system/windows_api.h"
+#include "system/windows_api_win32.h"
 
 #include <msi.h>
 

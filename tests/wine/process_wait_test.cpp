@@ -1,9 +1,9 @@
 // Waiting for real processes: the exit code, the 0 results, the window messages handled
 // during a polling wait, the processor time the wait costs, and the pause.
 #include "standins.h"
+#include "system/message_pump.h"
 #include "system/process_wait_win32.h"
-#include "system/unique_handles.h"
-#include "ui/message_pump.h"
+#include "system/unique_handles_win32.h"
 
 #include <gtest/gtest.h>
 

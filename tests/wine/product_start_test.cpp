@@ -5,10 +5,10 @@
 #include "resources/string_table.h"
 #include "standins.h"
 #include "system/file_system_win32.h"
+#include "system/message_pump.h"
 #include "system/platform_error.h"
 #include "system/program_start_win32.h"
 #include "test_paths.h"
-#include "ui/message_pump.h"
 #include "ui/progress_view.h"
 
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 // separator lines after a resize, the hourglass, and a screenshot of a finished run.
 #include "png_writer.h"
 #include "system/platform_error.h"
-#include "system/unique_handles.h"
-#include "system/windows_api.h"
+#include "system/unique_handles_win32.h"
+#include "system/windows_api_win32.h"
 #include "test_paths.h"
 #include "ui/message_pump_win32.h"
 #include "ui/mouse_pointer_win32.h"

@@ -1,7 +1,7 @@
 // Folder identity on a real file system: spellings of one folder are the same folder,
 // two folders are not.
 #include "system/folder_identity_win32.h"
-#include "system/unique_handles.h"
+#include "system/unique_handles_win32.h"
 #include "test_paths.h"
 
 #include <winioctl.h>

@@ -2,7 +2,7 @@
 // shutdown privilege of the process's token. The restart itself is watched from outside
 // (tests/bench/restart_check.sh), since it ends every program of the system.
 #include "system/restart_win32.h"
-#include "system/unique_handles.h"
+#include "system/unique_handles_win32.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include "system/file_system_win32.h"
 #include "system/locale_conversions_win32.h"
 #include "system/platform_error.h"
-#include "system/unique_handles.h"
+#include "system/unique_handles_win32.h"
 #include "test_paths.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "compound_file_win32.h"
 
-#include "system/unique_handles.h"
+#include "system/unique_handles_win32.h"
 #include "system/win32_error_win32.h"
 
 #include <objbase.h>

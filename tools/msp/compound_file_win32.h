@@ -3,7 +3,7 @@
 // transform is stored.
 #include "transform_content.h"
 
-#include "system/windows_api.h"
+#include "system/windows_api_win32.h"
 
 #include <string>
 #include <vector>

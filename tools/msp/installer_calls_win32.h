@@ -1,7 +1,7 @@
 #pragma once
 // Small helpers over msi.dll's handle-and-code calls: results as PlatformError, views
 // run to their records, record fields as strings.
-#include "system/unique_handles.h"
+#include "system/unique_handles_win32.h"
 
 #include <functional>
 #include <string>

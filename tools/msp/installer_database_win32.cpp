@@ -3,7 +3,7 @@
 #include "forced_codepage.h"
 #include "installer_calls_win32.h"
 
-#include "system/unique_handles.h"
+#include "system/unique_handles_win32.h"
 #include "system/win32_error_win32.h"
 
 #include <msiquery.h>

@@ -3,7 +3,7 @@
 // table model.
 #include "table_model.h"
 
-#include "system/unique_handles.h"
+#include "system/unique_handles_win32.h"
 
 #include <cstdint>
 #include <string>

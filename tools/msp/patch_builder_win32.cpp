@@ -9,7 +9,7 @@
 #include "transform_content.h"
 #include "transform_summary.h"
 
-#include "system/windows_api.h"
+#include "system/windows_api_win32.h"
 
 #include <msidefs.h>
 

@@ -2,7 +2,7 @@
 
 #include "installer_calls_win32.h"
 
-#include "system/unique_handles.h"
+#include "system/unique_handles_win32.h"
 
 #include <msidefs.h>
 #include <msiquery.h>

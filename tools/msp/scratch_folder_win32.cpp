@@ -1,6 +1,6 @@
 #include "scratch_folder_win32.h"
 
-#include "system/unique_handles.h"
+#include "system/unique_handles_win32.h"
 #include "system/win32_error_win32.h"
 
 namespace orvh::msp {

@@ -1,7 +1,7 @@
 #include "text_encoder_win32.h"
 
 #include "system/win32_error_win32.h"
-#include "system/windows_api.h"
+#include "system/windows_api_win32.h"
 
 #include <stdexcept>
 

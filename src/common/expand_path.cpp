@@ -1,4 +1,4 @@
-#include "main/expand_path.h"
+#include "common/expand_path.h"
 
 namespace orvh {
 

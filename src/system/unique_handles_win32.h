@@ -1,9 +1,11 @@
 #pragma once
 // One small owner per Windows handle kind: closed exactly once, movable, not copyable.
-#include "system/windows_api.h"
+#include "system/windows_api_win32.h"
 
 #include <msi.h>
-#include <objidl.h>
+#include <objbase.h>
+#include <oleauto.h>
+#include <shtypes.h>
 
 #include <utility>
 
@@ -26,9 +28,20 @@ public:
     Handle get() const noexcept { return handle_; }
     explicit operator bool() const noexcept { return handle_ != Handle(Invalid); }
     Handle release() noexcept { return std::exchange(handle_, Handle(Invalid)); }
+    // Closing keeps the thread's last error: an owner that goes while a failure is being
+    // reported must not change the error reported.
     void reset(Handle handle = Handle(Invalid)) noexcept {
-        if (handle_ != Handle(Invalid)) Close(handle_);
+        if (handle_ != Handle(Invalid)) {
+            const DWORD lastError = ::GetLastError();
+            Close(handle_);
+            ::SetLastError(lastError);
+        }
         handle_ = handle;
+    }
+    // For functions that hand out a new handle through a pointer: the old one goes first.
+    Handle* put() noexcept {
+        reset();
+        return &handle_;
     }
 
 private:
@@ -44,6 +57,9 @@ inline void DestroyIconHandle(HICON h) noexcept { ::DestroyIcon(h); }
 inline void DestroyWindowHandle(HWND h) noexcept { ::DestroyWindow(h); }
 inline void CloseInstallerHandle(MSIHANDLE h) noexcept { ::MsiCloseHandle(h); }
 inline void ReleaseComInterface(IUnknown* object) noexcept { object->Release(); }
+inline void FreeLocalMemory(void* memory) noexcept { ::LocalFree(memory); }
+inline void FreeTaskMemory(void* memory) noexcept { ::CoTaskMemFree(memory); }
+inline void FreeSystemString(BSTR text) noexcept { ::SysFreeString(text); }
 
 // Process, thread, mutex, event: NULL means none.
 using UniqueHandle = UniqueResource<HANDLE, CloseKernelHandle, nullptr>;
@@ -63,5 +79,12 @@ using UniqueInstallerHandle = UniqueResource<MSIHANDLE, CloseInstallerHandle, 0>
 // COM interfaces (IStorage, IStream...): released once.
 template <typename Interface>
 using UniqueComInterface = UniqueResource<Interface*, ReleaseComInterface, nullptr>;
+// Memory the system allocated with LocalAlloc (FormatMessageW's buffer).
+template <typename Pointer>
+using UniqueLocalMemory = UniqueResource<Pointer, FreeLocalMemory, nullptr>;
+// Memory the shell or COM allocated with CoTaskMemAlloc (item identifier lists).
+using UniqueIdList = UniqueResource<LPITEMIDLIST, FreeTaskMemory, nullptr>;
+// Automation strings (SysAllocString, VarBstrFrom...).
+using UniqueBstr = UniqueResource<BSTR, FreeSystemString, nullptr>;
 
 } // namespace orvh
