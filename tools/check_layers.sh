@@ -28,7 +28,7 @@ for dir in "$src"/*/; do
         continue
     fi
     while IFS=: read -r file line text; do
-        target=$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]+"([^/"]+)\/.*/\1/' <<<"$text")
+        [[ $text =~ \"([^/\"]+)/ ]] && target=${BASH_REMATCH[1]}
         [[ $target == "$folder" ]] && continue
         if [[ -z ${rank[$target]+set} ]]; then
             echo "src/${file#"$src"/}:$line: $text: $target is no folder of src/"
