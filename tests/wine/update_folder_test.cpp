@@ -1,193 +1,206 @@
-// The update folder's file operations on a real folder tree: folder preparation, staging
-// and rotation through the real file API, profile functions and installer file versions.
-#include "ini/ov_file_ini.h"
-#include "ini/profile_functions_win32.h"
-#include "installer/installed_product.h"
+// The adapters the update folder's work goes through, on a real disk: files (read-only,
+// locked, the platform's error numbers), one folder under its other names, and Windows
+// Installer with real packages: the installed product's queries, full packages installed
+// from the source cache, and a patch made by tools/msp applied to the installed product.
+#include "fixture_packages.h"
+#include "fixture_paths.h"
+#include "installer/installation.h"
 #include "installer/msi_engine_win32.h"
-#include "main/update_folders.h"
-#include "main/update_set.h"
+#include "product_installs.h"
 #include "system/environment_win32.h"
 #include "system/file_system_win32.h"
-#include "system/locale_conversions_win32.h"
+#include "system/folder_identity_win32.h"
 #include "system/platform_error.h"
 #include "system/unique_handles_win32.h"
 #include "test_paths.h"
+#include "test_text.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace orvh {
 namespace {
 
-using test::ReadFileBytes;
-using test::WriteFileBytes;
+namespace fixtures = test::fixtures;
+using test::Narrow;
 
-void MakeReadOnly(const std::wstring& path) {
-    ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+enum class State { Absent, File, ReadOnlyFile, LockedFile, ReadOnlyTree };
+enum class Operation { CopyOnto, Delete, CreateFolder, DeleteFolder };
+
+UniqueFile OpenWithoutSharing(const std::wstring& path) {
+    return UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                    nullptr));
 }
 
-class UpdateFolderTest : public testing::Test {
-protected:
-    UpdateFolderTest()
-        : ini(profile, conversions),
-          queries{installer, fs, ExpandEnvironmentReferences} {}
-
-    std::wstring ProgramFolder() const { return scratch / L"Program"; }
-
-    test::ScratchFolder scratch;
-    Win32FileSystem fs;
-    Win32ProfileFunctions profile;
-    VariantLocaleConversions conversions;
-    OvFileIni ini;
-    MsiEngine installer;
-    InstalledProductQueries queries;
-};
-
-TEST_F(UpdateFolderTest, PreparesTheNamedFolderOrTheProgramFolder) {
-    fs.CreateFolder(ProgramFolder());
-    fs.CreateFolder(scratch / L"Upd");
-    ::SetEnvironmentVariableW(L"ORVH_UPD", (scratch / L"Upd").c_str());
-
-    struct Case {
-        std::wstring value;
-        std::wstring root;
-    };
-    const Case cases[] = {
-        {scratch / L"Upd", scratch / L"Upd"},
-        {scratch / L"Upd\\", scratch / L"Upd"},
-        {scratch / L"Missing", ProgramFolder()},
-        {L"%ORVH_UPD%", ProgramFolder()},
-        {L"", ProgramFolder()},
-    };
-    for (const auto& c : cases) {
-        const UpdateFolders f = PrepareUpdateFolders(c.value, ProgramFolder(), fs, ExpandEnvironmentReferences);
-        EXPECT_EQ(f.root, c.root);
-        for (const auto* sub : {L"Vecchio", L"Corrente", L"Nuovo", L"Setup"}) {
-            EXPECT_TRUE(fs.FolderExists(c.root + L"\\" + sub)) << sub;
+void Make(const std::wstring& path, State state) {
+    if (state == State::ReadOnlyTree) {
+        ::CreateDirectoryW(path.c_str(), nullptr);
+        ::CreateDirectoryW((path + L"\\sub").c_str(), nullptr);
+        test::WriteFileBytes(path + L"\\sub\\deep.txt", "old");
+        for (const auto& p : {path + L"\\sub\\deep.txt", path + L"\\sub", path}) {
+            ::SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_READONLY);
         }
     }
-    EXPECT_FALSE(fs.FolderExists(scratch / L"Missing"));
-}
-
-TEST_F(UpdateFolderTest, FolderThatCannotBeCreatedRaisesThePlatformError) {
-    // A file where the update folder's sub-folder should go.
-    fs.CreateFolder(scratch / L"Upd");
-    WriteFileBytes(scratch / L"Upd\\Corrente", "not a folder");
-    try {
-        PrepareUpdateFolders(scratch / L"Upd", ProgramFolder(), fs, ExpandEnvironmentReferences);
-        FAIL() << "no error";
-    } catch (const PlatformError& e) {
-        EXPECT_EQ(e.Number(), ERROR_ALREADY_EXISTS);
-        EXPECT_FALSE(e.Description().empty());
+    if (state == State::File || state == State::ReadOnlyFile || state == State::LockedFile) {
+        test::WriteFileBytes(path, "old");
     }
-    EXPECT_TRUE(fs.FolderExists(scratch / L"Upd\\Vecchio"));
+    if (state == State::ReadOnlyFile) ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
 }
 
-class UpdateSetOnDiskTest : public UpdateFolderTest {
+TEST(FileSystem, OperationsOnRealFilesRaiseThePlatformsErrors) {
+    struct Row {
+        Operation operation;
+        State target;
+        DWORD error;
+        std::string after; // the target's contents afterwards
+    };
+    const Row rows[] = {
+        {Operation::CopyOnto, State::File, 0, "new"},
+        {Operation::CopyOnto, State::ReadOnlyFile, ERROR_ACCESS_DENIED, "old"},
+        {Operation::CopyOnto, State::LockedFile, ERROR_SHARING_VIOLATION, "old"},
+        {Operation::Delete, State::ReadOnlyFile, 0, "(none)"},
+        {Operation::Delete, State::LockedFile, ERROR_SHARING_VIOLATION, "old"},
+        {Operation::Delete, State::Absent, ERROR_FILE_NOT_FOUND, "(none)"},
+        {Operation::CreateFolder, State::File, ERROR_ALREADY_EXISTS, "old"},
+        {Operation::CreateFolder, State::Absent, 0, "(folder)"},
+        {Operation::DeleteFolder, State::ReadOnlyTree, 0, "(none)"},
+        {Operation::DeleteFolder, State::Absent, ERROR_FILE_NOT_FOUND, "(none)"},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const test::ScratchFolder scratch;
+        Win32FileSystem fs;
+        const std::wstring target = scratch / L"target";
+        test::WriteFileBytes(scratch / L"source", "new");
+        Make(target, rows[i].target);
+        DWORD error = 0;
+        {
+            const UniqueFile lock = rows[i].target == State::LockedFile ? OpenWithoutSharing(target) : UniqueFile();
+            try {
+                if (rows[i].operation == Operation::CopyOnto) fs.CopyFile(scratch / L"source", target);
+                if (rows[i].operation == Operation::Delete) fs.DeleteFile(target);
+                if (rows[i].operation == Operation::CreateFolder) fs.CreateFolder(target);
+                if (rows[i].operation == Operation::DeleteFolder) fs.DeleteFolder(target);
+            } catch (const PlatformError& e) {
+                error = static_cast<DWORD>(e.Number());
+            }
+        }
+        const std::string after = fs.FolderExists(target) ? "(folder)"
+                                  : fs.FileExists(target) ? test::ReadFileBytes(target) : "(none)";
+        EXPECT_EQ(error, rows[i].error) << "row " << i;
+        EXPECT_EQ(after, rows[i].after) << "row " << i;
+    }
+}
+
+std::wstring ShortPath(const std::wstring& path) {
+    wchar_t buffer[MAX_PATH] = {};
+    return std::wstring(buffer, ::GetShortPathNameW(path.c_str(), buffer, MAX_PATH));
+}
+
+TEST(FolderIdentity, OneFolderUnderItsOtherNames) {
+    const test::ScratchFolder scratch;
+    const std::wstring folder = scratch / L"Setup\\{79BFBBD3-7201-408A-83D0-199A674CFA26}";
+    const std::wstring other = scratch / L"Setup\\{989AFC7A-A077-419A-BAA5-A255450B3FDF}";
+    for (const auto& f : {scratch / L"Setup", folder, other}) ::CreateDirectoryW(f.c_str(), nullptr);
+    std::wstring lower = folder;
+    ::CharLowerBuffW(lower.data(), static_cast<DWORD>(lower.size()));
+    ASSERT_NE(ShortPath(folder), folder) << "the folder has no short name";
+    struct Row {
+        std::wstring a;
+        std::wstring b;
+        bool lockA; // held open without sharing
+        bool same;
+    };
+    const Row rows[] = {
+        {folder, ShortPath(folder), false, true},
+        {folder, ShortPath(folder), true, true},
+        {folder, L"\\\\?\\" + lower, false, true},
+        {folder, other + L"\\..\\{79bfbbd3-7201-408a-83d0-199a674cfa26}\\", false, true},
+        {folder, other, false, false},
+        {folder, scratch / L"Setup", false, false},
+        // Folders that cannot be opened compare by their full paths.
+        {scratch / L"Missing", scratch / L"Setup\\..\\MISSING\\", false, true},
+        {scratch / L"Missing", scratch / L"Missing2", false, false},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const UniqueFile lock = rows[i].lockA ? OpenWithoutSharing(rows[i].a) : UniqueFile();
+        ASSERT_EQ(static_cast<bool>(lock), rows[i].lockA) << "row " << i;
+        EXPECT_EQ(Win32FolderIdentity().SameFolder(rows[i].a, rows[i].b), rows[i].same)
+            << "row " << i << ": " << Narrow(rows[i].a) << " / " << Narrow(rows[i].b);
+    }
+}
+
+const std::wstring kHub = L"Orvane Hub";
+const std::wstring kHubCode(fixtures::hub_1_1_601.upgradeCode);
+const std::wstring kPackage = L"Orvane Hub.msi";
+const std::wstring kPatch = L"ORVHPatch.msp";
+
+class Installer : public testing::Test {
 protected:
-    void SetUp() override {
-        fs.CreateFolder(ProgramFolder());
-        folders = PrepareUpdateFolders(scratch.Path(), ProgramFolder(), fs, ExpandEnvironmentReferences);
-        set = std::make_unique<UpdateSet>(fs, ini, folders);
-        set->SetPackageNames(Edition::Server);
+    Installer() {
+        for (const auto& folder : {corrente, setup}) fs.CreateFolder(folder);
+        for (const auto* package : {&fixtures::hub_1_1_601, &fixtures::hub_1_2_0, &fixtures::hub_launch_condition_false}) {
+            installs.RemoveAtEnd(*package);
+        }
     }
-    std::wstring Nuovo(const std::wstring& name) const { return folders.nuovo + L"\\" + name; }
-    std::wstring Corrente(const std::wstring& name) const { return folders.corrente + L"\\" + name; }
-    std::wstring Vecchio(const std::wstring& name) const { return folders.vecchio + L"\\" + name; }
-    void Announce(const std::wstring& key, const std::wstring& version) {
-        ini.WriteIniString(folders.ConfigurationFile(), L"Versione", key, version);
+    bool Install(const fixtures::FixturePackage& package, int uiLevel) {
+        fs.CopyFile(test::FixturePackagePath(package.file), corrente + L"\\" + kPackage);
+        return operations.InstallPackage(kPackage, corrente, setup, L"", uiLevel);
     }
-    FileVersionReader Versions() {
-        return [this](const std::wstring& path) { return GetFileVersion(queries, path, true); };
+    bool Patch() {
+        fs.CopyFile(test::FixturePackagePath(fixtures::hub_1_2_100_msp.file), corrente + L"\\" + kPatch);
+        return operations.ApplyPatchPackage(corrente + L"\\" + kPatch, kUiLevelBasicProgressOnly);
+    }
+    std::wstring Cache(const fixtures::FixturePackage& package) const {
+        return setup + L"\\" + std::wstring(package.productCode);
     }
 
-    UpdateFolders folders;
-    std::unique_ptr<UpdateSet> set;
+    test::ScratchFolder scratch;
+    const std::wstring corrente = scratch / L"Corrente";
+    const std::wstring setup = scratch / L"Setup";
+    test::ProductInstalls installs;
+    MsiEngine installer;
+    Win32FileSystem fs;
+    Win32FolderIdentity folders;
+    InstalledProductQueries queries{installer, fs, ExpandEnvironmentReferences};
+    InstallerOperations operations{installer, fs, folders, ExpandEnvironmentReferences, kHubCode};
 };
 
-TEST_F(UpdateSetOnDiskTest, ReadsVersionsAndKeysFromTheConfigurationFile) {
-    EXPECT_EQ(set->ReadPackageVersion(L"Orvane Hub.msi"), L"");
-    Announce(L"Orvane Hub.msi", L"0001.0002.0000.0000");
-    Announce(L"Orvane Desk.zip", L"0001.0002.0000.0000");
-    EXPECT_EQ(set->ReadPackageVersion(L"Orvane Hub.msi"), L"0001.0002.0000.0000");
-    set->SelectVersionKeys(Edition::Client, L"0001.0000.0000.0000");
-    EXPECT_EQ(set->Keys().patchPackage, L"ORVDPatch.zip");
-}
-
-TEST_F(UpdateSetOnDiskTest, StagingKeepsTheEarlierCopyInVecchio) {
-    WriteFileBytes(Nuovo(L"Orvane Hub.msi"), "new package");
-    WriteFileBytes(Corrente(L"Orvane Hub.msi"), "old package");
-    WriteFileBytes(Vecchio(L"Orvane Hub.msi"), "older package");
-    MakeReadOnly(Nuovo(L"Orvane Hub.msi"));
-    ASSERT_TRUE(set->StageFullPackage());
-    EXPECT_EQ(ReadFileBytes(Vecchio(L"Orvane Hub.msi")), "old package");
-    EXPECT_EQ(ReadFileBytes(Corrente(L"Orvane Hub.msi")), "new package");
-    EXPECT_EQ(ReadFileBytes(Nuovo(L"Orvane Hub.msi")), "new package");
-    EXPECT_FALSE(set->StagePatchPackage());
-}
-
-TEST_F(UpdateSetOnDiskTest, StagingOntoAReadOnlyOrLockedCopyFailsAndLosesNothing) {
-    WriteFileBytes(Nuovo(L"ORVHPatch.msp"), "new patch");
-    WriteFileBytes(Corrente(L"ORVHPatch.msp"), "old patch");
-    WriteFileBytes(Vecchio(L"ORVHPatch.msp"), "older patch");
-    MakeReadOnly(Vecchio(L"ORVHPatch.msp"));
-    EXPECT_THROW(set->StagePatchPackage(), PlatformError);
-    EXPECT_EQ(ReadFileBytes(Corrente(L"ORVHPatch.msp")), "old patch");
-    EXPECT_EQ(ReadFileBytes(Nuovo(L"ORVHPatch.msp")), "new patch");
-
-    ::SetFileAttributesW(Vecchio(L"ORVHPatch.msp").c_str(), FILE_ATTRIBUTE_NORMAL);
-    UniqueFile lock(::CreateFileW(Corrente(L"ORVHPatch.msp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(lock);
-    try {
-        set->StagePatchPackage();
-        FAIL() << "no error";
-    } catch (const PlatformError& e) {
-        EXPECT_EQ(e.Number(), ERROR_SHARING_VIOLATION);
-    }
-    lock.reset();
-    EXPECT_EQ(ReadFileBytes(Nuovo(L"ORVHPatch.msp")), "new patch");
-}
-
-TEST_F(UpdateSetOnDiskTest, RotationMovesANewerUpdaterOnAndClearsNuovoWithForce) {
-    // Corrente holds this build (1.0.0.1); the one in Nuovo is announced as newer.
-    fs.CopyFile(test::OrvhUpdateExe(), Corrente(L"ORVHUpdate.exe"));
-    WriteFileBytes(Nuovo(L"ORVHUpdate.exe"), "next updater");
-    WriteFileBytes(Corrente(L"ORVHUpdate.cfg"), "[Versione]\r\n");
-    Announce(L"ORVHUpdate.exe", L"0001.0000.0000.0002");
-    for (const auto* name : {L"Orvane Hub.msi", L"Orvane Desk.msi", L"ORVHPatch.msp", L"ORVDPatch.msp",
-                             L"Orvane Hub.zip", L"note.txt"}) {
-        WriteFileBytes(Nuovo(name), "x");
-        MakeReadOnly(Nuovo(name));
-    }
-    set->SelectVersionKeys(Edition::Server, L"0001.0001.0000.0601");
-    set->RotateUpdateSet(Versions(), ProgramFolder());
-
-    EXPECT_EQ(ReadFileBytes(Corrente(L"ORVHUpdate.exe")), "next updater");
-    EXPECT_EQ(GetFileVersion(queries, Vecchio(L"ORVHUpdate.exe"), true), L"0001.0000.0000.0001");
-    EXPECT_EQ(ReadFileBytes(Vecchio(L"ORVHUpdate.cfg")), "[Versione]\r\n");
-    EXPECT_NE(ReadFileBytes(Corrente(L"ORVHUpdate.cfg")).find("0001.0000.0000.0002"), std::string::npos);
-    for (const auto* name : {L"ORVHUpdate.cfg", L"ORVHUpdate.exe", L"Orvane Hub.msi", L"Orvane Desk.msi",
-                             L"ORVHPatch.msp", L"ORVDPatch.msp"}) {
-        EXPECT_FALSE(fs.FileExists(Nuovo(name))) << name;
-    }
-    EXPECT_TRUE(fs.FileExists(Nuovo(L"Orvane Hub.zip")));
-    EXPECT_TRUE(fs.FileExists(Nuovo(L"note.txt")));
-}
-
-TEST_F(UpdateSetOnDiskTest, UpdaterOfTheSameVersionOrRunFromCorrenteStays) {
-    fs.CopyFile(test::OrvhUpdateExe(), Corrente(L"ORVHUpdate.exe"));
-    struct Case {
-        std::wstring announced;
-        std::wstring programFolder;
+TEST_F(Installer, AProductInstalledUpgradedAndPatched) {
+    struct Row {
+        const char* step;
+        std::function<bool()> run;
+        bool result;
+        std::wstring version; // of the installed product
+        std::wstring source;  // its installation source
     };
-    const Case cases[] = {{L"0001.0000.0000.0001", ProgramFolder()}, {L"0002.0000.0000.0000", folders.corrente}};
-    for (const auto& c : cases) {
-        WriteFileBytes(Nuovo(L"ORVHUpdate.exe"), "next updater");
-        Announce(L"ORVHUpdate.exe", c.announced);
-        set->SelectVersionKeys(Edition::Server, L"0001.0001.0000.0601");
-        set->RotateUpdateSet(Versions(), c.programFolder);
-        EXPECT_EQ(GetFileVersion(queries, Corrente(L"ORVHUpdate.exe"), true), L"0001.0000.0000.0001");
-        EXPECT_FALSE(fs.FileExists(Nuovo(L"ORVHUpdate.exe")));
+    const Row rows[] = {
+        {"nothing installed", [] { return true; }, true, L"", L""},
+        {"install 1.1.601", [&] { return Install(fixtures::hub_1_1_601, kUiLevelBasicProgressOnly); }, true,
+         L"0001.0001.0000.0601", Cache(fixtures::hub_1_1_601)},
+        {"upgrade to 1.2.0", [&] { return Install(fixtures::hub_1_2_0, kUiLevelBasicProgressOnly); }, true,
+         L"0001.0002.0000.0000", Cache(fixtures::hub_1_2_0)},
+        {"patch to 1.2.100", [&] { return Patch(); }, true, L"0001.0002.0000.0100", Cache(fixtures::hub_1_2_0)},
+        {"a package whose launch condition fails", [&] { return Install(fixtures::hub_launch_condition_false, kUiLevelNone); },
+         false, L"0001.0002.0000.0100", Cache(fixtures::hub_1_2_0)},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const Row& row = rows[i];
+        SCOPED_TRACE(testing::Message() << "row " << i << ": " << row.step);
+        EXPECT_EQ(row.run(), row.result);
+        EXPECT_EQ(Narrow(GetInstalledVersion(queries, kHub, kHubCode, true)), Narrow(row.version));
+        EXPECT_EQ(Narrow(GetInstallSource(queries, kHub, kHubCode)), Narrow(row.source));
+        EXPECT_EQ(InstallSourceAvailable(queries, kHub, kHubCode), !row.source.empty());
     }
+    EXPECT_FALSE(fs.FolderExists(Cache(fixtures::hub_1_1_601))) << "the replaced version's source stays";
+    EXPECT_EQ(test::ReadFileBytes(Cache(fixtures::hub_1_2_0) + L"\\" + kPatch), test::ReadFileBytes(corrente + L"\\" + kPatch));
+}
+
+TEST_F(Installer, ProductCodeOfAPackageFile) {
+    test::WriteFileBytes(scratch / L"text.msi", "not a package");
+    EXPECT_EQ(Narrow(GetPackageProductCode(queries, test::FixturePackagePath(fixtures::hub_1_2_0.file))),
+              Narrow(fixtures::hub_1_2_0.productCode));
+    EXPECT_THROW(GetPackageProductCode(queries, scratch / L"text.msi"), PlatformError);
 }
 
 } // namespace

@@ -1,0 +1,206 @@
+// The smaller adapters against the real platform: waiting for real processes, starting
+// programs, oleaut32's Italian and English conversions, environment references, the
+// profile functions on real files, and the resource class over the test module
+// tests/resources_module (the operations the run itself does not call).
+#include "ini/profile_functions_win32.h"
+#include "resources/error_record.h"
+#include "resources/ov_res_dll_win32.h"
+#include "standins.h"
+#include "system/locale_conversions_win32.h"
+#include "system/platform_error.h"
+#include "system/process_wait_win32.h"
+#include "system/program_start_win32.h"
+#include "test_paths.h"
+#include "test_text.h"
+#include "ui/message_pump_win32.h"
+
+#include <gtest/gtest.h>
+#include <mmsystem.h>
+#include <olectl.h>
+
+#include <functional>
+#include <optional>
+
+namespace orvh {
+namespace {
+
+using namespace std::chrono_literals;
+using test::Narrow;
+
+constexpr LCID kItalian = 1040;
+constexpr LCID kEnglish = 1033;
+
+TEST(ProcessWait, EndsWhenTheProcessHasEnded) {
+    struct Row {
+        bool exists;
+        std::uint32_t exitCode;
+        bool blocking;
+    };
+    const Row rows[] = {{true, 7, false}, {true, 259, false}, {true, 7, true}, {false, 0, false}};
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const test::Sleeper child(1500ms, rows[i].exitCode);
+        Win32MessagePump pump;
+        const std::int32_t result = AttendiProcesso(rows[i].exists ? child.Id() : 0x7FFFFFFC, rows[i].blocking, pump);
+        EXPECT_EQ(result, static_cast<std::int32_t>(rows[i].exitCode)) << "row " << i;
+        EXPECT_EQ(child.Ended(), rows[i].exists) << "row " << i << ": the wait ends with the process";
+    }
+}
+
+TEST(ProgramStart, StartsTheProgramWithItsLineAndShowCommand) {
+    const test::ScratchFolder scratch;
+    const std::wstring product = scratch / L"My Product\\Orvane Hub.exe";
+    const std::wstring cluster = test::StandinPath(L"cluster\\Cluster.exe");
+    ::CreateDirectoryW((scratch / L"My Product").c_str(), nullptr);
+    // A search of the unquoted line would start My.exe.
+    for (const auto& copy : {product, scratch / L"My.exe"}) {
+        ::CopyFileW(test::StandinPath(L"product_standin.exe").c_str(), copy.c_str(), FALSE);
+    }
+    struct Row {
+        std::wstring application; // empty: the system finds it from the line
+        std::wstring line;
+        ShowCommand show;
+        std::int32_t error;
+        std::wstring started; // empty: nothing
+        int showCommand;
+    };
+    const Row rows[] = {
+        {product, product + L" /NoConsole", ShowCommand::Normal, 0, product, SW_SHOWNORMAL},
+        {L"", L"\"" + cluster + L"\" Res \"Orvane Hub Server\" /On", ShowCommand::Minimized, 0, cluster, SW_SHOWMINIMIZED},
+        {scratch / L"Missing.exe", L"Missing.exe", ShowCommand::Normal, ERROR_FILE_NOT_FOUND, L"", 0},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const std::wstring log = scratch / (L"log" + std::to_wstring(i));
+        ::CreateDirectoryW(log.c_str(), nullptr);
+        ::SetEnvironmentVariableW(test::kStandinLogVariable, log.c_str());
+        std::int32_t error = 0;
+        try {
+            StartProgram(rows[i].application, rows[i].line, rows[i].show);
+        } catch (const PlatformError& e) {
+            error = e.Number();
+        }
+        const auto records = test::WaitForStartRecords(log, rows[i].started.empty() ? 0 : 1, 15s, 1s);
+        EXPECT_EQ(error, rows[i].error) << "row " << i;
+        ASSERT_EQ(records.size(), rows[i].started.empty() ? 0u : 1u) << "row " << i;
+        if (records.empty()) continue;
+        EXPECT_EQ(::CompareStringOrdinal(records[0].program.c_str(), -1, rows[i].started.c_str(), -1, TRUE), CSTR_EQUAL)
+            << "row " << i << ": " << Narrow(records[0].program);
+        EXPECT_EQ(Narrow(records[0].commandLine), Narrow(rows[i].line)) << "row " << i;
+        EXPECT_EQ(records[0].showCommand, rows[i].showCommand) << "row " << i;
+    }
+    ::SetEnvironmentVariableW(test::kStandinLogVariable, nullptr);
+}
+
+TEST(LocaleConversions, ItalianAndEnglishNumbersAndDates) {
+    const double nineNovember = 42683 + (14 * 3600 + 5 * 60 + 30) / 86400.0;
+    struct Row {
+        LCID locale;
+        bool date;
+        std::wstring text;
+        std::optional<double> value;
+    };
+    const Row rows[] = {
+        {kItalian, false, L"12,5", 12.5}, {kItalian, false, L"12.5", 125}, {kEnglish, false, L"12.5", 12.5},
+        {kEnglish, false, L"12,5", 125}, {kItalian, false, L"abc", std::nullopt},
+        {kItalian, true, L"09/11/2016 14.05.30", nineNovember},
+        {kEnglish, true, L"09/11/2016 14.05.30", nineNovember - 59}, // 11 September
+        {kItalian, true, L"13/25/2016", std::nullopt},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const VariantLocaleConversions conversions(rows[i].locale);
+        const auto value = rows[i].date ? conversions.ParseDate(rows[i].text) : conversions.ParseNumber(rows[i].text);
+        ASSERT_EQ(value.has_value(), rows[i].value.has_value()) << "row " << i;
+        if (value) EXPECT_NEAR(*value, *rows[i].value, 1e-9) << "row " << i;
+    }
+    EXPECT_EQ(Narrow(VariantLocaleConversions(kItalian).NumberToText(-1.0 / 3)), "-0,333333333333333");
+    EXPECT_EQ(Narrow(VariantLocaleConversions(1043).DateSeparator()), "-") << "Dutch";
+}
+
+TEST(ProfileFunctions, ReadAndWriteRealFiles) {
+    const test::ScratchFolder scratch;
+    test::WriteFileBytes(scratch / L"ansi.ini", "[S]\r\nk=  \"a b \"  \r\nlong=abcdef\r\n");
+    test::WriteFileBytes(scratch / L"unicode.ini", "\xFF\xFE");
+    Win32ProfileFunctions profile;
+    profile.WriteString(L"S", L"Citt\u00e0", L"Perch\u00e9 \u03a9 \u65e5", scratch / L"unicode.ini");
+    struct Row {
+        std::wstring file;
+        std::wstring key;
+        std::size_t size;
+        std::wstring expected;
+    };
+    const Row rows[] = {{L"ansi.ini", L"k", 255, L"a b "}, {L"ansi.ini", L"long", 4, L"abc"},
+                        {L"ansi.ini", L"absent", 255, L"default"}, {L"missing.ini", L"k", 255, L"default"},
+                        {L"unicode.ini", L"Citt\u00e0", 255, L"Perch\u00e9 \u03a9 \u65e5"}};
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        std::wstring buffer(300, L'\0');
+        profile.GetString(L"S", rows[i].key, L"default", buffer, rows[i].size, scratch / rows[i].file);
+        EXPECT_EQ(Narrow(buffer.c_str()), Narrow(rows[i].expected)) << "row " << i;
+    }
+}
+
+// A picture as its type and its width in pixels at the screen's resolution.
+std::string Picture(int type, int width) { return std::to_string(type) + " " + std::to_string(width); }
+
+std::string Describe(const UniqueComInterface<IDispatch>& dispatch) {
+    IPicture* picture = nullptr;
+    if (!dispatch || FAILED(dispatch.get()->QueryInterface(IID_IPicture, reinterpret_cast<void**>(&picture)))) return "(none)";
+    const UniqueComInterface<IPicture> owner(picture);
+    SHORT type = 0;
+    OLE_XSIZE_HIMETRIC width = 0;
+    picture->get_Type(&type);
+    picture->get_Width(&width);
+    const int dpi = ::GetDeviceCaps(UniqueMemoryDc(::CreateICW(L"DISPLAY", nullptr, nullptr, nullptr)).get(), LOGPIXELSX);
+    return Picture(type, ::MulDiv(width, dpi, 2540));
+}
+
+std::string Bytes(const std::vector<std::uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+TEST(ResourceModule, DataTextPicturesSoundsAndAddresses) {
+    // The ids resources_module.rc gives its resources.
+    enum : std::int16_t { kData = 101, kText = 103, kBitmap = 201, kIcon = 301, kCursor = 401, kWave = 501 };
+    const test::ScratchFolder scratch;
+    const std::wstring path = test::TestProgramFolder() + L"\\resources_module.dll";
+    test::WriteFileBytes(scratch / L"not a module.dll", "text");
+    OvResDll bound;
+    OvResDll unbound;
+    bound.DllName(path);
+    unbound.DllName(scratch / L"not a module.dll");
+    ASSERT_EQ(CurrentError().number, 48);
+    const std::string custom("Orvh\0\x01\x02\xfe\xff custom data", 21);
+    const auto save = [&](const OvResDll& r, const std::wstring& target) {
+        const std::int32_t result = r.SaveDllData(kData, target, L"CUSTOM", false);
+        return std::to_string(result) + (result == 0 ? test::ReadFileBytes(target) : "");
+    };
+    struct Row {
+        const OvResDll& resources;
+        std::function<std::string(const OvResDll&)> read;
+        std::string expected;
+        std::int32_t recorded; // 1: the record is left as it was
+    };
+    const Row rows[] = {
+        {bound, [](auto& r) { return Bytes(r.LoadDllData(kData, L"CUSTOM")); }, custom, 1},
+        {bound, [](auto& r) { return Narrow(r.LoadDllText(kText, L"TEXT")); }, "Versione 1.2\r\nPerch\u00e9 costa 5 \u20ac", 1},
+        {bound, [](auto& r) { return Bytes(r.LoadDllData(999, L"CUSTOM")); }, "", 326},
+        {bound, [&](auto& r) { return save(r, scratch / L"saved.bin"); }, "0" + custom, 1},
+        {bound, [&](auto& r) { return save(r, scratch / L"none\\x"); }, std::to_string(ERROR_PATH_NOT_FOUND), ERROR_PATH_NOT_FOUND},
+        {bound, [](auto& r) { return Describe(r.LoadDllBitmap(kBitmap)); }, Picture(PICTYPE_BITMAP, 7), 1},
+        {bound, [](auto& r) { return Describe(r.LoadDllIcon(kIcon, 48)); }, Picture(PICTYPE_ICON, 48), 1},
+        {bound, [](auto& r) { return Describe(r.LoadDllIcon(kIcon)); }, Picture(PICTYPE_ICON, ::GetSystemMetrics(SM_CXICON)), 1},
+        {bound, [](auto& r) { return Describe(r.LoadDllCursor(kCursor)); }, Picture(PICTYPE_ICON, ::GetSystemMetrics(SM_CXCURSOR)), 1},
+        {bound, [](auto& r) { return Describe(r.LoadDllIcon(999)); }, "(none)", 326},
+        {bound, [](auto& r) { return std::to_string(r.PlayWave(kWave)); }, "1", 1},
+        {bound, [](auto& r) { return std::to_string(r.PlayWave(kData)); }, "0", 1},
+        {bound, [](auto& r) { return Narrow(r.GetDllURL(kData, L"CUSTOM")); }, "RES://" + Narrow(path) + "/CUSTOM/101", 1},
+        {unbound, [](auto& r) { return Bytes(r.LoadDllData(kData, L"CUSTOM")); }, "", 326},
+        {unbound, [](auto& r) { return std::to_string(r.PlayWave(kWave)); }, "0", 1},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        CurrentError().Set(1, L"before", L"before");
+        EXPECT_EQ(rows[i].read(rows[i].resources), rows[i].expected) << "row " << i;
+        EXPECT_EQ(CurrentError().number, rows[i].recorded) << "row " << i;
+    }
+    // The sound plays from the module's memory: it is stopped before the module goes.
+    ::PlaySoundW(nullptr, nullptr, 0);
+}
+
+} // namespace
+} // namespace orvh

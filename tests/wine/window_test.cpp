@@ -1,0 +1,105 @@
+// The progress window on a real display, read from another thread as a user's tools see
+// it: the arrow and the result pictures through the steps, the greyed close button and the
+// close requests. A screenshot of a finished run is kept beside the test programs.
+#include "system/unique_handles_win32.h"
+#include "test_paths.h"
+#include "ui/message_pump_win32.h"
+#include "ui/progress_controls.h"
+#include "ui/progress_window_win32.h"
+#include "window_capture.h"
+
+#include <gtest/gtest.h>
+
+#include <future>
+#include <optional>
+#include <thread>
+
+namespace orvh {
+namespace {
+
+namespace ids = progress_controls;
+using namespace std::chrono_literals;
+
+// Runs `read` on another thread while this one, which owns the window, handles messages.
+template <typename Read>
+auto Observe(Read read) {
+    auto result = std::async(std::launch::async, read);
+    Win32MessagePump pump;
+    while (result.wait_for(10ms) != std::future_status::ready) pump.ProcessPendingMessages();
+    return result.get();
+}
+
+HICON Icon(HWND window, int id) {
+    return reinterpret_cast<HICON>(::SendDlgItemMessageW(window, id, STM_GETICON, 0, 0));
+}
+
+// The step row the arrow stands beside (-1 when hidden), then per row the result shown:
+// o the success picture, x the failure picture, - none.
+std::string Look(HWND window) {
+    const HWND arrow = ::GetDlgItem(window, ids::imgFreccia);
+    RECT at{};
+    ::GetWindowRect(arrow, &at);
+    int arrowRow = -1;
+    std::string results;
+    for (int row = 0; row < kStepCount; ++row) {
+        RECT label{};
+        ::GetWindowRect(::GetDlgItem(window, ids::lblRicercaVersioni + row), &label);
+        if (::IsWindowVisible(arrow) && at.top < label.bottom && at.bottom > label.top) arrowRow = row;
+        const HICON shown = Icon(window, ids::imgStepDone + row);
+        results += !shown ? '-' : shown == Icon(window, ids::imgOk) ? 'o' : shown == Icon(window, ids::ImgFail) ? 'x' : '?';
+    }
+    return std::to_string(arrowRow) + " " + results;
+}
+
+bool CloseGreyed(HWND window) {
+    const UINT state = ::GetMenuState(::GetSystemMenu(window, FALSE), 0xFFFFFFF6, MF_BYCOMMAND); // its greyed identifier
+    return state != static_cast<UINT>(-1) && (state & MF_GRAYED);
+}
+
+TEST(ProgressWindow, StepsArrowResultsAndCloseRequests) {
+    const UniqueModule resources(::LoadLibraryExW(test::OrvhUpdateExe().c_str(), nullptr,
+                                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    ASSERT_TRUE(resources);
+    ProgressWindow form(resources.get());
+    form.Show();
+    struct Row {
+        std::optional<bool> outcome; // the result set after the row's step
+        std::string seen;
+    };
+    const Row rows[] = {{std::nullopt, "-1 ----"}, {true, "0 o---"}, {false, "1 ox--"}, {false, "2 oxx-"},
+                        {true, "3 oxxo"}, {std::nullopt, "-1 oxxo"}};
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        if (i > 0) form.StepSuccessivo();
+        if (rows[i].outcome) form.SetInconStep(*rows[i].outcome);
+        EXPECT_EQ(Observe([&] { return Look(form.Window()); }), rows[i].seen) << "row " << i;
+        EXPECT_TRUE(Observe([&] { return CloseGreyed(form.Window()); })) << "row " << i;
+    }
+    ::SetForegroundWindow(form.Window());
+    Observe([] { std::this_thread::sleep_for(500ms); });
+    test::WritePng(test::TestProgramFolder() + L"\\progress_window.png", test::CaptureWindow(form.Window()));
+
+    // Each request closes an ordinary window; the progress window obeys only the system's.
+    struct Request {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+        bool closes;
+    };
+    const Request requests[] = {{WM_SYSCOMMAND, SC_CLOSE, 0, false}, // the close button
+                                {WM_SYSKEYDOWN, VK_F4, 0x20000001, false}, // Alt+F4
+                                {WM_CLOSE, 0, 0, true}}; // the task manager, the shutdown
+    for (std::size_t i = 0; i < std::size(requests); ++i) {
+        const HWND ordinary = ::CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 99, 99, nullptr, nullptr,
+                                                nullptr, nullptr);
+        for (const HWND window : {ordinary, form.Window()}) {
+            ::PostMessageW(window, requests[i].message, requests[i].wParam, requests[i].lParam);
+        }
+        Observe([] { std::this_thread::sleep_for(300ms); });
+        EXPECT_FALSE(::IsWindow(ordinary)) << "row " << i << ": the request closes no window";
+        EXPECT_EQ(form.Window() == nullptr, requests[i].closes) << "row " << i;
+    }
+    form.StepSuccessivo(); // the run goes on without its window
+}
+
+} // namespace
+} // namespace orvh
