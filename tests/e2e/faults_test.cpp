@@ -126,6 +126,7 @@ TEST_P(Faults, ShowWhatTheUserSeesAndWhatIsLeft) {
 
 const std::wstring kHubTitle = StringText(2);
 const Listing kSetInNuovo = {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"};
+const std::wstring kLowerCaseCode = L"{4a7c1e92-6b3d-4f18-8e25-a19c3b7d5f60}";
 const Listing kSubFolders = {L"Corrente\\", L"Nuovo\\", L"Setup\\", L"Vecchio\\"};
 
 INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
@@ -160,6 +161,15 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}},
            {L"Upd\\Vecchio", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.1.601"}}},
           kNotStarted},
+    Fault{"NoConfigurationFile",
+          [](UpdateScenario& s, std::wstring&) { std::filesystem::remove(s.Sub(L"Nuovo\\ORVHUpdate.cfg")); return std::shared_ptr<void>(); },
+          0, kHubTitle, StringText(202) + L" 'ORVHUpdate.cfg'", true, kOld,
+          {{L"Upd\\Nuovo", {L"Orvane Hub.msi 1.2.0"}}, {L"Upd\\Corrente", {}}}, kIgnoring},
+    // The upgrade code is taken exactly: in lower case it names no edition's product.
+    Fault{"UpgradeCodeInLowerCase",
+          [](UpdateScenario&, std::wstring& tail) { tail += L" /MsiUpdateCode=" + kLowerCaseCode; return std::shared_ptr<void>(); },
+          0, kHubTitle, StringText(203) + L" " + kLowerCaseCode, true, kOld,
+          {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {}}}, kIgnoring},
     Fault{"UpdateFolderMovedAwayDuringTheWait", MovedAwayDuringTheWait,
           0, kHubTitle, StringText(202) + L" 'ORVHUpdate.cfg'", true, kOld,
           {{L"Upd", {}}, {L"Moved\\Nuovo", kSetInNuovo}}, kIgnoring},

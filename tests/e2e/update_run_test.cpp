@@ -1,5 +1,6 @@
-// The main roads of a real update run through OrvhUpdate.exe: real packages installed by
+// The typical road of a real update run through OrvhUpdate.exe: real packages installed by
 // Windows Installer, the update folder as the delivering side leaves it, a product stand-in.
+// The roads that end in a message are rows of faults_test.cpp.
 #include "fixture_paths.h"
 #include "test_text.h"
 #include "update_scenario.h"
@@ -17,7 +18,6 @@ using testing::ElementsAre;
 namespace fx = fixtures;
 
 const std::wstring kHubCode(fx::hub_1_1_601.upgradeCode);
-using Listing = std::vector<std::wstring>;
 const std::string kEarlierConfiguration = "[Versione]\r\nOrvane Hub.msi=0001.0001.0000.0601\r\n";
 
 // Orvane Hub 1.1.601 installed, an earlier run's package and configuration in Corrente; the
@@ -68,47 +68,6 @@ TEST(UpdateRun, TypicalUpdateWithPatch) {
     EXPECT_EQ(starts[0].commandLine, scenario.ProductPath() + L" /NoConsole") << Narrow(starts[0].commandLine);
     EXPECT_EQ(starts[0].showCommand, SW_SHOWNORMAL);
 }
-
-struct Refusal {
-    const char* name;
-    bool announced;          // whether Nuovo holds ORVHUpdate.cfg
-    std::wstring switches;   // after the product's tail
-    std::wstring text;
-};
-
-class Refusals : public testing::TestWithParam<Refusal> {};
-
-// Nothing is staged or installed; the product starts, told that no update was installed.
-TEST_P(Refusals, ShowTheMessageAndStartTheProduct) {
-    UpdateScenario scenario;
-    ASSERT_EQ(scenario.Install(fx::hub_1_1_601), 0u);
-    scenario.DeliverPackage(L"Orvane Hub.msi", fx::hub_1_2_0);
-    if (GetParam().announced) scenario.Announce(L"Orvane Hub.msi", L"0001.0002.0000.0000");
-    const Listing nuovo = FolderEntries(scenario.Sub(L"Nuovo"));
-
-    const RunOutcome run = scenario.Run(scenario.Tail() + GetParam().switches);
-
-    ASSERT_TRUE(run.ended);
-    ASSERT_EQ(run.boxes.size(), 1u);
-    EXPECT_EQ(run.boxes[0].contents.title, StringText(2));
-    EXPECT_EQ(run.boxes[0].contents.text, GetParam().text) << Narrow(run.boxes[0].contents.text);
-    EXPECT_EQ(run.boxes[0].contents.icon, BoxIcon::Stop);
-    EXPECT_TRUE(run.boxes[0].windowVisible);
-    EXPECT_EQ(FolderEntries(scenario.Sub(L"Nuovo")), nuovo);
-    EXPECT_EQ(FolderEntries(scenario.Sub(L"Corrente")), Listing{});
-    EXPECT_EQ(InstalledVersion(L"Orvane Hub", kHubCode), L"0001.0001.0000.0601");
-    const auto starts = scenario.ProductStarts();
-    ASSERT_EQ(starts.size(), 1u);
-    EXPECT_EQ(starts[0].commandLine, scenario.ProductPath() + L" /IgnoraAggiornamento /NoConsole");
-}
-
-// The upgrade code is taken exactly: in lower case it names no edition's installed product.
-const std::wstring kLowerCaseCode = L"{4a7c1e92-6b3d-4f18-8e25-a19c3b7d5f60}";
-
-INSTANTIATE_TEST_SUITE_P(Messages, Refusals, testing::Values(
-    Refusal{"NoConfigurationFile", false, L"", StringText(202) + L" 'ORVHUpdate.cfg'"},
-    Refusal{"NoInstalledProduct", true, L" /MsiUpdateCode=" + kLowerCaseCode, StringText(203) + L" " + kLowerCaseCode}),
-    [](const testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace orvh::test

@@ -3,8 +3,8 @@
 #include "system/win32_error_win32.h"
 
 #include <wincodec.h>
+#include <wrl/client.h>
 
-#include <memory>
 #include <stdexcept>
 
 namespace orvh::test {
@@ -41,12 +41,6 @@ Image CaptureScreen(const RECT& area) {
     });
 }
 
-struct Releaser {
-    void operator()(IUnknown* object) const { object->Release(); }
-};
-template <typename T>
-using ComPtr = std::unique_ptr<T, Releaser>;
-
 void Check(HRESULT result) {
     if (FAILED(result)) throw std::runtime_error("WritePng: HRESULT " + std::to_string(result));
 }
@@ -78,20 +72,16 @@ Image DrawIconOn(HICON icon, int width, int height, std::uint32_t background) {
 
 void WritePng(const std::wstring& path, const Image& image) {
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    IWICImagingFactory* factory = nullptr;
-    Check(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory)));
-    const ComPtr<IWICImagingFactory> factoryOwner(factory);
-    IWICStream* stream = nullptr;
-    Check(factory->CreateStream(&stream));
-    const ComPtr<IWICStream> streamOwner(stream);
+    Microsoft::WRL::ComPtr<IWICImagingFactory> factory;
+    Microsoft::WRL::ComPtr<IWICStream> stream;
+    Microsoft::WRL::ComPtr<IWICBitmapEncoder> encoder;
+    Microsoft::WRL::ComPtr<IWICBitmapFrameEncode> frame;
+    Check(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(factory.GetAddressOf())));
+    Check(factory->CreateStream(stream.GetAddressOf()));
     Check(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE));
-    IWICBitmapEncoder* encoder = nullptr;
-    Check(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder));
-    const ComPtr<IWICBitmapEncoder> encoderOwner(encoder);
-    Check(encoder->Initialize(stream, WICBitmapEncoderNoCache));
-    IWICBitmapFrameEncode* frame = nullptr;
-    Check(encoder->CreateNewFrame(&frame, nullptr));
-    const ComPtr<IWICBitmapFrameEncode> frameOwner(frame);
+    Check(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.GetAddressOf()));
+    Check(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache));
+    Check(encoder->CreateNewFrame(frame.GetAddressOf(), nullptr));
     Check(frame->Initialize(nullptr));
     Check(frame->SetSize(image.width, image.height));
     WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
