@@ -8,7 +8,6 @@
 
 #include "system/win32_error_win32.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>

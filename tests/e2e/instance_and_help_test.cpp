@@ -34,10 +34,8 @@ void ExpectOnlyTheBoxThenTheEnd(const LaunchedProgram& program, HWND box, const 
 TEST(Help, ShowsTheUsageMessageAndCreatesNothing) {
     const ScratchFolder folder;
     ASSERT_TRUE(::CopyFileW(OrvhUpdateExe().c_str(), (folder / L"OrvhUpdate.exe").c_str(), TRUE));
-    {
-        const LaunchedProgram help(folder / L"OrvhUpdate.exe", L"/?", folder.Path());
-        ExpectOnlyTheBoxThenTheEnd(help, WaitForMessageBox(help.ProcessId(), 20s), UsageText(), BoxIcon::Information);
-    }
+    const LaunchedProgram help(folder / L"OrvhUpdate.exe", L"/?", folder.Path());
+    ExpectOnlyTheBoxThenTheEnd(help, WaitForMessageBox(help.ProcessId(), 20s), UsageText(), BoxIcon::Information);
     EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::wstring>{L"OrvhUpdate.exe"});
 }
 

@@ -1,8 +1,7 @@
-// Stands in for a program the launcher starts (the product, the cluster tool): writes how it
-// was started - its own path, the show command (-1 when none was given) and the command line
-// exactly as received, in UTF-16, one a line - into <process id>.txt of the folder named by
-// ORVH_STANDIN_LOG. The record is written under another name and renamed, so a reader never
-// sees half of one.
+// Stands in for a program the launcher starts (the product, the cluster tool): writes its own
+// path, the show command (-1 when none was given) and the command line exactly as received,
+// in UTF-16, one a line, into <process id>.txt of the folder named by ORVH_STANDIN_LOG;
+// written under another name and renamed, so a reader never sees half a record.
 #include "system/windows_api.h"
 
 #include <cstdio>
