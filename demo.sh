@@ -10,6 +10,6 @@ root=$(cd "$(dirname "$0")" && pwd)
 echo "building..."
 "$root/tools/build.sh" >/dev/null
 bench="$root/build/demo-bench"
-trap '"$root/tests/bench/bench.sh" cleanup "$bench"' EXIT
-"$root/tests/bench/bench.sh" setup "$bench"
-"$root/tests/bench/bench.sh" run "$bench" "$root/build/windows/bin/orvh_demo.exe"
+trap '"$root/tests/wine_host/wine_host.sh" cleanup "$bench"' EXIT
+"$root/tests/wine_host/wine_host.sh" setup "$bench"
+"$root/tests/wine_host/wine_host.sh" run "$bench" "$root/build/windows/bin/orvh_demo.exe"

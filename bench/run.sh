@@ -25,12 +25,12 @@ cmake --build "$windows" --target orvh_bench -j2 >/dev/null
 exe="$windows/bin/OrvhUpdate.exe"
 
 bench="$build/figures-bench"
-trap '"$root/tests/bench/bench.sh" cleanup "$bench" >/dev/null 2>&1 || true' EXIT
-"$root/tests/bench/bench.sh" setup "$bench"
+trap '"$root/tests/wine_host/wine_host.sh" cleanup "$bench" >/dev/null 2>&1 || true' EXIT
+"$root/tests/wine_host/wine_host.sh" setup "$bench"
 echo "machine: $(nproc) cores, $(wine --version 2>/dev/null), $(uname -r)"
 
 out="$bench/output.txt"
-"$root/tests/bench/bench.sh" run "$bench" "$windows/bin/orvh_bench.exe" "$runs" | tr -d '\r' | tee "$out"
+"$root/tests/wine_host/wine_host.sh" run "$bench" "$windows/bin/orvh_bench.exe" "$runs" | tr -d '\r' | tee "$out"
 
 bytes=$(stat -c %s "$exe")
 echo

@@ -3,7 +3,7 @@
 // program and showing a box costs here). The two are taken alternately.
 #include "figures.h"
 
-#include "launched_program.h"
+#include "standins.h"
 #include "message_box_reader.h"
 #include "test_paths.h"
 

@@ -13,7 +13,7 @@
 #include "fixture_paths.h"
 #include "installer/product_installer.h"
 #include "installer/installation.h"
-#include "launched_program.h"
+#include "standins.h"
 #include "message_box_reader.h"
 #include "test_paths.h"
 #include "update_scenario.h"

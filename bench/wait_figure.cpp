@@ -4,7 +4,6 @@
 // is over: the wait is taken from a moment after the window exists to the sleeper's end.
 #include "figures.h"
 
-#include "launched_program.h"
 #include "message_box_reader.h"
 #include "standins.h"
 #include "test_paths.h"

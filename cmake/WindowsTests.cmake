@@ -1,6 +1,6 @@
 # One console test program per tests/<level>/*_test.cpp, named after the file, placed
 # in bin/ beside OrvhUpdate.exe. The Linux side registers the same names (see
-# tests/bench/register_wine_tests.cmake), so adding a file is all a new test needs.
+# tests/wine_host/register_wine_tests.cmake), so adding a file is all a new test needs.
 function(orvh_add_windows_tests directory)
   file(GLOB tests CONFIGURE_DEPENDS ${directory}/*_test.cpp)
   foreach(test_source IN LISTS tests)

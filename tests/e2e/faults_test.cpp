@@ -1,207 +1,210 @@
-// Faults in the launcher's way during a real update run: files held or read-only in
-// Corrente and Vecchio, an update folder that goes away, a Setup folder that cannot be
-// made, a package Windows Installer rejects, a product that never ends. Whatever the user
-// sees, the update set stays in Nuovo and the product stays installed, old or new.
-#include "fault_injection.h"
+// Faults in the way of a real update run of the server edition that installs a newer full
+// package (Orvane Hub 1.1.601 installed, 1.2.0 delivered and announced): each row the
+// fault, what the user sees, and what is on disk afterwards. The rows are the table
+// "Failure behaviour" of the README.
 #include "fixture_paths.h"
-#include "launched_program.h"
+#include "test_text.h"
 #include "update_scenario.h"
 
-#include <gmock/gmock.h>
+#include "system/win32_error_win32.h"
+
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+#include <memory>
 #include <thread>
 
 namespace orvh::test {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::ElementsAre;
-using testing::IsEmpty;
-
 namespace fx = fixtures;
+using Listing = std::vector<std::wstring>;
 
-const std::wstring kHubCode(fx::hub_1_1_601.upgradeCode);
 const std::wstring kOld = L"0001.0001.0000.0601";
 const std::wstring kNew = L"0001.0002.0000.0000";
+const std::wstring kIgnoring = L" /IgnoraAggiornamento /NoConsole";
+const std::wstring kNotStarted = L"(not started)";
 
-class Faults : public testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_EQ(scenario.Install(fx::hub_1_1_601), 0u);
-        scenario.DeliverPackage(L"Orvane Hub.msi", fx::hub_1_2_0);
-        scenario.Announce(L"Orvane Hub.msi", kNew);
-    }
-    std::wstring Tail() const { return scenario.Tail(); }
-    std::wstring In(const std::wstring& sub, const std::wstring& name) const { return scenario.Sub(sub) + L"\\" + name; }
-    // What an earlier run left: the installed package and its configuration in Corrente.
-    void EarlierRunLeftCorrente() {
-        MakeFolderPath(scenario.Sub(L"Corrente"));
-        MakeFolderPath(scenario.Sub(L"Vecchio"));
-        ASSERT_TRUE(::CopyFileW(FixturePackagePath(fx::hub_1_1_601.file).c_str(), In(L"Corrente", L"Orvane Hub.msi").c_str(),
-                                FALSE));
-        ASSERT_TRUE(::WritePrivateProfileStringW(L"Versione", L"Orvane Hub.msi", kOld.c_str(),
-                                                 In(L"Corrente", L"ORVHUpdate.cfg").c_str()));
-    }
-    static void ExpectErrorReport(const RunOutcome& run, unsigned long number) {
-        ASSERT_TRUE(run.ended);
-        ASSERT_EQ(run.boxes.size(), 1u);
-        const auto& box = run.boxes[0].contents;
-        EXPECT_EQ(box.title, L"OrvhUpdate");
-        EXPECT_EQ(box.text, UnhandledErrorText(number));
-        EXPECT_EQ(box.icon, BoxIcon::Stop);
-    }
-    void ExpectSetStillInNuovo() {
-        EXPECT_THAT(scenario.Files(scenario.Sub(L"Nuovo")), ElementsAre(L"ORVHUpdate.cfg", L"Orvane Hub.msi"));
-    }
-    void ExpectInstalled(const std::wstring& version) { EXPECT_EQ(InstalledVersion(L"Orvane Hub", kHubCode), version); }
-    void ExpectNotStarted() { EXPECT_THAT(scenario.ProductStarts(0), IsEmpty()); }
-    void ExpectStartedIgnoringTheUpdate() {
-        const auto starts = scenario.ProductStarts();
-        ASSERT_EQ(starts.size(), 1u);
-        EXPECT_EQ(starts[0].commandLine, scenario.ProductPath() + L" /IgnoraAggiornamento /NoConsole");
-    }
-    void ExpectInstallationFailureReportedLast(const RunOutcome& run) {
-        ASSERT_TRUE(run.ended);
-        ASSERT_GE(run.boxes.size(), 1u);
-        EXPECT_EQ(run.boxes.back().contents.title, L"Orvane Hub Update");
-        EXPECT_THAT(run.boxes.back().contents.text,
-                    testing::StartsWith(L"Errore in fase d'installazione dell'aggiornamento."));
-        EXPECT_EQ(run.boxes.back().contents.icon, BoxIcon::Stop);
-        EXPECT_FALSE(run.boxes.back().windowVisible);
-    }
+std::wstring ErrorReport(unsigned long number, const std::wstring& description) {
+    return L"Errore di run-time '" + std::to_wstring(number) + L"':\r\n\r\n" + description;
+}
+std::wstring ErrorReport(unsigned long number) { return ErrorReport(number, SystemErrorDescription(number)); }
 
-    UpdateScenario scenario;
+// A folder's entries, sub-folders marked with "\", packages with the fixture they are.
+Listing Contents(const std::wstring& folder) {
+    Listing entries;
+    for (const auto& name : FolderEntries(folder)) {
+        const std::wstring path = folder + L"\\" + name;
+        std::wstring entry = std::filesystem::is_directory(path) ? name + L"\\" : name;
+        for (const auto* package : {&fx::hub_1_1_601, &fx::hub_1_2_0}) {
+            if (name.ends_with(L".msi") && ReadFileBytes(path) == ReadFileBytes(FixturePackagePath(package->file))) {
+                entry += L" " + std::wstring(package->version);
+            }
+        }
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
+// What an earlier run left: the installed package and its configuration in Corrente.
+void EarlierRun(UpdateScenario& s) {
+    std::filesystem::create_directories(s.Sub(L"Vecchio"));
+    std::filesystem::create_directories(s.Sub(L"Corrente"));
+    std::filesystem::copy_file(FixturePackagePath(fx::hub_1_1_601.file), s.Sub(L"Corrente\\Orvane Hub.msi"));
+    WriteFileBytes(s.Sub(L"Corrente\\ORVHUpdate.cfg"), "[Versione]\r\nOrvane Hub.msi=0001.0001.0000.0601\r\n");
+}
+
+std::shared_ptr<void> HeldWithoutSharing(const std::wstring& path) {
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE);
+    return std::shared_ptr<void>(file, ::CloseHandle);
+}
+
+// The update folder moves away once the launcher waits for the product: the sub-folders
+// are made before the wait begins.
+std::shared_ptr<void> MovedAwayDuringTheWait(UpdateScenario& s, std::wstring& tail) {
+    auto product = std::make_shared<Sleeper>(3s, 0);
+    tail += L" /AttendiProcesso=" + std::to_wstring(product->Id());
+    auto mover = std::make_shared<std::jthread>([&s, product] {
+        for (int i = 0; i < 200 && FolderEntries(s.UpdateFolder()).size() < 4; ++i) std::this_thread::sleep_for(20ms);
+        std::this_thread::sleep_for(300ms);
+        ::MoveFileW(s.UpdateFolder().c_str(), (s.Root() / L"Moved").c_str());
+    });
+    return mover;
+}
+
+struct Fault {
+    const char* name;
+    // Puts the fault in the run's way; what it returns lives until the run has ended.
+    std::function<std::shared_ptr<void>(UpdateScenario&, std::wstring& tail)> arrange;
+    std::size_t installerBoxes; // boxes of Windows Installer's own before the launcher's
+    std::wstring title; // of the launcher's box ("" for none)
+    std::wstring text;
+    bool windowVisible; // when the launcher's box came
+    std::wstring installed;
+    std::vector<std::pair<std::wstring, Listing>> folders; // below the scratch folder
+    std::wstring started;                                  // the product's switches
 };
 
-TEST_F(Faults, PackageHeldInCorrenteStopsStaging) {
-    EarlierRunLeftCorrente();
-    const UniqueFile held = HoldWithoutSharing(In(L"Corrente", L"Orvane Hub.msi"));
-    const RunOutcome run = scenario.Run(Tail());
-    ExpectErrorReport(run, ERROR_SHARING_VIOLATION);
-    ExpectSetStillInNuovo();
-    ExpectInstalled(kOld);
-    EXPECT_THAT(scenario.Files(scenario.Sub(L"Vecchio")), IsEmpty());
-    ExpectNotStarted();
-}
+void PrintTo(const Fault& fault, std::ostream* os) { *os << fault.name; }
 
-TEST_F(Faults, ReadOnlyCopyInVecchioStopsStaging) {
-    EarlierRunLeftCorrente();
-    const std::wstring earlier = In(L"Vecchio", L"Orvane Hub.msi");
-    ASSERT_TRUE(::CopyFileW(FixturePackagePath(fx::hub_1_1_601.file).c_str(), earlier.c_str(), FALSE));
-    MakeReadOnly(earlier);
-    const RunOutcome run = scenario.Run(Tail());
-    ::SetFileAttributesW(earlier.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ExpectErrorReport(run, ERROR_ACCESS_DENIED);
-    ExpectSetStillInNuovo();
-    ExpectInstalled(kOld);
-    EXPECT_EQ(ReadFileBytes(In(L"Corrente", L"Orvane Hub.msi")), ReadFileBytes(FixturePackagePath(fx::hub_1_1_601.file)));
-    ExpectNotStarted();
-}
+class Faults : public testing::TestWithParam<Fault> {};
 
-TEST_F(Faults, ConfigurationHeldInCorrenteStopsRotationAfterTheInstallation) {
-    EarlierRunLeftCorrente();
-    const UniqueFile held = HoldWithoutSharing(In(L"Corrente", L"ORVHUpdate.cfg"));
-    const RunOutcome run = scenario.Run(Tail());
-    ExpectErrorReport(run, ERROR_SHARING_VIOLATION);
-    ExpectInstalled(kNew);
-    // The next run finds nothing newer and finishes the rotation.
-    ExpectSetStillInNuovo();
-    EXPECT_EQ(ReadFileBytes(In(L"Corrente", L"Orvane Hub.msi")), ReadFileBytes(FixturePackagePath(fx::hub_1_2_0.file)));
-    EXPECT_EQ(ReadFileBytes(In(L"Vecchio", L"Orvane Hub.msi")), ReadFileBytes(FixturePackagePath(fx::hub_1_1_601.file)));
-    ExpectNotStarted();
-}
-
-TEST_F(Faults, ReadOnlyConfigurationInVecchioStopsRotationAfterTheInstallation) {
-    EarlierRunLeftCorrente();
-    const std::wstring earlier = In(L"Vecchio", L"ORVHUpdate.cfg");
-    ASSERT_TRUE(::WritePrivateProfileStringW(L"Versione", L"Orvane Hub.msi", L"0001.0000.0000.0000", earlier.c_str()));
-    MakeReadOnly(earlier);
-    const RunOutcome run = scenario.Run(Tail());
-    ::SetFileAttributesW(earlier.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ExpectErrorReport(run, ERROR_ACCESS_DENIED);
-    ExpectInstalled(kNew);
-    ExpectSetStillInNuovo();
-    ExpectNotStarted();
-}
-
-TEST_F(Faults, UpdateFolderMovedAwayWhileWaitingForTheProduct) {
-    const Sleeper product(3s, 0);
-    const std::wstring moved = scenario.Root() / L"Moved";
-    std::thread mover([&] {
-        // The sub-folders are made before the wait begins.
-        for (int i = 0; i < 200 && UpdateSubFoldersIn(scenario.UpdateFolder()).size() < 4; ++i) {
-            std::this_thread::sleep_for(20ms);
-        }
-        std::this_thread::sleep_for(300ms);
-        ::MoveFileW(scenario.UpdateFolder().c_str(), moved.c_str());
-    });
-    const RunOutcome run = scenario.Run(Tail() + L" /AttendiProcesso=" + std::to_wstring(product.Id()), 1min);
-    mover.join();
-    ASSERT_TRUE(run.ended);
-    ASSERT_EQ(run.boxes.size(), 1u);
-    EXPECT_EQ(run.boxes[0].contents.text,
-              L"Impossibile trovare il file di configurazione dell'aggiornamento 'ORVHUpdate.cfg'");
-    EXPECT_EQ(::GetFileAttributesW(scenario.UpdateFolder().c_str()), INVALID_FILE_ATTRIBUTES) << "nothing recreated";
-    EXPECT_THAT(scenario.Files(moved + L"\\Nuovo"), ElementsAre(L"ORVHUpdate.cfg", L"Orvane Hub.msi"));
-    ExpectInstalled(kOld);
-    ExpectStartedIgnoringTheUpdate();
-}
-
-TEST_F(Faults, FileWhereTheSetupFolderBelongs) {
-    WriteFileBytes(scenario.Sub(L"Setup"), "not a folder");
-    const RunOutcome run = scenario.Run(Tail());
-    ExpectErrorReport(run, ERROR_ALREADY_EXISTS);
-    EXPECT_FALSE(run.boxes[0].windowVisible);
-    ExpectSetStillInNuovo();
-    ExpectInstalled(kOld);
-    EXPECT_EQ(ReadFileBytes(scenario.Sub(L"Setup")), "not a folder");
-    ExpectNotStarted();
-}
-
-TEST_F(Faults, FileWhereThePackagesSourceFolderBelongs) {
-    MakeFolderPath(scenario.Sub(L"Setup"));
-    WriteFileBytes(In(L"Setup", std::wstring(fx::hub_1_2_0.productCode)), "not a folder");
-    const RunOutcome run = scenario.Run(Tail());
-    ExpectInstallationFailureReportedLast(run);
-    ExpectSetStillInNuovo();
-    ExpectInstalled(kOld);
-    ExpectStartedIgnoringTheUpdate();
-}
-
-TEST_F(Faults, PackageThatIsNoPackage) {
-    std::string garbage(200000, '\0');
-    unsigned state = 12345;
-    for (auto& c : garbage) c = static_cast<char>((state = state * 1103515245u + 12345u) >> 16);
-    WriteFileBytes(In(L"Nuovo", L"Orvane Hub.msi"), garbage);
-    const RunOutcome run = scenario.Run(Tail());
-    ExpectInstallationFailureReportedLast(run);
-    ExpectSetStillInNuovo();
-    ExpectInstalled(kOld);
-    ExpectStartedIgnoringTheUpdate();
-}
-
-TEST_F(Faults, ProductThatNeverEndsIsWaitedForWithoutWindowOrWork) {
-    const Sleeper product(2min, 0);
-    const std::wstring folder = scenario.Root() / L"Program";
-    MakeFolderPath(folder);
-    const std::wstring exe = folder + L"\\OrvhUpdate.exe";
-    ASSERT_TRUE(::CopyFileW(OrvhUpdateExe().c_str(), exe.c_str(), FALSE));
+TEST_P(Faults, ShowWhatTheUserSeesAndWhatIsLeft) {
+    const Fault& fault = GetParam();
+    UpdateScenario scenario;
+    ASSERT_EQ(scenario.Install(fx::hub_1_1_601), 0u);
+    scenario.DeliverPackage(L"Orvane Hub.msi", fx::hub_1_2_0);
+    scenario.Announce(L"Orvane Hub.msi", kNew);
+    std::wstring tail = scenario.Tail();
+    RunOutcome run;
     {
-        const LaunchedProgram run(exe, Tail() + L" /AttendiProcesso=" + std::to_wstring(product.Id()));
-        std::this_thread::sleep_for(1500ms);  // start-up done, the wait begun
-        const auto before = CpuTime(run.Process());
-        std::this_thread::sleep_for(3s);
-        const auto used = CpuTime(run.Process()) - before;
-        ASSERT_TRUE(run.Running());
-        EXPECT_THAT(VisibleTopLevelWindows(run.ProcessId()), IsEmpty());
-        EXPECT_LE(used.count(), 30) << "ms of CPU over 3 s of waiting";
-    }  // ended here, as an operator would end it
-    ExpectSetStillInNuovo();
-    ExpectInstalled(kOld);
-    EXPECT_THAT(scenario.Files(scenario.Sub(L"Corrente")), IsEmpty());
-    ExpectNotStarted();
+        const auto kept = fault.arrange(scenario, tail);
+        run = scenario.Run(tail);
+    }
+    ASSERT_TRUE(run.ended);
+    ASSERT_EQ(run.boxes.size(), fault.installerBoxes + (fault.title.empty() ? 0u : 1u));
+    if (!fault.title.empty()) {
+        const ShownBox& box = run.boxes.back();
+        EXPECT_EQ(box.contents.title, fault.title);
+        EXPECT_EQ(box.contents.text, fault.text) << Narrow(box.contents.text);
+        EXPECT_EQ(box.contents.icon, BoxIcon::Stop);
+        EXPECT_EQ(box.windowVisible, fault.windowVisible);
+    }
+    EXPECT_EQ(InstalledVersion(L"Orvane Hub", fx::hub_1_1_601.upgradeCode), fault.installed);
+    for (const auto& [folder, listing] : fault.folders) {
+        EXPECT_EQ(Contents(scenario.Root() / folder), listing) << Narrow(folder);
+    }
+    const auto starts = scenario.ProductStarts(fault.started == kNotStarted ? 0 : 1);
+    const std::wstring started = starts.empty() ? kNotStarted : starts[0].commandLine.substr(scenario.ProductPath().size());
+    EXPECT_EQ(started, fault.started);
+    EXPECT_LE(starts.size(), 1u);
 }
+
+const std::wstring kHubTitle = StringText(2);
+const Listing kSetInNuovo = {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"};
+const std::wstring kLowerCaseCode = L"{4a7c1e92-6b3d-4f18-8e25-a19c3b7d5f60}";
+const Listing kSubFolders = {L"Corrente\\", L"Nuovo\\", L"Setup\\", L"Vecchio\\"};
+
+INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
+    Fault{"PackageHeldInCorrenteWhileStaged",
+          [](UpdateScenario& s, std::wstring&) { EarlierRun(s); return HeldWithoutSharing(s.Sub(L"Corrente\\Orvane Hub.msi")); },
+          0, L"OrvhUpdate", ErrorReport(ERROR_SHARING_VIOLATION), false, kOld,
+          {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.1.601"}}, {L"Upd\\Vecchio", {}}},
+          kNotStarted},
+    Fault{"ReadOnlyCopyInVecchioWhileStaged",
+          [](UpdateScenario& s, std::wstring&) {
+              EarlierRun(s);
+              std::filesystem::copy_file(FixturePackagePath(fx::hub_1_1_601.file), s.Sub(L"Vecchio\\Orvane Hub.msi"));
+              MakeReadOnly(s.Sub(L"Vecchio\\Orvane Hub.msi"));
+              return std::shared_ptr<void>();
+          },
+          0, L"OrvhUpdate", ErrorReport(ERROR_ACCESS_DENIED), false, kOld,
+          {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.1.601"}}}, kNotStarted},
+    Fault{"ConfigurationHeldInCorrenteDuringTheRotation",
+          [](UpdateScenario& s, std::wstring&) { EarlierRun(s); return HeldWithoutSharing(s.Sub(L"Corrente\\ORVHUpdate.cfg")); },
+          0, L"OrvhUpdate", ErrorReport(ERROR_SHARING_VIOLATION), false, kNew,
+          {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}},
+           {L"Upd\\Vecchio", {L"Orvane Hub.msi 1.1.601"}}},
+          kNotStarted},
+    Fault{"ReadOnlyConfigurationInVecchioDuringTheRotation",
+          [](UpdateScenario& s, std::wstring&) {
+              EarlierRun(s);
+              WriteFileBytes(s.Sub(L"Vecchio\\ORVHUpdate.cfg"), "[Versione]\r\n");
+              MakeReadOnly(s.Sub(L"Vecchio\\ORVHUpdate.cfg"));
+              return std::shared_ptr<void>();
+          },
+          0, L"OrvhUpdate", ErrorReport(ERROR_ACCESS_DENIED), false, kNew,
+          {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}},
+           {L"Upd\\Vecchio", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.1.601"}}},
+          kNotStarted},
+    Fault{"NoConfigurationFile",
+          [](UpdateScenario& s, std::wstring&) { std::filesystem::remove(s.Sub(L"Nuovo\\ORVHUpdate.cfg")); return std::shared_ptr<void>(); },
+          0, kHubTitle, StringText(202) + L" 'ORVHUpdate.cfg'", true, kOld,
+          {{L"Upd\\Nuovo", {L"Orvane Hub.msi 1.2.0"}}, {L"Upd\\Corrente", {}}}, kIgnoring},
+    // The upgrade code is taken exactly: in lower case it names no edition's product.
+    Fault{"UpgradeCodeInLowerCase",
+          [](UpdateScenario&, std::wstring& tail) { tail += L" /MsiUpdateCode=" + kLowerCaseCode; return std::shared_ptr<void>(); },
+          0, kHubTitle, StringText(203) + L" " + kLowerCaseCode, true, kOld,
+          {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {}}}, kIgnoring},
+    Fault{"UpdateFolderMovedAwayDuringTheWait", MovedAwayDuringTheWait,
+          0, kHubTitle, StringText(202) + L" 'ORVHUpdate.cfg'", true, kOld,
+          {{L"Upd", {}}, {L"Moved\\Nuovo", kSetInNuovo}}, kIgnoring},
+    Fault{"FileWhereTheSetupFolderBelongs",
+          [](UpdateScenario& s, std::wstring&) { WriteFileBytes(s.Sub(L"Setup"), "no folder"); return std::shared_ptr<void>(); },
+          0, L"OrvhUpdate", ErrorReport(ERROR_ALREADY_EXISTS), false, kOld,
+          {{L"Upd", {L"Corrente\\", L"Nuovo\\", L"Setup", L"Vecchio\\"}}, {L"Upd\\Nuovo", kSetInNuovo}}, kNotStarted},
+    Fault{"FileWhereThePackagesSourceFolderBelongs",
+          [](UpdateScenario& s, std::wstring&) {
+              std::filesystem::create_directories(s.Sub(L"Setup"));
+              WriteFileBytes(s.Sub(L"Setup\\") + std::wstring(fx::hub_1_2_0.productCode), "no folder");
+              return std::shared_ptr<void>();
+          },
+          0, kHubTitle, StringText(10001), false, kOld,
+          {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {L"Orvane Hub.msi 1.2.0"}}}, kIgnoring},
+    Fault{"PackageWindowsInstallerRefusesTwice",
+          [](UpdateScenario& s, std::wstring&) {
+              s.DeliverPackage(L"Orvane Hub.msi", fx::hub_launch_condition_false);
+              s.Announce(L"Orvane Hub.msi", L"0001.0003.0000.0000");
+              return std::shared_ptr<void>();
+          },
+          2, kHubTitle, StringText(10001), false, kOld,
+          {{L"Upd\\Nuovo", {L"ORVHUpdate.cfg", L"Orvane Hub.msi"}}, {L"Upd\\Corrente", {L"Orvane Hub.msi"}}}, kIgnoring},
+    Fault{"FourGroupVersionWithALetter",
+          [](UpdateScenario& s, std::wstring&) { s.Announce(L"Orvane Hub.msi", L"1.a.0.0"); return std::shared_ptr<void>(); },
+          0, L"OrvhUpdate", ErrorReport(13, L"Tipo non corrispondente"), false, kOld,
+          {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {}}}, kNotStarted},
+    Fault{"TailOf40000Characters",
+          [](UpdateScenario&, std::wstring& tail) {
+              while (tail.size() < 40000) tail += L" /Altro=valore x=y / = ";
+              return std::shared_ptr<void>();
+          },
+          0, L"", L"", false, kNew,
+          {{L"Upd", kSubFolders}, {L"Upd\\Nuovo", {}}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}}},
+          L" /NoConsole"}),
+    [](const testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace orvh::test

@@ -1,205 +1,72 @@
-// Whole update runs through the real OrvhUpdate.exe: real packages installed by Windows
-// Installer, the update folder as the delivering side leaves it, a product stand-in, and
-// every message box read and answered.
-#include "fixture_packages.h"
+// The typical road of a real update run through OrvhUpdate.exe: real packages installed by
+// Windows Installer, the update folder as the delivering side leaves it, a product stand-in.
+// The roads that end in a message are rows of faults_test.cpp.
 #include "fixture_paths.h"
+#include "test_text.h"
 #include "update_scenario.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace orvh::test {
 namespace {
 
+using namespace std::chrono_literals;
 using testing::ElementsAre;
-using testing::IsEmpty;
-
 namespace fx = fixtures;
 
 const std::wstring kHubCode(fx::hub_1_1_601.upgradeCode);
-const std::wstring kHubTitle = L"Orvane Hub Update";
+const std::string kEarlierConfiguration = "[Versione]\r\nOrvane Hub.msi=0001.0001.0000.0601\r\n";
 
-std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
-
-class UpdateRun : public testing::Test {
-protected:
-    std::wstring Tail() const { return scenario.Tail(); }
-    std::wstring Started(bool installed) const {
-        return scenario.ProductPath() + (installed ? L" /NoConsole" : L" /IgnoraAggiornamento /NoConsole");
-    }
-    void ExpectStartedWith(bool installed) {
-        const auto starts = scenario.ProductStarts();
-        ASSERT_EQ(starts.size(), 1u);
-        EXPECT_EQ(starts[0].commandLine, Started(installed)) << Narrow(starts[0].commandLine);
-        EXPECT_EQ(starts[0].showCommand, 1);
-    }
-    void DeliverHub120() {
-        scenario.DeliverPackage(L"Orvane Hub.msi", fx::hub_1_2_0);
-        scenario.Announce(L"Orvane Hub.msi", L"0001.0002.0000.0000");
-    }
-
+// Orvane Hub 1.1.601 installed, an earlier run's package and configuration in Corrente; the
+// next full package, its patch and a newer launcher delivered into Nuovo; the product still
+// running when the launcher starts.
+TEST(UpdateRun, TypicalUpdateWithPatch) {
     UpdateScenario scenario;
-};
-
-TEST_F(UpdateRun, NewerFullPackageIsInstalledAndTheSetMovesOn) {
     ASSERT_EQ(scenario.Install(fx::hub_1_1_601), 0u);
-    DeliverHub120();
-    const RunOutcome run = scenario.Run(Tail());
-    ASSERT_TRUE(run.ended);
-    EXPECT_THAT(run.boxes, IsEmpty());
-    EXPECT_EQ(InstalledVersion(L"Orvane Hub", kHubCode), L"0001.0002.0000.0000");
-    EXPECT_THAT(scenario.Files(scenario.Sub(L"Corrente")), ElementsAre(L"ORVHUpdate.cfg", L"Orvane Hub.msi"));
-    EXPECT_THAT(scenario.Files(scenario.Sub(L"Nuovo")), IsEmpty());
-    EXPECT_THAT(scenario.Files(scenario.Sub(L"Setup")), ElementsAre(std::wstring(fx::hub_1_2_0.productCode)));
-    // The folder the product was first installed from was its source: it is gone now.
-    EXPECT_THAT(scenario.Files(scenario.Root().Path()), testing::Not(testing::Contains(L"Delivered")));
-    ExpectStartedWith(true);
-}
-
-TEST_F(UpdateRun, TypicalRoadInstallsThePackageAndItsPatch) {
-    ASSERT_EQ(scenario.Install(fx::hub_1_1_601), 0u);
-    DeliverHub120();
-    scenario.Deliver(L"ORVHPatch.msp", FixturePackagePath(fx::hub_1_2_100_msp.file));
-    scenario.Announce(L"ORVHPatch.msp", L"0001.0002.0000.0100");
-    const RunOutcome run = scenario.Run(Tail());
-    ASSERT_TRUE(run.ended);
-    EXPECT_THAT(run.boxes, IsEmpty());
-    EXPECT_EQ(InstalledVersion(L"Orvane Hub", kHubCode), L"0001.0002.0000.0100");
-    EXPECT_THAT(scenario.Files(scenario.Sub(L"Corrente")),
-                ElementsAre(L"ORVHPatch.msp", L"ORVHUpdate.cfg", L"Orvane Hub.msi"));
-    EXPECT_THAT(scenario.Files(scenario.Sub(L"Nuovo")), IsEmpty());
-    // The patch is applied from the product's installation source, beside its package.
-    const std::wstring cache = scenario.Sub(L"Setup") + L"\\" + std::wstring(fx::hub_1_2_0.productCode);
-    EXPECT_THAT(scenario.Files(cache), ElementsAre(L"ORVHPatch.msp", L"Orvane Hub.msi"));
-    ExpectStartedWith(true);
-}
-
-TEST_F(UpdateRun, ClientEditionWithArchiveKeys) {
-    ASSERT_EQ(scenario.Install(fx::desk_1_1_601), 0u);
-    scenario.DeliverPackage(L"Orvane Desk.msi", fx::desk_1_2_0);
-    scenario.Deliver(L"ORVDPatch.msp", FixturePackagePath(fx::desk_1_2_100_msp.file));
-    // Announced under the archive names only; the file names carry stale versions.
-    scenario.Announce(L"Orvane Desk.zip", L"0001.0002.0000.0000");
-    scenario.Announce(L"ORVDPatch.zip", L"0001.0002.0000.0100");
-    scenario.Announce(L"Orvane Desk.msi", L"0000.0000.0000.0001");
-    const RunOutcome run = scenario.Run(Tail() + L" /MsiUpdateCode=" + std::wstring(fx::desk_1_1_601.upgradeCode));
-    ASSERT_TRUE(run.ended);
-    EXPECT_THAT(run.boxes, IsEmpty());
-    EXPECT_EQ(InstalledVersion(L"Orvane Desk", fx::desk_1_1_601.upgradeCode), L"0001.0002.0000.0100");
-    EXPECT_THAT(scenario.Files(scenario.Sub(L"Nuovo")), IsEmpty());
-    ASSERT_TRUE(run.lastWindow.has_value());
-    ExpectStartedWith(true);
-}
-
-TEST_F(UpdateRun, NothingNewerRotatesAndStartsTheProductIgnoringTheUpdate) {
-    ASSERT_EQ(scenario.Install(fx::hub_1_1_601), 0u);
-    scenario.DeliverPackage(L"Orvane Hub.msi", fx::hub_1_1_601);
-    scenario.Announce(L"Orvane Hub.msi", L"0001.0001.0000.0601");
-    const RunOutcome run = scenario.Run(Tail());
-    ASSERT_TRUE(run.ended);
-    EXPECT_THAT(run.boxes, IsEmpty());
-    EXPECT_THAT(scenario.Files(scenario.Sub(L"Corrente")), ElementsAre(L"ORVHUpdate.cfg"));
-    EXPECT_THAT(scenario.Files(scenario.Sub(L"Nuovo")), IsEmpty());
-    EXPECT_EQ(InstalledVersion(L"Orvane Hub", kHubCode), L"0001.0001.0000.0601");
-    ExpectStartedWith(false);
-}
-
-TEST_F(UpdateRun, MissingConfigurationFileIsReported) {
-    ASSERT_EQ(scenario.Install(fx::hub_1_1_601), 0u);
+    std::filesystem::create_directories(scenario.Sub(L"Corrente"));
+    std::filesystem::copy_file(FixturePackagePath(fx::hub_1_1_601.file), scenario.Sub(L"Corrente\\Orvane Hub.msi"));
+    WriteFileBytes(scenario.Sub(L"Corrente\\ORVHUpdate.cfg"), kEarlierConfiguration);
     scenario.DeliverPackage(L"Orvane Hub.msi", fx::hub_1_2_0);
-    const RunOutcome run = scenario.Run(Tail());
-    ASSERT_TRUE(run.ended);
-    ASSERT_EQ(run.boxes.size(), 1u);
-    const auto& box = run.boxes[0].contents;
-    EXPECT_EQ(box.title, kHubTitle);
-    EXPECT_EQ(box.text, L"Impossibile trovare il file di configurazione dell'aggiornamento 'ORVHUpdate.cfg'");
-    EXPECT_EQ(box.icon, BoxIcon::Stop);
-    EXPECT_TRUE(run.boxes[0].windowVisible);
-    EXPECT_THAT(scenario.Files(scenario.Sub(L"Nuovo")), ElementsAre(L"Orvane Hub.msi"));
-    EXPECT_EQ(InstalledVersion(L"Orvane Hub", kHubCode), L"0001.0001.0000.0601");
-    ExpectStartedWith(false);
-}
-
-TEST_F(UpdateRun, LowerCaseUpgradeCodeFindsNoInstalledProduct) {
-    ASSERT_EQ(scenario.Install(fx::hub_1_1_601), 0u);
-    DeliverHub120();
-    const std::wstring lower = L"{4a7c1e92-6b3d-4f18-8e25-a19c3b7d5f60}";
-    const RunOutcome run = scenario.Run(Tail() + L" /MsiUpdateCode=" + lower);
-    ASSERT_TRUE(run.ended);
-    ASSERT_EQ(run.boxes.size(), 1u);
-    EXPECT_EQ(run.boxes[0].contents.title, kHubTitle);
-    EXPECT_EQ(run.boxes[0].contents.text,
-              L"Impossibile trovare una versione corrente del prodotto da aggiornare " + lower);
-    EXPECT_EQ(run.boxes[0].contents.icon, BoxIcon::Stop);
-    EXPECT_THAT(scenario.Files(scenario.Sub(L"Nuovo")), ElementsAre(L"ORVHUpdate.cfg", L"Orvane Hub.msi"));
-    ExpectStartedWith(false);
-}
-
-TEST_F(UpdateRun, FullPackageMissingFromNuovoIsReportedAtTheEnd) {
-    ASSERT_EQ(scenario.Install(fx::hub_1_1_601), 0u);
-    scenario.Announce(L"Orvane Hub.msi", L"0001.0002.0000.0000");
-    const RunOutcome run = scenario.Run(Tail());
-    ASSERT_TRUE(run.ended);
-    ASSERT_EQ(run.boxes.size(), 1u);
-    EXPECT_EQ(run.boxes[0].contents.title, kHubTitle);
-    EXPECT_THAT(run.boxes[0].contents.text, testing::StartsWith(L"Errore in fase d'installazione dell'aggiornamento."));
-    EXPECT_FALSE(run.boxes[0].windowVisible);
-    EXPECT_THAT(scenario.Files(scenario.Sub(L"Nuovo")), ElementsAre(L"ORVHUpdate.cfg"));
-    ExpectStartedWith(false);
-}
-
-TEST_F(UpdateRun, PackageThatFailsTwiceLeavesTheSetInNuovo) {
-    ASSERT_EQ(scenario.Install(fx::hub_1_1_601), 0u);
-    scenario.DeliverPackage(L"Orvane Hub.msi", fx::hub_launch_condition_false);
-    scenario.Announce(L"Orvane Hub.msi", L"0001.0003.0000.0000");
-    const RunOutcome run = scenario.Run(Tail());
-    ASSERT_TRUE(run.ended);
-    // Windows Installer reports each of the two attempts in a box of its own; the
-    // launcher's own report comes after the window has gone.
-    ASSERT_GE(run.boxes.size(), 1u);
-    const ShownBox& last = run.boxes.back();
-    EXPECT_EQ(last.contents.title, kHubTitle);
-    EXPECT_THAT(last.contents.text, testing::StartsWith(L"Errore in fase d'installazione"));
-    EXPECT_FALSE(last.windowVisible);
-    EXPECT_THAT(scenario.Files(scenario.Sub(L"Nuovo")), ElementsAre(L"ORVHUpdate.cfg", L"Orvane Hub.msi"));
-    EXPECT_EQ(InstalledVersion(L"Orvane Hub", kHubCode), L"0001.0001.0000.0601");
-    EXPECT_TRUE(scenario.Files(scenario.Root().Path() + L"\\Delivered").size() == 1u) << "old source kept";
-    ExpectStartedWith(false);
-}
-
-TEST_F(UpdateRun, LostCachedPackageIsRepairedFromNuovo) {
-    ASSERT_EQ(scenario.Install(fx::hub_1_1_601), 0u);
-    ::DeleteFileW((scenario.Root().Path() + L"\\Delivered\\" + std::wstring(fx::hub_1_1_601.file)).c_str());
-    scenario.DeliverPackage(L"Orvane Hub.msi", fx::hub_1_1_601);
-    scenario.Announce(L"Orvane Hub.msi", L"0001.0001.0000.0601");
-    const RunOutcome run = scenario.Run(Tail());
-    ASSERT_TRUE(run.ended);
-    EXPECT_THAT(run.boxes, IsEmpty());
-    const std::wstring cache = scenario.Sub(L"Setup") + L"\\" + std::wstring(fx::hub_1_1_601.productCode);
-    EXPECT_THAT(scenario.Files(cache), ElementsAre(L"Orvane Hub.msi"));
-    EXPECT_EQ(InstalledVersion(L"Orvane Hub", kHubCode), L"0001.0001.0000.0601");
-    // Nothing else was due, so the set moved on; the repair alone is no installation.
-    EXPECT_THAT(scenario.Files(scenario.Sub(L"Nuovo")), IsEmpty());
-    ExpectStartedWith(false);
-}
-
-TEST_F(UpdateRun, NewerUpdaterIsTakenIntoCorrenteUnlessRunningFromThere) {
-    ASSERT_EQ(scenario.Install(fx::hub_1_1_601), 0u);
-    DeliverHub120();
+    scenario.Deliver(L"ORVHPatch.msp", FixturePackagePath(fx::hub_1_2_100_msp.file));
     scenario.Deliver(L"ORVHUpdate.exe", OrvhUpdateExe());
-    scenario.Announce(L"ORVHUpdate.exe", L"0001.0000.0000.0001");
-    ASSERT_TRUE(scenario.Run(Tail()).ended);
-    EXPECT_THAT(scenario.Files(scenario.Sub(L"Corrente")),
-                ElementsAre(L"ORVHUpdate.cfg", L"ORVHUpdate.exe", L"Orvane Hub.msi"));
-
-    // Next delivery: an updater announced as newer than Corrente's, the launcher itself
-    // running from Corrente: its own file is never replaced.
-    scenario.Deliver(L"ORVHUpdate.exe", scenario.ProductPath());
-    scenario.Announce(L"ORVHUpdate.exe", L"0009.0000.0000.0000");
     scenario.Announce(L"Orvane Hub.msi", L"0001.0002.0000.0000");
-    ASSERT_TRUE(scenario.Run(Tail(), std::chrono::minutes(3), scenario.Sub(L"Corrente")).ended);
-    EXPECT_THAT(scenario.Files(scenario.Sub(L"Nuovo")), IsEmpty());
-    EXPECT_THAT(scenario.Files(scenario.Sub(L"Vecchio")), testing::Not(testing::Contains(L"ORVHUpdate.exe")));
+    scenario.Announce(L"ORVHPatch.msp", L"0001.0002.0000.0100");
+    scenario.Announce(L"ORVHUpdate.exe", L"0001.0000.0000.0001");
+    const std::string delivered = ReadFileBytes(scenario.Sub(L"Nuovo\\ORVHUpdate.cfg"));
+    const Sleeper product(1s, 0);
+
+    const RunOutcome run = scenario.Run(scenario.Tail() + L" /AttendiProcesso=" + std::to_wstring(product.Id()));
+
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.boxes.size(), 0u);
+    EXPECT_TRUE(run.lastWindow.has_value()) << "the progress window was never on screen";
+    // Both installer calls took effect: the full package, then the patch over it.
+    EXPECT_EQ(InstalledVersion(L"Orvane Hub", kHubCode), L"0001.0002.0000.0100");
+    const std::wstring source = scenario.Sub(L"Setup\\") + std::wstring(fx::hub_1_2_0.productCode);
+    EXPECT_THAT(FolderEntries(scenario.Sub(L"Setup")), ElementsAre(std::wstring(fx::hub_1_2_0.productCode)));
+    EXPECT_THAT(FolderEntries(source), ElementsAre(L"ORVHPatch.msp", L"Orvane Hub.msi"));
+    EXPECT_THAT(FolderEntries(scenario.Sub(L"Nuovo")), ElementsAre());
+    EXPECT_THAT(FolderEntries(scenario.Sub(L"Corrente")),
+                ElementsAre(L"ORVHPatch.msp", L"ORVHUpdate.cfg", L"ORVHUpdate.exe", L"Orvane Hub.msi"));
+    EXPECT_THAT(FolderEntries(scenario.Sub(L"Vecchio")), ElementsAre(L"ORVHUpdate.cfg", L"Orvane Hub.msi"));
+    // Each copy holds what it came from.
+    const std::pair<std::wstring, std::string> copies[] = {
+        {L"Corrente\\Orvane Hub.msi", ReadFileBytes(FixturePackagePath(fx::hub_1_2_0.file))},
+        {L"Corrente\\ORVHPatch.msp", ReadFileBytes(FixturePackagePath(fx::hub_1_2_100_msp.file))},
+        {L"Corrente\\ORVHUpdate.exe", ReadFileBytes(OrvhUpdateExe())},
+        {L"Corrente\\ORVHUpdate.cfg", delivered},
+        {L"Vecchio\\Orvane Hub.msi", ReadFileBytes(FixturePackagePath(fx::hub_1_1_601.file))},
+        {L"Vecchio\\ORVHUpdate.cfg", kEarlierConfiguration}};
+    for (const auto& [copy, original] : copies) {
+        EXPECT_TRUE(ReadFileBytes(scenario.Sub(copy)) == original) << Narrow(copy);
+    }
+    const auto starts = scenario.ProductStarts();
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].commandLine, scenario.ProductPath() + L" /NoConsole") << Narrow(starts[0].commandLine);
+    EXPECT_EQ(starts[0].showCommand, SW_SHOWNORMAL);
 }
 
 } // namespace

@@ -1,16 +1,21 @@
 #pragma once
-// Where the fixture packages (bin\fixtures, beside the test programs) are, and where
-// they install their files.
+// Where the fixture packages (bin\fixtures, beside the test programs) are, and where they
+// install their files.
+#include "test_paths.h"
+
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
 namespace orvh::test {
 
-// Full path of a fixture package file.
-std::wstring FixturePackagePath(std::wstring_view file);
+inline std::wstring FixturePackagePath(std::wstring_view file) {
+    return TestProgramFolder() + L"\\fixtures\\" + std::wstring(file);
+}
 
-// The folder of a package's INSTALL_FOLDER: the fixture packages are 32-bit packages, so
-// their Program Files folder is the 32-bit one.
-std::wstring FixtureInstallFolder(std::wstring_view installFolder);
+// The fixture packages are 32-bit packages: their Program Files folder is the 32-bit one.
+inline std::wstring FixtureInstallFolder(std::wstring_view installFolder) {
+    return std::wstring(_wgetenv(L"ProgramFiles(x86)")) + L"\\" + std::wstring(installFolder);
+}
 
 } // namespace orvh::test

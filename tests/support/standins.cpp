@@ -1,64 +1,59 @@
 #include "standins.h"
 
-#include "system/win32_error_win32.h"
 #include "test_paths.h"
 
+#include "system/win32_error_win32.h"
+
 #include <thread>
-#include <vector>
 
 namespace orvh::test {
 
-std::wstring StandinPath(const std::wstring& relativePath) { return TestProgramFolder() + L"\\" + relativePath; }
-
-Sleeper::Sleeper(std::chrono::milliseconds duration, std::uint32_t exitCode) {
-    const std::wstring exe = StandinPath(L"sleeper_standin.exe");
-    std::wstring line = L"\"" + exe + L"\" " + std::to_wstring(duration.count()) + L" " + std::to_wstring(exitCode);
-    std::vector<wchar_t> buffer(line.begin(), line.end());
-    buffer.push_back(L'\0');
+LaunchedProgram::LaunchedProgram(const std::wstring& exePath, const std::wstring& tail,
+                                 const std::wstring& workingFolder) {
+    // With the application name given, the command line reaches the program unchanged.
+    std::wstring line = L"\"" + exePath + L"\" " + tail;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    if (!::CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &started)) {
-        ThrowLastError(L"Sleeper");
+    if (!::CreateProcessW(exePath.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &started)) {
+        ThrowLastError(L"CreateProcessW " + exePath);
     }
     process_.reset(started.hProcess);
-    const UniqueHandle thread(started.hThread);
-    id_ = started.dwProcessId;
+    ::CloseHandle(started.hThread);
+    processId_ = started.dwProcessId;
 }
 
-Sleeper::~Sleeper() {
-    if (!Ended()) {
-        ::TerminateProcess(process_.get(), 1);
-        ::WaitForSingleObject(process_.get(), 5000);
-    }
+LaunchedProgram::~LaunchedProgram() {
+    if (Running()) ::TerminateProcess(process_.get(), 1);
+    ::WaitForSingleObject(process_.get(), 5000);
 }
 
-bool Sleeper::Ended() const { return ::WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0; }
-
-bool Sleeper::WaitForEnd(std::chrono::milliseconds timeout) const {
+bool LaunchedProgram::WaitForExit(std::chrono::milliseconds timeout) const {
     return ::WaitForSingleObject(process_.get(), static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
 }
+
+std::wstring StandinPath(const std::wstring& relativePath) { return TestProgramFolder() + L"\\" + relativePath; }
+
+Sleeper::Sleeper(std::chrono::milliseconds duration, std::uint32_t exitCode)
+    : LaunchedProgram(StandinPath(L"sleeper_standin.exe"),
+                      std::to_wstring(duration.count()) + L" " + std::to_wstring(exitCode)) {}
 
 namespace {
 
 std::vector<std::wstring> RecordFiles(const std::wstring& folder) {
-    std::vector<std::wstring> files;
-    WIN32_FIND_DATAW found{};
-    const UniqueFind find(::FindFirstFileW((folder + L"\\*.txt").c_str(), &found));
-    if (!find) return files;
-    do {
-        files.push_back(folder + L"\\" + found.cFileName);
-    } while (::FindNextFileW(find.get(), &found));
-    return files;
+    auto names = FolderEntries(folder);
+    std::erase_if(names, [](const std::wstring& name) { return !name.ends_with(L".txt"); });
+    return names;
 }
 
+// A record is UTF-16: the program, the show command and the command line, one a line.
 StartRecord ReadRecord(const std::wstring& path) {
     const std::string bytes = ReadFileBytes(path);
     const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
     const auto first = text.find(L'\n');
     const auto second = text.find(L'\n', first + 1);
-    if (first == std::wstring::npos || second == std::wstring::npos) return {L"(unreadable) " + path, -1, text};
+    if (second == std::wstring::npos) return {L"(unreadable) " + path, -1, text};
     return {text.substr(0, first), std::stoi(text.substr(first + 1, second - first - 1)), text.substr(second + 1)};
 }
 
@@ -72,7 +67,7 @@ std::vector<StartRecord> WaitForStartRecords(const std::wstring& folder, std::si
     }
     std::this_thread::sleep_for(settle);
     std::vector<StartRecord> records;
-    for (const auto& file : RecordFiles(folder)) records.push_back(ReadRecord(file));
+    for (const auto& name : RecordFiles(folder)) records.push_back(ReadRecord(folder + L"\\" + name));
     return records;
 }
 

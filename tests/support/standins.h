@@ -1,6 +1,6 @@
 #pragma once
-// The stand-in programs of tests/standins, as the process tests use them: a sleeper to
-// wait for, and the records that the product and cluster stand-ins leave of their start.
+// Programs a test starts: the program under test, and the stand-ins of tests/standins - a
+// sleeper to wait for, and the product and cluster tool that record how they were started.
 #include "system/unique_handles_win32.h"
 
 #include <chrono>
@@ -10,27 +10,36 @@
 
 namespace orvh::test {
 
-// A stand-in's path in the test programs' folder (the cluster tool: cluster\Cluster.exe).
-std::wstring StandinPath(const std::wstring& relativePath);
-
-// A running sleeper stand-in: it sleeps `duration`, then ends with `exitCode`. Ended on
-// destruction if it still runs, so a failing test leaves nothing behind.
-class Sleeper {
+// A started program: its command line is the quoted executable path, a blank and the tail
+// exactly as given. Ended on destruction if it still runs, so a failing test leaves nothing.
+class LaunchedProgram {
 public:
-    Sleeper(std::chrono::milliseconds duration, std::uint32_t exitCode);
-    ~Sleeper();
-    Sleeper(const Sleeper&) = delete;
-    Sleeper& operator=(const Sleeper&) = delete;
+    LaunchedProgram(const std::wstring& exePath, const std::wstring& tail, const std::wstring& workingFolder = {});
+    ~LaunchedProgram();
+    LaunchedProgram(const LaunchedProgram&) = delete;
+    LaunchedProgram& operator=(const LaunchedProgram&) = delete;
 
-    std::int32_t Id() const { return static_cast<std::int32_t>(id_); }
+    DWORD ProcessId() const { return processId_; }
     HANDLE Process() const { return process_.get(); }
-    bool Ended() const;
-    // True when it has ended within `timeout`.
-    bool WaitForEnd(std::chrono::milliseconds timeout) const;
+    // True when the program has ended within `timeout`.
+    bool WaitForExit(std::chrono::milliseconds timeout) const;
+    bool Running() const { return !WaitForExit(std::chrono::milliseconds(0)); }
 
 private:
     UniqueHandle process_;
-    DWORD id_ = 0;
+    DWORD processId_ = 0;
+};
+
+// A stand-in's path in the test programs' folder (the cluster tool: cluster\Cluster.exe).
+std::wstring StandinPath(const std::wstring& relativePath);
+
+// The sleeper stand-in: sleeps `duration`, then ends with `exitCode`.
+class Sleeper : public LaunchedProgram {
+public:
+    Sleeper(std::chrono::milliseconds duration, std::uint32_t exitCode);
+    std::int32_t Id() const { return static_cast<std::int32_t>(ProcessId()); }
+    bool Ended() const { return !Running(); }
+    bool WaitForEnd(std::chrono::milliseconds timeout) const { return WaitForExit(timeout); }
 };
 
 // How a recording stand-in was started.
@@ -43,8 +52,8 @@ struct StartRecord {
 // The environment variable naming the folder that recording stand-ins write into.
 inline constexpr const wchar_t* kStandinLogVariable = L"ORVH_STANDIN_LOG";
 
-// The records in `folder` once `expected` of them are there (or `timeout` has passed),
-// plus any that arrive within `settle` after that, so that an unexpected extra start shows.
+// The records in `folder` once `expected` of them are there (or `timeout` has passed), plus
+// any that arrive within `settle` after that, so that an unexpected extra start shows.
 std::vector<StartRecord> WaitForStartRecords(const std::wstring& folder, std::size_t expected,
                                              std::chrono::milliseconds timeout, std::chrono::milliseconds settle);
 

@@ -1,40 +1,37 @@
 #include "test_paths.h"
 
-#include "resources/ov_res_dll_win32.h"
 #include "system/file_system_win32.h"
-#include "system/unique_handles_win32.h"
+#include "system/platform_error.h"
 #include "system/win32_error_win32.h"
+#include "system/windows_api_win32.h"
 
 #include <algorithm>
-#include <atomic>
-#include <vector>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
 
 namespace orvh::test {
 
 std::wstring TestProgramFolder() {
-    const std::wstring exe = ProgramExecutablePath();
+    wchar_t path[MAX_PATH] = {};
+    const std::wstring exe(path, ::GetModuleFileNameW(nullptr, path, MAX_PATH));
     return exe.substr(0, exe.rfind(L'\\'));
 }
 
 std::wstring OrvhUpdateExe() { return TestProgramFolder() + L"\\OrvhUpdate.exe"; }
 
 ScratchFolder::ScratchFolder() {
-    static std::atomic<unsigned> counter{0};
-    wchar_t temp[MAX_PATH + 1] = {};
-    ::GetTempPathW(MAX_PATH + 1, temp);
-    std::wstring base(temp);
-    if (!base.empty() && base.back() == L'\\') base.pop_back();
-    for (;;) {
-        path_ = base + L"\\orvh-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                std::to_wstring(::GetTickCount64()) + L"-" + std::to_wstring(counter++);
-        if (::CreateDirectoryW(path_.c_str(), nullptr)) return;
-        if (::GetLastError() != ERROR_ALREADY_EXISTS) ThrowLastError(L"ScratchFolder");
+    static unsigned counter = 0;
+    const auto base = std::filesystem::temp_directory_path() / ("orvh-test-" + std::to_string(::GetCurrentProcessId()));
+    while (!std::filesystem::create_directories(base / std::to_string(++counter))) {
     }
+    path_ = (base / std::to_string(counter)).wstring();
 }
 
 ScratchFolder::~ScratchFolder() {
     try {
-        Win32FileSystem().DeleteFolder(path_);
+        Win32FileSystem().DeleteFolder(path_);  // the product's own forced deletion: read-only files too
     } catch (const PlatformError&) {
         // A test that leaves a file locked must not also fail the next test's cleanup.
     }
@@ -42,35 +39,29 @@ ScratchFolder::~ScratchFolder() {
 
 std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
     std::vector<std::wstring> names;
-    WIN32_FIND_DATAW entry{};
-    UniqueFind find(::FindFirstFileW((folder + L"\\*").c_str(), &entry));
-    if (!find) return names;
-    do {
-        const std::wstring name = entry.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (::FindNextFileW(find.get(), &entry));
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        names.push_back(entry.path().filename().wstring());
+    }
     std::sort(names.begin(), names.end());
     return names;
 }
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) ThrowLastError(L"WriteFileBytes");
-    DWORD written = 0;
-    if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size()) {
-        ThrowLastError(L"WriteFileBytes");
-    }
+    std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+    if (!(file << bytes)) throw std::runtime_error("cannot write a test file");
 }
 
 std::string ReadFileBytes(const std::wstring& path) {
-    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file) ThrowLastError(L"ReadFileBytes");
-    std::string bytes;
-    char chunk[65536];
-    DWORD read = 0;
-    while (::ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
-    return bytes;
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    if (!file) throw std::runtime_error("cannot read a test file");
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+void MakeReadOnly(const std::wstring& path) {
+    if (!::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY)) ThrowLastError(L"MakeReadOnly " + path);
 }
 
 } // namespace orvh::test

@@ -1,11 +1,11 @@
 #pragma once
-// Where the Windows-side tests find the program under test, and scratch folders.
+// Where the Windows-side tests find the program under test, and scratch folders and files.
 #include <string>
 #include <vector>
 
 namespace orvh::test {
 
-// The folder of the running test program (OrvhUpdate.exe is built into the same folder).
+// The folder of the running test program; OrvhUpdate.exe and the stand-ins are built beside it.
 std::wstring TestProgramFolder();
 std::wstring OrvhUpdateExe();
 
@@ -24,11 +24,12 @@ private:
     std::wstring path_;
 };
 
-// The names in a folder, sorted ("." and ".." left out); none when it cannot be read.
+// The names in a folder, sorted; none when it cannot be read.
 std::vector<std::wstring> FolderEntries(const std::wstring& folder);
 
 // Writes `bytes` to a new file (replacing an existing one).
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
+void MakeReadOnly(const std::wstring& path);
 
 } // namespace orvh::test

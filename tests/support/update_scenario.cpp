@@ -3,42 +3,22 @@
 #include "fixture_paths.h"
 #include "installer/installed_product.h"
 #include "installer/msi_engine_win32.h"
-#include "launched_program.h"
 #include "system/environment_win32.h"
 #include "system/file_system_win32.h"
-#include "window_capture.h"
 
 #include <msi.h>
 
 #include <algorithm>
-#include <thread>
+#include <filesystem>
 
 namespace orvh::test {
-namespace {
 
-void MakeFolders(const std::wstring& path) {
-    for (std::size_t at = path.find(L'\\', 3); ; at = path.find(L'\\', at + 1)) {
-        ::CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
-        if (at == std::wstring::npos) break;
-    }
-}
-
-bool IsMessageBox(HWND window) {
-    wchar_t name[16] = {};
-    ::GetClassNameW(window, name, 16);
-    return std::wstring(name) == L"#32770";
-}
-
-} // namespace
-
-UpdateScenario::UpdateScenario() {
+UpdateScenario::UpdateScenario() : product_(root_ / L"Prod dir\\Hub.exe") {
     // The product lives in a folder whose name has a blank, as under Program Files.
-    MakeFolders(root_ / L"Prod dir");
-    product_ = root_ / L"Prod dir\\Hub.exe";
+    std::filesystem::create_directories(root_ / L"Prod dir");
     ::CopyFileW(StandinPath(L"product_standin.exe").c_str(), product_.c_str(), FALSE);
-    log_ = root_ / L"starts";
-    MakeFolders(log_);
-    ::SetEnvironmentVariableW(kStandinLogVariable, log_.c_str());
+    std::filesystem::create_directories(root_ / L"starts");
+    ::SetEnvironmentVariableW(kStandinLogVariable, (root_ / L"starts").c_str());
 }
 
 UpdateScenario::~UpdateScenario() {
@@ -50,7 +30,7 @@ UpdateScenario::~UpdateScenario() {
 }
 
 void UpdateScenario::Deliver(const std::wstring& name, const std::wstring& sourcePath) {
-    MakeFolders(Sub(L"Nuovo"));
+    std::filesystem::create_directories(Sub(L"Nuovo"));
     ::CopyFileW(sourcePath.c_str(), (Sub(L"Nuovo") + L"\\" + name).c_str(), FALSE);
 }
 
@@ -59,60 +39,41 @@ void UpdateScenario::DeliverPackage(const std::wstring& name, const fixtures::Fi
 }
 
 void UpdateScenario::Announce(const std::wstring& key, const std::wstring& version) {
-    MakeFolders(Sub(L"Nuovo"));
+    std::filesystem::create_directories(Sub(L"Nuovo"));
     ::WritePrivateProfileStringW(L"Versione", key.c_str(), version.c_str(), (Sub(L"Nuovo") + L"\\ORVHUpdate.cfg").c_str());
 }
 
 unsigned UpdateScenario::Install(const fixtures::FixturePackage& package) {
-    MakeFolders(root_ / L"Delivered");
+    std::filesystem::create_directories(root_ / L"Delivered");
     return installs_.Install(package, root_ / L"Delivered");
 }
 
 RunOutcome UpdateScenario::Run(const std::wstring& tail, std::chrono::milliseconds timeout,
                                const std::wstring& programFolder) {
-    using namespace std::chrono_literals;
+    using namespace std::chrono;
     const std::wstring folder = programFolder.empty() ? root_ / L"Program" : programFolder;
-    MakeFolders(folder);
-    const std::wstring exe = folder + L"\\OrvhUpdate.exe";
-    ::CopyFileW(OrvhUpdateExe().c_str(), exe.c_str(), FALSE);
-
+    std::filesystem::create_directories(folder);
+    ::CopyFileW(OrvhUpdateExe().c_str(), (folder + L"\\OrvhUpdate.exe").c_str(), FALSE);
+    const LaunchedProgram program(folder + L"\\OrvhUpdate.exe", tail);
     RunOutcome outcome;
-    LaunchedProgram program(exe, tail);
     std::vector<HWND> answered;
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    bool windowVisible = false;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (program.WaitForExit(0ms)) {
-            outcome.ended = true;
-            break;
-        }
-        windowVisible = false;
-        for (HWND window : VisibleTopLevelWindows(program.ProcessId())) {
-            if (IsMessageBox(window)) continue;
-            windowVisible = true;
-            outcome.lastWindow = CaptureWindow(window);
-        }
-        for (HWND box : MessageBoxes(program.ProcessId())) {
-            if (std::find(answered.begin(), answered.end(), box) != answered.end()) continue;
-            // Whether the window is on screen is asked again now that the box is up.
-            windowVisible = false;
-            for (HWND window : VisibleTopLevelWindows(program.ProcessId())) windowVisible |= !IsMessageBox(window);
-            // A box still being drawn shows no icon yet: read it again until it does.
-            ShownBox shown{ReadMessageBox(box), windowVisible};
-            for (int attempt = 0; attempt < 20 && shown.contents.icon == BoxIcon::None; ++attempt) {
-                std::this_thread::sleep_for(100ms);
-                shown.contents = ReadMessageBox(box);
-            }
-            if (!shown.contents.buttons.empty()) PressButton(box, shown.contents.buttons.front().id);
-            outcome.boxes.push_back(std::move(shown));
+    for (const auto deadline = steady_clock::now() + timeout; !outcome.ended && steady_clock::now() < deadline;
+         outcome.ended = program.WaitForExit(30ms)) {
+        // Windows listed first: a box that comes between the two lists is no window.
+        std::vector<HWND> windows = VisibleTopLevelWindows(program.ProcessId());
+        const auto boxes = MessageBoxes(program.ProcessId());
+        std::erase_if(windows, [&](HWND w) { return std::ranges::count(boxes, w) + std::ranges::count(answered, w) > 0; });
+        for (HWND window : windows) outcome.lastWindow = CaptureWindow(window);
+        for (HWND box : boxes) {
+            if (std::ranges::count(answered, box) > 0) continue;
             answered.push_back(box);
+            outcome.boxes.push_back({ReadMessageBox(box), !windows.empty()});
+            const auto& buttons = outcome.boxes.back().contents.buttons;
+            if (!buttons.empty()) PressButton(box, buttons.front().id);
         }
-        std::this_thread::sleep_for(30ms);
     }
     return outcome;
 }
-
-std::vector<std::wstring> UpdateScenario::Files(const std::wstring& folder) const { return FolderEntries(folder); }
 
 std::wstring UpdateScenario::Tail() const {
     return L"/PathAggiornamento=\"" + UpdateFolder() + L"\" /ExeName=\"" + product_ + L"\"";
@@ -120,14 +81,14 @@ std::wstring UpdateScenario::Tail() const {
 
 std::vector<StartRecord> UpdateScenario::ProductStarts(std::size_t expected) const {
     using namespace std::chrono_literals;
-    return WaitForStartRecords(log_, expected, 5s, 300ms);
+    return WaitForStartRecords(root_ / L"starts", expected, 5s, 300ms);
 }
 
 std::wstring InstalledVersion(std::wstring_view productName, std::wstring_view upgradeCode) {
     MsiEngine engine;
     Win32FileSystem fs;
-    InstalledProductQueries q{engine, fs, ExpandEnvironmentReferences};
-    return GetInstalledVersion(q, std::wstring(productName), std::wstring(upgradeCode), true);
+    InstalledProductQueries queries{engine, fs, ExpandEnvironmentReferences};
+    return GetInstalledVersion(queries, std::wstring(productName), std::wstring(upgradeCode), true);
 }
 
 } // namespace orvh::test

@@ -1,13 +1,13 @@
 #pragma once
 // One delivery, end to end: an update folder laid out as the delivering side leaves it,
-// fixture products installed, a product stand-in, and a run of the real OrvhUpdate.exe
-// whose message boxes are read and answered, and whose window is captured while shown.
+// fixture products installed, a product stand-in, and a run of the real OrvhUpdate.exe whose
+// message boxes are read and answered and whose window is captured while shown.
 #include "fixture_packages.h"
 #include "message_box_reader.h"
-#include "png_writer.h"
 #include "product_installs.h"
 #include "standins.h"
 #include "test_paths.h"
+#include "window_capture.h"
 
 #include <chrono>
 #include <optional>
@@ -18,53 +18,48 @@ namespace orvh::test {
 
 struct ShownBox {
     MessageBoxContents contents;
-    bool windowVisible = false;  // whether the progress window was on screen meanwhile
+    bool windowVisible = false; // whether the progress window was on screen when the box came
 };
 
 struct RunOutcome {
-    bool ended = false;                // the launcher ended within the time-out
-    std::vector<ShownBox> boxes;       // in the order shown; each answered with its first button
-    std::optional<Image> lastWindow;   // the progress window as last seen on screen
+    bool ended = false;              // the launcher ended within the time-out
+    std::vector<ShownBox> boxes;     // in the order shown; each answered with its first button
+    std::optional<Image> lastWindow; // the progress window as last seen on screen
 };
 
 class UpdateScenario {
 public:
     UpdateScenario();
-    // Removes every product left installed, the run's own installations included.
+    // Removes every installed product, the run's own installations included.
     ~UpdateScenario();
 
-    // The update folder (its sub-folders are made by the launcher) and the product.
+    // The update folder (the launcher makes its sub-folders) and the product.
     std::wstring UpdateFolder() const { return root_ / L"Upd"; }
     std::wstring Sub(const std::wstring& name) const { return UpdateFolder() + L"\\" + name; }
     const std::wstring& ProductPath() const { return product_; }
-    const std::wstring& StandinLog() const { return log_; }
+    const ScratchFolder& Root() const { return root_; }
 
-    // Puts a file into Nuovo (creating the folders as the delivering side would).
+    // Puts a file into Nuovo, making the folders as the delivering side would.
     void Deliver(const std::wstring& name, const std::wstring& sourcePath);
     void DeliverPackage(const std::wstring& name, const fixtures::FixturePackage& package);
     // Writes a version into Nuovo\ORVHUpdate.cfg's section "Versione".
     void Announce(const std::wstring& key, const std::wstring& version);
+    // Installs from a copy of the package, which becomes the product's installation source.
     unsigned Install(const fixtures::FixturePackage& package);
 
-    // Starts OrvhUpdate.exe (a copy in `programFolder`, default: the scratch folder's
+    // Starts OrvhUpdate.exe (copied into `programFolder`, by default the scratch folder's
     // "Program") with the exact tail and follows it to its end.
     RunOutcome Run(const std::wstring& tail, std::chrono::milliseconds timeout = std::chrono::minutes(3),
                    const std::wstring& programFolder = {});
 
     // The tail the product uses: the update folder and the product, both quoted.
     std::wstring Tail() const;
-
-    // File names in a sub-folder of the update folder (or any folder), sorted.
-    std::vector<std::wstring> Files(const std::wstring& folder) const;
     std::vector<StartRecord> ProductStarts(std::size_t expected = 1) const;
-
-    const ScratchFolder& Root() const { return root_; }
 
 private:
     ScratchFolder root_;
     ProductInstalls installs_;
     std::wstring product_;
-    std::wstring log_;
 };
 
 // The canonical version of the installed product of an edition, as Windows Installer

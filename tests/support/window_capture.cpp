@@ -1,78 +1,48 @@
 #include "window_capture.h"
 
-#include "system/unique_handles_win32.h"
 #include "system/win32_error_win32.h"
 
-#include <algorithm>
+#include <wincodec.h>
+#include <wrl/client.h>
+
+#include <stdexcept>
 
 namespace orvh::test {
-
 namespace {
 
-class ScreenDc {
-public:
-    ScreenDc() : dc_(::GetDC(nullptr)) {
-        if (!dc_) ThrowLastError(L"GetDC");
-    }
-    ~ScreenDc() { ::ReleaseDC(nullptr, dc_); }
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-    HDC get() const { return dc_; }
+// A 32-bit top-down bitmap of the size, painted by `paint(bitmapDc, screenDc)`, read back.
+template <typename Paint>
+Image Painted(int width, int height, Paint paint) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HDC screen = ::GetDC(nullptr);
+    const HDC memory = ::CreateCompatibleDC(screen);
+    const HBITMAP bitmap = ::CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap) ThrowLastError(L"CreateDIBSection");
+    const HGDIOBJ previous = ::SelectObject(memory, bitmap);
+    paint(memory, screen);
+    ::GdiFlush();
+    const auto* first = static_cast<const std::uint32_t*>(bits);
+    Image image{width, height, {first, first + static_cast<std::size_t>(width) * height}};
+    ::SelectObject(memory, previous);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    for (auto& pixel : image.pixels) pixel &= 0x00FFFFFF;
+    return image;
+}
 
-private:
-    HDC dc_;
-};
-
-// A top-down 32-bit bitmap selected into a memory context.
-class Canvas {
-public:
-    Canvas(int width, int height) : width_(width), height_(height), dc_(::CreateCompatibleDC(nullptr)) {
-        if (!dc_) ThrowLastError(L"CreateCompatibleDC");
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        bitmap_.reset(::CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        if (!bitmap_) ThrowLastError(L"CreateDIBSection");
-        bits_ = static_cast<std::uint32_t*>(bits);
-        previous_ = ::SelectObject(dc_.get(), bitmap_.get());
-    }
-    ~Canvas() { ::SelectObject(dc_.get(), previous_); }
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-
-    HDC Dc() const { return dc_.get(); }
-    void Fill(std::uint32_t colour) { std::fill(bits_, bits_ + Count(), colour); }
-    Image Pixels() const {
-        ::GdiFlush();
-        Image image{width_, height_, std::vector<std::uint32_t>(bits_, bits_ + Count())};
-        for (auto& pixel : image.pixels) pixel &= 0x00FFFFFF;
-        return image;
-    }
-
-private:
-    std::size_t Count() const { return static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_); }
-
-    int width_;
-    int height_;
-    UniqueMemoryDc dc_;
-    UniqueGdiObject bitmap_;
-    HGDIOBJ previous_ = nullptr;
-    std::uint32_t* bits_ = nullptr;
-};
-
+// The window's own display context cannot be read from another process under Wine; the
+// screen's can.
 Image CaptureScreen(const RECT& area) {
-    Canvas canvas(area.right - area.left, area.bottom - area.top);
-    const ScreenDc screen;
-    if (!::BitBlt(canvas.Dc(), 0, 0, area.right - area.left, area.bottom - area.top, screen.get(), area.left, area.top,
-                  SRCCOPY)) {
-        ThrowLastError(L"BitBlt");
-    }
-    return canvas.Pixels();
+    return Painted(area.right - area.left, area.bottom - area.top, [&](HDC memory, HDC screen) {
+        ::BitBlt(memory, 0, 0, area.right - area.left, area.bottom - area.top, screen, area.left, area.top, SRCCOPY);
+    });
+}
+
+void Check(HRESULT result) {
+    if (FAILED(result)) throw std::runtime_error("WritePng: HRESULT " + std::to_string(result));
 }
 
 } // namespace
@@ -91,10 +61,38 @@ Image CaptureClientArea(HWND window) {
 }
 
 Image DrawIconOn(HICON icon, int width, int height, std::uint32_t background) {
-    Canvas canvas(width, height);
-    canvas.Fill(background);
-    if (!::DrawIconEx(canvas.Dc(), 0, 0, icon, width, height, 0, nullptr, DI_NORMAL)) ThrowLastError(L"DrawIconEx");
-    return canvas.Pixels();
+    return Painted(width, height, [&](HDC memory, HDC) {
+        const RECT all{0, 0, width, height};
+        const HBRUSH brush = ::CreateSolidBrush(RGB(background >> 16, (background >> 8) & 0xFF, background & 0xFF));
+        ::FillRect(memory, &all, brush);
+        ::DeleteObject(brush);
+        if (!::DrawIconEx(memory, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL)) ThrowLastError(L"DrawIconEx");
+    });
+}
+
+void WritePng(const std::wstring& path, const Image& image) {
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    Microsoft::WRL::ComPtr<IWICImagingFactory> factory;
+    Microsoft::WRL::ComPtr<IWICStream> stream;
+    Microsoft::WRL::ComPtr<IWICBitmapEncoder> encoder;
+    Microsoft::WRL::ComPtr<IWICBitmapFrameEncode> frame;
+    Check(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(factory.GetAddressOf())));
+    Check(factory->CreateStream(stream.GetAddressOf()));
+    Check(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE));
+    Check(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.GetAddressOf()));
+    Check(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache));
+    Check(encoder->CreateNewFrame(frame.GetAddressOf(), nullptr));
+    Check(frame->Initialize(nullptr));
+    Check(frame->SetSize(image.width, image.height));
+    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
+    Check(frame->SetPixelFormat(&format));
+    if (format != GUID_WICPixelFormat32bppBGRA) throw std::runtime_error("WritePng: no 32-bit BGRA PNG encoder");
+    std::vector<std::uint32_t> opaque(image.pixels);
+    for (auto& pixel : opaque) pixel |= 0xFF000000;
+    Check(frame->WritePixels(image.height, image.width * 4, static_cast<UINT>(opaque.size() * 4),
+                             reinterpret_cast<BYTE*>(opaque.data())));
+    Check(frame->Commit());
+    Check(encoder->Commit());
 }
 
 } // namespace orvh::test

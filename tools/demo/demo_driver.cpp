@@ -5,6 +5,7 @@
 #include "fixture_packages.h"
 #include "fixture_paths.h"
 #include "standins.h"
+#include "test_text.h"
 #include "update_scenario.h"
 
 #include <cstdio>
@@ -14,14 +15,9 @@ namespace {
 
 using namespace orvh::test;
 
+// UTF-8 on the console, so that accented texts arrive intact.
 void Print(const std::wstring& text) {
-    // UTF-8 on the console so that accented texts arrive intact.
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
-                          nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    std::fputs(Narrow(text).c_str(), stdout);
     std::fflush(stdout);
 }
 
@@ -38,7 +34,7 @@ const wchar_t* IconName(BoxIcon icon) {
 
 void PrintFolder(const UpdateScenario& scenario, const std::wstring& name) {
     std::wstring line = L"  " + name + L":";
-    for (const auto& file : scenario.Files(scenario.Sub(name))) line += L" [" + file + L"]";
+    for (const auto& file : FolderEntries(scenario.Sub(name))) line += L" [" + file + L"]";
     Print(line + L"\n");
 }
 
@@ -66,7 +62,7 @@ int wmain() {
 
     Print(L"installed before: Orvane Hub " + InstalledVersion(L"Orvane Hub", hubCode) + L"\n");
     Print(L"delivered into Nuovo:");
-    for (const auto& file : scenario.Files(scenario.Sub(L"Nuovo"))) Print(L" [" + file + L"]");
+    for (const auto& file : FolderEntries(scenario.Sub(L"Nuovo"))) Print(L" [" + file + L"]");
     Print(L"\nstarted: OrvhUpdate.exe " + tail + L"\n");
 
     const RunOutcome run = scenario.Run(tail);

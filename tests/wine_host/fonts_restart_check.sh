@@ -2,7 +2,7 @@
 # A whole run of OrvhUpdate.exe that finds obsolete product fonts, watched from Linux in a
 # prefix of its own (the forced restart ends every process of the prefix, a test driver
 # inside it included):
-#   fonts_restart_check.sh BENCH_DIR WINDOWS_BUILD_DIR
+#   fonts_restart_check.sh HOST_DIR WINDOWS_BUILD_DIR
 # "Orvane Hub" 1.1.601 is installed, "ORVH MS.TTF" (obsolete below 1.4.0.155) and
 # "MONO821N.ttf" (obsolete below 1.1.0.300 only) are in the Fonts folder, and a newer full
 # package waits in Nuovo. Expected: the obsolete font deleted, the other kept, Windows
@@ -10,15 +10,15 @@
 # set still in Nuovo, the product not started.
 set -euo pipefail
 
-bench=${1:?bench folder}
+host=${1:?host folder}
 build=${2:?Windows build tree}
 bin="$build/bin"
-[ -d "$bench/template" ] || { echo "bench not set up: $bench" >&2; exit 1; }
+[ -d "$host/template" ] || { echo "host not set up: $host" >&2; exit 1; }
 
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winemenubuilder.exe=d"
-export DISPLAY="$(cat "$bench/display")"
-prefix="$bench/prefixes/fonts_restart_check"
+export DISPLAY="$(cat "$host/display")"
+prefix="$host/prefixes/fonts_restart_check"
 
 # The script itself does not carry WINEPREFIX, so that only Wine's processes match it.
 w() { WINEPREFIX="$prefix" "$@"; }
@@ -32,7 +32,7 @@ code=$(grep 'hub_1_1_601{' "$build/tests/fixtures/include/fixture_packages.h" | 
 [ -n "$code" ] || fail "no product code for hub-1.1.601 in the fixture catalog"
 
 cleanup
-cp -a "$bench/template" "$prefix"
+cp -a "$host/template" "$prefix"
 drive="$prefix/drive_c"
 w wine msiexec /i "$(windows_path "$bin/fixtures/hub-1.1.601.msi")" /qn || fail "installing Orvane Hub 1.1.601"
 w wineserver -w

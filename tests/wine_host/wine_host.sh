@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
-# The Wine test bench.
-#   bench.sh setup   DIR        start a private Xvfb display, boot a template prefix in DIR
-#   bench.sh run     DIR EXE..  run a Windows test program in its own copy of the template
-#   bench.sh cleanup DIR        stop the display and every wineserver of DIR, remove the prefixes
+# The Wine test host.
+#   wine_host.sh setup   DIR        start a private Xvfb display, boot a template prefix in DIR
+#   wine_host.sh run     DIR EXE..  run a Windows test program in its own copy of the template
+#   wine_host.sh cleanup DIR        stop the display and every wineserver of DIR, remove the prefixes
 # Never touches ~/.wine: every Wine call runs with WINEPREFIX inside DIR.
 set -euo pipefail
 
 command=${1:?command}
-dir=${2:?bench folder}
+dir=${2:?host folder}
 
 export WINEDEBUG=-all
 # No Gecko/Mono install prompts, no desktop menu entries.
@@ -38,12 +38,12 @@ setup)
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     wineserver -w
-    echo "bench: display $display, template prefix booted in $(( ($(date +%s%N) - start) / 1000000 )) ms"
+    echo "wine host: display $display, template prefix booted in $(( ($(date +%s%N) - start) / 1000000 )) ms"
     ;;
 run)
     exe=${3:?test program}
     shift 3
-    [ -d "$dir/template" ] || { echo "bench not set up: $dir" >&2; exit 1; }
+    [ -d "$dir/template" ] || { echo "host not set up: $dir" >&2; exit 1; }
     prefix="$dir/prefixes/$(basename "$exe" .exe)"
     stop_prefix "$prefix"
     rm -rf "$prefix"
@@ -64,7 +64,7 @@ cleanup)
     rm -rf "$dir/prefixes" "$dir/template"
     ;;
 *)
-    echo "usage: bench.sh setup|run|cleanup DIR [EXE ARGS...]" >&2
+    echo "usage: wine_host.sh setup|run|cleanup DIR [EXE ARGS...]" >&2
     exit 2
     ;;
 esac

@@ -1,0 +1,58 @@
+// A question mark shows the usage message and ends the program before any folder is made;
+// while one launcher runs, a second one shows its refusal and ends, and the first goes on.
+#include "message_box_reader.h"
+#include "standins.h"
+#include "test_paths.h"
+#include "test_text.h"
+
+#include <gtest/gtest.h>
+
+namespace orvh::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::wstring UsageText() {
+    std::wstring text = StringText(200);
+    for (auto at = text.find(L"/n"); at != std::wstring::npos; at = text.find(L"/n", at)) text.replace(at, 2, L"\r\n");
+    return text;
+}
+
+// The program's only window is its box; answered, the program ends.
+void ExpectOnlyTheBoxThenTheEnd(const LaunchedProgram& program, HWND box, const std::wstring& text, BoxIcon icon) {
+    ASSERT_NE(box, nullptr) << "no message box appeared";
+    EXPECT_EQ(VisibleTopLevelWindows(program.ProcessId()), std::vector<HWND>{box});
+    const MessageBoxContents contents = ReadMessageBox(box);
+    EXPECT_EQ(contents.title, StringText(2));
+    EXPECT_EQ(contents.text, text) << Narrow(contents.text);
+    EXPECT_EQ(contents.icon, icon);
+    ASSERT_EQ(contents.buttons.size(), 1u);
+    PressButton(box, contents.buttons[0].id);
+    EXPECT_TRUE(program.WaitForExit(10s)) << "the program did not end once its box was answered";
+}
+
+TEST(Help, ShowsTheUsageMessageAndCreatesNothing) {
+    const ScratchFolder folder;
+    ASSERT_TRUE(::CopyFileW(OrvhUpdateExe().c_str(), (folder / L"OrvhUpdate.exe").c_str(), TRUE));
+    const LaunchedProgram help(folder / L"OrvhUpdate.exe", L"/?", folder.Path());
+    ExpectOnlyTheBoxThenTheEnd(help, WaitForMessageBox(help.ProcessId(), 20s), UsageText(), BoxIcon::Information);
+    EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::wstring>{L"OrvhUpdate.exe"});
+}
+
+TEST(SecondInstance, IsRefusedWhileTheFirstRunsOn) {
+    const LaunchedProgram first(OrvhUpdateExe(), L"/?");
+    const HWND firstBox = WaitForMessageBox(first.ProcessId(), 20s);
+    ASSERT_NE(firstBox, nullptr) << "the first instance showed no usage message";
+    {
+        const LaunchedProgram second(OrvhUpdateExe(), L"/PathAggiornamento=C:\\x");
+        ExpectOnlyTheBoxThenTheEnd(second, WaitForMessageBox(second.ProcessId(), 20s), StringText(10000), BoxIcon::Stop);
+    }
+    EXPECT_EQ(VisibleTopLevelWindows(first.ProcessId()), std::vector<HWND>{firstBox}) << "the first one was disturbed";
+    ExpectOnlyTheBoxThenTheEnd(first, firstBox, UsageText(), BoxIcon::Information);
+    // Once the first has ended, the next one runs.
+    const LaunchedProgram next(OrvhUpdateExe(), L"/?");
+    ExpectOnlyTheBoxThenTheEnd(next, WaitForMessageBox(next.ProcessId(), 20s), UsageText(), BoxIcon::Information);
+}
+
+} // namespace
+} // namespace orvh::test

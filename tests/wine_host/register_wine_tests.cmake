@@ -1,0 +1,25 @@
+# Registers the Windows-side test programs of ORVH_WINDOWS_BUILD_DIR as tests of this (Linux)
+# tree, run under Wine on the host: a private Xvfb display and a booted template prefix made
+# once per ctest run (fixture "wine_host"), copied for each program.
+set(ORVH_HOST_DIR ${CMAKE_BINARY_DIR}/wine_host)
+set(host ${CMAKE_CURRENT_LIST_DIR}/wine_host.sh)
+
+add_test(NAME wine_host.setup COMMAND ${host} setup ${ORVH_HOST_DIR})
+add_test(NAME wine_host.cleanup COMMAND ${host} cleanup ${ORVH_HOST_DIR})
+set_tests_properties(wine_host.setup PROPERTIES FIXTURES_SETUP wine_host LABELS wine)
+set_tests_properties(wine_host.cleanup PROPERTIES FIXTURES_CLEANUP wine_host LABELS wine)
+
+foreach(level wine e2e)
+  file(GLOB tests CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${level}/*_test.cpp)
+  foreach(test_source IN LISTS tests)
+    get_filename_component(name ${test_source} NAME_WE)
+    add_test(NAME ${level}.${name} COMMAND ${host} run ${ORVH_HOST_DIR} ${ORVH_WINDOWS_BUILD_DIR}/bin/${name}.exe)
+    set_tests_properties(${level}.${name} PROPERTIES FIXTURES_REQUIRED wine_host LABELS ${level} TIMEOUT 600)
+  endforeach()
+endforeach()
+
+# A run that removes obsolete fonts restarts Windows, which ends every process of the prefix:
+# it is watched from Linux, in a prefix of its own.
+add_test(NAME e2e.fonts_restart_check
+         COMMAND ${CMAKE_CURRENT_LIST_DIR}/fonts_restart_check.sh ${ORVH_HOST_DIR} ${ORVH_WINDOWS_BUILD_DIR})
+set_tests_properties(e2e.fonts_restart_check PROPERTIES FIXTURES_REQUIRED wine_host LABELS e2e TIMEOUT 600)
