@@ -2,7 +2,6 @@
 // The launcher's command-line tail: the six switches, the help request and the
 // process id's conversion to a number.
 #include <cstdint>
-#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,8 +22,6 @@ struct CommandSwitches {
 
     bool operator==(const CommandSwitches&) const = default;
 };
-
-void PrintTo(const CommandSwitches& switches, std::ostream* os);
 
 // The part of a full command line that follows the program's own name: the name is
 // skipped as Windows does (quoted, or up to the first blank or tab), then the blanks and

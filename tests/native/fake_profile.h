@@ -1,29 +1,37 @@
 #pragma once
-// In-memory INI files behind the profile-function interface, with the system's buffer
-// behaviour: at most size - 1 characters and a NUL are written, the default is copied
-// when the key is missing, nothing is written for size 0.
+// In-memory INI files behind the profile functions, with the system's buffer behaviour
+// (at most size - 1 characters and a NUL written, the default copied when the key is
+// missing, nothing written for size 0), every call recorded; and locale conversions with
+// C-form numbers, a chosen decimal separator and dates written "day <number>".
 #include "ini/profile_functions.h"
+#include "system/locale_conversions.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <cwctype>
 #include <map>
 #include <string>
 #include <tuple>
+#include <vector>
 
 namespace orvh::test {
 
 class FakeProfile final : public ProfileFunctions {
 public:
-    void Set(const std::wstring& file, const std::wstring& section, const std::wstring& key, const std::wstring& value) {
-        values_[{Key(file), Key(section), Key(key)}] = value;
-    }
+    struct Read {
+        std::wstring defaultText;
+        std::size_t size;
+    };
 
+    void Set(const std::wstring& file, const std::wstring& section, const std::wstring& key, const std::wstring& value) {
+        values_[{file, section, key}] = value;
+    }
     void GetString(const std::wstring& section, const std::wstring& key, const std::wstring& defaultText,
                    std::wstring& buffer, std::size_t size, const std::wstring& file) const override {
-        ++reads_;
+        reads.push_back({defaultText, size});
         size = std::min(size, buffer.size());
         if (size == 0) return;
-        const auto it = values_.find({Key(file), Key(section), Key(key)});
+        const auto it = values_.find({file, section, key});
         const std::wstring& value = it == values_.end() ? defaultText : it->second;
         const std::size_t n = std::min(value.size(), size - 1);
         std::copy_n(value.begin(), n, buffer.begin());
@@ -31,19 +39,46 @@ public:
     }
     void WriteString(const std::wstring& section, const std::wstring& key, const std::wstring& value,
                      const std::wstring& file) override {
+        writes.push_back(value);
         Set(file, section, key, value);
     }
 
-    int Reads() const { return reads_; }
+    mutable std::vector<Read> reads;
+    std::vector<std::wstring> writes;
 
 private:
-    static std::wstring Key(std::wstring text) {
-        std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return std::towlower(c); });
-        return text;
-    }
-
     std::map<std::tuple<std::wstring, std::wstring, std::wstring>, std::wstring> values_;
-    mutable int reads_ = 0;
+};
+
+class FakeConversions final : public LocaleConversions {
+public:
+    std::optional<double> ParseNumber(std::wstring_view text) const override {
+        if (text.empty() || std::iswspace(text[0]) || (decimal != L'.' && text.find(L'.') != text.npos)) {
+            return std::nullopt;
+        }
+        std::wstring c(text);
+        std::replace(c.begin(), c.end(), decimal, L'.');
+        wchar_t* end = nullptr;
+        const double value = std::wcstod(c.c_str(), &end);
+        if (end != c.c_str() + c.size()) return std::nullopt;
+        return value;
+    }
+    std::wstring NumberToText(double value) const override {
+        wchar_t text[64];
+        std::swprintf(text, 64, L"%.15g", value);
+        std::wstring result(text);
+        std::replace(result.begin(), result.end(), L'.', decimal);
+        return result;
+    }
+    std::optional<double> ParseDate(std::wstring_view text) const override {
+        if (!text.starts_with(L"day ")) return std::nullopt;
+        return ParseNumber(text.substr(4));
+    }
+    std::wstring DateToText(double value) const override { return L"day " + NumberToText(value); }
+    std::wstring DateSeparator() const override { return dateSeparator; }
+
+    wchar_t decimal = L'.';
+    std::wstring dateSeparator = L"/";
 };
 
 } // namespace orvh::test

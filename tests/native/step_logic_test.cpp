@@ -1,121 +1,63 @@
 // The progress window's step counter, arrow positions and result rows over every number
 // of StepSuccessivo calls, and the twips-to-pixels conversion of its layout.
 #include "system/platform_error.h"
+#include "test_text.h"
 #include "ui/progress_layout.h"
 #include "ui/step_logic.h"
 
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <string>
-
 namespace orvh {
 namespace {
 
-StepLogic AfterCalls(int calls) {
-    StepLogic logic;
-    for (int i = 0; i < calls; ++i) logic.StepSuccessivo();
-    return logic;
-}
-
-TEST(StepLogicTest, ArrowMovesDownTheColumnThenHides) {
-    struct Case {
-        int call;
-        ArrowChange change;
-    };
-    const Case cases[] = {
-        {1, {TwipsPoint{1800, 180}, true}},
-        {2, {TwipsPoint{1800, 660}, std::nullopt}},
-        {3, {TwipsPoint{1800, 1140}, std::nullopt}},
-        {4, {TwipsPoint{1800, 1620}, std::nullopt}},
-        {5, {std::nullopt, false}},
-        {6, {std::nullopt, false}},
-    };
-    StepLogic logic;
-    EXPECT_EQ(logic.Counter(), 0);
-    for (const auto& c : cases) {
-        const ArrowChange change = logic.StepSuccessivo();
-        EXPECT_EQ(change.position, c.change.position) << "call " << c.call;
-        EXPECT_EQ(change.visible, c.change.visible) << "call " << c.call;
-        EXPECT_EQ(logic.Counter(), c.call);
-    }
-}
-
-TEST(StepLogicTest, SetInconStepMarksTheRowOfTheStepInProgress) {
-    struct Case {
-        int calls;
-        std::optional<int> row;
-    };
-    const Case cases[] = {{0, std::nullopt}, {1, 0}, {2, 1}, {3, 2}, {4, 3}};
-    for (const auto& c : cases) {
-        const StepLogic logic = AfterCalls(c.calls);
-        for (const bool success : {true, false}) {
-            const auto mark = logic.SetInconStep(success);
-            if (!c.row) {
-                EXPECT_EQ(mark, std::nullopt) << "calls " << c.calls;
-                continue;
-            }
-            ASSERT_TRUE(mark.has_value()) << "calls " << c.calls;
-            EXPECT_EQ(mark->row, *c.row);
-            EXPECT_EQ(mark->picture, success ? StepPicture::Ok : StepPicture::Fail);
-        }
-    }
-}
-
-TEST(StepLogicTest, SetInconStepAfterTheFourthStepFindsNoRow) {
-    struct Case {
-        int calls;
-        std::wstring description;
-    };
-    const Case cases[] = {
-        {5, L"L'elemento '4' della matrice di controllo non esiste"},
-        {6, L"L'elemento '5' della matrice di controllo non esiste"},
-    };
-    for (const auto& c : cases) {
-        const StepLogic logic = AfterCalls(c.calls);
-        try {
-            logic.SetInconStep(true);
-            ADD_FAILURE() << "no error after " << c.calls << " calls";
-        } catch (const PlatformError& e) {
-            EXPECT_EQ(e.Number(), 340);
-            EXPECT_EQ(e.Description(), c.description);
-        }
-    }
-}
-
-TEST(StepLogicTest, CounterOverflowRaisesAndKeepsTheCounter) {
-    StepLogic logic = AfterCalls(32767);
-    EXPECT_EQ(logic.Counter(), 32767);
+// What SetInconStep gives: the row and picture, "none", or the error's number and text.
+std::string Mark(const StepLogic& logic, bool success) {
     try {
-        logic.StepSuccessivo();
-        ADD_FAILURE() << "no overflow";
+        const auto mark = logic.SetInconStep(success);
+        if (!mark) return "none";
+        return "row " + std::to_string(mark->row) + (mark->picture == StepPicture::Ok ? " ok" : " fail");
     } catch (const PlatformError& e) {
-        EXPECT_EQ(e.Number(), 6);
-        EXPECT_EQ(e.Description(), L"Overflow");
-    }
-    EXPECT_EQ(logic.Counter(), 32767);
-    try {
-        logic.SetInconStep(false);
-        ADD_FAILURE() << "no error";
-    } catch (const PlatformError& e) {
-        EXPECT_EQ(e.Number(), 340);
-        EXPECT_EQ(e.Description(), L"L'elemento '32766' della matrice di controllo non esiste");
+        return "error " + std::to_string(e.Number()) + " " + test::Narrow(e.Description());
     }
 }
 
-TEST(ProgressLayoutTest, TwipsToPixelsRoundsToTheNearestPixel) {
-    struct Case {
-        int twips;
-        int dpi;
-        int pixels;
+TEST(StepLogic, ArrowAndMarkAfterEachStep) {
+    const std::string noRow4 = "error 340 L'elemento '4' della matrice di controllo non esiste";
+    const struct {
+        ArrowChange arrow;  // of this call
+        std::string ok, fail;
+    } rows[] = {
+        {{TwipsPoint{1800, 180}, true}, "row 0 ok", "row 0 fail"},
+        {{TwipsPoint{1800, 660}, std::nullopt}, "row 1 ok", "row 1 fail"},
+        {{TwipsPoint{1800, 1140}, std::nullopt}, "row 2 ok", "row 2 fail"},
+        {{TwipsPoint{1800, 1620}, std::nullopt}, "row 3 ok", "row 3 fail"},
+        {{std::nullopt, false}, noRow4, noRow4},
+        {{std::nullopt, false}, "error 340 L'elemento '5' della matrice di controllo non esiste", ""},
     };
-    const Case cases[] = {
-        {7035, 96, 469}, {2790, 96, 186}, {30, 96, 2},  {0, 96, 0},      {1725, 120, 144},
-        {210, 120, 18},  {60, 144, 6},    {7, 96, 0},   {8, 96, 1},      {2850, 192, 380},
-        {240, 144, 24},  {1440, 288, 288},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " twips at " << c.dpi << " dpi";
+    StepLogic logic;
+    EXPECT_EQ(Mark(logic, true), "none");
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const ArrowChange arrow = logic.StepSuccessivo();
+        EXPECT_EQ(arrow.position, rows[i].arrow.position) << "row " << i;
+        EXPECT_EQ(arrow.visible, rows[i].arrow.visible) << "row " << i;
+        EXPECT_EQ(logic.Counter(), static_cast<int>(i) + 1) << "row " << i;
+        EXPECT_EQ(Mark(logic, true), rows[i].ok) << "row " << i;
+        if (!rows[i].fail.empty()) EXPECT_EQ(Mark(logic, false), rows[i].fail) << "row " << i;
+    }
+}
+
+TEST(StepLogic, TheCounterOverflowsAfter32767Steps) {
+    StepLogic logic;
+    for (int i = 0; i < 32767; ++i) logic.StepSuccessivo();
+    EXPECT_THROW(logic.StepSuccessivo(), PlatformError);
+    EXPECT_EQ(logic.Counter(), 32767);
+    EXPECT_EQ(Mark(logic, false), "error 340 L'elemento '32766' della matrice di controllo non esiste");
+}
+
+TEST(ProgressLayout, TwipsToPixelsRoundsToTheNearestPixel) {
+    const int rows[][3] = {{7035, 96, 469}, {0, 96, 0}, {7, 96, 0}, {8, 96, 1}, {1725, 120, 144}, {1440, 288, 288}};
+    for (const auto& [twips, dpi, pixels] : rows) {
+        EXPECT_EQ(TwipsToPixels(twips, dpi), pixels) << twips << " twips at " << dpi << " dpi";
     }
 }
 
