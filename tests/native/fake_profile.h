@@ -8,31 +8,22 @@
 
 #include <algorithm>
 #include <cwchar>
-#include <cwctype>
 #include <map>
-#include <string>
-#include <tuple>
 #include <vector>
 
 namespace orvh::test {
 
 class FakeProfile final : public ProfileFunctions {
 public:
-    struct Read {
-        std::wstring defaultText;
-        std::size_t size;
-    };
-
     void Set(const std::wstring& file, const std::wstring& section, const std::wstring& key, const std::wstring& value) {
-        values_[{file, section, key}] = value;
+        values[file + L"|" + section + L"|" + key] = value;
     }
     void GetString(const std::wstring& section, const std::wstring& key, const std::wstring& defaultText,
                    std::wstring& buffer, std::size_t size, const std::wstring& file) const override {
-        reads.push_back({defaultText, size});
-        size = std::min(size, buffer.size());
+        reads.push_back(std::to_wstring(size) + L" " + defaultText);
+        const auto it = values.find(file + L"|" + section + L"|" + key);
+        const std::wstring& value = it == values.end() ? defaultText : it->second;
         if (size == 0) return;
-        const auto it = values_.find({file, section, key});
-        const std::wstring& value = it == values_.end() ? defaultText : it->second;
         const std::size_t n = std::min(value.size(), size - 1);
         std::copy_n(value.begin(), n, buffer.begin());
         buffer[n] = L'\0';
@@ -43,25 +34,20 @@ public:
         Set(file, section, key, value);
     }
 
-    mutable std::vector<Read> reads;
+    std::map<std::wstring, std::wstring> values;
+    mutable std::vector<std::wstring> reads;  // each as "<size given> <default text>"
     std::vector<std::wstring> writes;
-
-private:
-    std::map<std::tuple<std::wstring, std::wstring, std::wstring>, std::wstring> values_;
 };
 
 class FakeConversions final : public LocaleConversions {
 public:
     std::optional<double> ParseNumber(std::wstring_view text) const override {
-        if (text.empty() || std::iswspace(text[0]) || (decimal != L'.' && text.find(L'.') != text.npos)) {
-            return std::nullopt;
-        }
         std::wstring c(text);
+        if (c.empty() || (decimal != L'.' && c.find(L'.') != c.npos)) return std::nullopt;
         std::replace(c.begin(), c.end(), decimal, L'.');
         wchar_t* end = nullptr;
         const double value = std::wcstod(c.c_str(), &end);
-        if (end != c.c_str() + c.size()) return std::nullopt;
-        return value;
+        return end == c.c_str() + c.size() ? std::optional(value) : std::nullopt;
     }
     std::wstring NumberToText(double value) const override {
         wchar_t text[64];
@@ -71,8 +57,7 @@ public:
         return result;
     }
     std::optional<double> ParseDate(std::wstring_view text) const override {
-        if (!text.starts_with(L"day ")) return std::nullopt;
-        return ParseNumber(text.substr(4));
+        return text.starts_with(L"day ") ? ParseNumber(text.substr(4)) : std::nullopt;
     }
     std::wstring DateToText(double value) const override { return L"day " + NumberToText(value); }
     std::wstring DateSeparator() const override { return dateSeparator; }

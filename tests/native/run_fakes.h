@@ -18,7 +18,6 @@
 
 #include <array>
 #include <deque>
-#include <map>
 #include <set>
 
 namespace orvh::test {
@@ -31,7 +30,6 @@ public:
 
     // What the window showed, kept after it is unloaded; each row's icons in the order set.
     struct Window {
-        std::wstring caption;
         std::map<WindowLabel, std::wstring> labels;
         int counter = 0;
         std::array<std::wstring, 4> icons;
@@ -90,7 +88,6 @@ public:
     void Pausa(std::int32_t ms) override { Add(L"pause " + std::to_wstring(ms)); }
     void Start(const std::wstring& app, const std::wstring& line, ShowCommand show) override {
         Add(L"start [" + app + L"] " + line + L" show " + std::to_wstring(static_cast<int>(show)));
-        if (refuseStart) throw PlatformError(2, L"StartProgram", L"file not found");
     }
     void RestartWindows(bool force) override { Add(force ? L"restart forced" : L"restart"); }
     [[noreturn]] void EndNow() override {
@@ -125,7 +122,6 @@ public:
     std::wstring updater;            // the version of Corrente's updater
     std::wstring programFolder = L"C:\\Orvane";
     bool anotherInstance = false;
-    bool refuseStart = false;
 
 private:
     static bool Next(std::deque<bool>& results) {
@@ -138,7 +134,7 @@ private:
     public:
         explicit View(RunFakes& f) : f_(f) { f_.Add(L"load"); }
         ~View() override { f_.Add(L"unload"); }
-        void SetCaption(std::wstring_view c) override { f_.window.caption = c; }
+        void SetCaption(std::wstring_view caption) override { f_.Add(L"caption " + std::wstring(caption)); }
         void SetLabel(WindowLabel label, std::wstring_view text) override {
             f_.window.labels[label] = text;
             if (label == WindowLabel::Attivita) f_.Add(L"activity " + std::wstring(text));

@@ -5,14 +5,12 @@
 #include "fake_file_system.h"
 #include "fake_profile.h"
 #include "ini/ov_file_ini.h"
-#include "test_text.h"
 
 #include <gtest/gtest.h>
 
 namespace orvh {
 namespace {
 
-using test::Narrow;
 using Log = std::vector<std::wstring>;
 
 // Expands %UPD% only; anything else stays as written, as the platform leaves an undefined
@@ -24,36 +22,33 @@ std::optional<std::wstring> Expand(std::wstring_view text) {
 }
 
 TEST(UpdateFolders, TheFolderNamedIfItExistsElseTheProgramsOwn) {
-    const std::wstring program = L"C:\\Orvane";
-    const struct {
-        std::wstring value;
-        std::wstring root;
-        Log created;  // of Vecchio, Corrente, Nuovo, Setup
-    } rows[] = {
-        {L"", program, {L"Vecchio", L"Corrente", L"Nuovo", L"Setup"}},
+    const Log all = {L"Vecchio", L"Corrente", L"Nuovo", L"Setup"};
+    // The switch's value; the update folder and the sub-folders created in it.
+    const std::tuple<std::wstring, std::wstring, Log> rows[] = {
+        {L"", L"C:\\Orvane", all},
         {L"D:\\Upd", L"D:\\Upd", {L"Vecchio", L"Nuovo"}},
         {L"d:\\upd\\", L"d:\\upd", {L"Vecchio", L"Nuovo"}},
-        {L"D:\\Missing", program, {L"Vecchio", L"Corrente", L"Nuovo", L"Setup"}},
-        {L"%UPD%", program, {L"Vecchio", L"Corrente", L"Nuovo", L"Setup"}},
-        {L"E:\\%UPD%", L"E:\\D:\\Upd", {L"Vecchio", L"Corrente", L"Nuovo", L"Setup"}},
+        {L"D:\\Missing", L"C:\\Orvane", all},
+        {L"%UPD%", L"C:\\Orvane", all},
+        {L"E:\\%UPD%", L"E:\\D:\\Upd", all},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const auto& [value, root, created] = rows[i];
         test::FakeFileSystem fs;
-        for (const auto* folder : {L"C:", L"C:\\Orvane", L"D:\\Upd", L"D:\\Upd\\Corrente", L"D:\\Upd\\Setup",
-                                   L"E:\\%UPD%", L"E:\\D:\\Upd"}) {
-            fs.AddFolder(folder);
+        for (const auto* f : {L"C:\\Orvane", L"D:\\Upd", L"D:\\Upd\\Corrente", L"D:\\Upd\\Setup", L"E:\\%UPD%", L"E:\\D:\\Upd"}) {
+            fs.AddFolder(f);
         }
-        const UpdateFolders f = PrepareUpdateFolders(rows[i].value, program, fs, Expand);
-        Log created;
-        for (const auto& sub : rows[i].created) created.push_back(L"mkdir " + rows[i].root + L"\\" + sub);
-        EXPECT_EQ(Narrow(f.ConfigurationFile()), Narrow(rows[i].root + L"\\Nuovo\\ORVHUpdate.cfg")) << "row " << i;
-        EXPECT_EQ(fs.log, created) << "row " << i;
+        EXPECT_EQ(PrepareUpdateFolders(value, L"C:\\Orvane", fs, Expand).ConfigurationFile(), root + L"\\Nuovo\\ORVHUpdate.cfg")
+            << "row " << i;
+        Log expected;
+        for (const auto& sub : created) expected.push_back(L"mkdir " + root + L"\\" + sub);
+        EXPECT_EQ(fs.log, expected) << "row " << i;
     }
 }
 
-class UpdateSetTest : public testing::Test {
-protected:
-    UpdateSetTest() {
+// The update folder U: with an empty update set for the server edition.
+struct Tree {
+    Tree() {
         for (const auto* f : {L"U:", L"U:\\Vecchio", L"U:\\Corrente", L"U:\\Nuovo"}) fs.AddFolder(f);
         set.SetPackageNames(Edition::Server);
     }
@@ -68,102 +63,90 @@ protected:
     UpdateSet set{fs, ini, UpdateFoldersUnder(L"U:")};
 };
 
-TEST_F(UpdateSetTest, NamesAndVersionKeysPerEdition) {
+TEST(UpdateSet, NamesAndVersionKeysPerEdition) {
+    Tree t;
+    auto& set = t.set;
     EXPECT_EQ(set.Names(), (PackageNames{L"Orvane Hub.msi", L"ORVHPatch.msp"}));
     set.SetPackageNames(Edition::Client);
     EXPECT_EQ(set.Names(), (PackageNames{L"Orvane Desk.msi", L"ORVDPatch.msp"}));
     const VersionKeys hubFiles{L"Orvane Hub.msi", L"ORVHPatch.msp", L"ORVHUpdate.exe"};
     const VersionKeys hubArchives{L"Orvane Hub.zip", L"ORVHPatch.zip", L"ORVHUpdate.zip"};
-    const VersionKeys deskFiles{L"Orvane Desk.msi", L"ORVDPatch.msp", L"ORVHUpdate.exe"};
-    const VersionKeys deskArchives{L"Orvane Desk.zip", L"ORVDPatch.zip", L"ORVHUpdate.zip"};
-    const struct {
-        Edition edition;
-        std::wstring installed;
-        std::wstring deskZip;  // the configuration's "Orvane Desk.zip" value
-        VersionKeys expected;
-    } rows[] = {
+    // Edition, installed version, the configuration's "Orvane Desk.zip" value; the keys.
+    const std::tuple<Edition, std::wstring, std::wstring, VersionKeys> rows[] = {
         {Edition::Server, L"0001.0001.0000.0601", L"1", hubFiles},
         {Edition::Server, L"0001.0001.0000.0602", L"", hubArchives},
         {Edition::Server, L"1.1.0.601", L"", hubFiles},
-        {Edition::Client, L"0009.0000.0000.0000", L"", deskFiles},
-        {Edition::Client, L"0001.0000.0000.0000", L"0001.0002.0000.0000", deskArchives},
+        {Edition::Client, L"0009.0000.0000.0000", L"", {L"Orvane Desk.msi", L"ORVDPatch.msp", L"ORVHUpdate.exe"}},
+        {Edition::Client, L"0001.0000.0000.0000", L"1", {L"Orvane Desk.zip", L"ORVDPatch.zip", L"ORVHUpdate.zip"}},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
-        Announce(L"Orvane Desk.zip", rows[i].deskZip);
-        set.SelectVersionKeys(rows[i].edition, rows[i].installed);
-        EXPECT_EQ(set.Keys(), rows[i].expected) << "row " << i;
+        const auto& [edition, installed, deskZip, keys] = rows[i];
+        t.Announce(L"Orvane Desk.zip", deskZip);
+        set.SelectVersionKeys(edition, installed);
+        EXPECT_EQ(set.Keys(), keys) << "row " << i;
     }
 }
 
-TEST_F(UpdateSetTest, StagingCopiesWhatNuovoHoldsAndBacksUpCorrente) {
-    const std::wstring backUp = L"copy U:\\Corrente\\Orvane Hub.msi -> U:\\Vecchio\\Orvane Hub.msi";
+TEST(UpdateSet, StagingCopiesWhatNuovoHoldsAndBacksUpCorrente) {
+    Tree t;
+    auto& set = t.set;
+    auto& fs = t.fs;
     const std::wstring stage = L"copy U:\\Nuovo\\Orvane Hub.msi -> U:\\Corrente\\Orvane Hub.msi";
     EXPECT_FALSE(set.StageFullPackage());
     EXPECT_FALSE(set.StagePatchPackage());
     EXPECT_FALSE(set.StageRepairPackage());
-    EXPECT_TRUE(fs.log.empty());
     fs.AddFile(L"U:\\Nuovo\\Orvane Hub.msi", "new");
-    fs.AddFile(L"U:\\Nuovo\\ORVHPatch.msp", "patch");
+    fs.AddFile(L"U:\\Nuovo\\ORVHPatch.msp");
     EXPECT_TRUE(set.StagePatchPackage());
     EXPECT_TRUE(set.StageRepairPackage());
     fs.AddFile(L"U:\\Corrente\\Orvane Hub.msi", "old");
     EXPECT_TRUE(set.StageFullPackage());
-    EXPECT_EQ(fs.log, (Log{L"copy U:\\Nuovo\\ORVHPatch.msp -> U:\\Corrente\\ORVHPatch.msp", stage, backUp, stage}));
-    EXPECT_EQ(fs.Find(L"U:\\Vecchio\\Orvane Hub.msi")->content, "old");
+    EXPECT_EQ(fs.log, (Log{L"copy U:\\Nuovo\\ORVHPatch.msp -> U:\\Corrente\\ORVHPatch.msp", stage,
+                           L"copy U:\\Corrente\\Orvane Hub.msi -> U:\\Vecchio\\Orvane Hub.msi", stage}));
+    EXPECT_EQ(fs.Content(L"U:\\Vecchio\\Orvane Hub.msi"), "old");
 }
 
 TEST(ShouldReplaceUpdater, OnlyANewerVersionNotRunningFromTheTree) {
-    const UpdateFolders f = UpdateFoldersUnder(L"U:");
-    const struct {
-        std::wstring offered, current, program;
-        bool replace;
-    } rows[] = {
-        {L"0001.0000.0000.0002", L"0001.0000.0000.0001", L"C:\\Orvane", true},
-        {L"0001.0000.0000.0001", L"0001.0000.0000.0001", L"C:\\Orvane", false},
-        {L"0001.0000.0000.0002", L"0001.0000.0000.0001", L"U:\\Corrente", false},
-        {L"0001.0000.0000.0002", L"0001.0000.0000.0001", L"U:\\Vecchio", false},
-        {L"0001.0000.0000.0002", L"0001.0000.0000.0001", L"U:\\Nuovo", false},
-        {L"0001.0000.0000.0002", L"0001.0000.0000.0001", L"u:\\corrente", true},
-    };
+    const std::wstring v1 = L"0001.0000.0000.0001", v2 = L"0001.0000.0000.0002";
+    const std::tuple<std::wstring, std::wstring, std::wstring, bool> rows[] = {
+        {v2, v1, L"C:\\Orvane", true}, {v1, v1, L"C:\\Orvane", false}, {v2, v1, L"U:\\Corrente", false},
+        {v2, v1, L"U:\\Vecchio", false}, {v2, v1, L"U:\\Nuovo", false}, {v2, v1, L"u:\\corrente", true}};
     for (std::size_t i = 0; i < std::size(rows); ++i) {
-        EXPECT_EQ(ShouldReplaceUpdater(rows[i].offered, rows[i].current, rows[i].program, f), rows[i].replace)
-            << "row " << i;
+        const auto& [offered, current, program, replace] = rows[i];
+        EXPECT_EQ(ShouldReplaceUpdater(offered, current, program, UpdateFoldersUnder(L"U:")), replace) << "row " << i;
     }
 }
 
-TEST_F(UpdateSetTest, RotationMovesTheUpdaterAndTheConfigurationOnAndClearsNuovo) {
-    const struct {
-        std::wstring installed;  // chooses the version keys
-        std::wstring key;        // where the updater's version is announced
-        std::wstring program;
-        bool replaced;
-    } rows[] = {
+TEST(UpdateSet, RotationMovesTheUpdaterAndTheConfigurationOnAndClearsNuovo) {
+    // Installed version (it chooses the keys), the key announcing the updater, the
+    // program's folder; whether the updater was replaced.
+    const std::tuple<std::wstring, std::wstring, std::wstring, bool> rows[] = {
         {L"0001.0001.0000.0601", L"ORVHUpdate.exe", L"C:\\Orvane", true},
         {L"0001.0001.0000.0602", L"ORVHUpdate.exe", L"C:\\Orvane", false},
         {L"0001.0001.0000.0602", L"ORVHUpdate.zip", L"C:\\Orvane", true},
         {L"0001.0001.0000.0601", L"ORVHUpdate.exe", L"U:\\Corrente", false},
     };
-    const std::wstring names[] = {L"ORVHUpdate.cfg", L"ORVHUpdate.exe", L"Orvane Hub.msi", L"Orvane Desk.msi",
-                                  L"ORVHPatch.msp", L"ORVDPatch.msp", L"Orvane Hub.zip"};
     for (std::size_t i = 0; i < std::size(rows); ++i) {
-        test::FakeFileSystem tree = fs;
-        for (const auto& name : names) tree.AddFile(L"U:\\Nuovo\\" + name, "new", name == L"ORVHPatch.msp");
-        tree.AddFile(L"U:\\Corrente\\ORVHUpdate.exe", "old");
-        tree.AddFile(L"U:\\Corrente\\ORVHUpdate.cfg", "old");
-        test::FakeProfile announced;
-        OvFileIni reader(announced, conversions);
-        announced.Set(L"U:\\Nuovo\\ORVHUpdate.cfg", L"Versione", rows[i].key, L"0001.0000.0000.0005");
-        UpdateSet rotated(tree, reader, UpdateFoldersUnder(L"U:"));
-        rotated.SelectVersionKeys(Edition::Server, rows[i].installed);
-        rotated.RotateUpdateSet([](const std::wstring&) { return L"0001.0000.0000.0004"; }, rows[i].program);
-
-        const std::string updater = rows[i].replaced ? "new" : "old";
-        EXPECT_EQ(tree.Find(L"U:\\Corrente\\ORVHUpdate.exe")->content, updater) << "row " << i;
-        EXPECT_EQ(tree.Find(L"U:\\Corrente\\ORVHUpdate.cfg")->content, "new") << "row " << i;
-        EXPECT_EQ(tree.Find(L"U:\\Vecchio\\ORVHUpdate.cfg")->content, "old") << "row " << i;
-        EXPECT_EQ(tree.Find(L"U:\\Vecchio\\ORVHUpdate.exe") != nullptr, rows[i].replaced) << "row " << i;
-        EXPECT_EQ(tree.FilesUnder(L"U:\\Nuovo"), (std::map<std::wstring, std::string>{{L"u:\\nuovo\\orvane hub.zip", "new"}}))
+        const auto& [installed, key, program, replaced] = rows[i];
+        Tree t;
+        for (const auto* name : {L"ORVHUpdate.cfg", L"ORVHUpdate.exe", L"Orvane Hub.msi", L"Orvane Desk.msi",
+                                 L"ORVHPatch.msp", L"ORVDPatch.msp", L"Orvane Hub.zip"}) {
+            t.fs.AddFile(L"U:\\Nuovo\\" + std::wstring(name), "new");
+        }
+        t.fs.AddFile(L"U:\\Corrente\\ORVHUpdate.exe", "old");
+        t.fs.AddFile(L"U:\\Corrente\\ORVHUpdate.cfg", "old");
+        t.Announce(key, L"0001.0000.0000.0005");
+        t.set.SelectVersionKeys(Edition::Server, installed);
+        t.set.RotateUpdateSet([](const std::wstring&) { return L"0001.0000.0000.0004"; }, program);
+        const std::string updater = replaced ? "new old" : "old -";
+        EXPECT_EQ(t.fs.Content(L"U:\\Corrente\\ORVHUpdate.exe") + " " + t.fs.Content(L"U:\\Vecchio\\ORVHUpdate.exe"), updater)
             << "row " << i;
+        EXPECT_EQ(t.fs.Content(L"U:\\Corrente\\ORVHUpdate.cfg") + " " + t.fs.Content(L"U:\\Vecchio\\ORVHUpdate.cfg"), "new old")
+            << "row " << i;
+        std::size_t leftInNuovo = 0;
+        for (const auto& [path, file] : t.fs.files) leftInNuovo += path.starts_with(L"u:\\nuovo\\");
+        EXPECT_EQ(leftInNuovo, 1u) << "row " << i;
+        EXPECT_EQ(t.fs.Content(L"U:\\Nuovo\\Orvane Hub.zip"), "new") << "row " << i;
     }
 }
 
