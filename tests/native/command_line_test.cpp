@@ -13,19 +13,14 @@
 namespace orvh {
 
 void PrintTo(const CommandSwitches& s, std::ostream* os) {
-    using test::Narrow;
-    *os << "{cluster=[" << Narrow(s.clusterResource) << "] pid=["
-        << (s.processIdText ? Narrow(*s.processIdText) : std::string("<absent>")) << "] exe=["
-        << Narrow(s.productExecutable) << "] folder=[" << Narrow(s.updateFolderValue) << "] code=["
-        << Narrow(s.upgradeCode) << "]}";
+    *os << "{cluster=[" << test::Narrow(s.clusterResource) << "] pid=["
+        << (s.processIdText ? test::Narrow(*s.processIdText) : "<absent>") << "] exe=[" << test::Narrow(s.productExecutable)
+        << "] folder=[" << test::Narrow(s.updateFolderValue) << "] code=[" << test::Narrow(s.upgradeCode) << "]}";
 }
 
 namespace {
 
-using test::Narrow;
-
-const std::wstring kHub(kServerUpgradeCode);
-const std::wstring kDesk(kClientUpgradeCode);
+const std::wstring kHub(kServerUpgradeCode), kDesk(kClientUpgradeCode);
 
 // The platform's upper-casing, as far as these tails need it.
 std::wstring Upper(std::wstring_view tail) {
@@ -35,58 +30,52 @@ std::wstring Upper(std::wstring_view tail) {
 }
 
 TEST(CommandLine, ValueRuleOfEverySwitch) {
-    const struct {
-        std::wstring tail;
-        CommandSwitches expected;
-    } rows[] = {
-        {L"", {L"", std::nullopt, L"", L"", kHub}},
-        {L"/pathaggiornamento=C:\\Upd", {L"", std::nullopt, L"", L"C:\\Upd", kHub}},
-        {L"/PathAggiornamento=\"C:\\A B\\U\" /ExeName=C:\\x.exe", {L"", std::nullopt, L"C:\\x.exe", L"C:\\A B\\U", kHub}},
+    const std::nullopt_t none = std::nullopt;
+    const std::pair<std::wstring, CommandSwitches> rows[] = {
+        {L"", {L"", none, L"", L"", kHub}},
+        {L"/pathaggiornamento=C:\\Upd", {L"", none, L"", L"C:\\Upd", kHub}},
+        {L"/PathAggiornamento=\"C:\\A B\\U\" /ExeName=C:\\x.exe", {L"", none, L"C:\\x.exe", L"C:\\A B\\U", kHub}},
         // The first quote after the switch counts, even when it belongs to a later switch.
-        {L"/ServizioCluster=Res /ExeName=\"C:\\A B\\p.exe\"", {L"C:\\A B\\p.exe", std::nullopt, L"C:\\A B\\p.exe", L"", kHub}},
-        {L"/MsiUpdateCode= /ExeName=x", {L"", std::nullopt, L"x", L"", kHub}},
-        {L"/MsiUpdateCode=" + kDesk, {L"", std::nullopt, L"", L"", kDesk}},
-        {L"/msiupdatecode={4a7c1e92-6b3d}", {L"", std::nullopt, L"", L"", L"{4a7c1e92-6b3d}"}},
-        {L"/ExeName= /OrvhExe=C:\\x.exe", {L"", std::nullopt, L"", L"", kHub}},
-        {L"/OrvhExe=\"C:\\A B\\y.exe\" /MsiUpdateCode=", {L"", std::nullopt, L"C:\\A B\\y.exe", L"", kHub}},
+        {L"/ServizioCluster=Res /ExeName=\"C:\\A B\\p.exe\"", {L"C:\\A B\\p.exe", none, L"C:\\A B\\p.exe", L"", kHub}},
+        {L"/MsiUpdateCode= /ExeName=x", {L"", none, L"x", L"", kHub}},
+        {L"/MsiUpdateCode=" + kDesk, {L"", none, L"", L"", kDesk}},
+        {L"/msiupdatecode={4a7c1e92-6b3d}", {L"", none, L"", L"", L"{4a7c1e92-6b3d}"}},
+        {L"/ExeName= /OrvhExe=C:\\x.exe", {L"", none, L"", L"", kHub}},
+        {L"/OrvhExe=\"C:\\A B\\y.exe\" /MsiUpdateCode=", {L"", none, L"C:\\A B\\y.exe", L"", kHub}},
         {L"/AttendiProcesso=\"12 34\"", {L"", L"\"12", L"", L"", kHub}},
         {L"/AttendiProcesso=1234 /ExeName=a", {L"", L"1234", L"a", L"", kHub}},
-        {L"/ExeName=a /ExeName=b", {L"", std::nullopt, L"a", L"", kHub}},
-        {L"/ServizioCluster=x/ExeName=y", {L"x/ExeName=y", std::nullopt, L"y", L"", kHub}},
-        {L"/ExeName=a\tb c", {L"", std::nullopt, L"a\tb", L"", kHub}},
-        {L"/PathAggiornamento=\"C:\\Upd dir", {L"", std::nullopt, L"", L"C:\\Upd dir", kHub}},
-        {L"/ServizioCluster=\"\"", {L"", std::nullopt, L"", L"", kHub}},
+        {L"/ExeName=a /ExeName=b", {L"", none, L"a", L"", kHub}},
+        {L"/ServizioCluster=x/ExeName=y", {L"x/ExeName=y", none, L"y", L"", kHub}},
+        {L"/ExeName=a\tb c", {L"", none, L"a\tb", L"", kHub}},
+        {L"/PathAggiornamento=\"C:\\Upd dir", {L"", none, L"", L"C:\\Upd dir", kHub}},
+        {L"/ServizioCluster=\"\"", {L"", none, L"", L"", kHub}},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
-        EXPECT_EQ(ReadSwitches(rows[i].tail, Upper(rows[i].tail)), rows[i].expected) << "row " << i;
+        EXPECT_EQ(ReadSwitches(rows[i].first, Upper(rows[i].first)), rows[i].second) << "row " << i;
     }
 }
 
 TEST(CommandLine, TailHelpRequestAndHelpText) {
-    const struct {
-        std::wstring line, tail;
-        bool help;
-    } rows[] = {
+    // The full command line; its tail and whether that asks for help.
+    const std::tuple<std::wstring, std::wstring, bool> rows[] = {
         {L"\"C:\\Program Files\\OrvhUpdate.exe\"  /ExeName=x ", L"/ExeName=x ", false},
-        {L"OrvhUpdate.exe\t/?", L"/?", true},
-        {L"OrvhUpdate.exe", L"", false},
-        {L"\"C:\\unterminated /?", L"", false},
+        {L"OrvhUpdate.exe\t/?", L"/?", true}, {L"OrvhUpdate.exe", L"", false}, {L"\"C:\\unterminated /?", L"", false},
         {L"x /PathAggiornamento=\\\\?\\C:\\Upd", L"/PathAggiornamento=\\\\?\\C:\\Upd", true},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto tail = CommandTail(rows[i].line);
-        EXPECT_EQ(Narrow(tail), Narrow(rows[i].tail)) << "row " << i;
-        EXPECT_EQ(IsHelpRequest(tail), rows[i].help) << "row " << i;
+        const auto& [line, tail, help] = rows[i];
+        EXPECT_EQ(CommandTail(line), tail) << "row " << i;
+        EXPECT_EQ(IsHelpRequest(tail), help) << "row " << i;
     }
-    const std::pair<std::wstring, std::wstring> texts[] = {{L"a/n/nb", L"a\r\n\r\nb"}, {L"a/n", L"a\r\n"},
-                                                           {L"/N/", L"/N/"}, {L"/", L"/"}};
-    for (const auto& [usage, shown] : texts) EXPECT_EQ(Narrow(HelpText(usage)), Narrow(shown));
+    const std::pair<std::wstring, std::wstring> texts[] = {
+        {L"a/n/nb", L"a\r\n\r\nb"}, {L"a/n", L"a\r\n"}, {L"/N/", L"/N/"}, {L"/", L"/"}};
+    for (const auto& [usage, shown] : texts) EXPECT_EQ(HelpText(usage), shown);
 }
 
 TEST(CommandLine, ProcessIdRoundsHalfToEvenWithinTheSigned32BitRange) {
     const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
     const std::pair<std::optional<double>, std::int32_t> rows[] = {
-        {std::nullopt, 0}, {1234.0, 1234},  {12.5, 12},  {13.5, 14}, {12.4999, 12}, {-2.5, -2},
+        {std::nullopt, 0}, {1234.0, 1234}, {12.5, 12}, {13.5, 14}, {12.4999, 12}, {-2.5, -2},
         {2147483647.0, 2147483647}, {2147483647.4, 2147483647}, {2147483647.5, 0},
         {-2147483648.0, std::numeric_limits<std::int32_t>::min()}, {-2147483648.6, 0}, {inf, 0}, {nan, 0}};
     for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -95,27 +84,23 @@ TEST(CommandLine, ProcessIdRoundsHalfToEvenWithinTheSigned32BitRange) {
 }
 
 TEST(StartUp, EndsOrReadsTheProcessIdInItsOrder) {
-    const struct {
-        std::wstring tail;
-        bool anotherInstance;
-        std::vector<std::wstring> events;
-        std::optional<std::int32_t> processId;  // nullopt: start-up ended the program
-    } rows[] = {
+    // The tail, another instance running; the events, the process id (nullopt: start-up ended).
+    const std::tuple<std::wstring, bool, std::vector<std::wstring>, std::optional<std::int32_t>> rows[] = {
         {L"/AttendiProcesso=7 /?", true, {L"message #2 | #10000 | stop"}, std::nullopt},
         {L"/AttendiProcesso=7 /?", false, {L"hourglass", L"message #2 | #200 | info"}, std::nullopt},
-        {L"/AttendiProcesso=12,5 /ExeName=x", false, {L"hourglass"}, 12},
+        {L"/AttendiProcesso=12,5", false, {L"hourglass"}, 12},
         {L"/AttendiProcesso=abc", false, {L"hourglass"}, 0},
         {L"/AttendiProcesso=2147483648", false, {L"hourglass"}, 0},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const auto& [tail, another, events, processId] = rows[i];
         test::RunFakes fakes;
-        fakes.anotherInstance = rows[i].anotherInstance;
+        fakes.anotherInstance = another;
         fakes.conversions.decimal = L',';
-        const auto settings = StartUp(rows[i].tail, Upper(rows[i].tail),
-                                      {.texts = fakes, .dialogs = fakes, .instances = fakes, .pointer = fakes,
-                                       .numbers = fakes.conversions});
-        EXPECT_EQ(settings ? std::optional(settings->processId) : std::nullopt, rows[i].processId) << "row " << i;
-        EXPECT_EQ(fakes.log, rows[i].events) << "row " << i;
+        const auto settings = StartUp(tail, Upper(tail), {.texts = fakes, .dialogs = fakes, .instances = fakes,
+                                                          .pointer = fakes, .numbers = fakes.conversions});
+        EXPECT_EQ(settings ? std::optional(settings->processId) : std::nullopt, processId) << "row " << i;
+        EXPECT_EQ(fakes.log, events) << "row " << i;
     }
 }
 

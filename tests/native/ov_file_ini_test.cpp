@@ -2,7 +2,7 @@
 // default, and the texts the writers store, the date text above all.
 #include "ini/ov_file_ini.h"
 
-#include "fake_profile.h"
+#include "fakes.h"
 
 #include <gtest/gtest.h>
 

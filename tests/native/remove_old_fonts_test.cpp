@@ -1,7 +1,7 @@
 // Which obsolete font files go for which installed version; the first refusal ends it.
 #include "fonts/remove_old_fonts.h"
 
-#include "fake_file_system.h"
+#include "fakes.h"
 
 #include <gtest/gtest.h>
 

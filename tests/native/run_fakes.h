@@ -3,8 +3,7 @@
 // the file system, the INI files, Windows Installer's answers, the window, message boxes,
 // waits, starts and the restart. A text is its id ("#105"), so that a test sees which
 // string went where. Services() builds the run's services, once per test.
-#include "fake_file_system.h"
-#include "fake_profile.h"
+#include "fakes.h"
 #include "ini/ov_file_ini.h"
 #include "installer/product_installer.h"
 #include "main/update_run.h"
@@ -18,7 +17,6 @@
 
 #include <array>
 #include <deque>
-#include <set>
 
 namespace orvh::test {
 
@@ -27,13 +25,6 @@ class RunFakes final : public StringTable, public Dialogs, public MessagePump, p
                        public ProgramEnd, public InstanceGuard, public MousePointer {
 public:
     struct Ended {};  // how EndNow leaves the run
-
-    // What the window showed, kept after it is unloaded; each row's icons in the order set.
-    struct Window {
-        std::map<WindowLabel, std::wstring> labels;
-        int counter = 0;
-        std::array<std::wstring, 4> icons;
-    };
 
     RunServices Services() {
         return {.fileSystem = fs, .ini = ini, .texts = *this, .dialogs = *this, .pump = *this, .windows = *this,
@@ -45,7 +36,7 @@ public:
                     },
                 .fileVersion = [this](const std::wstring& path) { return fs.FileExists(path) ? updater : L""; },
                 .expand = [](std::wstring_view t) { return std::optional<std::wstring>(std::wstring(t)); },
-                .programFolder = programFolder,
+                .programFolder = L"C:\\Orvane",
                 .programVersion = L"1.0.1"};
     }
 
@@ -60,26 +51,22 @@ public:
         Add(L"installed? " + name + L" " + code);
         return installed;
     }
-    bool InstallSourceAvailable(const std::wstring& name, const std::wstring&) override {
-        Add(L"source? " + name);
-        return sourceAvailable;
-    }
+    bool InstallSourceAvailable(const std::wstring&, const std::wstring&) override { return sourceAvailable; }
     bool InstallPackage(const std::wstring& name, const std::wstring& folder, const std::wstring& setup,
                         const std::wstring& properties, int ui) override {
         Add(L"install " + name + L" from " + folder + L" into " + setup + L" [" + properties + L"] ui " +
             std::to_wstring(ui));
         const bool ok = Next(installResults);
-        if (ok) sourceAvailable = true;
-        if (ok && properties.empty()) installed = fullInstalls;
+        sourceAvailable = sourceAvailable || ok;
         if (properties.empty()) lastResult = ok;
+        if (ok && properties.empty()) installed = fullInstalls;
         return ok;
     }
     bool ApplyPatchPackage(const std::wstring& path, int ui) override {
         Add(L"patch " + path + L" ui " + std::to_wstring(ui));
-        const bool ok = Next(patchResults);
-        if (ok) installed = patchInstalls;
-        lastResult = ok;
-        return ok;
+        lastResult = Next(patchResults);
+        if (*lastResult) installed = patchInstalls;
+        return *lastResult;
     }
     std::int32_t AttendiProcesso(std::int32_t id, bool wait) override {
         Add(L"wait " + std::to_wstring(id) + (wait ? L" blocking" : L" polling"));
@@ -101,9 +88,7 @@ public:
     // The events that begin with `prefix`, in order.
     std::vector<std::wstring> Events(std::wstring_view prefix) const {
         std::vector<std::wstring> found;
-        for (const auto& e : log) {
-            if (e.starts_with(prefix)) found.push_back(e);
-        }
+        std::copy_if(log.begin(), log.end(), std::back_inserter(found), [&](const auto& e) { return e.starts_with(prefix); });
         return found;
     }
 
@@ -112,7 +97,8 @@ public:
     FakeConversions conversions;
     OvFileIni ini{profile, conversions};
     std::vector<std::wstring> log;
-    Window window;
+    std::map<WindowLabel, std::wstring> labels;  // as the window last showed them
+    std::array<std::wstring, 4> icons;           // each step row's icons, in the order set
     // Installer state and scripted results (success once a list runs out).
     std::wstring installed, fullInstalls, patchInstalls;
     bool sourceAvailable = true;
@@ -120,15 +106,13 @@ public:
     std::optional<bool> lastResult;  // of the last full installation or patch
     std::set<std::wstring> fontsAt;  // installed versions for which obsolete fonts are found
     std::wstring updater;            // the version of Corrente's updater
-    std::wstring programFolder = L"C:\\Orvane";
     bool anotherInstance = false;
 
 private:
     static bool Next(std::deque<bool>& results) {
-        if (results.empty()) return true;
-        const bool r = results.front();
-        results.pop_front();
-        return r;
+        const bool result = results.empty() || results.front();
+        if (!results.empty()) results.pop_front();
+        return result;
     }
     class View final : public ProgressView {
     public:
@@ -136,19 +120,19 @@ private:
         ~View() override { f_.Add(L"unload"); }
         void SetCaption(std::wstring_view caption) override { f_.Add(L"caption " + std::wstring(caption)); }
         void SetLabel(WindowLabel label, std::wstring_view text) override {
-            f_.window.labels[label] = text;
+            f_.labels[label] = text;
             if (label == WindowLabel::Attivita) f_.Add(L"activity " + std::wstring(text));
         }
-        void StepSuccessivo() override { f_.Add(L"step " + std::to_wstring(++f_.window.counter)); }
+        void StepSuccessivo() override { f_.Add(L"step " + std::to_wstring(++step_)); }
         void SetInconStep(bool ok) override {
-            const int row = f_.window.counter - 1;
-            if (row >= 0 && row < 4) f_.window.icons[row] += ok ? L'S' : L'F';
+            if (step_ >= 1 && step_ <= 4) f_.icons[step_ - 1] += ok ? L'S' : L'F';
             f_.Add(ok ? L"icon S" : L"icon F");
         }
         void Show() override { f_.Add(L"show"); }
 
     private:
         RunFakes& f_;
+        int step_ = 0;
     };
 };
 

@@ -1,9 +1,9 @@
-// The update folder and the update set in it: which folder is used, the version keys, the
-// staging copies before an installation and the rotation after it.
+// Folder paths and the update folder, and the update set in it: which folder is used, the
+// version keys, the staging copies before an installation and the rotation after it.
+#include "main/expand_path.h"
 #include "main/update_set.h"
 
-#include "fake_file_system.h"
-#include "fake_profile.h"
+#include "fakes.h"
 #include "ini/ov_file_ini.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +19,23 @@ std::optional<std::wstring> Expand(std::wstring_view text) {
     std::wstring s(text);
     if (const auto at = s.find(L"%UPD%"); at != std::wstring::npos) s.replace(at, 5, L"D:\\Upd");
     return s;
+}
+
+TEST(ExpandPath, ExpandsThenRemovesOneTrailingBackslash) {
+    // The path, what the platform's expansion gives (nullopt: it failed), the result.
+    const std::tuple<std::wstring, std::optional<std::wstring>, std::wstring> rows[] = {
+        {L"%V%\\sub\\", L"C:\\Value\\sub\\", L"C:\\Value\\sub"}, {L"C:\\Upd\\\\", L"C:\\Upd\\\\", L"C:\\Upd\\"},
+        {L"%ROOT%", L"D:\\", L"D:"}, {L"%V%\\sub\\", std::nullopt, L"%V%\\sub"}, {L"", L"", L""}};
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const auto& [path, expansion, expected] = rows[i];
+        std::wstring asked;
+        const auto expand = [&](std::wstring_view text) {
+            asked = text;
+            return expansion;
+        };
+        EXPECT_EQ(ExpandPath(path, expand), expected) << "row " << i;
+        EXPECT_EQ(asked, path) << "row " << i;
+    }
 }
 
 TEST(UpdateFolders, TheFolderNamedIfItExistsElseTheProgramsOwn) {

@@ -8,60 +8,37 @@
 namespace orvh {
 namespace {
 
-using test::Narrow;
-
-// The form, or "error N" for the error raised.
+// The form, or "error N description".
 std::string Formatted(const std::wstring& version, bool fourGroups) {
     try {
-        return Narrow(FormatVersion(version, fourGroups));
+        return test::Narrow(FormatVersion(version, fourGroups));
     } catch (const PlatformError& e) {
-        return "error " + std::to_string(e.Number()) + " " + Narrow(e.Description());
+        return "error " + std::to_string(e.Number()) + " " + test::Narrow(e.Description());
     }
 }
 
 TEST(Version, FormsAndErrors) {
     const std::string mismatch = "error 13 Tipo non corrispondente", overflow = "error 6 Overflow";
-    const struct {
-        std::wstring version;
-        bool fourGroups;
-        std::string expected;
-    } rows[] = {
-        {L"0001.0004.0000.0155", true, "0001.0004.0000.0155"},
-        {L"0001.0004.0000.0155", false, "1.4.155"},
-        {L"1.9.155", true, "0001.0009.0000.0155"},
-        {L"01.09.0155", false, "1.9.155"},
-        {L"12345.1.2", true, "12345.0001.0000.0002"},
-        {L"1.2.12345.4", true, "0001.0002.12345.0004"},
-        {L" 1 .\t2\t. 3 ", true, "0001.0002.0000.0003"},
-        {L"+1.-2.3", true, "0001.-0002.0000.0003"},
-        {L"&H1a.&o17.&hAf", true, "0026.0015.0000.0175"},
-        {L"&HFFFFFFFF.&HB.&O0", false, "-1.11.0"},
-        {L"2147483647.0.0", true, "2147483647.0000.0000.0000"},
-        {L"-2147483648.0.0", false, "-2147483648.0.0"},
-        {L"1.2.abc.4", false, "1.2.4"},
-        {L"1.2.abc.4", true, mismatch},
-        {L"1.2", true, "1.2"},
-        {L"1.2.3.4.5", false, "1.2.3.4.5"},
-        {L"", true, ""},
-        {L"1..3", false, mismatch},
-        {L"1.2.3.", true, mismatch},
-        {L"1.2 0.3", true, mismatch},
-        {L"1.-.3", true, mismatch},
-        {L"1.+-2.3", true, mismatch},
-        {L"1.&H.3", true, mismatch},
-        {L"1.1F.3", true, mismatch},
-        {L"1.&O8.3", true, mismatch},
-        {L"2147483648.0.0", true, overflow},
-        {L"-2147483649.0.0", false, overflow},
-        {L"-21474836480.0.0", false, overflow},
-        {L"&H100000000.0.0", true, overflow},
-        {L"&HFFFFFFFF0.0.0", true, overflow},
-        {L"&O40000000000.0.0", true, overflow},
+    const std::tuple<std::wstring, bool, std::string> rows[] = {
+        {L"0001.0004.0000.0155", true, "0001.0004.0000.0155"}, {L"0001.0004.0000.0155", false, "1.4.155"},
+        {L"1.9.155", true, "0001.0009.0000.0155"}, {L"01.09.0155", false, "1.9.155"},
+        {L"12345.1.2", true, "12345.0001.0000.0002"}, {L"1.2.12345.4", true, "0001.0002.12345.0004"},
+        {L" 1 .\t2\t. 3 ", true, "0001.0002.0000.0003"}, {L"+1.-2.3", true, "0001.-0002.0000.0003"},
+        {L"&H1a.&o17.&hAf", true, "0026.0015.0000.0175"}, {L"&HFFFFFFFF.&HB.&O0", false, "-1.11.0"},
+        {L"2147483647.0.0", true, "2147483647.0000.0000.0000"}, {L"-2147483648.0.0", false, "-2147483648.0.0"},
+        {L"1.2.abc.4", false, "1.2.4"}, {L"1.2.abc.4", true, mismatch},
+        {L"1.2", true, "1.2"}, {L"1.2.3.4.5", false, "1.2.3.4.5"}, {L"", true, ""},
+        {L"1..3", false, mismatch}, {L"1.2.3.", true, mismatch}, {L"1.2 0.3", true, mismatch},
+        {L"1.-.3", true, mismatch}, {L"1.+-2.3", true, mismatch}, {L"1.&H.3", true, mismatch},
+        {L"1.1F.3", true, mismatch}, {L"1.&O8.3", true, mismatch}, {L"1.x.4294967296", true, mismatch},
+        {L"2147483648.0.0", true, overflow}, {L"-2147483649.0.0", false, overflow},
+        {L"-21474836480.0.0", false, overflow}, {L"&H100000000.0.0", true, overflow},
+        {L"&HFFFFFFFF0.0.0", true, overflow}, {L"&O40000000000.0.0", true, overflow},
         {L"1.2.3.99999999999999999999999", true, overflow},
-        {L"1.x.4294967296", true, mismatch},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
-        EXPECT_EQ(Formatted(rows[i].version, rows[i].fourGroups), rows[i].expected) << "row " << i;
+        const auto& [version, fourGroups, expected] = rows[i];
+        EXPECT_EQ(Formatted(version, fourGroups), expected) << "row " << i;
     }
 }
 

@@ -1,5 +1,6 @@
-// The progress window's steps: arrow position and result row after each StepSuccessivo,
-// the counter's overflow, and the twips-to-pixels conversion of the layout.
+// The progress window's steps (arrow position and result row after each StepSuccessivo,
+// the counter's overflow), its layout's pixels, and the names of its resources.
+#include "resources/resource_names.h"
 #include "system/platform_error.h"
 #include "test_text.h"
 #include "ui/progress_layout.h"
@@ -50,6 +51,30 @@ TEST(StepLogic, TheCounterOverflowsAfter32767Steps) {
 TEST(ProgressLayout, TwipsToPixelsRoundsToTheNearestPixel) {
     const int rows[][3] = {{7035, 96, 469}, {0, 96, 0}, {7, 96, 0}, {8, 96, 1}, {1725, 120, 144}, {1440, 288, 288}};
     for (const auto& [twips, dpi, pixels] : rows) EXPECT_EQ(TwipsToPixels(twips, dpi), pixels) << twips << "@" << dpi;
+}
+
+TEST(Resources, IntegerIdsRunFrom1To65535) {
+    const std::pair<std::int32_t, std::optional<std::uint16_t>> rows[] = {
+        {1, 1}, {65535, 65535}, {0, std::nullopt}, {65536, std::nullopt}, {-1, std::nullopt}};
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_EQ(IntegerResourceId(rows[i].first), rows[i].second) << "row " << i;
+    }
+}
+
+TEST(Resources, ResUrlOfAModuleTypeAndId) {
+    const std::wstring dll = L"C:\\res.dll", name256 = L"C:\\" + std::wstring(253, L'a');
+    const std::tuple<std::wstring, std::int16_t, std::wstring, std::wstring> rows[] = {
+        {dll, 101, L"  MY TYPE   ", L"RES://C:\\res.dll/MY TYPE/101"},
+        {dll, 101, L"\tHTML\t", L"RES://C:\\res.dll/\tHTML\t/101"},
+        {dll, -32768, L"   ", L"RES://C:\\res.dll//-32768"},
+        {L"", 101, L"HTML", L""},
+        {name256, 5, L"X", L"RES://" + name256 + L"/X/5"},
+        {name256 + L"b", 5, L"X", L""},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const auto& [name, index, type, expected] = rows[i];
+        EXPECT_EQ(ResourceUrl(name, index, type), expected) << "row " << i;
+    }
 }
 
 } // namespace
