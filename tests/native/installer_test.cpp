@@ -69,8 +69,8 @@ private:
 };
 
 // An installed product with the four attributes the queries read.
-FakeInstaller::Product Installed(std::wstring code, std::wstring name, std::wstring upgradeCode,
-                                        std::wstring version, std::wstring source = L"S:\\Setup\\") {
+FakeInstaller::Product Installed(std::wstring code, std::wstring name, std::wstring upgradeCode, std::wstring version,
+                                 std::wstring source = L"S:\\Setup\\") {
     FakeInstaller::Values properties;
     if (!upgradeCode.empty()) properties[L"UpgradeCode"] = upgradeCode;
     return {code, {{L"InstalledProductName", name}, {L"VersionString", version}, {L"InstallSource", source},
@@ -80,21 +80,15 @@ FakeInstaller::Product Installed(std::wstring code, std::wstring name, std::wstr
 const std::wstring kHub = L"Orvane Hub", kCode = L"{4A7C1E92-6B3D-4F18-8E25-A19C3B7D5F60}";
 
 std::optional<std::wstring> Expand(std::wstring_view text) {
-    std::wstring s(text);
-    if (s.starts_with(L"%SRC%")) s.replace(0, 5, L"E:\\Src");
-    return s;
+    return text.starts_with(L"%UPD%") ? L"U:\\Upd" + std::wstring(text.substr(5)) : std::wstring(text);
 }
 
-class InstalledProduct : public testing::Test {
-protected:
+TEST(InstalledProduct, EditionVersionSourceAndPackage) {
     FakeInstaller installer;
     test::FakeFileSystem fs;
-    InstalledProductQueries q{installer, fs, Expand};
-};
-
-TEST_F(InstalledProduct, EditionVersionSourceAndPackage) {
+    const InstalledProductQueries q{installer, fs, Expand};
     fs.AddFile(L"S:\\Setup\\p.msi");
-    fs.AddFile(L"E:\\Src\\D\\p.msi");
+    fs.AddFile(L"U:\\Upd\\D\\p.msi");
     auto noPackageName = Installed(L"{A}", kHub, kCode, L"1.0.0");
     noPackageName.info.erase(L"PackageName");
     // Installed products; canonical and display version, source, whether its package is there.
@@ -105,8 +99,8 @@ TEST_F(InstalledProduct, EditionVersionSourceAndPackage) {
         {{Installed(L"{A}", kHub, L"", L"1.4.155")}, L"", L"", L"", false},
         {{Installed(L"{A}", kHub, kCode, L"1.4.155")}, L"0001.0004.0000.0155", L"1.4.155", L"S:\\Setup", true},
         {{Installed(L"{A}", L"Orvane Desk", kCode, L"9.9.9"), Installed(L"{B}", kHub, kCode, L"1.1.601", L"S:\\B\\"),
-          Installed(L"{C}", kHub, L"{OTHER}", L"7.7.7", L"S:\\C"), Installed(L"{D}", kHub, kCode, L"1.2.0", L"%SRC%\\D\\")},
-         L"0001.0001.0000.0601", L"1.1.601", L"E:\\Src\\D", false},
+          Installed(L"{C}", kHub, L"{OTHER}", L"7.7.7", L"S:\\C"), Installed(L"{D}", kHub, kCode, L"1.2.0", L"%UPD%\\D\\")},
+         L"0001.0001.0000.0601", L"1.1.601", L"U:\\Upd\\D", false},
         {{noPackageName}, L"0001.0000.0000.0000", L"1.0.0", L"S:\\Setup", false},
         {{Installed(L"{A}", kHub, kCode, L"1.4")}, L"", L"", L"S:\\Setup", true},
         {{Installed(L"{A}", kHub, kCode, L"1.x.3")}, L"", L"", L"S:\\Setup", true},
@@ -122,10 +116,12 @@ TEST_F(InstalledProduct, EditionVersionSourceAndPackage) {
     }
 }
 
-TEST_F(InstalledProduct, PackageCodesAndFileVersions) {
+TEST(InstalledProduct, PackageCodesAndFileVersions) {
+    FakeInstaller installer;
+    test::FakeFileSystem fs;
+    const InstalledProductQueries q{installer, fs, Expand};
     fs.AddFile(L"C:\\bad.msi");
     EXPECT_EQ(GetPackageProductCode(q, L"C:\\missing.msi"), L"");
-    EXPECT_TRUE(installer.uiLevels.empty());
     EXPECT_THROW(GetPackageProductCode(q, L"C:\\bad.msi"), PlatformError);
     installer.fileVersions = {{L"a.exe", L"1.0.0.79"}, {L"c.exe", L"1.2"}, {L"d.exe", L"1.x.0.0"}};
     EXPECT_EQ(GetFileVersion(q, L"a.exe", true), L"0001.0000.0000.0079");
@@ -209,10 +205,7 @@ TEST(Installation, InstallPackageAndApplyPatchPackage) {
         if (!row.deskSource.empty()) installer.products.push_back(Installed(L"{D}", L"Orvane Desk", kDeskCode, L"1", row.deskSource));
         folders.same = row.same;
         installer.result = row.resultCode;
-        const auto expand = [](std::wstring_view text) {
-            return std::optional<std::wstring>(text.starts_with(L"%UPD%") ? L"U:\\Upd" + std::wstring(text.substr(5)) : text);
-        };
-        InstallerOperations operations(installer, fs, folders, expand, row.selected);
+        InstallerOperations operations(installer, fs, folders, Expand, row.selected);
         const bool result = row.patch ? operations.ApplyPatchPackage(kPatch, row.uiLevel)
                                       : operations.InstallPackage(L"Orvane Hub.msi", L"U:\\Upd\\Corrente", kSetup,
                                                                   row.properties, row.uiLevel);

@@ -22,7 +22,6 @@ TEST(RemoveOldFonts, WhichFilesGoForWhichVersion) {
     const std::tuple<std::wstring, Names, std::wstring, bool, Names, Names> rows[] = {
         {L"0001.0001.0000.0299", all, L"", true, all, all},
         {L"", {mono[3]}, L"", true, all, {mono[3]}},
-        {L"0001.0001.0000.0200", {}, L"", false, all, {}},
         {L"0001.0001.0000.0300", all, L"", true, ms, ms},
         {L"0001.0004.0000.0154", {ms[7]}, L"", true, ms, {ms[7]}},
         {L"0001.0004.0000.0155", all, L"", false, {}, {}},
