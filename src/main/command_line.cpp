@@ -2,7 +2,6 @@
 
 #include <cfenv>
 #include <cmath>
-#include <ostream>
 
 namespace orvh {
 namespace {
@@ -81,14 +80,6 @@ CommandSwitches ReadSwitches(std::wstring_view tail, std::wstring_view upperTail
     s.upgradeCode = SwitchValue(tail, upperTail, kUpgradeCodeSwitch, true).value_or(L"");
     if (s.upgradeCode.empty()) s.upgradeCode = kServerUpgradeCode;
     return s;
-}
-
-void PrintTo(const CommandSwitches& s, std::ostream* os) {
-    const auto narrow = [](const std::wstring& w) { return std::string(w.begin(), w.end()); };
-    *os << "{cluster=[" << narrow(s.clusterResource) << "] pid=["
-        << (s.processIdText ? narrow(*s.processIdText) : std::string("<absent>")) << "] exe=["
-        << narrow(s.productExecutable) << "] folder=[" << narrow(s.updateFolderValue) << "] code=["
-        << narrow(s.upgradeCode) << "]}";
 }
 
 std::int32_t ProcessIdFromNumber(std::optional<double> number) {

@@ -4,7 +4,6 @@
 #include "common/edition.h"
 
 #include <cstdint>
-#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,8 +21,6 @@ struct CommandSwitches {
 
     bool operator==(const CommandSwitches&) const = default;
 };
-
-void PrintTo(const CommandSwitches& switches, std::ostream* os);
 
 // The part of a full command line that follows the program's own name: the name is
 // skipped as Windows does (quoted, or up to the first blank or tab), then the blanks and

@@ -1,4 +1,9 @@
+// The command line: the tail, the help request, each switch's value rule, the process
+// id's rounding, and start-up's order (second instance, hourglass, help, settings).
 #include "main/command_line.h"
+#include "main/startup.h"
+#include "run_fakes.h"
+#include "test_text.h"
 
 #include <gtest/gtest.h>
 
@@ -6,114 +11,98 @@
 #include <limits>
 
 namespace orvh {
+
+void PrintTo(const CommandSwitches& s, std::ostream* os) {
+    *os << "{cluster=[" << test::Narrow(s.clusterResource) << "] pid=["
+        << (s.processIdText ? test::Narrow(*s.processIdText) : "<absent>") << "] exe=[" << test::Narrow(s.productExecutable)
+        << "] folder=[" << test::Narrow(s.updateFolderValue) << "] code=[" << test::Narrow(s.upgradeCode) << "]}";
+}
+
 namespace {
 
-// The platform upper-cases code unit by code unit; for these tails towupper does the same.
+const std::wstring kHub(kServerUpgradeCode), kDesk(kClientUpgradeCode);
+
+// The platform's upper-casing, as far as these tails need it.
 std::wstring Upper(std::wstring_view tail) {
     std::wstring upper(tail);
     for (auto& c : upper) c = static_cast<wchar_t>(std::towupper(c));
     return upper;
 }
 
-CommandSwitches Read(std::wstring_view tail) { return ReadSwitches(tail, Upper(tail)); }
-
-struct TailCase {
-    const char* name;
-    std::wstring tail;
-    CommandSwitches expected;
-};
-
-const std::wstring kServer(kServerUpgradeCode);
-
-void PrintTo(const TailCase& c, std::ostream* os) { *os << c.name; }
-
-class ValueRule : public testing::TestWithParam<TailCase> {};
-
-TEST_P(ValueRule, ReadsEverySwitch) {
-    EXPECT_EQ(Read(GetParam().tail), GetParam().expected);
+TEST(CommandLine, ValueRuleOfEverySwitch) {
+    const std::nullopt_t none = std::nullopt;
+    const std::pair<std::wstring, CommandSwitches> rows[] = {
+        {L"", {L"", none, L"", L"", kHub}},
+        {L"/pathaggiornamento=C:\\Upd", {L"", none, L"", L"C:\\Upd", kHub}},
+        {L"/PathAggiornamento=\"C:\\A B\\U\" /ExeName=C:\\x.exe", {L"", none, L"C:\\x.exe", L"C:\\A B\\U", kHub}},
+        // The first quote after the switch counts, even when it belongs to a later switch.
+        {L"/ServizioCluster=Res /ExeName=\"C:\\A B\\p.exe\"", {L"C:\\A B\\p.exe", none, L"C:\\A B\\p.exe", L"", kHub}},
+        {L"/MsiUpdateCode= /ExeName=x", {L"", none, L"x", L"", kHub}},
+        {L"/MsiUpdateCode=" + kDesk, {L"", none, L"", L"", kDesk}},
+        {L"/msiupdatecode={4a7c1e92-6b3d}", {L"", none, L"", L"", L"{4a7c1e92-6b3d}"}},
+        {L"/ExeName= /OrvhExe=C:\\x.exe", {L"", none, L"", L"", kHub}},
+        {L"/OrvhExe=\"C:\\A B\\y.exe\" /MsiUpdateCode=", {L"", none, L"C:\\A B\\y.exe", L"", kHub}},
+        {L"/AttendiProcesso=\"12 34\"", {L"", L"\"12", L"", L"", kHub}},
+        {L"/AttendiProcesso=1234 /ExeName=a", {L"", L"1234", L"a", L"", kHub}},
+        {L"/ExeName=a /ExeName=b", {L"", none, L"a", L"", kHub}},
+        {L"/ServizioCluster=x/ExeName=y", {L"x/ExeName=y", none, L"y", L"", kHub}},
+        {L"/ExeName=a\tb c", {L"", none, L"a\tb", L"", kHub}},
+        {L"/PathAggiornamento=\"C:\\Upd dir", {L"", none, L"", L"C:\\Upd dir", kHub}},
+        {L"/ServizioCluster=\"\"", {L"", none, L"", L"", kHub}},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_EQ(ReadSwitches(rows[i].first, Upper(rows[i].first)), rows[i].second) << "row " << i;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Tails, ValueRule,
-    testing::Values(
-        TailCase{"NoSwitch", L"", {L"", std::nullopt, L"", L"", kServer}},
-        TailCase{"AnyCaseValueKeepsCase", L"/pathaggiornamento=C:\\Upd", {L"", std::nullopt, L"", L"C:\\Upd", kServer}},
-        TailCase{"QuotedValueThenBlankSwitch",
-                 L"/PathAggiornamento=\"C:\\Program Files\\Upd\" /ExeName=C:\\P\\x.exe",
-                 {L"", std::nullopt, L"C:\\P\\x.exe", L"C:\\Program Files\\Upd", kServer}},
-        TailCase{"RestWithQuoteTakesLaterQuotedText", L"/ExeName=C:\\P\\x.exe /PathAggiornamento=\"C:\\U\"",
-                 {L"", std::nullopt, L"C:\\U", L"C:\\U", kServer}},
-        TailCase{"EmptyUpgradeCodeIsServer", L"/MsiUpdateCode= /ExeName=x", {L"", std::nullopt, L"x", L"", kServer}},
-        TailCase{"ClientUpgradeCodeKept", L"/MsiUpdateCode={D3E85B17-92AF-4C06-B471-5E2A8C9F1D34}",
-                 {L"", std::nullopt, L"", L"", std::wstring(kClientUpgradeCode)}},
-        TailCase{"LowerCaseUpgradeCodeKeptAsGiven", L"/msiupdatecode={4a7c1e92-6b3d-4f18-8e25-a19c3b7d5f60}",
-                 {L"", std::nullopt, L"", L"", L"{4a7c1e92-6b3d-4f18-8e25-a19c3b7d5f60}"}},
-        TailCase{"EmptyExeNameHidesOrvhExe", L"/ExeName= /OrvhExe=C:\\P\\x.exe", {L"", std::nullopt, L"", L"", kServer}},
-        TailCase{"OrvhExeWhenExeNameAbsent", L"/OrvhExe=C:\\P\\x.exe", {L"", std::nullopt, L"C:\\P\\x.exe", L"", kServer}},
-        TailCase{"ProcessIdTakesNoQuoteRule", L"/AttendiProcesso=\"1234\"",
-                 {L"", L"\"1234\"", L"", L"", kServer}},
-        TailCase{"ProcessIdUpToBlank", L"/AttendiProcesso=1234 /ExeName=a", {L"", L"1234", L"a", L"", kServer}},
-        TailCase{"ProcessIdEmpty", L"/AttendiProcesso=", {L"", L"", L"", L"", kServer}},
-        TailCase{"FirstOccurrenceCounts", L"/ExeName=a /ExeName=b", {L"", std::nullopt, L"a", L"", kServer}},
-        TailCase{"SwitchInsideAnotherValue", L"/ServizioCluster=x/ExeName=y", {L"x/ExeName=y", std::nullopt, L"y", L"", kServer}},
-        TailCase{"TabIsAnOrdinaryCharacter", L"/ExeName=a\tb c", {L"", std::nullopt, L"a\tb", L"", kServer}},
-        TailCase{"QuoteOfLaterSwitchTakenByEarlier", L"/ServizioCluster=Res /ExeName=\"C:\\A B\\p.exe\"",
-                 {L"C:\\A B\\p.exe", std::nullopt, L"C:\\A B\\p.exe", L"", kServer}},
-        TailCase{"UnclosedQuoteRunsToEnd", L"/PathAggiornamento=\"C:\\Upd dir",
-                 {L"", std::nullopt, L"", L"C:\\Upd dir", kServer}},
-        TailCase{"EmptyQuotedValue", L"/ServizioCluster=\"\"", {L"", std::nullopt, L"", L"", kServer}},
-        TailCase{"FullProductLine",
-                 L"/PathAggiornamento=\"C:\\Orvane\\Update\" /ExeName=\"C:\\Program Files\\Orvane\\Hub.exe\" "
-                 L"/AttendiProcesso=4242",
-                 {L"", L"4242", L"C:\\Program Files\\Orvane\\Hub.exe", L"C:\\Orvane\\Update", kServer}}),
-    [](const testing::TestParamInfo<TailCase>& info) { return std::string(info.param.name); });
-
-TEST(SwitchValue, AbsentSwitchIsNullopt) {
-    EXPECT_FALSE(SwitchValue(L"/ExeName=x", L"/EXENAME=X", L"/OrvhExe=", true).has_value());
+TEST(CommandLine, TailHelpRequestAndHelpText) {
+    // The full command line; its tail and whether that asks for help.
+    const std::tuple<std::wstring, std::wstring, bool> rows[] = {
+        {L"\"C:\\Program Files\\OrvhUpdate.exe\"  /ExeName=x ", L"/ExeName=x ", false},
+        {L"OrvhUpdate.exe\t/?", L"/?", true}, {L"OrvhUpdate.exe", L"", false}, {L"\"C:\\unterminated /?", L"", false},
+        {L"x /PathAggiornamento=\\\\?\\C:\\Upd", L"/PathAggiornamento=\\\\?\\C:\\Upd", true},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const auto& [line, tail, help] = rows[i];
+        EXPECT_EQ(CommandTail(line), tail) << "row " << i;
+        EXPECT_EQ(IsHelpRequest(tail), help) << "row " << i;
+    }
+    const std::pair<std::wstring, std::wstring> texts[] = {
+        {L"a/n/nb", L"a\r\n\r\nb"}, {L"a/n", L"a\r\n"}, {L"/N/", L"/N/"}, {L"/", L"/"}};
+    for (const auto& [usage, shown] : texts) EXPECT_EQ(HelpText(usage), shown);
 }
 
-TEST(HelpRequest, AnyQuestionMarkAsksForHelp) {
-    EXPECT_TRUE(IsHelpRequest(L"/?"));
-    EXPECT_TRUE(IsHelpRequest(L"/PathAggiornamento=\\\\?\\C:\\Upd"));
-    EXPECT_TRUE(IsHelpRequest(L"?"));
-    EXPECT_FALSE(IsHelpRequest(L"/PathAggiornamento=C:\\Upd"));
-    EXPECT_FALSE(IsHelpRequest(L""));
+TEST(CommandLine, ProcessIdRoundsHalfToEvenWithinTheSigned32BitRange) {
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    const std::pair<std::optional<double>, std::int32_t> rows[] = {
+        {std::nullopt, 0}, {1234.0, 1234}, {12.5, 12}, {13.5, 14}, {12.4999, 12}, {-2.5, -2},
+        {2147483647.0, 2147483647}, {2147483647.4, 2147483647}, {2147483647.5, 0},
+        {-2147483648.0, std::numeric_limits<std::int32_t>::min()}, {-2147483648.6, 0}, {inf, 0}, {nan, 0}};
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_EQ(ProcessIdFromNumber(rows[i].first), rows[i].second) << "row " << i;
+    }
 }
 
-TEST(HelpRequest, EverySlashNBecomesALineBreak) {
-    EXPECT_EQ(HelpText(L"/? {Questo messaggio} /n/n/PathAggiornamento={Percorso dei file di aggiornamento}"),
-              L"/? {Questo messaggio} \r\n\r\n/PathAggiornamento={Percorso dei file di aggiornamento}");
-    EXPECT_EQ(HelpText(L"a/n"), L"a\r\n");
-    EXPECT_EQ(HelpText(L"/N/"), L"/N/");
+TEST(StartUp, EndsOrReadsTheProcessIdInItsOrder) {
+    // The tail, another instance running; the events, the process id (nullopt: start-up ended).
+    const std::tuple<std::wstring, bool, std::vector<std::wstring>, std::optional<std::int32_t>> rows[] = {
+        {L"/AttendiProcesso=7 /?", true, {L"message #2 | #10000 | stop"}, std::nullopt},
+        {L"/AttendiProcesso=7 /?", false, {L"hourglass", L"message #2 | #200 | info"}, std::nullopt},
+        {L"/AttendiProcesso=12,5", false, {L"hourglass"}, 12},
+        {L"/AttendiProcesso=abc", false, {L"hourglass"}, 0},
+        {L"/AttendiProcesso=2147483648", false, {L"hourglass"}, 0},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const auto& [tail, another, events, processId] = rows[i];
+        test::RunFakes fakes;
+        fakes.anotherInstance = another;
+        fakes.conversions.decimal = L',';
+        const auto settings = StartUp(tail, Upper(tail), {.texts = fakes, .dialogs = fakes, .instances = fakes,
+                                                          .pointer = fakes, .numbers = fakes.conversions});
+        EXPECT_EQ(settings ? std::optional(settings->processId) : std::nullopt, processId) << "row " << i;
+        EXPECT_EQ(fakes.log, events) << "row " << i;
+    }
 }
-
-TEST(CommandTail, SkipsTheProgramNameAndTheBlanksBehindIt) {
-    EXPECT_EQ(CommandTail(L"\"C:\\Program Files\\OrvhUpdate.exe\"  /ExeName=x "), L"/ExeName=x ");
-    EXPECT_EQ(CommandTail(L"OrvhUpdate.exe\t/?"), L"/?");
-    EXPECT_EQ(CommandTail(L"OrvhUpdate.exe"), L"");
-    EXPECT_EQ(CommandTail(L"\"C:\\unterminated"), L"");
-    EXPECT_EQ(CommandTail(L""), L"");
-}
-
-struct IdCase {
-    std::optional<double> number;
-    std::int32_t expected;
-};
-
-class ProcessIdRule : public testing::TestWithParam<IdCase> {};
-
-TEST_P(ProcessIdRule, RoundsHalfToEvenAndRefusesOutOfRange) {
-    EXPECT_EQ(ProcessIdFromNumber(GetParam().number), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Numbers, ProcessIdRule,
-    testing::Values(IdCase{std::nullopt, 0}, IdCase{1234.0, 1234}, IdCase{12.5, 12}, IdCase{13.5, 14},
-                    IdCase{12.4999, 12}, IdCase{-2.5, -2}, IdCase{-1.0, -1}, IdCase{2147483647.0, 2147483647},
-                    IdCase{2147483647.4, 2147483647}, IdCase{2147483647.5, 0}, IdCase{2147483648.0, 0},
-                    IdCase{-2147483648.0, std::numeric_limits<std::int32_t>::min()}, IdCase{-2147483648.6, 0},
-                    IdCase{1e300, 0}, IdCase{std::numeric_limits<double>::infinity(), 0},
-                    IdCase{std::numeric_limits<double>::quiet_NaN(), 0}));
 
 } // namespace
 } // namespace orvh

@@ -1,0 +1,145 @@
+#pragma once
+// In-memory fakes of the file system and of INI files, with the platform's rules that
+// matter to the callers, recording what was done; and locale conversions with C-form
+// numbers, a chosen decimal separator and dates written "day <number>".
+#include "ini/profile_functions.h"
+#include "system/file_system.h"
+#include "system/locale_conversions.h"
+#include "system/platform_error.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <cwctype>
+#include <map>
+#include <set>
+#include <vector>
+
+namespace orvh::test {
+
+// Names compare without regard to case, a copy needs the source and the destination's
+// folder, a read-only destination refuses a copy, forced deletion removes read-only files.
+// Changes are logged in order, existence tests of files too.
+
+class FakeFileSystem final : public FileSystem {
+public:
+    struct File {
+        std::string content;
+        bool readOnly = false;
+    };
+
+    void AddFolder(const std::wstring& path) { folders_.insert(Key(path)); }
+    void AddFile(const std::wstring& path, std::string content = "", bool readOnly = false) {
+        files[Key(path)] = {std::move(content), readOnly};
+    }
+    // The content of a file, or "-" when there is none.
+    std::string Content(const std::wstring& path) const {
+        return files.count(Key(path)) ? files.at(Key(path)).content : "-";
+    }
+
+    bool FileExists(const std::wstring& path) const override {
+        examined.push_back(path);
+        return files.count(Key(path)) != 0;
+    }
+    bool FolderExists(const std::wstring& path) const override { return folders_.count(Key(path)) != 0; }
+    void CreateFolder(const std::wstring& path) override {
+        Refuse(!FolderExists(Parent(path)) || FolderExists(path) || files.count(Key(path)), 183);
+        folders_.insert(Key(path));
+        log.push_back(L"mkdir " + path);
+    }
+    void CopyFile(const std::wstring& source, const std::wstring& destination) override {
+        Refuse(!files.count(Key(source)) || !FolderExists(Parent(destination)), 3);
+        Refuse(files.count(Key(destination)) && files[Key(destination)].readOnly, 5);
+        files[Key(destination)] = files[Key(source)];
+        log.push_back(L"copy " + source + L" -> " + destination);
+    }
+    void DeleteFile(const std::wstring& path) override {
+        Refuse(refused.count(path) || !files.erase(Key(path)), 32);
+        log.push_back(L"delete " + path);
+    }
+    void DeleteFolder(const std::wstring& path) override {
+        Refuse(!folders_.erase(Key(path)), 3);
+        std::erase_if(files, [&](const auto& entry) { return entry.first.starts_with(Key(path) + L"\\"); });
+        log.push_back(L"rmdir " + path);
+    }
+    std::wstring GetFilePath(const std::wstring& path) const override {
+        Refuse(!files.count(Key(path)), 2);
+        return path;
+    }
+
+    std::map<std::wstring, File> files;  // by lower-case path
+    std::vector<std::wstring> log;
+    mutable std::vector<std::wstring> examined;
+    std::set<std::wstring> refused;  // files whose deletion fails, as the caller spells them
+
+private:
+    static void Refuse(bool refused, std::int32_t number) {
+        if (refused) throw PlatformError(number, L"FileSystem", L"refused");
+    }
+    // A trailing backslash names the same file or folder, as it does for Windows.
+    static std::wstring Key(std::wstring key) {
+        if (!key.empty() && key.back() == L'\\') key.pop_back();
+        std::transform(key.begin(), key.end(), key.begin(), [](wchar_t c) { return std::towlower(c); });
+        return key;
+    }
+    static std::wstring Parent(const std::wstring& path) { return path.substr(0, path.rfind(L'\\')); }
+
+    std::set<std::wstring> folders_;
+};
+
+// The system's buffer behaviour: at most size - 1 characters and a NUL written, the
+// default copied when the key is missing, nothing written for size 0.
+
+class FakeProfile final : public ProfileFunctions {
+public:
+    void Set(const std::wstring& file, const std::wstring& section, const std::wstring& key, const std::wstring& value) {
+        values[file + L"|" + section + L"|" + key] = value;
+    }
+    void GetString(const std::wstring& section, const std::wstring& key, const std::wstring& defaultText,
+                   std::wstring& buffer, std::size_t size, const std::wstring& file) const override {
+        reads.push_back(std::to_wstring(size) + L" " + defaultText);
+        const auto it = values.find(file + L"|" + section + L"|" + key);
+        const std::wstring& value = it == values.end() ? defaultText : it->second;
+        if (size == 0) return;
+        const std::size_t n = std::min(value.size(), size - 1);
+        std::copy_n(value.begin(), n, buffer.begin());
+        buffer[n] = L'\0';
+    }
+    void WriteString(const std::wstring& section, const std::wstring& key, const std::wstring& value,
+                     const std::wstring& file) override {
+        writes.push_back(value);
+        Set(file, section, key, value);
+    }
+
+    std::map<std::wstring, std::wstring> values;
+    mutable std::vector<std::wstring> reads;  // each as "<size given> <default text>"
+    std::vector<std::wstring> writes;
+};
+
+class FakeConversions final : public LocaleConversions {
+public:
+    std::optional<double> ParseNumber(std::wstring_view text) const override {
+        std::wstring c(text);
+        if (c.empty() || (decimal != L'.' && c.find(L'.') != c.npos)) return std::nullopt;
+        std::replace(c.begin(), c.end(), decimal, L'.');
+        wchar_t* end = nullptr;
+        const double value = std::wcstod(c.c_str(), &end);
+        return end == c.c_str() + c.size() ? std::optional(value) : std::nullopt;
+    }
+    std::wstring NumberToText(double value) const override {
+        wchar_t text[64];
+        std::swprintf(text, 64, L"%.15g", value);
+        std::wstring result(text);
+        std::replace(result.begin(), result.end(), L'.', decimal);
+        return result;
+    }
+    std::optional<double> ParseDate(std::wstring_view text) const override {
+        return text.starts_with(L"day ") ? ParseNumber(text.substr(4)) : std::nullopt;
+    }
+    std::wstring DateToText(double value) const override { return L"day " + NumberToText(value); }
+    std::wstring DateSeparator() const override { return dateSeparator; }
+
+    wchar_t decimal = L'.';
+    std::wstring dateSeparator = L"/";
+};
+
+} // namespace orvh::test

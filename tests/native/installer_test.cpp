@@ -1,0 +1,230 @@
+// Windows Installer's side: which installed product is the edition, its version, source
+// and package; installing a full package from the installation source cache, deleting the
+// previous source afterwards; applying a patch from the installed product's source.
+#include "fakes.h"
+#include "installer/installation.h"
+#include "installer/installer_engine.h"
+#include "installer/installed_product.h"
+#include "system/folder_identity.h"
+
+#include <gtest/gtest.h>
+
+namespace orvh {
+namespace {
+
+// Windows Installer as a table: installed products, package product codes and file
+// versions; a missing entry is a failed read. Installations and patches are recorded
+// with the UI level in force and answer with a preset result code.
+class FakeInstaller final : public InstallerEngine {
+public:
+    using Values = std::map<std::wstring, std::wstring>;
+    struct Product {
+        std::wstring code;
+        Values info;
+        Values properties;  // empty: the product cannot be opened
+    };
+
+    void SetUiLevel(int level) override { uiLevels.push_back(level); }
+    std::vector<std::wstring> Products() override {
+        std::vector<std::wstring> codes;
+        for (const auto& p : products) codes.push_back(p.code);
+        return codes;
+    }
+    std::optional<std::wstring> ProductInfo(const std::wstring& code, const std::wstring& name) override {
+        return Lookup(code, name, &Product::info);
+    }
+    std::optional<std::wstring> ProductProperty(const std::wstring& code, const std::wstring& name) override {
+        opened.push_back(code);
+        return Lookup(code, name, &Product::properties);
+    }
+    std::wstring PackageProperty(const std::wstring& path, const std::wstring& name) override {
+        if (name != L"ProductCode" || !packageCodes.count(path)) throw PlatformError(1620, L"Package", L"bad");
+        return packageCodes.at(path);
+    }
+    std::optional<std::wstring> FileVersion(const std::wstring& path) override {
+        return fileVersions.count(path) ? std::optional(fileVersions.at(path)) : std::nullopt;
+    }
+    unsigned InstallProduct(const std::wstring& path, const std::wstring& properties) override {
+        changes.push_back(L"install " + path + L" [" + properties + L"] ui " + std::to_wstring(uiLevels.back()));
+        return result;
+    }
+    unsigned ApplyPatch(const std::wstring& path, const std::wstring& properties) override {
+        changes.push_back(L"patch " + path + L" [" + properties + L"] ui " + std::to_wstring(uiLevels.back()));
+        return result;
+    }
+
+    std::vector<Product> products;
+    Values packageCodes, fileVersions;
+    std::vector<int> uiLevels;
+    std::vector<std::wstring> opened, changes;
+    unsigned result = 0;
+
+private:
+    std::optional<std::wstring> Lookup(const std::wstring& code, const std::wstring& name, Values Product::*values) {
+        for (const auto& p : products) {
+            if (p.code == code && (p.*values).count(name)) return (p.*values).at(name);
+        }
+        return std::nullopt;
+    }
+};
+
+// An installed product with the four attributes the queries read.
+FakeInstaller::Product Installed(std::wstring code, std::wstring name, std::wstring upgradeCode, std::wstring version,
+                                 std::wstring source = L"S:\\Setup\\") {
+    FakeInstaller::Values properties;
+    if (!upgradeCode.empty()) properties[L"UpgradeCode"] = upgradeCode;
+    return {code, {{L"InstalledProductName", name}, {L"VersionString", version}, {L"InstallSource", source},
+                   {L"PackageName", L"p.msi"}}, properties};
+}
+
+const std::wstring kHub = L"Orvane Hub", kCode = L"{4A7C1E92-6B3D-4F18-8E25-A19C3B7D5F60}";
+
+std::optional<std::wstring> Expand(std::wstring_view text) {
+    return text.starts_with(L"%UPD%") ? L"U:\\Upd" + std::wstring(text.substr(5)) : std::wstring(text);
+}
+
+TEST(InstalledProduct, EditionVersionSourceAndPackage) {
+    FakeInstaller installer;
+    test::FakeFileSystem fs;
+    const InstalledProductQueries q{installer, fs, Expand};
+    fs.AddFile(L"S:\\Setup\\p.msi");
+    fs.AddFile(L"U:\\Upd\\D\\p.msi");
+    auto noPackageName = Installed(L"{A}", kHub, kCode, L"1.0.0");
+    noPackageName.info.erase(L"PackageName");
+    // Installed products; canonical and display version, source, whether its package is there.
+    const std::tuple<std::vector<FakeInstaller::Product>, std::wstring, std::wstring, std::wstring, bool> rows[] = {
+        {{}, L"", L"", L"", false},
+        {{Installed(L"{A}", kHub, L"{OTHER}", L"1.4.155")}, L"", L"", L"", false},
+        {{Installed(L"{A}", L"orvane hub", kCode, L"1.4.155")}, L"", L"", L"", false},
+        {{Installed(L"{A}", kHub, L"", L"1.4.155")}, L"", L"", L"", false},
+        {{Installed(L"{A}", kHub, kCode, L"1.4.155")}, L"0001.0004.0000.0155", L"1.4.155", L"S:\\Setup", true},
+        {{Installed(L"{A}", L"Orvane Desk", kCode, L"9.9.9"), Installed(L"{B}", kHub, kCode, L"1.1.601", L"S:\\B\\"),
+          Installed(L"{C}", kHub, L"{OTHER}", L"7.7.7", L"S:\\C"), Installed(L"{D}", kHub, kCode, L"1.2.0", L"%UPD%\\D\\")},
+         L"0001.0001.0000.0601", L"1.1.601", L"U:\\Upd\\D", false},
+        {{noPackageName}, L"0001.0000.0000.0000", L"1.0.0", L"S:\\Setup", false},
+        {{Installed(L"{A}", kHub, kCode, L"1.4")}, L"", L"", L"S:\\Setup", true},
+        {{Installed(L"{A}", kHub, kCode, L"1.x.3")}, L"", L"", L"S:\\Setup", true},
+        {{Installed(L"{A}", kHub, kCode, L"1.2.3.4")}, L"0001.0002.0000.0003", L"1.2.3", L"S:\\Setup", true},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const auto& [products, version, display, source, available] = rows[i];
+        installer.products = products;
+        EXPECT_EQ(GetInstalledVersion(q, kHub, kCode, true), version) << "row " << i;
+        EXPECT_EQ(GetInstalledVersion(q, kHub, kCode, false), display) << "row " << i;
+        EXPECT_EQ(GetInstallSource(q, kHub, kCode), source) << "row " << i;
+        EXPECT_EQ(InstallSourceAvailable(q, kHub, kCode), available) << "row " << i;
+    }
+}
+
+TEST(InstalledProduct, PackageCodesAndFileVersions) {
+    FakeInstaller installer;
+    test::FakeFileSystem fs;
+    const InstalledProductQueries q{installer, fs, Expand};
+    fs.AddFile(L"C:\\bad.msi");
+    EXPECT_EQ(GetPackageProductCode(q, L"C:\\missing.msi"), L"");
+    EXPECT_THROW(GetPackageProductCode(q, L"C:\\bad.msi"), PlatformError);
+    installer.fileVersions = {{L"a.exe", L"1.0.0.79"}, {L"c.exe", L"1.2"}, {L"d.exe", L"1.x.0.0"}};
+    EXPECT_EQ(GetFileVersion(q, L"a.exe", true), L"0001.0000.0000.0079");
+    EXPECT_EQ(GetFileVersion(q, L"a.exe", false), L"1.0.79");
+    EXPECT_EQ(GetFileVersion(q, L"c.exe", true), L"1.2");
+    EXPECT_EQ(GetFileVersion(q, L"missing.exe", true), L"");
+    EXPECT_THROW(GetFileVersion(q, L"d.exe", true), PlatformError);
+}
+
+using Log = std::vector<std::wstring>;
+
+const std::wstring kHubCode = kCode, kDeskCode = L"{D3E85B17-92AF-4C06-B471-5E2A8C9F1D34}";
+const std::wstring kSetup = L"U:\\Upd\\Setup", kOldCache = kSetup + L"\\{1111}", kNewCache = kSetup + L"\\{2222}";
+const std::wstring kPackage = L"U:\\Upd\\Corrente\\Orvane Hub.msi", kPatch = L"U:\\Upd\\Corrente\\ORVHPatch.msp";
+
+// Folders are the same when their texts are equal or when a row says so ("a=b").
+struct FakeFolderIdentity final : FolderIdentity {
+    bool SameFolder(const std::wstring& a, const std::wstring& b) const override { return a == b || a + L"=" + b == same; }
+    std::wstring same;
+};
+
+// A situation: Corrente holds the full package (product code {2222}) and a patch, the
+// server edition is installed from `source` (none when empty). Then the operation, full
+// package or patch, with its properties and UI level; what it returned, copied and asked.
+struct Row {
+    std::wstring source = kOldCache, selected = kHubCode, deskSource = L"", same = L"";
+    std::optional<std::wstring> packageCode = L"{2222}";  // nullopt: it cannot be read
+    std::wstring readOnlyFile = L"";
+    unsigned resultCode = 0;
+    bool patch = false;
+    std::wstring properties = L"";
+    int uiLevel = kUiLevelBasicProgressOnly;
+    bool result = true;
+    Log log = {}, changes = {};
+};
+
+TEST(Installation, InstallPackageAndApplyPatchPackage) {
+    const std::wstring mkdir = L"mkdir " + kNewCache, rmdir = L"rmdir " + kOldCache;
+    const std::wstring copy = L"copy " + kPackage + L" -> " + kNewCache + L"\\Orvane Hub.msi";
+    const std::wstring install = L"install " + kNewCache + L"\\Orvane Hub.msi [] ui 99";
+    const std::wstring reinstall = L"REINSTALL=ALL REINSTALLMODE=dmus";
+    const std::wstring copyPatch = L"copy " + kPatch + L" -> " + kOldCache + L"\\ORVHPatch.msp";
+    const std::wstring patch = L"patch " + kOldCache + L"\\ORVHPatch.msp [REINSTALL=ALL REINSTALLMODE=emus] ui ";
+    const Row rows[] = {
+        {.log = {mkdir, copy, rmdir}, .changes = {install}},
+        {.source = kNewCache, .properties = reinstall, .uiLevel = kUiLevelDefault, .log = {copy},
+         .changes = {L"install " + kNewCache + L"\\Orvane Hub.msi [" + reinstall + L"] ui 1"}},
+        {.source = L"", .log = {mkdir, copy}, .changes = {install}},
+        {.source = L"%UPD%\\Setup\\{1111}", .log = {mkdir, copy, rmdir}, .changes = {install}},
+        {.selected = kDeskCode, .deskSource = L"D:\\Desk\\", .log = {mkdir, copy, L"rmdir D:\\Desk"}, .changes = {install}},
+        {.selected = L"{4a7c1e92-6b3d-4f18-8e25-a19c3b7d5f60}", .log = {mkdir, copy}, .changes = {install}},
+        {.source = L"U:\\SETUP~1", .same = L"U:\\SETUP~1=" + kSetup, .log = {mkdir, copy}, .changes = {install}},
+        {.source = L"U:\\", .log = {mkdir, copy}, .changes = {install}},
+        {.source = L"U:\\Gone", .log = {mkdir, copy}, .changes = {install}},
+        {.resultCode = 1603, .result = false, .log = {mkdir, copy}, .changes = {install}},
+        {.packageCode = std::nullopt, .result = false},
+        {.packageCode = L"", .result = false},
+        {.readOnlyFile = kNewCache, .result = false},
+        {.patch = true, .log = {copyPatch}, .changes = {patch + L"99"}},
+        {.patch = true, .uiLevel = kUiLevelDefault, .log = {copyPatch}, .changes = {patch + L"1"}},
+        {.selected = kDeskCode, .deskSource = L"D:\\Desk\\", .patch = true,
+         .log = {L"copy " + kPatch + L" -> D:\\Desk\\ORVHPatch.msp"},
+         .changes = {L"patch D:\\Desk\\ORVHPatch.msp [REINSTALL=ALL REINSTALLMODE=emus] ui 99"}},
+        {.resultCode = 1603, .patch = true, .result = false, .log = {copyPatch}, .changes = {patch + L"99"}},
+        {.readOnlyFile = kOldCache + L"\\ORVHPatch.msp", .patch = true, .result = false},
+        {.selected = kDeskCode, .patch = true, .result = false},
+        {.selected = L"{4a7c1e92-6b3d-4f18-8e25-a19c3b7d5f60}", .patch = true, .result = false},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const Row& row = rows[i];
+        FakeInstaller installer;
+        test::FakeFileSystem fs;
+        FakeFolderIdentity folders;
+        for (const auto& f : {L"U:", L"U:\\Upd", L"U:\\Upd\\Corrente", kSetup.c_str(), L"D:\\Desk"}) fs.AddFolder(f);
+        fs.AddFolder(row.source == kNewCache ? kNewCache : kOldCache);
+        fs.AddFile(row.readOnlyFile, "locked", true);
+        fs.AddFile(kPackage);
+        fs.AddFile(kPatch);
+        if (row.packageCode) installer.packageCodes[kPackage] = *row.packageCode;
+        if (!row.source.empty()) installer.products.push_back(Installed(L"{1111}", kHub, kHubCode, L"1.1.601", row.source + L"\\"));
+        if (!row.deskSource.empty()) installer.products.push_back(Installed(L"{D}", L"Orvane Desk", kDeskCode, L"1", row.deskSource));
+        folders.same = row.same;
+        installer.result = row.resultCode;
+        InstallerOperations operations(installer, fs, folders, Expand, row.selected);
+        const bool result = row.patch ? operations.ApplyPatchPackage(kPatch, row.uiLevel)
+                                      : operations.InstallPackage(L"Orvane Hub.msi", L"U:\\Upd\\Corrente", kSetup,
+                                                                  row.properties, row.uiLevel);
+        EXPECT_EQ(result, row.result) << "row " << i;
+        EXPECT_EQ(fs.log, row.log) << "row " << i;
+        EXPECT_EQ(installer.changes, row.changes) << "row " << i;
+    }
+}
+
+TEST(Installation, SuccessIncludesRestartsAndTheRunGetsCanonicalVersions) {
+    const std::pair<unsigned, bool> codes[] = {{0, true}, {3010, true}, {1641, true}, {1602, false}, {1603, false}};
+    for (const auto& [code, success] : codes) EXPECT_EQ(InstallerSucceeded(code), success) << code;
+    FakeInstaller installer;
+    test::FakeFileSystem fs;
+    const FakeFolderIdentity folders;
+    installer.products = {Installed(L"{1111}", kHub, kHubCode, L"1.1.601")};
+    InstallerOperations operations(installer, fs, folders, nullptr, kHubCode);
+    EXPECT_EQ(operations.GetInstalledVersion(kHub, kHubCode), L"0001.0001.0000.0601");
+}
+
+} // namespace
+} // namespace orvh

@@ -1,0 +1,139 @@
+#pragma once
+// Every service of start-up and of the update run over fakes that write one event log:
+// the file system, the INI files, Windows Installer's answers, the window, message boxes,
+// waits, starts and the restart. A text is its id ("#105"), so that a test sees which
+// string went where. Services() builds the run's services, once per test.
+#include "fakes.h"
+#include "ini/ov_file_ini.h"
+#include "installer/product_installer.h"
+#include "main/update_run.h"
+#include "resources/string_table.h"
+#include "system/processes.h"
+#include "system/single_instance.h"
+#include "ui/dialogs.h"
+#include "system/message_pump.h"
+#include "ui/mouse_pointer.h"
+#include "ui/progress_view.h"
+
+#include <array>
+#include <deque>
+
+namespace orvh::test {
+
+class RunFakes final : public StringTable, public Dialogs, public MessagePump, public ProgressWindowLoader,
+                       public ProductInstaller, public ProcessWaiter, public ProgramStarter, public SystemRestart,
+                       public ProgramEnd, public InstanceGuard, public MousePointer {
+public:
+    struct Ended {};  // how EndNow leaves the run
+
+    RunServices Services() {
+        return {.fileSystem = fs, .ini = ini, .texts = *this, .dialogs = *this, .pump = *this, .windows = *this,
+                .installer = *this, .waiter = *this, .starter = *this, .restart = *this, .end = *this,
+                .removeOldFonts =
+                    [this](const std::wstring& version) {
+                        Add(L"fonts " + version);
+                        return fontsAt.count(version) != 0;
+                    },
+                .fileVersion = [this](const std::wstring& path) { return fs.FileExists(path) ? updater : L""; },
+                .expand = [](std::wstring_view t) { return std::optional<std::wstring>(std::wstring(t)); },
+                .programFolder = L"C:\\Orvane",
+                .programVersion = L"1.0.1"};
+    }
+
+    std::wstring LoadDllString(std::int32_t index) const override { return L"#" + std::to_wstring(index); }
+    void ShowMessage(std::wstring_view text, std::wstring_view title, MessageIcon icon) override {
+        Add(L"message " + std::wstring(title) + L" | " + std::wstring(text) +
+            (icon == MessageIcon::CriticalStop ? L" | stop" : L" | info"));
+    }
+    void ProcessPendingMessages() override { Add(L"pump"); }
+    std::unique_ptr<ProgressView> Load() override { return std::make_unique<View>(*this); }
+    std::wstring GetInstalledVersion(const std::wstring& name, const std::wstring& code) override {
+        Add(L"installed? " + name + L" " + code);
+        return installed;
+    }
+    bool InstallSourceAvailable(const std::wstring&, const std::wstring&) override { return sourceAvailable; }
+    bool InstallPackage(const std::wstring& name, const std::wstring& folder, const std::wstring& setup,
+                        const std::wstring& properties, int ui) override {
+        Add(L"install " + name + L" from " + folder + L" into " + setup + L" [" + properties + L"] ui " +
+            std::to_wstring(ui));
+        const bool ok = Next(installResults);
+        sourceAvailable = sourceAvailable || ok;
+        if (properties.empty()) lastResult = ok;
+        if (ok && properties.empty()) installed = fullInstalls;
+        return ok;
+    }
+    bool ApplyPatchPackage(const std::wstring& path, int ui) override {
+        Add(L"patch " + path + L" ui " + std::to_wstring(ui));
+        lastResult = Next(patchResults);
+        if (*lastResult) installed = patchInstalls;
+        return *lastResult;
+    }
+    std::int32_t AttendiProcesso(std::int32_t id, bool wait) override {
+        Add(L"wait " + std::to_wstring(id) + (wait ? L" blocking" : L" polling"));
+        return 0;
+    }
+    void Pausa(std::int32_t ms) override { Add(L"pause " + std::to_wstring(ms)); }
+    void Start(const std::wstring& app, const std::wstring& line, ShowCommand show) override {
+        Add(L"start [" + app + L"] " + line + L" show " + std::to_wstring(static_cast<int>(show)));
+    }
+    void RestartWindows(bool force) override { Add(force ? L"restart forced" : L"restart"); }
+    [[noreturn]] void EndNow() override {
+        Add(L"end");
+        throw Ended{};
+    }
+    bool AnotherInstanceRunning() const override { return anotherInstance; }
+    void SetHourglass(bool on) override { Add(on ? L"hourglass" : L"default pointer"); }
+
+    void Add(std::wstring event) { log.push_back(std::move(event)); }
+    // The events that begin with `prefix`, in order.
+    std::vector<std::wstring> Events(std::wstring_view prefix) const {
+        std::vector<std::wstring> found;
+        std::copy_if(log.begin(), log.end(), std::back_inserter(found), [&](const auto& e) { return e.starts_with(prefix); });
+        return found;
+    }
+
+    FakeFileSystem fs;
+    FakeProfile profile;
+    FakeConversions conversions;
+    OvFileIni ini{profile, conversions};
+    std::vector<std::wstring> log;
+    std::map<WindowLabel, std::wstring> labels;  // as the window last showed them
+    std::array<std::wstring, 4> icons;           // each step row's icons, in the order set
+    // Installer state and scripted results (success once a list runs out).
+    std::wstring installed, fullInstalls, patchInstalls;
+    bool sourceAvailable = true;
+    std::deque<bool> installResults, patchResults;
+    std::optional<bool> lastResult;  // of the last full installation or patch
+    std::set<std::wstring> fontsAt;  // installed versions for which obsolete fonts are found
+    std::wstring updater;            // the version of Corrente's updater
+    bool anotherInstance = false;
+
+private:
+    static bool Next(std::deque<bool>& results) {
+        const bool result = results.empty() || results.front();
+        if (!results.empty()) results.pop_front();
+        return result;
+    }
+    class View final : public ProgressView {
+    public:
+        explicit View(RunFakes& f) : f_(f) { f_.Add(L"load"); }
+        ~View() override { f_.Add(L"unload"); }
+        void SetCaption(std::wstring_view caption) override { f_.Add(L"caption " + std::wstring(caption)); }
+        void SetLabel(WindowLabel label, std::wstring_view text) override {
+            f_.labels[label] = text;
+            if (label == WindowLabel::Attivita) f_.Add(L"activity " + std::wstring(text));
+        }
+        void StepSuccessivo() override { f_.Add(L"step " + std::to_wstring(++step_)); }
+        void SetInconStep(bool ok) override {
+            if (step_ >= 1 && step_ <= 4) f_.icons[step_ - 1] += ok ? L'S' : L'F';
+            f_.Add(ok ? L"icon S" : L"icon F");
+        }
+        void Show() override { f_.Add(L"show"); }
+
+    private:
+        RunFakes& f_;
+        int step_ = 0;
+    };
+};
+
+} // namespace orvh::test
