@@ -31,9 +31,9 @@ bool InstallerSucceeded(unsigned resultCode) {
 
 InstallerOperations::InstallerOperations(InstallerEngine& installer, FileSystem& fileSystem,
                                          const FolderIdentity& folders, EnvironmentExpander expand,
-                                         std::wstring selectedUpgradeCode)
+                                         const LocaleConversions& numbers, std::wstring selectedUpgradeCode)
     : installer_(installer), fileSystem_(fileSystem), folders_(folders),
-      queries_{installer, fileSystem, std::move(expand)}, selectedUpgradeCode_(std::move(selectedUpgradeCode)) {}
+      queries_{installer, fileSystem, std::move(expand), numbers}, selectedUpgradeCode_(std::move(selectedUpgradeCode)) {}
 
 std::wstring InstallerOperations::GetInstalledVersion(const std::wstring& productName, const std::wstring& upgradeCode) {
     return orvh::GetInstalledVersion(queries_, productName, upgradeCode, true);

@@ -15,6 +15,7 @@ namespace orvh {
 class FileSystem;
 class FolderIdentity;
 class InstallerEngine;
+class LocaleConversions;
 
 // Property string of every patch: files missing or of an equal or older version, registry
 // data and shortcuts are reinstalled.
@@ -27,7 +28,8 @@ bool InstallerSucceeded(unsigned resultCode);
 class InstallerOperations final : public ProductInstaller {
 public:
     InstallerOperations(InstallerEngine& installer, FileSystem& fileSystem, const FolderIdentity& folders,
-                        EnvironmentExpander expand, std::wstring selectedUpgradeCode);
+                        EnvironmentExpander expand, const LocaleConversions& numbers,
+                        std::wstring selectedUpgradeCode);
 
     std::wstring GetInstalledVersion(const std::wstring& productName, const std::wstring& upgradeCode) override;
     bool InstallSourceAvailable(const std::wstring& productName, const std::wstring& upgradeCode) override;

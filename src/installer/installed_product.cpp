@@ -52,7 +52,7 @@ std::wstring GetInstalledVersion(const InstalledProductQueries& q, const std::ws
         start = dot == std::wstring::npos ? version->size() : dot + 1;
     }
     try {
-        return FormatVersion(firstThree, fourGroups);
+        return FormatVersion(firstThree, fourGroups, q.numbers);
     } catch (const PlatformError&) {
         return L"";
     }
@@ -90,7 +90,7 @@ std::wstring GetFileVersion(const InstalledProductQueries& q, const std::wstring
     q.installer.SetUiLevel(kUiLevelNone);
     const auto version = q.installer.FileVersion(filePath);
     if (!version) return L"";
-    return FormatVersion(*version, fourGroups);
+    return FormatVersion(*version, fourGroups, q.numbers);
 }
 
 } // namespace orvh

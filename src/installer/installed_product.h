@@ -10,12 +10,15 @@ namespace orvh {
 
 class FileSystem;
 class InstallerEngine;
+class LocaleConversions;
 
 struct InstalledProductQueries {
     InstallerEngine& installer;
     const FileSystem& fileSystem;
     // The platform's expansion of environment references in installation source folders.
     EnvironmentExpander expand;
+    // Reads the groups of the versions Windows Installer reports.
+    const LocaleConversions& numbers;
 };
 
 // Version of the first matching product, canonical or display form; empty when none

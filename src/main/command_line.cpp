@@ -1,7 +1,5 @@
 #include "main/command_line.h"
 
-#include <cfenv>
-#include <cmath>
 
 namespace orvh {
 namespace {
@@ -80,16 +78,6 @@ CommandSwitches ReadSwitches(std::wstring_view tail, std::wstring_view upperTail
     s.upgradeCode = SwitchValue(tail, upperTail, kUpgradeCodeSwitch, true).value_or(L"");
     if (s.upgradeCode.empty()) s.upgradeCode = kServerUpgradeCode;
     return s;
-}
-
-std::int32_t ProcessIdFromNumber(std::optional<double> number) {
-    if (!number || !std::isfinite(*number)) return 0;
-    const int previous = std::fegetround();
-    std::fesetround(FE_TONEAREST);
-    const double rounded = std::nearbyint(*number);
-    std::fesetround(previous);
-    if (rounded < -2147483648.0 || rounded > 2147483647.0) return 0;
-    return static_cast<std::int32_t>(rounded);
 }
 
 } // namespace orvh

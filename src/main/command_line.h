@@ -11,7 +11,7 @@
 namespace orvh {
 
 // The settings one run takes from its command line, as texts. The process id is held as
-// the value text of its switch; ProcessIdFromNumber turns it into the id to wait for.
+// the value text of its switch; start-up turns it into the id to wait for.
 struct CommandSwitches {
     std::wstring clusterResource;
     std::optional<std::wstring> processIdText;
@@ -45,9 +45,5 @@ std::optional<std::wstring> SwitchValue(std::wstring_view tail, std::wstring_vie
 // "/MsiUpdateCode=" is absent or empty; "/OrvhExe=" only when "/ExeName=" is absent).
 CommandSwitches ReadSwitches(std::wstring_view tail, std::wstring_view upperTail);
 
-// The process id from the platform's locale-aware reading of the switch's value
-// (nullopt when that value is not numeric): rounded to the nearest integer, an exact half
-// to the even one; 0 when out of the 32-bit signed range.
-std::int32_t ProcessIdFromNumber(std::optional<double> number);
 
 } // namespace orvh

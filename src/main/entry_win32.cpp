@@ -24,6 +24,7 @@
 #include "ui/mouse_pointer_win32.h"
 #include "ui/progress_window_win32.h"
 
+#include <exception>
 #include <memory>
 #include <new>
 
@@ -37,15 +38,65 @@ std::wstring UpperCased(std::wstring_view tail) {
     return upper;
 }
 
-// The platform's error report for an error nothing caught.
-void ReportUnhandledError(const PlatformError& error) {
-    Win32Dialogs().ShowMessage(UnhandledErrorReportText(error), L"OrvhUpdate", MessageIcon::CriticalStop);
-}
+// The run's view of the loaded window. Unloading is put off while an error unwinds the
+// run, so that the error report appears over the window, owned by it, as it always has.
+class LoadedWindow final : public ProgressView {
+public:
+    explicit LoadedWindow(std::unique_ptr<ProgressWindow>& window) : window_(window) {}
+    ~LoadedWindow() override {
+        if (std::uncaught_exceptions() == 0) window_.reset();
+    }
+    void SetCaption(std::wstring_view caption) override { window_->SetCaption(caption); }
+    void SetLabel(WindowLabel label, std::wstring_view text) override { window_->SetLabel(label, text); }
+    void StepSuccessivo() override { window_->StepSuccessivo(); }
+    void SetInconStep(bool success) override { window_->SetInconStep(success); }
+    void Show() override { window_->Show(); }
+
+private:
+    std::unique_ptr<ProgressWindow>& window_;
+};
 
 class Win32WindowLoader final : public ProgressWindowLoader {
 public:
-    std::unique_ptr<ProgressView> Load() override { return std::make_unique<ProgressWindow>(); }
+    std::unique_ptr<ProgressView> Load() override {
+        window_ = std::make_unique<ProgressWindow>();
+        return std::make_unique<LoadedWindow>(window_);
+    }
+    // The window still on screen, if any: the owner of the error report.
+    HWND Window() const { return window_ ? window_->Window() : nullptr; }
+
+private:
+    std::unique_ptr<ProgressWindow> window_;
 };
+
+// Windows Installer requires COM on the thread that opens products and packages; Wine
+// does not enforce it, so no test there fails without it. One apartment for the
+// program's life, on its only thread.
+class ComApartment {
+public:
+    ComApartment() {
+        const HRESULT result = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        if (FAILED(result)) throw Win32Error(static_cast<DWORD>(result), L"CoInitializeEx");
+    }
+    ~ComApartment() { ::CoUninitialize(); }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+};
+
+// The platform's error report for an error nothing caught; any other exception is
+// reported as the invalid procedure call it stands for.
+void ReportUnhandledError(HWND owner) {
+    PlatformError error(5, L"OrvhUpdate", L"Chiamata di routine o argomento non validi.");
+    try {
+        throw;
+    } catch (const PlatformError& raised) {
+        error = raised;
+    } catch (const std::bad_alloc&) {
+        error = Win32Error(ERROR_NOT_ENOUGH_MEMORY, L"OrvhUpdate");
+    } catch (const std::exception&) {
+    }
+    Win32Dialogs(owner).ShowMessage(UnhandledErrorReportText(error), L"OrvhUpdate", MessageIcon::CriticalStop);
+}
 
 // After a forced restart has been requested nothing else may run: no unload, no start.
 class ImmediateEnd final : public ProgramEnd {
@@ -58,7 +109,7 @@ std::wstring ProgramFolder() {
     return exe.substr(0, exe.rfind(L'\\'));
 }
 
-void Run() {
+void Run(Win32WindowLoader& windows) {
     Win32Dialogs dialogs;
     Win32MousePointer pointer;
     const VariantLocaleConversions conversions;
@@ -75,16 +126,15 @@ void Run() {
     if (!settings) return;
 
     Win32MessagePump pump;
-    Win32WindowLoader windows;
     MsiEngine engine;
     const Win32FolderIdentity folderIdentity;
-    InstallerOperations installer(engine, *fileSystem, folderIdentity, ExpandEnvironmentReferences,
+    InstallerOperations installer(engine, *fileSystem, folderIdentity, ExpandEnvironmentReferences, conversions,
                                   settings->upgradeCode);
     Win32ProcessWaiter waiter(pump);
     Win32ProgramStarter starter;
     Win32SystemRestart restart;
     ImmediateEnd end;
-    InstalledProductQueries queries{engine, *fileSystem, ExpandEnvironmentReferences};
+    InstalledProductQueries queries{engine, *fileSystem, ExpandEnvironmentReferences, conversions};
     FileSystem& files = *fileSystem;
 
     RunServices services{
@@ -102,7 +152,9 @@ void Run() {
         [&files](const std::wstring& version) { return RemoveOldFonts(version, FontsFolder, files); },
         [&queries](const std::wstring& path) { return GetFileVersion(queries, path, true); },
         ExpandEnvironmentReferences,
+        conversions,
         ProgramFolder(),
+        folderIdentity,
         ProgramVersionText(),
     };
     RunUpdate(*settings, services);
@@ -117,12 +169,12 @@ void Run() {
 } // namespace orvh
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    orvh::Win32WindowLoader windows;
     try {
-        orvh::Run();
-    } catch (const orvh::PlatformError& error) {
-        orvh::ReportUnhandledError(error);
-    } catch (const std::bad_alloc&) {
-        orvh::ReportUnhandledError(orvh::Win32Error(ERROR_NOT_ENOUGH_MEMORY, L"OrvhUpdate"));
+        const orvh::ComApartment com;
+        orvh::Run(windows);
+    } catch (...) {
+        orvh::ReportUnhandledError(windows.Window());
     }
     return 0;
 }

@@ -30,7 +30,9 @@ std::optional<RunSettings> StartUp(std::wstring_view tail, std::wstring_view upp
     RunSettings settings;
     settings.clusterResource = switches.clusterResource;
     if (switches.processIdText) {
-        settings.processId = ProcessIdFromNumber(services.numbers.ParseNumber(*switches.processIdText));
+        // Not a number or beyond 32 bits: no process to wait for.
+        const WholeNumber id = services.numbers.ToWholeNumber(*switches.processIdText);
+        if (id.fault == WholeNumber::Fault::None) settings.processId = id.value;
     }
     settings.productExecutable = switches.productExecutable;
     settings.updateFolderValue = switches.updateFolderValue;

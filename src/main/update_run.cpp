@@ -38,7 +38,7 @@ public:
             View().SetLabel(WindowLabel::Attivita, Text(text::kUpdateCompleted));
             s_.pump.ProcessPendingMessages();
             if (lastInstallationResult_ || nothingToInstall_) {
-                set_.RotateUpdateSet(s_.fileVersion, ExpandPath(s_.programFolder, s_.expand));
+                set_.RotateUpdateSet(s_.fileVersion, ExpandPath(s_.programFolder, s_.expand), s_.folderIdentity);
             }
         }
         StartProductOrResource(settings_.clusterResource, settings_.productExecutable, lastInstallationResult_,
@@ -92,14 +92,14 @@ private:
         }
 
         View().SetLabel(WindowLabel::RicercaVersioni,
-                        Text(text::kCurrentVersion) + L" " + FormatVersion(installedVersion_, false));
+                        Text(text::kCurrentVersion) + L" " + FormatVersion(installedVersion_, false, s_.numbers));
         set_.SelectVersionKeys(*edition_, installedVersion_);
         View().SetLabel(WindowLabel::Attivita, Text(text::kFindingUpdateVersion));
 
         updateVersion_ = set_.ReadPackageVersion(set_.Keys().fullPackage);
         View().SetLabel(WindowLabel::OrvhMsi, updateVersion_.empty() ? Text(text::kNoUpdate)
                                                                      : Text(text::kUpdateVersion) + L" " +
-                                                                           FormatVersion(updateVersion_, false));
+                                                                           FormatVersion(updateVersion_, false, s_.numbers));
         View().SetLabel(WindowLabel::Attivita, Text(text::kFindingPatchVersion));
 
         patchVersion_ = set_.ReadPackageVersion(set_.Keys().patchPackage);
@@ -107,7 +107,7 @@ private:
         if (VersionGreater(updateVersion_, patchVersion_)) patchVersion_.clear();
         View().SetLabel(WindowLabel::OrvhMsp, patchVersion_.empty() ? Text(text::kNoPatch)
                                                                     : Text(text::kPatchVersion) + L" " +
-                                                                          FormatVersion(patchVersion_, false));
+                                                                          FormatVersion(patchVersion_, false, s_.numbers));
         View().SetInconStep(true);
         return true;
     }

@@ -14,6 +14,8 @@ namespace orvh {
 
 class Dialogs;
 class FileSystem;
+class FolderIdentity;
+class LocaleConversions;
 class MessagePump;
 class OvFileIni;
 class ProcessWaiter;
@@ -55,8 +57,12 @@ struct RunServices {
     // Canonical version of an executable file, empty when unreadable.
     FileVersionReader fileVersion;
     EnvironmentExpander expand;
-    // The folder of the running program, as the system reports it.
+    // The platform's whole-number conversion, for the versions shown.
+    const LocaleConversions& numbers;
+    // The folder of the running program, as the system reports it, and how folders are
+    // told apart whatever their spelling.
     std::wstring programFolder;
+    const FolderIdentity& folderIdentity;
     // The program's own version for the caption: "major.minor.revision".
     std::wstring programVersion;
 };

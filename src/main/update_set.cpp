@@ -3,6 +3,7 @@
 #include "ini/ov_file_ini.h"
 #include "installer/version.h"
 #include "system/file_system.h"
+#include "system/folder_identity.h"
 
 namespace orvh {
 namespace {
@@ -35,9 +36,10 @@ VersionKeys ArchiveKeys(Edition edition) {
 }
 
 bool ShouldReplaceUpdater(std::wstring_view offeredVersion, std::wstring_view correnteVersion,
-                          std::wstring_view programFolder, const UpdateFolders& folders) {
-    return VersionGreater(offeredVersion, correnteVersion) && programFolder != folders.corrente &&
-           programFolder != folders.vecchio && programFolder != folders.nuovo;
+                          const std::wstring& programFolder, const UpdateFolders& folders,
+                          const FolderIdentity& identity) {
+    return VersionGreater(offeredVersion, correnteVersion) && !identity.SameFolder(programFolder, folders.corrente) &&
+           !identity.SameFolder(programFolder, folders.vecchio) && !identity.SameFolder(programFolder, folders.nuovo);
 }
 
 UpdateSet::UpdateSet(FileSystem& fileSystem, const OvFileIni& ini, UpdateFolders folders)
@@ -52,7 +54,7 @@ void UpdateSet::SetPackageNames(Edition edition) { names_ = PackageNamesOf(editi
 void UpdateSet::SelectVersionKeys(Edition edition, const std::wstring& installedVersion) {
     bool archive = false;
     if (edition == Edition::Server) {
-        archive = VersionGreater(FormatVersion(installedVersion, true), kServerArchiveKeysAbove);
+        archive = VersionGreater(installedVersion, kServerArchiveKeysAbove);
     } else {
         archive = !ReadPackageVersion(std::wstring(FactsOf(edition).fullPackageArchiveKey)).empty();
     }
@@ -87,12 +89,13 @@ bool UpdateSet::StageFullPackage() { return StageWithBackup(names_.fullPackage);
 
 bool UpdateSet::StagePatchPackage() { return StageWithBackup(names_.patchPackage); }
 
-void UpdateSet::RotateUpdateSet(const FileVersionReader& fileVersion, const std::wstring& programFolder) {
+void UpdateSet::RotateUpdateSet(const FileVersionReader& fileVersion, const std::wstring& programFolder,
+                                const FolderIdentity& identity) {
     if (fs_.FileExists(In(folders_.nuovo, kUpdaterFileName))) {
         const std::wstring offered = ReadPackageVersion(keys_.updater);
         const std::wstring current = fileVersion(In(folders_.corrente, kUpdaterFileName));
         // The running program is never overwritten: it may itself be Corrente's copy.
-        if (ShouldReplaceUpdater(offered, current, programFolder, folders_)) MoveOnToCorrente(kUpdaterFileName);
+        if (ShouldReplaceUpdater(offered, current, programFolder, folders_, identity)) MoveOnToCorrente(kUpdaterFileName);
     }
     if (fs_.FileExists(folders_.ConfigurationFile())) MoveOnToCorrente(kConfigurationFileName);
     // The set's files of either edition go, full packages before patches.

@@ -12,6 +12,7 @@
 namespace orvh {
 
 class FileSystem;
+class FolderIdentity;
 class OvFileIni;
 
 inline constexpr std::wstring_view kConfigurationFileName = L"ORVHUpdate.cfg";
@@ -38,9 +39,11 @@ VersionKeys ArchiveKeys(Edition edition);
 
 // Whether a newer updater from Nuovo replaces Corrente's copy: only when the version
 // offered is greater than Corrente's and the running program does not live in Corrente,
-// Vecchio or Nuovo (folders compared as exact text).
+// Vecchio or Nuovo, under whatever spelling it was started (short names, letter case,
+// another name of the same folder).
 bool ShouldReplaceUpdater(std::wstring_view offeredVersion, std::wstring_view correnteVersion,
-                          std::wstring_view programFolder, const UpdateFolders& folders);
+                          const std::wstring& programFolder, const UpdateFolders& folders,
+                          const FolderIdentity& identity);
 
 // Canonical version of an executable file, empty when it cannot be read.
 using FileVersionReader = std::function<std::wstring(const std::wstring& path)>;
@@ -54,8 +57,9 @@ public:
     const VersionKeys& Keys() const { return keys_; }
 
     void SetPackageNames(Edition edition);
-    // The server edition uses the archive keys from 1.1.0.602 on; the client edition when
-    // the configuration file has an "Orvane Desk.zip" value.
+    // The server edition uses the archive keys from 1.1.0.602 on (`installedVersion` is
+    // canonical); the client edition when the configuration file has a non-empty
+    // "Orvane Desk.zip" value.
     void SelectVersionKeys(Edition edition, const std::wstring& installedVersion);
     // The version stored under `key` in Nuovo\ORVHUpdate.cfg; empty when missing.
     std::wstring ReadPackageVersion(const std::wstring& key) const;
@@ -67,7 +71,8 @@ public:
 
     // Moves the updater and the configuration file on to Corrente (their previous copies
     // to Vecchio) and clears the update set's files from Nuovo.
-    void RotateUpdateSet(const FileVersionReader& fileVersion, const std::wstring& programFolder);
+    void RotateUpdateSet(const FileVersionReader& fileVersion, const std::wstring& programFolder,
+                         const FolderIdentity& identity);
 
 private:
     std::wstring In(const std::wstring& folder, std::wstring_view name) const;

@@ -22,6 +22,16 @@ std::optional<double> VariantLocaleConversions::ParseNumber(std::wstring_view te
     return value;
 }
 
+WholeNumber VariantLocaleConversions::ToWholeNumber(std::wstring_view text) const {
+    const auto s = MakeBstr(text);
+    if (!s) throw Win32Error(ERROR_NOT_ENOUGH_MEMORY, L"SysAllocStringLen");
+    LONG value = 0;
+    const HRESULT result = ::VarI4FromStr(s.get(), locale_, 0, &value);
+    if (result == DISP_E_OVERFLOW) return {0, WholeNumber::Fault::Overflow};
+    if (FAILED(result)) return {0, WholeNumber::Fault::TypeMismatch};
+    return {static_cast<std::int32_t>(value), WholeNumber::Fault::None};
+}
+
 std::wstring VariantLocaleConversions::NumberToText(double value) const {
     BSTR out = nullptr;
     const HRESULT result = ::VarBstrFromR8(value, locale_, 0, &out);

@@ -10,6 +10,7 @@ public:
     explicit VariantLocaleConversions(LCID locale = LOCALE_USER_DEFAULT) : locale_(locale) {}
 
     std::optional<double> ParseNumber(std::wstring_view text) const override;
+    WholeNumber ToWholeNumber(std::wstring_view text) const override;
     std::wstring NumberToText(double value) const override;
     std::optional<double> ParseDate(std::wstring_view text) const override;
     std::wstring DateToText(double value) const override;

@@ -10,7 +10,7 @@ void Win32Dialogs::ShowMessage(std::wstring_view text, std::wstring_view title, 
     const std::wstring body(text);
     const std::wstring caption(title);
     const UINT style = MB_OK | MB_SETFOREGROUND | (icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONSTOP);
-    ::MessageBoxW(::GetActiveWindow(), body.c_str(), caption.c_str(), style);
+    ::MessageBoxW(owner_ ? owner_ : ::GetActiveWindow(), body.c_str(), caption.c_str(), style);
 }
 
 } // namespace orvh
