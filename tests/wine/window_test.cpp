@@ -1,12 +1,11 @@
 // The progress window on a real display, read from another thread as a user's tools see
 // it: the arrow and the result pictures through the steps, the greyed close button and the
-// close requests. A screenshot of a finished run is kept beside the test programs.
+// close requests.
 #include "system/unique_handles_win32.h"
 #include "test_paths.h"
 #include "ui/message_pump_win32.h"
 #include "ui/progress_controls.h"
 #include "ui/progress_window_win32.h"
-#include "window_capture.h"
 
 #include <gtest/gtest.h>
 
@@ -74,9 +73,6 @@ TEST(ProgressWindow, StepsArrowResultsAndCloseRequests) {
         EXPECT_EQ(Observe([&] { return Look(form.Window()); }), rows[i].seen) << "row " << i;
         EXPECT_TRUE(Observe([&] { return CloseGreyed(form.Window()); })) << "row " << i;
     }
-    ::SetForegroundWindow(form.Window());
-    Observe([] { std::this_thread::sleep_for(500ms); });
-    test::WritePng(test::TestProgramFolder() + L"\\progress_window.png", test::CaptureWindow(form.Window()));
 
     // Each request closes an ordinary window; the progress window obeys only the system's.
     struct Request {
