@@ -36,9 +36,8 @@ inline BOOL CALLBACK Collect(HWND window, LPARAM windows) {
     return TRUE;
 }
 
-// Another process's icon handle cannot be read, but its pixels on the screen can: the stop
-// icon is mostly red, the information icon mostly blue. Until the icon is painted the
-// control shows only its grey background.
+// Another process's icon handle cannot be read, but its pixels on the screen can: the stop icon
+// is mostly red, the information icon mostly blue; unpainted, the control is only grey.
 inline std::string ReadIcon(HWND control) {
     RECT area{};
     ::GetWindowRect(control, &area);
@@ -87,8 +86,7 @@ inline HWND WaitForMessageBox(DWORD processId, std::chrono::milliseconds timeout
     }
 }
 
-// The icon's Static control has an id of the system's choice. Waits a moment for the icon
-// to be painted.
+// Waits a moment for the icon (in a Static whose id is the system's choice) to be painted.
 inline MessageBoxContents ReadMessageBox(HWND box) {
     MessageBoxContents contents{detail::Text(box), detail::Text(::GetDlgItem(box, 0xFFFF)), {}, "none"};
     std::vector<HWND> children;

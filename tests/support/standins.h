@@ -29,7 +29,6 @@ public:
         }
         process_.reset(started.hProcess);
         ::CloseHandle(started.hThread);
-        processId_ = started.dwProcessId;
     }
     ~LaunchedProgram() {
         ::TerminateProcess(process_.get(), 1);
@@ -38,7 +37,7 @@ public:
     LaunchedProgram(const LaunchedProgram&) = delete;
     LaunchedProgram& operator=(const LaunchedProgram&) = delete;
 
-    DWORD ProcessId() const { return processId_; }
+    DWORD ProcessId() const { return ::GetProcessId(process_.get()); }
     HANDLE Process() const { return process_.get(); }
     // True when the program has ended within `timeout`.
     bool WaitForExit(std::chrono::milliseconds timeout) const {
@@ -47,7 +46,6 @@ public:
 
 private:
     UniqueHandle process_;
-    DWORD processId_ = 0;
 };
 
 // The sleeper stand-in: sleeps `duration`, then ends with `exitCode`.
@@ -65,8 +63,7 @@ struct StartRecord {
     std::wstring commandLine;
 };
 
-// The environment variable naming the folder that recording stand-ins write into.
-inline constexpr const wchar_t* kStandinLogVariable = L"ORVH_STANDIN_LOG";
+inline constexpr const wchar_t* kStandinLogVariable = L"ORVH_STANDIN_LOG"; // names their folder
 
 // The records in the folder: UTF-16 files <process id>.txt holding the program, the show
 // command and the command line, one a line.
@@ -77,11 +74,10 @@ inline std::vector<StartRecord> StartRecords(const std::wstring& folder) {
         const std::string bytes = ReadFileBytes(entry.path().wstring());
         std::wistringstream lines(std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2));
         StartRecord& record = records.emplace_back();
-        std::wstring show;
         std::getline(lines, record.program);
-        std::getline(lines, show);
+        lines >> record.showCommand;
+        lines.ignore();
         std::getline(lines, record.commandLine, L'\0');
-        record.showCommand = std::stoi(show);
     }
     return records;
 }

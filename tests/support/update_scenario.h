@@ -84,8 +84,7 @@ public:
                 if (!IsMessageBox(box) || std::ranges::count(answered, box) > 0) continue;
                 answered.push_back(box);
                 outcome.boxes.push_back({ReadMessageBox(box), !windows.empty()});
-                const auto& buttons = outcome.boxes.back().contents.buttons;
-                if (!buttons.empty()) PressButton(box, buttons.front());
+                PressButton(box, outcome.boxes.back().contents.buttons.at(0));
             }
         }
         return outcome;
@@ -105,12 +104,11 @@ private:
 // The version of the installed product of the upgrade code, as Windows Installer reports it
 // now ("" when none is installed).
 inline std::wstring InstalledVersion(std::wstring_view upgradeCode) {
-    wchar_t product[39] = {};
+    wchar_t product[39] = {}; // stays empty, naming no product, when none is installed
     wchar_t version[64] = {};
     DWORD size = 64;
-    if (::MsiEnumRelatedProductsW(std::wstring(upgradeCode).c_str(), 0, 0, product) == ERROR_SUCCESS) {
-        ::MsiGetProductInfoW(product, INSTALLPROPERTY_VERSIONSTRING, version, &size);
-    }
+    ::MsiEnumRelatedProductsW(std::wstring(upgradeCode).c_str(), 0, 0, product);
+    ::MsiGetProductInfoW(product, INSTALLPROPERTY_VERSIONSTRING, version, &size);
     return version;
 }
 

@@ -49,11 +49,10 @@ TEST(ProgramStart, StartsTheProgramWithItsLineAndShowCommand) {
     const test::ScratchFolder scratch;
     const std::wstring product = scratch / L"My Product\\Orvane Hub.exe";
     const std::wstring cluster = test::TestProgramFolder() + L"\\cluster\\Cluster.exe";
-    ::CreateDirectoryW((scratch / L"My Product").c_str(), nullptr);
+    std::filesystem::create_directories(scratch / L"My Product");
+    std::filesystem::copy_file(test::TestProgramFolder() + L"\\product_standin.exe", product);
     // A search of the unquoted line would start My.exe.
-    for (const auto& copy : {product, scratch / L"My.exe"}) {
-        ::CopyFileW((test::TestProgramFolder() + L"\\product_standin.exe").c_str(), copy.c_str(), FALSE);
-    }
+    std::filesystem::copy_file(product, scratch / L"My.exe");
     struct Row {
         std::wstring application; // empty: the system finds it from the line
         std::wstring line;

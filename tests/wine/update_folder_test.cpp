@@ -13,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
 
 namespace orvh {
@@ -43,8 +42,6 @@ void Make(const std::wstring& path, State state) {
     if (state == State::ReadOnlyFile) ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
 }
 
-// Copying onto a read-only or locked file and making a folder where a file is are rows of the
-// table of faults; copying and making folders at all, the update run's road.
 TEST(FileSystem, DeletionsOnRealFilesRaiseThePlatformsErrors) {
     struct Row {
         Operation operation;
@@ -182,7 +179,6 @@ TEST_F(Installer, AProductInstalledUpgradedAndPatched) {
     EXPECT_EQ(test::ReadFileBytes(Cache(fixtures::hub_1_2_0) + L"\\" + kPatch), test::ReadFileBytes(corrente + L"\\" + kPatch));
 }
 
-// A real package's product code names its source folder in the rows above.
 TEST_F(Installer, ProductCodeOfAFileThatIsNoPackage) {
     test::WriteFileBytes(scratch / L"text.msi", "not a package");
     EXPECT_THROW(GetPackageProductCode(queries, scratch / L"text.msi"), PlatformError);
