@@ -24,10 +24,9 @@ double MsUntilBox(const std::wstring& exe, const std::wstring& tail, const std::
     const auto start = std::chrono::steady_clock::now();
     const orvh::test::LaunchedProgram program(exe, tail, folder);
     for (;;) {
-        const auto boxes = orvh::test::MessageBoxes(program.ProcessId());
-        if (!boxes.empty()) {
+        if (const HWND box = orvh::test::WaitForMessageBox(program.ProcessId(), 0ms)) {
             const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
-            orvh::test::PressButton(boxes.front(), IDOK);
+            orvh::test::PressButton(box, IDOK);
             if (!program.WaitForExit(10s)) throw std::runtime_error("the program did not end after its box");
             return elapsed.count();
         }

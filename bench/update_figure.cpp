@@ -10,7 +10,6 @@
 #include "figures.h"
 
 #include "fixture_packages.h"
-#include "fixture_paths.h"
 #include "installer/product_installer.h"
 #include "installer/installation.h"
 #include "standins.h"
@@ -34,7 +33,7 @@ using orvh::test::UpdateScenario;
 namespace fx = orvh::test::fixtures;
 
 constexpr auto kRunTimeout = 5min;
-constexpr wchar_t kPatchedVersion[] = L"0001.0002.0000.0100";
+constexpr wchar_t kPatchedVersion[] = L"1.2.100";
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
@@ -48,7 +47,7 @@ void InstallStart(UpdateScenario& scenario) {
 }
 
 void ExpectPatched(const char* what) {
-    const std::wstring version = orvh::test::InstalledVersion(L"Orvane Hub", fx::hub_1_1_601.upgradeCode);
+    const std::wstring version = orvh::test::InstalledVersion(fx::hub_1_1_601.upgradeCode);
     if (version != kPatchedVersion) {
         std::printf("%s left version '%ls' installed\n", what, version.c_str());
         throw std::runtime_error("the update was not installed");
@@ -61,8 +60,8 @@ double TimedRun(const std::wstring& exe, const std::wstring& tail, DWORD* exitCo
     LaunchedProgram program(exe, tail);
     const auto deadline = start + kRunTimeout;
     while (!program.WaitForExit(250ms)) {
-        if (!orvh::test::MessageBoxes(program.ProcessId()).empty()) {
-            const auto box = orvh::test::ReadMessageBox(orvh::test::MessageBoxes(program.ProcessId()).front());
+        if (const HWND shown = orvh::test::WaitForMessageBox(program.ProcessId(), 0ms)) {
+            const auto box = orvh::test::ReadMessageBox(shown);
             std::printf("unexpected message box \"%ls\": %ls\n", box.title.c_str(), box.text.c_str());
             throw std::runtime_error("the run showed a message box");
         }
@@ -76,7 +75,7 @@ double TimedRun(const std::wstring& exe, const std::wstring& tail, DWORD* exitCo
 double LauncherRun() {
     UpdateScenario scenario;
     InstallStart(scenario);
-    scenario.DeliverPackage(L"Orvane Hub.msi", fx::hub_1_2_0);
+    scenario.Deliver(L"Orvane Hub.msi", orvh::test::FixturePackagePath(fx::hub_1_2_0.file));
     scenario.Announce(L"Orvane Hub.msi", L"0001.0002.0000.0000");
     scenario.Deliver(L"ORVHPatch.msp", orvh::test::FixturePackagePath(fx::hub_1_2_100_msp.file));
     scenario.Announce(L"ORVHPatch.msp", L"0001.0002.0000.0100");

@@ -62,9 +62,9 @@ WaitSample OneWait() {
 
     const orvh::test::Sleeper product(kWait, 0);
     const orvh::test::LaunchedProgram program(
-        exe, L"/PathAggiornamento=\"" + (folder / L"Upd") + L"\" /AttendiProcesso=" + std::to_wstring(product.Id()));
+        exe, L"/PathAggiornamento=\"" + (folder / L"Upd") + L"\" /AttendiProcesso=" + std::to_wstring(product.ProcessId()));
     while (!HasWindow(program.ProcessId())) {
-        if (product.Ended() || !program.Running()) throw std::runtime_error("the launcher made no window before the wait");
+        if (product.WaitForExit(0ms) || program.WaitForExit(0ms)) throw std::runtime_error("the launcher made no window before the wait");
         std::this_thread::sleep_for(5ms);
     }
     std::this_thread::sleep_for(kSettle);
@@ -74,7 +74,7 @@ WaitSample OneWait() {
     WaitSample sample;
     const auto waitStart = std::chrono::steady_clock::now();
     sample.startCpuMs = CpuMs(program.Process());
-    if (!product.WaitForEnd(kWait * 2)) throw std::runtime_error("the sleeper did not end");
+    if (!product.WaitForExit(kWait * 2)) throw std::runtime_error("the sleeper did not end");
     const std::chrono::duration<double, std::milli> waited = std::chrono::steady_clock::now() - waitStart;
     sample.waitCpuMs = CpuMs(program.Process()) - sample.startCpuMs;
     sample.waitMs = waited.count();

@@ -2,7 +2,6 @@
 // package (Orvane Hub 1.1.601 installed, 1.2.0 delivered and announced): each row the
 // fault, what the user sees, and what is on disk afterwards. The rows are the table
 // "Failure behaviour" of the README.
-#include "fixture_paths.h"
 #include "test_text.h"
 #include "update_scenario.h"
 
@@ -22,8 +21,8 @@ using namespace std::chrono_literals;
 namespace fx = fixtures;
 using Listing = std::vector<std::wstring>;
 
-const std::wstring kOld = L"0001.0001.0000.0601";
-const std::wstring kNew = L"0001.0002.0000.0000";
+const std::wstring kOld = L"1.1.601";
+const std::wstring kNew = L"1.2.0";
 const std::wstring kIgnoring = L" /IgnoraAggiornamento /NoConsole";
 const std::wstring kNotStarted = L"(not started)";
 
@@ -66,7 +65,7 @@ std::shared_ptr<void> HeldWithoutSharing(const std::wstring& path) {
 // are made before the wait begins.
 std::shared_ptr<void> MovedAwayDuringTheWait(UpdateScenario& s, std::wstring& tail) {
     auto product = std::make_shared<Sleeper>(3s, 0);
-    tail += L" /AttendiProcesso=" + std::to_wstring(product->Id());
+    tail += L" /AttendiProcesso=" + std::to_wstring(product->ProcessId());
     auto mover = std::make_shared<std::jthread>([&s, product] {
         for (int i = 0; i < 200 && FolderEntries(s.UpdateFolder()).size() < 4; ++i) std::this_thread::sleep_for(20ms);
         std::this_thread::sleep_for(300ms);
@@ -96,8 +95,8 @@ TEST_P(Faults, ShowWhatTheUserSeesAndWhatIsLeft) {
     const Fault& fault = GetParam();
     UpdateScenario scenario;
     ASSERT_EQ(scenario.Install(fx::hub_1_1_601), 0u);
-    scenario.DeliverPackage(L"Orvane Hub.msi", fx::hub_1_2_0);
-    scenario.Announce(L"Orvane Hub.msi", kNew);
+    scenario.Deliver(L"Orvane Hub.msi", FixturePackagePath(fx::hub_1_2_0.file));
+    scenario.Announce(L"Orvane Hub.msi", L"0001.0002.0000.0000");
     std::wstring tail = scenario.Tail();
     RunOutcome run;
     {
@@ -110,10 +109,10 @@ TEST_P(Faults, ShowWhatTheUserSeesAndWhatIsLeft) {
         const ShownBox& box = run.boxes.back();
         EXPECT_EQ(box.contents.title, fault.title);
         EXPECT_EQ(box.contents.text, fault.text) << Narrow(box.contents.text);
-        EXPECT_EQ(box.contents.icon, BoxIcon::Stop);
+        EXPECT_EQ(box.contents.icon, "stop");
         EXPECT_EQ(box.windowVisible, fault.windowVisible);
     }
-    EXPECT_EQ(InstalledVersion(L"Orvane Hub", fx::hub_1_1_601.upgradeCode), fault.installed);
+    EXPECT_EQ(InstalledVersion(fx::hub_1_1_601.upgradeCode), fault.installed);
     for (const auto& [folder, listing] : fault.folders) {
         EXPECT_EQ(Contents(scenario.Root() / folder), listing) << Narrow(folder);
     }
@@ -138,7 +137,7 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
           [](UpdateScenario& s, std::wstring&) {
               EarlierRun(s);
               std::filesystem::copy_file(FixturePackagePath(fx::hub_1_1_601.file), s.Sub(L"Vecchio\\Orvane Hub.msi"));
-              MakeReadOnly(s.Sub(L"Vecchio\\Orvane Hub.msi"));
+              ::SetFileAttributesW(s.Sub(L"Vecchio\\Orvane Hub.msi").c_str(), FILE_ATTRIBUTE_READONLY);
               return std::shared_ptr<void>();
           },
           0, L"OrvhUpdate", ErrorReport(ERROR_ACCESS_DENIED), false, kOld,
@@ -153,7 +152,7 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
           [](UpdateScenario& s, std::wstring&) {
               EarlierRun(s);
               WriteFileBytes(s.Sub(L"Vecchio\\ORVHUpdate.cfg"), "[Versione]\r\n");
-              MakeReadOnly(s.Sub(L"Vecchio\\ORVHUpdate.cfg"));
+              ::SetFileAttributesW(s.Sub(L"Vecchio\\ORVHUpdate.cfg").c_str(), FILE_ATTRIBUTE_READONLY);
               return std::shared_ptr<void>();
           },
           0, L"OrvhUpdate", ErrorReport(ERROR_ACCESS_DENIED), false, kNew,
@@ -186,7 +185,7 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {L"Orvane Hub.msi 1.2.0"}}}, kIgnoring},
     Fault{"PackageWindowsInstallerRefusesTwice",
           [](UpdateScenario& s, std::wstring&) {
-              s.DeliverPackage(L"Orvane Hub.msi", fx::hub_launch_condition_false);
+              s.Deliver(L"Orvane Hub.msi", FixturePackagePath(fx::hub_launch_condition_false.file));
               s.Announce(L"Orvane Hub.msi", L"0001.0003.0000.0000");
               return std::shared_ptr<void>();
           },

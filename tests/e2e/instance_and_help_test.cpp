@@ -19,7 +19,7 @@ std::wstring UsageText() {
 }
 
 // The program's only window is its box; answered, the program ends.
-void ExpectOnlyTheBoxThenTheEnd(const LaunchedProgram& program, HWND box, const std::wstring& text, BoxIcon icon) {
+void ExpectOnlyTheBoxThenTheEnd(const LaunchedProgram& program, HWND box, const std::wstring& text, const char* icon) {
     ASSERT_NE(box, nullptr) << "no message box appeared";
     EXPECT_EQ(VisibleTopLevelWindows(program.ProcessId()), std::vector<HWND>{box});
     const MessageBoxContents contents = ReadMessageBox(box);
@@ -27,7 +27,7 @@ void ExpectOnlyTheBoxThenTheEnd(const LaunchedProgram& program, HWND box, const 
     EXPECT_EQ(contents.text, text) << Narrow(contents.text);
     EXPECT_EQ(contents.icon, icon);
     ASSERT_EQ(contents.buttons.size(), 1u);
-    PressButton(box, contents.buttons[0].id);
+    PressButton(box, contents.buttons[0]);
     EXPECT_TRUE(program.WaitForExit(10s)) << "the program did not end once its box was answered";
 }
 
@@ -35,7 +35,7 @@ TEST(Help, ShowsTheUsageMessageAndCreatesNothing) {
     const ScratchFolder folder;
     ASSERT_TRUE(::CopyFileW(OrvhUpdateExe().c_str(), (folder / L"OrvhUpdate.exe").c_str(), TRUE));
     const LaunchedProgram help(folder / L"OrvhUpdate.exe", L"/?", folder.Path());
-    ExpectOnlyTheBoxThenTheEnd(help, WaitForMessageBox(help.ProcessId(), 20s), UsageText(), BoxIcon::Information);
+    ExpectOnlyTheBoxThenTheEnd(help, WaitForMessageBox(help.ProcessId(), 20s), UsageText(), "information");
     EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::wstring>{L"OrvhUpdate.exe"});
 }
 
@@ -45,13 +45,13 @@ TEST(SecondInstance, IsRefusedWhileTheFirstRunsOn) {
     ASSERT_NE(firstBox, nullptr) << "the first instance showed no usage message";
     {
         const LaunchedProgram second(OrvhUpdateExe(), L"/PathAggiornamento=C:\\x");
-        ExpectOnlyTheBoxThenTheEnd(second, WaitForMessageBox(second.ProcessId(), 20s), StringText(10000), BoxIcon::Stop);
+        ExpectOnlyTheBoxThenTheEnd(second, WaitForMessageBox(second.ProcessId(), 20s), StringText(10000), "stop");
     }
     EXPECT_EQ(VisibleTopLevelWindows(first.ProcessId()), std::vector<HWND>{firstBox}) << "the first one was disturbed";
-    ExpectOnlyTheBoxThenTheEnd(first, firstBox, UsageText(), BoxIcon::Information);
+    ExpectOnlyTheBoxThenTheEnd(first, firstBox, UsageText(), "information");
     // Once the first has ended, the next one runs.
     const LaunchedProgram next(OrvhUpdateExe(), L"/?");
-    ExpectOnlyTheBoxThenTheEnd(next, WaitForMessageBox(next.ProcessId(), 20s), UsageText(), BoxIcon::Information);
+    ExpectOnlyTheBoxThenTheEnd(next, WaitForMessageBox(next.ProcessId(), 20s), UsageText(), "information");
 }
 
 } // namespace

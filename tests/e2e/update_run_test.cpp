@@ -1,7 +1,6 @@
 // The typical road of a real update run through OrvhUpdate.exe: real packages installed by
 // Windows Installer, the update folder as the delivering side leaves it, a product stand-in.
 // The roads that end in a message are rows of faults_test.cpp.
-#include "fixture_paths.h"
 #include "test_text.h"
 #include "update_scenario.h"
 
@@ -29,7 +28,7 @@ TEST(UpdateRun, TypicalUpdateWithPatch) {
     std::filesystem::create_directories(scenario.Sub(L"Corrente"));
     std::filesystem::copy_file(FixturePackagePath(fx::hub_1_1_601.file), scenario.Sub(L"Corrente\\Orvane Hub.msi"));
     WriteFileBytes(scenario.Sub(L"Corrente\\ORVHUpdate.cfg"), kEarlierConfiguration);
-    scenario.DeliverPackage(L"Orvane Hub.msi", fx::hub_1_2_0);
+    scenario.Deliver(L"Orvane Hub.msi", FixturePackagePath(fx::hub_1_2_0.file));
     scenario.Deliver(L"ORVHPatch.msp", FixturePackagePath(fx::hub_1_2_100_msp.file));
     scenario.Deliver(L"ORVHUpdate.exe", OrvhUpdateExe());
     scenario.Announce(L"Orvane Hub.msi", L"0001.0002.0000.0000");
@@ -38,13 +37,13 @@ TEST(UpdateRun, TypicalUpdateWithPatch) {
     const std::string delivered = ReadFileBytes(scenario.Sub(L"Nuovo\\ORVHUpdate.cfg"));
     const Sleeper product(1s, 0);
 
-    const RunOutcome run = scenario.Run(scenario.Tail() + L" /AttendiProcesso=" + std::to_wstring(product.Id()));
+    const RunOutcome run = scenario.Run(scenario.Tail() + L" /AttendiProcesso=" + std::to_wstring(product.ProcessId()));
 
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.boxes.size(), 0u);
-    EXPECT_TRUE(run.lastWindow.has_value()) << "the progress window was never on screen";
+    EXPECT_TRUE(run.windowShown) << "the progress window was never on screen";
     // Both installer calls took effect: the full package, then the patch over it.
-    EXPECT_EQ(InstalledVersion(L"Orvane Hub", kHubCode), L"0001.0002.0000.0100");
+    EXPECT_EQ(InstalledVersion(kHubCode), L"1.2.100");
     const std::wstring source = scenario.Sub(L"Setup\\") + std::wstring(fx::hub_1_2_0.productCode);
     EXPECT_THAT(FolderEntries(scenario.Sub(L"Setup")), ElementsAre(std::wstring(fx::hub_1_2_0.productCode)));
     EXPECT_THAT(FolderEntries(source), ElementsAre(L"ORVHPatch.msp", L"Orvane Hub.msi"));

@@ -4,36 +4,105 @@
 #include "system/windows_api_win32.h"
 
 #include <chrono>
-#include <iosfwd>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace orvh::test {
 
-enum class BoxIcon { None, Stop, Information, Warning, Question };
-void PrintTo(BoxIcon icon, std::ostream* os);
-
-struct BoxButton {
-    int id = 0;
-    std::wstring text;
-};
-
 struct MessageBoxContents {
     std::wstring title;
-    std::wstring text;              // line breaks kept as CR LF
-    std::vector<BoxButton> buttons; // the visible buttons, in window order
-    BoxIcon icon = BoxIcon::None;
+    std::wstring text;        // line breaks kept as CR LF
+    std::vector<int> buttons; // the visible buttons' ids, in window order
+    std::string icon;         // "stop", "information" or "none"
 };
 
-// Every visible top-level window of the process, message boxes included.
-std::vector<HWND> VisibleTopLevelWindows(DWORD processId);
-std::vector<HWND> MessageBoxes(DWORD processId);
-// The process's first message box, waiting up to `timeout` for one; nullptr when none came.
-HWND WaitForMessageBox(DWORD processId, std::chrono::milliseconds timeout);
+namespace detail {
 
-// Waits a moment for the icon to be painted.
-MessageBoxContents ReadMessageBox(HWND box);
+inline std::wstring Text(HWND window) {
+    wchar_t text[8192] = {};
+    ::GetWindowTextW(window, text, 8192);
+    return text;
+}
+
+inline bool HasClass(HWND window, const wchar_t* name) {
+    wchar_t actual[256] = {};
+    ::GetClassNameW(window, actual, 256);
+    return _wcsicmp(actual, name) == 0;
+}
+
+inline BOOL CALLBACK Collect(HWND window, LPARAM windows) {
+    if (::IsWindowVisible(window)) reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+    return TRUE;
+}
+
+// Another process's icon handle cannot be read, but its pixels on the screen can: the stop icon
+// is mostly red, the information icon mostly blue; unpainted, the control is only grey.
+inline std::string ReadIcon(HWND control) {
+    RECT area{};
+    ::GetWindowRect(control, &area);
+    const HDC screen = ::GetDC(nullptr);
+    int red = 0;
+    int blue = 0;
+    for (int attempt = 0; attempt < 150 && red + blue < 20; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        red = blue = 0;
+        for (int y = area.top; y < area.bottom; ++y) {
+            for (int x = area.left; x < area.right; ++x) {
+                const COLORREF pixel = ::GetPixel(screen, x, y);
+                red += GetRValue(pixel) > GetBValue(pixel) + 64;
+                blue += GetBValue(pixel) > GetRValue(pixel) + 64;
+            }
+        }
+    }
+    ::ReleaseDC(nullptr, screen);
+    return red + blue < 20 ? "none" : red > blue ? "stop" : "information";
+}
+
+} // namespace detail
+
+// Every visible top-level window of the process, message boxes included.
+inline std::vector<HWND> VisibleTopLevelWindows(DWORD processId) {
+    std::vector<HWND> windows;
+    ::EnumWindows(detail::Collect, reinterpret_cast<LPARAM>(&windows));
+    std::erase_if(windows, [&](HWND window) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        return owner != processId;
+    });
+    return windows;
+}
+
+inline bool IsMessageBox(HWND window) { return detail::HasClass(window, L"#32770"); }
+
+// The process's first message box, waiting up to `timeout` for one; nullptr when none came.
+inline HWND WaitForMessageBox(DWORD processId, std::chrono::milliseconds timeout) {
+    for (const auto deadline = std::chrono::steady_clock::now() + timeout;;) {
+        for (HWND window : VisibleTopLevelWindows(processId)) {
+            if (IsMessageBox(window)) return window;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) return nullptr;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+// Waits a moment for the icon (in a Static whose id is the system's choice) to be painted.
+inline MessageBoxContents ReadMessageBox(HWND box) {
+    MessageBoxContents contents{detail::Text(box), detail::Text(::GetDlgItem(box, 0xFFFF)), {}, "none"};
+    std::vector<HWND> children;
+    ::EnumChildWindows(box, detail::Collect, reinterpret_cast<LPARAM>(&children));
+    for (HWND child : children) {
+        if (detail::HasClass(child, L"Button")) contents.buttons.push_back(::GetDlgCtrlID(child));
+        if (detail::HasClass(child, L"Static") && (::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+            contents.icon = detail::ReadIcon(child);
+        }
+    }
+    return contents;
+}
+
 // Answers the box as a click on the button does.
-void PressButton(HWND box, int buttonId);
+inline void PressButton(HWND box, int buttonId) {
+    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, buttonId)));
+}
 
 } // namespace orvh::test

@@ -1,18 +1,11 @@
 #pragma once
-// One delivery, end to end: an update folder laid out as the delivering side leaves it,
-// fixture products installed, a product stand-in, and a run of the real OrvhUpdate.exe whose
-// message boxes are read and answered and whose window is captured while shown.
+// One delivery, end to end: an update folder as the delivering side leaves it, fixture products
+// installed, a product stand-in, and a run of OrvhUpdate.exe whose boxes are read and answered.
 #include "fixture_packages.h"
 #include "message_box_reader.h"
-#include "product_installs.h"
 #include "standins.h"
-#include "test_paths.h"
-#include "window_capture.h"
 
-#include <chrono>
-#include <optional>
-#include <string>
-#include <vector>
+#include <msi.h>
 
 namespace orvh::test {
 
@@ -22,16 +15,35 @@ struct ShownBox {
 };
 
 struct RunOutcome {
-    bool ended = false;              // the launcher ended within the time-out
-    std::vector<ShownBox> boxes;     // in the order shown; each answered with its first button
-    std::optional<Image> lastWindow; // the progress window as last seen on screen
+    bool ended = false;          // the launcher ended within three minutes
+    std::vector<ShownBox> boxes; // in the order shown; each answered with its first button
+    bool windowShown = false;    // the progress window was on screen at some time
 };
+
+// Removes every installed product, so that the tests of one program never see each other's.
+inline void RemoveEveryProduct() {
+    ::MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+    std::vector<std::wstring> codes;
+    wchar_t code[39];
+    for (DWORD index = 0; ::MsiEnumProductsW(index, code) == ERROR_SUCCESS; ++index) codes.emplace_back(code);
+    for (const auto& each : codes) ::MsiConfigureProductW(each.c_str(), INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT);
+}
 
 class UpdateScenario {
 public:
-    UpdateScenario();
+    // The product lives in a folder whose name has a blank, as under Program Files.
+    UpdateScenario() : product_(root_ / L"Prod dir\\Hub.exe") {
+        for (const auto* folder : {L"Prod dir", L"starts", L"Delivered", L"Program", L"Upd\\Nuovo"}) {
+            std::filesystem::create_directories(root_ / folder);
+        }
+        std::filesystem::copy_file(TestProgramFolder() + L"\\product_standin.exe", product_);
+        ::SetEnvironmentVariableW(kStandinLogVariable, (root_ / L"starts").c_str());
+    }
     // Removes every installed product, the run's own installations included.
-    ~UpdateScenario();
+    ~UpdateScenario() {
+        RemoveEveryProduct();
+        ::SetEnvironmentVariableW(kStandinLogVariable, nullptr);
+    }
 
     // The update folder (the launcher makes its sub-folders) and the product.
     std::wstring UpdateFolder() const { return root_ / L"Upd"; }
@@ -39,31 +51,65 @@ public:
     const std::wstring& ProductPath() const { return product_; }
     const ScratchFolder& Root() const { return root_; }
 
-    // Puts a file into Nuovo, making the folders as the delivering side would.
-    void Deliver(const std::wstring& name, const std::wstring& sourcePath);
-    void DeliverPackage(const std::wstring& name, const fixtures::FixturePackage& package);
+    // Puts a file into Nuovo, as the delivering side does.
+    void Deliver(const std::wstring& name, const std::wstring& sourcePath) const {
+        ::CopyFileW(sourcePath.c_str(), (Sub(L"Nuovo") + L"\\" + name).c_str(), FALSE);
+    }
     // Writes a version into Nuovo\ORVHUpdate.cfg's section "Versione".
-    void Announce(const std::wstring& key, const std::wstring& version);
+    void Announce(const std::wstring& key, const std::wstring& version) const {
+        ::WritePrivateProfileStringW(L"Versione", key.c_str(), version.c_str(), (Sub(L"Nuovo") + L"\\ORVHUpdate.cfg").c_str());
+    }
     // Installs from a copy of the package, which becomes the product's installation source.
-    unsigned Install(const fixtures::FixturePackage& package);
+    // Returns the installer's result.
+    unsigned Install(const fixtures::FixturePackage& package) const {
+        const std::wstring copy = root_ / (L"Delivered\\" + std::wstring(package.file));
+        std::filesystem::copy_file(FixturePackagePath(package.file), copy);
+        ::MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+        return ::MsiInstallProductW(copy.c_str(), L"");
+    }
 
-    // Starts OrvhUpdate.exe (copied into `programFolder`, by default the scratch folder's
-    // "Program") with the exact tail and follows it to its end.
-    RunOutcome Run(const std::wstring& tail, std::chrono::milliseconds timeout = std::chrono::minutes(3),
-                   const std::wstring& programFolder = {});
+    // Starts a copy of OrvhUpdate.exe with the exact tail and follows it to its end.
+    RunOutcome Run(const std::wstring& tail) const {
+        using namespace std::chrono;
+        std::filesystem::copy_file(OrvhUpdateExe(), root_ / L"Program\\OrvhUpdate.exe");
+        const LaunchedProgram program(root_ / L"Program\\OrvhUpdate.exe", tail);
+        RunOutcome outcome;
+        std::vector<HWND> answered;
+        for (const auto deadline = steady_clock::now() + minutes(3); !outcome.ended && steady_clock::now() < deadline;
+             outcome.ended = program.WaitForExit(30ms)) {
+            std::vector<HWND> windows = VisibleTopLevelWindows(program.ProcessId());
+            std::erase_if(windows, [&](HWND w) { return IsMessageBox(w) || std::ranges::count(answered, w) > 0; });
+            outcome.windowShown = outcome.windowShown || !windows.empty();
+            for (HWND box : VisibleTopLevelWindows(program.ProcessId())) {
+                if (!IsMessageBox(box) || std::ranges::count(answered, box) > 0) continue;
+                answered.push_back(box);
+                outcome.boxes.push_back({ReadMessageBox(box), !windows.empty()});
+                PressButton(box, outcome.boxes.back().contents.buttons.at(0));
+            }
+        }
+        return outcome;
+    }
 
     // The tail the product uses: the update folder and the product, both quoted.
-    std::wstring Tail() const;
-    std::vector<StartRecord> ProductStarts(std::size_t expected = 1) const;
+    std::wstring Tail() const { return L"/PathAggiornamento=\"" + UpdateFolder() + L"\" /ExeName=\"" + product_ + L"\""; }
+    std::vector<StartRecord> ProductStarts(std::size_t expected = 1) const {
+        return WaitForStartRecords(root_ / L"starts", expected);
+    }
 
 private:
     ScratchFolder root_;
-    ProductInstalls installs_;
     std::wstring product_;
 };
 
-// The canonical version of the installed product of an edition, as Windows Installer
-// reports it now ("" when not installed).
-std::wstring InstalledVersion(std::wstring_view productName, std::wstring_view upgradeCode);
+// The version of the installed product of the upgrade code, as Windows Installer reports it
+// now ("" when none is installed).
+inline std::wstring InstalledVersion(std::wstring_view upgradeCode) {
+    wchar_t product[39] = {}; // stays empty, naming no product, when none is installed
+    wchar_t version[64] = {};
+    DWORD size = 64;
+    ::MsiEnumRelatedProductsW(std::wstring(upgradeCode).c_str(), 0, 0, product);
+    ::MsiGetProductInfoW(product, INSTALLPROPERTY_VERSIONSTRING, version, &size);
+    return version;
+}
 
 } // namespace orvh::test

@@ -1,7 +1,6 @@
 // The smaller adapters against the real platform: waiting for real processes, starting
-// programs, oleaut32's Italian and English conversions, environment references, the
-// profile functions on real files, and the resource class over the test module
-// tests/resources_module (the operations the run itself does not call).
+// programs, oleaut32's Italian and English conversions, the profile functions on real files,
+// and the resource class over tests/resources_module (operations the run itself never calls).
 #include "ini/profile_functions_win32.h"
 #include "resources/error_record.h"
 #include "resources/ov_res_dll_win32.h"
@@ -10,7 +9,6 @@
 #include "system/platform_error.h"
 #include "system/process_wait_win32.h"
 #include "system/program_start_win32.h"
-#include "test_paths.h"
 #include "test_text.h"
 #include "ui/message_pump_win32.h"
 
@@ -40,21 +38,21 @@ TEST(ProcessWait, EndsWhenTheProcessHasEnded) {
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const test::Sleeper child(1500ms, rows[i].exitCode);
         Win32MessagePump pump;
-        const std::int32_t result = AttendiProcesso(rows[i].exists ? child.Id() : 0x7FFFFFFC, rows[i].blocking, pump);
+        const auto id = rows[i].exists ? static_cast<std::int32_t>(child.ProcessId()) : 0x7FFFFFFC;
+        const std::int32_t result = AttendiProcesso(id, rows[i].blocking, pump);
         EXPECT_EQ(result, static_cast<std::int32_t>(rows[i].exitCode)) << "row " << i;
-        EXPECT_EQ(child.Ended(), rows[i].exists) << "row " << i << ": the wait ends with the process";
+        EXPECT_EQ(child.WaitForExit(0ms), rows[i].exists) << "row " << i << ": the wait ends with the process";
     }
 }
 
 TEST(ProgramStart, StartsTheProgramWithItsLineAndShowCommand) {
     const test::ScratchFolder scratch;
     const std::wstring product = scratch / L"My Product\\Orvane Hub.exe";
-    const std::wstring cluster = test::StandinPath(L"cluster\\Cluster.exe");
-    ::CreateDirectoryW((scratch / L"My Product").c_str(), nullptr);
+    const std::wstring cluster = test::TestProgramFolder() + L"\\cluster\\Cluster.exe";
+    std::filesystem::create_directories(scratch / L"My Product");
+    std::filesystem::copy_file(test::TestProgramFolder() + L"\\product_standin.exe", product);
     // A search of the unquoted line would start My.exe.
-    for (const auto& copy : {product, scratch / L"My.exe"}) {
-        ::CopyFileW(test::StandinPath(L"product_standin.exe").c_str(), copy.c_str(), FALSE);
-    }
+    std::filesystem::copy_file(product, scratch / L"My.exe");
     struct Row {
         std::wstring application; // empty: the system finds it from the line
         std::wstring line;
@@ -78,7 +76,7 @@ TEST(ProgramStart, StartsTheProgramWithItsLineAndShowCommand) {
         } catch (const PlatformError& e) {
             error = e.Number();
         }
-        const auto records = test::WaitForStartRecords(log, rows[i].started.empty() ? 0 : 1, 15s, 1s);
+        const auto records = test::WaitForStartRecords(log, rows[i].started.empty() ? 0 : 1);
         EXPECT_EQ(error, rows[i].error) << "row " << i;
         ASSERT_EQ(records.size(), rows[i].started.empty() ? 0u : 1u) << "row " << i;
         if (records.empty()) continue;
@@ -87,7 +85,6 @@ TEST(ProgramStart, StartsTheProgramWithItsLineAndShowCommand) {
         EXPECT_EQ(Narrow(records[0].commandLine), Narrow(rows[i].line)) << "row " << i;
         EXPECT_EQ(records[0].showCommand, rows[i].showCommand) << "row " << i;
     }
-    ::SetEnvironmentVariableW(test::kStandinLogVariable, nullptr);
 }
 
 TEST(LocaleConversions, ItalianAndEnglishNumbersAndDates) {

@@ -1,12 +1,10 @@
-// The progress window on a real display, read from another thread as a user's tools see
-// it: the arrow and the result pictures through the steps, the greyed close button and the
-// close requests. A screenshot of a finished run is kept beside the test programs.
+// The progress window on a real display, read from another thread as a user's tools see it:
+// the arrow and the result pictures through the steps, the greyed close button, close requests.
 #include "system/unique_handles_win32.h"
 #include "test_paths.h"
 #include "ui/message_pump_win32.h"
 #include "ui/progress_controls.h"
 #include "ui/progress_window_win32.h"
-#include "window_capture.h"
 
 #include <gtest/gtest.h>
 
@@ -29,13 +27,15 @@ auto Observe(Read read) {
     return result.get();
 }
 
-HICON Icon(HWND window, int id) {
-    return reinterpret_cast<HICON>(::SendDlgItemMessageW(window, id, STM_GETICON, 0, 0));
+bool CloseGreyed(HWND window) {
+    const UINT state = ::GetMenuState(::GetSystemMenu(window, FALSE), 0xFFFFFFF6, MF_BYCOMMAND); // its greyed identifier
+    return state != static_cast<UINT>(-1) && (state & MF_GRAYED);
 }
 
 // The step row the arrow stands beside (-1 when hidden), then per row the result shown:
-// o the success picture, x the failure picture, - none.
+// o the success picture, x the failure picture, - none; and whether the close button works.
 std::string Look(HWND window) {
+    const auto Icon = [&](int id) { return reinterpret_cast<HICON>(::SendDlgItemMessageW(window, id, STM_GETICON, 0, 0)); };
     const HWND arrow = ::GetDlgItem(window, ids::imgFreccia);
     RECT at{};
     ::GetWindowRect(arrow, &at);
@@ -45,15 +45,10 @@ std::string Look(HWND window) {
         RECT label{};
         ::GetWindowRect(::GetDlgItem(window, ids::lblRicercaVersioni + row), &label);
         if (::IsWindowVisible(arrow) && at.top < label.bottom && at.bottom > label.top) arrowRow = row;
-        const HICON shown = Icon(window, ids::imgStepDone + row);
-        results += !shown ? '-' : shown == Icon(window, ids::imgOk) ? 'o' : shown == Icon(window, ids::ImgFail) ? 'x' : '?';
+        const HICON shown = Icon(ids::imgStepDone + row);
+        results += !shown ? '-' : shown == Icon(ids::imgOk) ? 'o' : shown == Icon(ids::ImgFail) ? 'x' : '?';
     }
-    return std::to_string(arrowRow) + " " + results;
-}
-
-bool CloseGreyed(HWND window) {
-    const UINT state = ::GetMenuState(::GetSystemMenu(window, FALSE), 0xFFFFFFF6, MF_BYCOMMAND); // its greyed identifier
-    return state != static_cast<UINT>(-1) && (state & MF_GRAYED);
+    return std::to_string(arrowRow) + " " + results + (CloseGreyed(window) ? "" : " closable");
 }
 
 TEST(ProgressWindow, StepsArrowResultsAndCloseRequests) {
@@ -72,11 +67,7 @@ TEST(ProgressWindow, StepsArrowResultsAndCloseRequests) {
         if (i > 0) form.StepSuccessivo();
         if (rows[i].outcome) form.SetInconStep(*rows[i].outcome);
         EXPECT_EQ(Observe([&] { return Look(form.Window()); }), rows[i].seen) << "row " << i;
-        EXPECT_TRUE(Observe([&] { return CloseGreyed(form.Window()); })) << "row " << i;
     }
-    ::SetForegroundWindow(form.Window());
-    Observe([] { std::this_thread::sleep_for(500ms); });
-    test::WritePng(test::TestProgramFolder() + L"\\progress_window.png", test::CaptureWindow(form.Window()));
 
     // Each request closes an ordinary window; the progress window obeys only the system's.
     struct Request {

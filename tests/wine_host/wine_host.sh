@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Wine test host.
 #   wine_host.sh setup   DIR        start a private Xvfb display, boot a template prefix in DIR
-#   wine_host.sh run     DIR EXE..  run a Windows test program in its own copy of the template
+#   wine_host.sh run     DIR EXE    run a Windows test program in its own copy of the template
 #   wine_host.sh cleanup DIR        stop the display and every wineserver of DIR, remove the prefixes
 # Never touches ~/.wine: every Wine call runs with WINEPREFIX inside DIR.
 set -euo pipefail
@@ -19,7 +19,6 @@ stop_prefix() {
 
 case "$command" in
 setup)
-    mkdir -p "$dir"
     "$0" cleanup "$dir" >/dev/null 2>&1 || true
     mkdir -p "$dir/prefixes"
     display=""
@@ -32,17 +31,15 @@ setup)
     echo "$display" >"$dir/display"
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
     export DISPLAY="$display" WINEPREFIX="$dir/template"
-    start=$(date +%s%N)
     wineboot -i >"$dir/wineboot.log" 2>&1
     # Closed windows go away at once without a window manager; no crash dialog.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     wineserver -w
-    echo "wine host: display $display, template prefix booted in $(( ($(date +%s%N) - start) / 1000000 )) ms"
+    echo "wine host: display $display, template prefix booted"
     ;;
 run)
     exe=${3:?test program}
-    shift 3
     [ -d "$dir/template" ] || { echo "host not set up: $dir" >&2; exit 1; }
     prefix="$dir/prefixes/$(basename "$exe" .exe)"
     stop_prefix "$prefix"
@@ -50,21 +47,19 @@ run)
     cp -a "$dir/template" "$prefix"
     export DISPLAY="$(cat "$dir/display")" WINEPREFIX="$prefix"
     rc=0
-    wine "$exe" "$@" || rc=$?
+    wine "$exe" || rc=$?
     stop_prefix "$prefix"
     [ -n "${ORVH_KEEP_PREFIX:-}" ] || rm -rf "$prefix"
     exit $rc
     ;;
 cleanup)
     for prefix in "$dir"/prefixes/* "$dir/template"; do stop_prefix "$prefix"; done
-    if [ -f "$dir/xvfb.pid" ]; then
-        kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
-        rm -f "$dir/xvfb.pid"
-    fi
+    [ -f "$dir/xvfb.pid" ] && kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
+    rm -f "$dir/xvfb.pid"
     rm -rf "$dir/prefixes" "$dir/template"
     ;;
 *)
-    echo "usage: wine_host.sh setup|run|cleanup DIR [EXE ARGS...]" >&2
+    echo "usage: wine_host.sh setup|run|cleanup DIR [EXE]" >&2
     exit 2
     ;;
 esac
