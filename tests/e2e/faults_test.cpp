@@ -31,7 +31,8 @@ std::wstring ErrorReport(unsigned long number, const std::wstring& description) 
 }
 std::wstring ErrorReport(unsigned long number) { return ErrorReport(number, SystemErrorDescription(number)); }
 
-// A folder's entries, sub-folders marked with "\", packages with the fixture they are.
+// A folder's entries, sub-folders marked with "\", packages with the fixture they are, the
+// launcher's own copy with "(launcher)".
 Listing Contents(const std::wstring& folder) {
     Listing entries;
     for (const auto& name : FolderEntries(folder)) {
@@ -42,6 +43,7 @@ Listing Contents(const std::wstring& folder) {
                 entry += L" " + std::wstring(package->version);
             }
         }
+        if (name.ends_with(L".exe") && ReadFileBytes(path) == ReadFileBytes(OrvhUpdateExe())) entry += L" (launcher)";
         entries.push_back(entry);
     }
     return entries;
@@ -72,6 +74,30 @@ std::shared_ptr<void> MovedAwayDuringTheWait(UpdateScenario& s, std::wstring& ta
         ::MoveFileW(s.UpdateFolder().c_str(), (s.Root() / L"Moved").c_str());
     });
     return mover;
+}
+
+// The folder under a second name: through the drive that maps the host's root under Wine,
+// through a drive letter defined for it on Windows.
+std::wstring AnotherName(const std::wstring& folder) {
+    wchar_t prefix[MAX_PATH];
+    if (::GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH) == 0) {
+        ::DefineDosDeviceW(0, L"Q:", folder.c_str());
+        return L"Q:";
+    }
+    std::wstring name = L"Z:" + std::wstring(prefix) + L"/drive_c" + folder.substr(2);
+    std::ranges::replace(name, L'/', L'\\');
+    return name;
+}
+
+// The product starts the launcher from Corrente under another name of the update folder,
+// and a newer launcher is offered: the running copy must not be overwritten.
+std::shared_ptr<void> LauncherInCorrenteUnderAnotherName(UpdateScenario& s, std::wstring&) {
+    EarlierRun(s);
+    std::filesystem::copy_file(OrvhUpdateExe(), s.Sub(L"Corrente\\ORVHUpdate.exe"));
+    s.Deliver(L"ORVHUpdate.exe", s.ProductPath());
+    s.Announce(L"ORVHUpdate.exe", L"0009.0000.0000.0000");
+    s.RunFrom(AnotherName(s.Sub(L"Corrente")) + L"\\ORVHUpdate.exe");
+    return std::shared_ptr<void>();
 }
 
 struct Fault {
@@ -130,7 +156,7 @@ const Listing kSubFolders = {L"Corrente\\", L"Nuovo\\", L"Setup\\", L"Vecchio\\"
 INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
     Fault{"PackageHeldInCorrenteWhileStaged",
           [](UpdateScenario& s, std::wstring&) { EarlierRun(s); return HeldWithoutSharing(s.Sub(L"Corrente\\Orvane Hub.msi")); },
-          0, L"OrvhUpdate", ErrorReport(ERROR_SHARING_VIOLATION), false, kOld,
+          0, L"OrvhUpdate", ErrorReport(ERROR_SHARING_VIOLATION), true, kOld,
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.1.601"}}, {L"Upd\\Vecchio", {}}},
           kNotStarted},
     Fault{"ReadOnlyCopyInVecchioWhileStaged",
@@ -140,11 +166,11 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
               ::SetFileAttributesW(s.Sub(L"Vecchio\\Orvane Hub.msi").c_str(), FILE_ATTRIBUTE_READONLY);
               return std::shared_ptr<void>();
           },
-          0, L"OrvhUpdate", ErrorReport(ERROR_ACCESS_DENIED), false, kOld,
+          0, L"OrvhUpdate", ErrorReport(ERROR_ACCESS_DENIED), true, kOld,
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.1.601"}}}, kNotStarted},
     Fault{"ConfigurationHeldInCorrenteDuringTheRotation",
           [](UpdateScenario& s, std::wstring&) { EarlierRun(s); return HeldWithoutSharing(s.Sub(L"Corrente\\ORVHUpdate.cfg")); },
-          0, L"OrvhUpdate", ErrorReport(ERROR_SHARING_VIOLATION), false, kNew,
+          0, L"OrvhUpdate", ErrorReport(ERROR_SHARING_VIOLATION), true, kNew,
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}},
            {L"Upd\\Vecchio", {L"Orvane Hub.msi 1.1.601"}}},
           kNotStarted},
@@ -155,7 +181,7 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
               ::SetFileAttributesW(s.Sub(L"Vecchio\\ORVHUpdate.cfg").c_str(), FILE_ATTRIBUTE_READONLY);
               return std::shared_ptr<void>();
           },
-          0, L"OrvhUpdate", ErrorReport(ERROR_ACCESS_DENIED), false, kNew,
+          0, L"OrvhUpdate", ErrorReport(ERROR_ACCESS_DENIED), true, kNew,
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}},
            {L"Upd\\Vecchio", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.1.601"}}},
           kNotStarted},
@@ -193,8 +219,12 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
           {{L"Upd\\Nuovo", {L"ORVHUpdate.cfg", L"Orvane Hub.msi"}}, {L"Upd\\Corrente", {L"Orvane Hub.msi"}}}, kIgnoring},
     Fault{"FourGroupVersionWithALetter",
           [](UpdateScenario& s, std::wstring&) { s.Announce(L"Orvane Hub.msi", L"1.a.0.0"); return std::shared_ptr<void>(); },
-          0, L"OrvhUpdate", ErrorReport(13, L"Tipo non corrispondente"), false, kOld,
+          0, L"OrvhUpdate", ErrorReport(13, L"Tipo non corrispondente"), true, kOld,
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {}}}, kNotStarted},
+    Fault{"LauncherRunFromCorrenteUnderAnotherName", LauncherInCorrenteUnderAnotherName,
+          0, L"", L"", false, kNew,
+          {{L"Upd\\Nuovo", {}}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"ORVHUpdate.exe (launcher)", L"Orvane Hub.msi 1.2.0"}}},
+          L" /NoConsole"},
     Fault{"TailOf40000Characters",
           [](UpdateScenario&, std::wstring& tail) {
               while (tail.size() < 40000) tail += L" /Altro=valore x=y / = ";

@@ -68,11 +68,14 @@ public:
         return ::MsiInstallProductW(copy.c_str(), L"");
     }
 
+    // Runs the launcher from `path` (a copy is put there unless one is) instead of a
+    // folder of its own.
+    void RunFrom(const std::wstring& path) { program_ = path; }
     // Starts a copy of OrvhUpdate.exe with the exact tail and follows it to its end.
     RunOutcome Run(const std::wstring& tail) const {
         using namespace std::chrono;
-        std::filesystem::copy_file(OrvhUpdateExe(), root_ / L"Program\\OrvhUpdate.exe");
-        const LaunchedProgram program(root_ / L"Program\\OrvhUpdate.exe", tail);
+        if (!std::filesystem::exists(program_)) std::filesystem::copy_file(OrvhUpdateExe(), program_);
+        const LaunchedProgram program(program_, tail);
         RunOutcome outcome;
         std::vector<HWND> answered;
         for (const auto deadline = steady_clock::now() + minutes(3); !outcome.ended && steady_clock::now() < deadline;
@@ -99,6 +102,7 @@ public:
 private:
     ScratchFolder root_;
     std::wstring product_;
+    std::wstring program_ = root_ / L"Program\\OrvhUpdate.exe";
 };
 
 // The version of the installed product of the upgrade code, as Windows Installer reports it

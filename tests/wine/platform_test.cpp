@@ -112,6 +112,31 @@ TEST(LocaleConversions, ItalianAndEnglishNumbersAndDates) {
     EXPECT_EQ(Narrow(VariantLocaleConversions(1043).DateSeparator()), "-") << "Dutch";
 }
 
+// Process ids and version groups are read by this one conversion.
+TEST(LocaleConversions, WholeNumbersAsThePlatformReadsThem) {
+    using Fault = WholeNumber::Fault;
+    struct Row {
+        LCID locale;
+        std::wstring text;
+        std::int32_t value;
+        Fault fault;
+    };
+    const Row rows[] = {
+        {kItalian, L" 0012 ", 12, Fault::None},       {kItalian, L"1,5", 2, Fault::None},
+        {kItalian, L"2,5", 2, Fault::None},           {kEnglish, L"2.5", 2, Fault::None},
+        {kEnglish, L"1,6", 16, Fault::None},          {kItalian, L"1e2", 100, Fault::None},
+        {kItalian, L"-5", -5, Fault::None},           {kItalian, L"&H1F", 31, Fault::None},
+        {kItalian, L"&o17", 15, Fault::None},         {kItalian, L"&HFFFFFFFF", -1, Fault::None},
+        {kItalian, L"2147483648", 0, Fault::Overflow}, {kItalian, L"&H100000000", 0, Fault::Overflow},
+        {kItalian, L"", 0, Fault::TypeMismatch},      {kItalian, L"1.a", 0, Fault::TypeMismatch},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const WholeNumber number = VariantLocaleConversions(rows[i].locale).ToWholeNumber(rows[i].text);
+        EXPECT_EQ(number.value, rows[i].value) << "row " << i;
+        EXPECT_EQ(number.fault, rows[i].fault) << "row " << i;
+    }
+}
+
 TEST(ProfileFunctions, ReadAndWriteRealFiles) {
     const test::ScratchFolder scratch;
     test::WriteFileBytes(scratch / L"ansi.ini", "[S]\r\nk=  \"a b \"  \r\nlong=abcdef\r\n");

@@ -7,6 +7,7 @@
 #include "system/environment_win32.h"
 #include "system/file_system_win32.h"
 #include "system/folder_identity_win32.h"
+#include "system/locale_conversions_win32.h"
 #include "system/platform_error.h"
 #include "test_text.h"
 #include "update_scenario.h"
@@ -145,8 +146,9 @@ protected:
     MsiEngine installer;
     Win32FileSystem fs;
     Win32FolderIdentity folders;
-    InstalledProductQueries queries{installer, fs, ExpandEnvironmentReferences};
-    InstallerOperations operations{installer, fs, folders, ExpandEnvironmentReferences, kHubCode};
+    VariantLocaleConversions numbers;
+    InstalledProductQueries queries{installer, fs, ExpandEnvironmentReferences, numbers};
+    InstallerOperations operations{installer, fs, folders, ExpandEnvironmentReferences, numbers, kHubCode};
 };
 
 TEST_F(Installer, AProductInstalledUpgradedAndPatched) {
