@@ -34,7 +34,6 @@ public:
         return Lookup(code, name, &Product::info);
     }
     std::optional<std::wstring> ProductProperty(const std::wstring& code, const std::wstring& name) override {
-        opened.push_back(code);
         return Lookup(code, name, &Product::properties);
     }
     std::wstring PackageProperty(const std::wstring& path, const std::wstring& name) override {
@@ -56,7 +55,7 @@ public:
     std::vector<Product> products;
     Values packageCodes, fileVersions;
     std::vector<int> uiLevels;
-    std::vector<std::wstring> opened, changes;
+    std::vector<std::wstring> changes;
     unsigned result = 0;
 
 private:
