@@ -90,7 +90,6 @@ TEST(StartUp, EndsOrReadsTheProcessIdInItsOrder) {
         {L"/AttendiProcesso=7 /?", false, {L"hourglass", L"message #2 | #200 | info"}, std::nullopt},
         {L"/AttendiProcesso=12,5", false, {L"hourglass"}, 12},
         {L"/AttendiProcesso=abc", false, {L"hourglass"}, 0},
-        {L"/AttendiProcesso=2147483648", false, {L"hourglass"}, 0},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const auto& [tail, another, events, processId] = rows[i];

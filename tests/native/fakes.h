@@ -58,7 +58,6 @@ public:
     }
     void DeleteFolder(const std::wstring& path) override {
         Refuse(!folders_.erase(Key(path)), 3);
-        std::erase_if(files, [&](const auto& entry) { return entry.first.starts_with(Key(path) + L"\\"); });
         log.push_back(L"rmdir " + path);
     }
     std::wstring GetFilePath(const std::wstring& path) const override { return path; }

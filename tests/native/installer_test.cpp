@@ -12,29 +12,25 @@
 namespace orvh {
 namespace {
 
-// Windows Installer as a table: installed products, package product codes and file
-// versions; a missing entry is a failed read. Installations and patches are recorded
+// Windows Installer as a table: each installed product's attributes by name, its upgrade
+// code as "property UpgradeCode" (read from the opened product), package product codes and
+// file versions; a missing entry is a failed read. Installations and patches are recorded
 // with the UI level in force and answer with a preset result code.
 class FakeInstaller final : public InstallerEngine {
 public:
     using Values = std::map<std::wstring, std::wstring>;
-    struct Product {
-        std::wstring code;
-        Values info;
-        Values properties;  // empty: the product cannot be opened
-    };
 
-    void SetUiLevel(int level) override { uiLevels.push_back(level); }
+    void SetUiLevel(int level) override { uiLevel = level; }
     std::vector<std::wstring> Products() override {
         std::vector<std::wstring> codes;
-        for (const auto& p : products) codes.push_back(p.code);
+        for (const auto& p : products) codes.push_back(p.at(L"code"));
         return codes;
     }
     std::optional<std::wstring> ProductInfo(const std::wstring& code, const std::wstring& name) override {
-        return Lookup(code, name, &Product::info);
+        return Lookup(code, name);
     }
     std::optional<std::wstring> ProductProperty(const std::wstring& code, const std::wstring& name) override {
-        return Lookup(code, name, &Product::properties);
+        return Lookup(code, L"property " + name);
     }
     std::wstring PackageProperty(const std::wstring& path, const std::wstring& name) override {
         if (name != L"ProductCode" || !packageCodes.count(path)) throw PlatformError(1620, L"Package", L"bad");
@@ -44,36 +40,36 @@ public:
         return fileVersions.count(path) ? std::optional(fileVersions.at(path)) : std::nullopt;
     }
     unsigned InstallProduct(const std::wstring& path, const std::wstring& properties) override {
-        changes.push_back(L"install " + path + L" [" + properties + L"] ui " + std::to_wstring(uiLevels.back()));
+        changes.push_back(L"install " + path + L" [" + properties + L"] ui " + std::to_wstring(uiLevel));
         return result;
     }
     unsigned ApplyPatch(const std::wstring& path, const std::wstring& properties) override {
-        changes.push_back(L"patch " + path + L" [" + properties + L"] ui " + std::to_wstring(uiLevels.back()));
+        changes.push_back(L"patch " + path + L" [" + properties + L"] ui " + std::to_wstring(uiLevel));
         return result;
     }
 
-    std::vector<Product> products;
+    std::vector<Values> products;
     Values packageCodes, fileVersions;
-    std::vector<int> uiLevels;
+    int uiLevel = 0;
     std::vector<std::wstring> changes;
     unsigned result = 0;
 
 private:
-    std::optional<std::wstring> Lookup(const std::wstring& code, const std::wstring& name, Values Product::*values) {
+    std::optional<std::wstring> Lookup(const std::wstring& code, const std::wstring& name) const {
         for (const auto& p : products) {
-            if (p.code == code && (p.*values).count(name)) return (p.*values).at(name);
+            if (p.at(L"code") == code && p.count(name)) return p.at(name);
         }
         return std::nullopt;
     }
 };
 
-// An installed product with the four attributes the queries read.
-FakeInstaller::Product Installed(std::wstring code, std::wstring name, std::wstring upgradeCode, std::wstring version,
-                                 std::wstring source = L"S:\\Setup\\") {
-    FakeInstaller::Values properties;
-    if (!upgradeCode.empty()) properties[L"UpgradeCode"] = upgradeCode;
-    return {code, {{L"InstalledProductName", name}, {L"VersionString", version}, {L"InstallSource", source},
-                   {L"PackageName", L"p.msi"}}, properties};
+// An installed product with the five attributes the queries read.
+FakeInstaller::Values Installed(std::wstring code, std::wstring name, std::wstring upgradeCode, std::wstring version,
+                                std::wstring source = L"S:\\Setup\\") {
+    FakeInstaller::Values product = {{L"code", code}, {L"InstalledProductName", name}, {L"VersionString", version},
+                                     {L"InstallSource", source}, {L"PackageName", L"p.msi"}};
+    if (!upgradeCode.empty()) product[L"property UpgradeCode"] = upgradeCode;
+    return product;
 }
 
 const std::wstring kHub = L"Orvane Hub", kCode = L"{4A7C1E92-6B3D-4F18-8E25-A19C3B7D5F60}";
@@ -89,9 +85,9 @@ TEST(InstalledProduct, EditionVersionSourceAndPackage) {
     fs.AddFile(L"S:\\Setup\\p.msi");
     fs.AddFile(L"U:\\Upd\\D\\p.msi");
     auto noPackageName = Installed(L"{A}", kHub, kCode, L"1.0.0");
-    noPackageName.info.erase(L"PackageName");
+    noPackageName.erase(L"PackageName");
     // Installed products; canonical and display version, source, whether its package is there.
-    const std::tuple<std::vector<FakeInstaller::Product>, std::wstring, std::wstring, std::wstring, bool> rows[] = {
+    const std::tuple<std::vector<FakeInstaller::Values>, std::wstring, std::wstring, std::wstring, bool> rows[] = {
         {{}, L"", L"", L"", false},
         {{Installed(L"{A}", kHub, L"{OTHER}", L"1.4.155")}, L"", L"", L"", false},
         {{Installed(L"{A}", L"orvane hub", kCode, L"1.4.155")}, L"", L"", L"", false},
@@ -187,7 +183,6 @@ TEST(Installation, InstallPackageAndApplyPatchPackage) {
         {.resultCode = 1603, .patch = true, .result = false, .log = {copyPatch}, .changes = {patch + L"99"}},
         {.readOnlyFile = kOldCache + L"\\ORVHPatch.msp", .patch = true, .result = false},
         {.selected = kDeskCode, .patch = true, .result = false},
-        {.selected = L"{4a7c1e92-6b3d-4f18-8e25-a19c3b7d5f60}", .patch = true, .result = false},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const Row& row = rows[i];

@@ -163,11 +163,9 @@ TEST(ProductWait, WaitsOrPausesThenShowsTheWindowOnTheFirstStep) {
 
 TEST(ProductWait, StartsTheProductOrTheClusterResource) {
     const std::wstring exe = L"C:\\Orvane Hub.exe";
-    const std::wstring updated = L"start [C:\\Orvane Hub.exe] C:\\Orvane Hub.exe /NoConsole show 1";
     const std::wstring ignoring = L"start [C:\\Orvane Hub.exe] C:\\Orvane Hub.exe /IgnoraAggiornamento /NoConsole show 1";
     // Cluster resource, executable, installed, edition; then what happened.
     const std::tuple<std::wstring, std::wstring, bool, std::optional<Edition>, Log> rows[] = {
-        {L"", exe, true, Edition::Server, {L"activity #306", L"pump", updated, L"icon S"}},
         {L"", exe, false, Edition::Client, {L"activity #309", L"pump", ignoring, L"icon S"}},
         {L"", exe, false, std::nullopt, {L"pump", ignoring, L"icon S"}},
         {L"R \"A\"", exe, true, Edition::Server, {L"activity #306", L"pump", L"icon F", L"start [] Cluster Res \"R \"A\"\" /On show 2"}},
