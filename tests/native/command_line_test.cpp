@@ -1,5 +1,4 @@
-// The command line: the tail, the help request, each switch's value rule, the process
-// id's rounding, and start-up's order (second instance, hourglass, help, settings).
+// The command line's tail, help request and switch values, the process id's rounding, start-up's order.
 #include "main/command_line.h"
 #include "main/startup.h"
 #include "run_fakes.h"

@@ -1,6 +1,5 @@
-// The run's decisions over the situations a delivery can present (installer results,
-// packages present in Nuovo, installed and announced versions, fonts, the edition), and
-// its dealings with the product: waiting for it, starting it or its cluster resource.
+// The run's decisions over what a delivery can present, and its dealings with the product:
+// waiting for it, starting it or its cluster resource.
 #include "main/product_wait.h"
 #include "run_fakes.h"
 
@@ -108,8 +107,7 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
          .outcome = L"S S F S rotated ignoring"},
         {.update = L"", .patch = L"0001.0001.0000.0500", .outcome = L"S F F S rotated ignoring"},
         {.patch = v0700, .calls = {kFull + L"99"}, .outcome = L"S S F S rotated updated"},
-        // Obsolete fonts removed before an installation (checked with the version installed
-        // at that moment) restart Windows and end the run at once.
+        // Fonts removed before an installation (for the version installed then) end in a restart.
         {.installed = L"0001.0001.0000.0100", .fontsAt = {L"0001.0001.0000.0100"}, .calls = {restart},
          .outcome = L"S - - - no start"},
         {.fontsAt = {L"0001.0002.0000.0000"}, .calls = {kFull + L"99", restart}, .outcome = L"S S - - no start"},

@@ -1,5 +1,4 @@
-// The progress window's steps (arrow position and result row after each StepSuccessivo,
-// the counter's overflow), its layout's pixels, and the names of its resources.
+// The progress window's steps and counter, its layout's pixels, the names of its resources.
 #include "resources/resource_names.h"
 #include "system/platform_error.h"
 #include "test_text.h"
@@ -11,8 +10,7 @@
 namespace orvh {
 namespace {
 
-// What StepSuccessivo (when `advance`) and then SetInconStep(true) give: the arrow's
-// position and visibility, then the marked row and picture, "none", or the error.
+// StepSuccessivo (when `advance`) then SetInconStep(true): arrow, marked row, or the error.
 std::string Step(StepLogic& logic, bool advance) {
     std::string out;
     try {
