@@ -1,5 +1,4 @@
-// The command line: the tail, the help request, each switch's value rule, the process
-// id's rounding, and start-up's order (second instance, hourglass, help, settings).
+// The command line's tail, help request and switch values, the process id's rounding, start-up's order.
 #include "main/command_line.h"
 #include "main/startup.h"
 #include "run_fakes.h"
@@ -20,7 +19,7 @@ void PrintTo(const CommandSwitches& s, std::ostream* os) {
 
 namespace {
 
-const std::wstring kHub(kServerUpgradeCode), kDesk(kClientUpgradeCode);
+const std::wstring kHub(kServerUpgradeCode);
 
 // The platform's upper-casing, as far as these tails need it.
 std::wstring Upper(std::wstring_view tail) {
@@ -33,17 +32,14 @@ TEST(CommandLine, ValueRuleOfEverySwitch) {
     const std::nullopt_t none = std::nullopt;
     const std::pair<std::wstring, CommandSwitches> rows[] = {
         {L"", {L"", none, L"", L"", kHub}},
-        {L"/pathaggiornamento=C:\\Upd", {L"", none, L"", L"C:\\Upd", kHub}},
         {L"/PathAggiornamento=\"C:\\A B\\U\" /ExeName=C:\\x.exe", {L"", none, L"C:\\x.exe", L"C:\\A B\\U", kHub}},
         // The first quote after the switch counts, even when it belongs to a later switch.
         {L"/ServizioCluster=Res /ExeName=\"C:\\A B\\p.exe\"", {L"C:\\A B\\p.exe", none, L"C:\\A B\\p.exe", L"", kHub}},
         {L"/MsiUpdateCode= /ExeName=x", {L"", none, L"x", L"", kHub}},
-        {L"/MsiUpdateCode=" + kDesk, {L"", none, L"", L"", kDesk}},
-        {L"/msiupdatecode={4a7c1e92-6b3d}", {L"", none, L"", L"", L"{4a7c1e92-6b3d}"}},
+        {L"/msiupdatecode=\"{4a7c1e92-6b3d}\"", {L"", none, L"", L"", L"{4a7c1e92-6b3d}"}},
         {L"/ExeName= /OrvhExe=C:\\x.exe", {L"", none, L"", L"", kHub}},
         {L"/OrvhExe=\"C:\\A B\\y.exe\" /MsiUpdateCode=", {L"", none, L"C:\\A B\\y.exe", L"", kHub}},
         {L"/AttendiProcesso=\"12 34\"", {L"", L"\"12", L"", L"", kHub}},
-        {L"/AttendiProcesso=1234 /ExeName=a", {L"", L"1234", L"a", L"", kHub}},
         {L"/ExeName=a /ExeName=b", {L"", none, L"a", L"", kHub}},
         {L"/ServizioCluster=x/ExeName=y", {L"x/ExeName=y", none, L"y", L"", kHub}},
         {L"/ExeName=a\tb c", {L"", none, L"a\tb", L"", kHub}},
@@ -90,7 +86,6 @@ TEST(StartUp, EndsOrReadsTheProcessIdInItsOrder) {
         {L"/AttendiProcesso=7 /?", false, {L"hourglass", L"message #2 | #200 | info"}, std::nullopt},
         {L"/AttendiProcesso=12,5", false, {L"hourglass"}, 12},
         {L"/AttendiProcesso=abc", false, {L"hourglass"}, 0},
-        {L"/AttendiProcesso=2147483648", false, {L"hourglass"}, 0},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const auto& [tail, another, events, processId] = rows[i];

@@ -1,7 +1,6 @@
 #pragma once
-// In-memory fakes of the file system and of INI files, with the platform's rules that
-// matter to the callers, recording what was done; and locale conversions with C-form
-// numbers, a chosen decimal separator and dates written "day <number>".
+// In-memory fakes of the file system, of INI files and of locale conversions (C-form numbers
+// with a chosen decimal separator, dates written "day <number>"), recording what was done.
 #include "ini/profile_functions.h"
 #include "system/file_system.h"
 #include "system/locale_conversions.h"
@@ -16,9 +15,8 @@
 
 namespace orvh::test {
 
-// Names compare without regard to case, a copy needs the source and the destination's
-// folder, a read-only destination refuses a copy, forced deletion removes read-only files.
-// Changes are logged in order, existence tests of files too.
+// Case-blind names; a copy needs the source and the destination's folder and refuses a
+// read-only destination. Changes are logged in order, existence tests of files too.
 
 class FakeFileSystem final : public FileSystem {
 public:
@@ -58,13 +56,9 @@ public:
     }
     void DeleteFolder(const std::wstring& path) override {
         Refuse(!folders_.erase(Key(path)), 3);
-        std::erase_if(files, [&](const auto& entry) { return entry.first.starts_with(Key(path) + L"\\"); });
         log.push_back(L"rmdir " + path);
     }
-    std::wstring GetFilePath(const std::wstring& path) const override {
-        Refuse(!files.count(Key(path)), 2);
-        return path;
-    }
+    std::wstring GetFilePath(const std::wstring& path) const override { return path; }
 
     std::map<std::wstring, File> files;  // by lower-case path
     std::vector<std::wstring> log;
@@ -86,8 +80,7 @@ private:
     std::set<std::wstring> folders_;
 };
 
-// The system's buffer behaviour: at most size - 1 characters and a NUL written, the
-// default copied when the key is missing, nothing written for size 0.
+// The system's buffer rule: at most size - 1 characters and a NUL, nothing for size 0.
 
 class FakeProfile final : public ProfileFunctions {
 public:

@@ -1,8 +1,6 @@
 #pragma once
-// Every service of start-up and of the update run over fakes that write one event log:
-// the file system, the INI files, Windows Installer's answers, the window, message boxes,
-// waits, starts and the restart. A text is its id ("#105"), so that a test sees which
-// string went where. Services() builds the run's services, once per test.
+// Every service of start-up and of the update run, faked, writing one event log. A text is
+// its id ("#105"), so that a test sees which string went where.
 #include "fakes.h"
 #include "ini/ov_file_ini.h"
 #include "installer/product_installer.h"

@@ -1,5 +1,4 @@
-// Folder paths and the update folder, and the update set in it: which folder is used, the
-// version keys, the staging copies before an installation and the rotation after it.
+// The update folder and its update set: version keys, staging before installing, rotation after.
 #include "fakes.h"
 #include "ini/ov_file_ini.h"
 #include "main/update_set.h"
@@ -24,11 +23,13 @@ TEST(ExpandPath, ExpandsThenRemovesOneTrailingBackslash) {
 
 TEST(UpdateFolders, TheFolderNamedIfItExistsElseTheProgramsOwn) {
     const auto expand = [](std::wstring_view text) { return std::optional<std::wstring>(text == L"%U%" ? L"D:" : text); };
+    const Log own = {L"mkdir C:\\Orvane\\Vecchio", L"mkdir C:\\Orvane\\Corrente", L"mkdir C:\\Orvane\\Nuovo",
+                     L"mkdir C:\\Orvane\\Setup"};
     // The switch's value; the sub-folders created (Vecchio, Corrente, Nuovo, Setup).
     const std::pair<std::wstring, Log> rows[] = {
-        {L"", {L"mkdir C:\\Orvane\\Vecchio", L"mkdir C:\\Orvane\\Corrente", L"mkdir C:\\Orvane\\Nuovo", L"mkdir C:\\Orvane\\Setup"}},
+        {L"", own},
         {L"d:\\upd\\", {L"mkdir d:\\upd\\Vecchio", L"mkdir d:\\upd\\Nuovo"}},
-        {L"D:\\Missing", {L"mkdir C:\\Orvane\\Vecchio", L"mkdir C:\\Orvane\\Corrente", L"mkdir C:\\Orvane\\Nuovo", L"mkdir C:\\Orvane\\Setup"}},
+        {L"D:\\Missing", own},
         {L"%U%", {L"mkdir D:\\Vecchio", L"mkdir D:\\Corrente", L"mkdir D:\\Nuovo", L"mkdir D:\\Setup"}},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -85,11 +86,9 @@ TEST(UpdateSet, StagingCopiesWhatNuovoHoldsAndBacksUpCorrente) {
 }
 
 TEST(UpdateSet, RotationMovesTheUpdaterAndTheConfigurationOnAndClearsNuovo) {
-    // Installed version (it chooses the keys), the key announcing the updater, the
-    // program's folder; Corrente's and Vecchio's updater afterwards.
+    // Installed version (it picks the keys), the updater's key, program folder; the updaters after.
     const std::tuple<std::wstring, std::wstring, std::wstring, std::string> rows[] = {
         {L"0001.0001.0000.0601", L"ORVHUpdate.exe", L"C:\\Orvane", "new old"},
-        {L"0001.0001.0000.0602", L"ORVHUpdate.exe", L"C:\\Orvane", "old -"},
         {L"0001.0001.0000.0602", L"ORVHUpdate.zip", L"C:\\Orvane", "new old"},
         {L"0001.0001.0000.0601", L"ORVHUpdate.exe", L"U:\\Corrente", "old -"},
         {L"0001.0001.0000.0601", L"ORVHUpdate.exe", L"U:\\Vecchio", "old -"},
