@@ -3,10 +3,12 @@
 // with a chosen decimal separator, dates written "day <number>"), recording what was done.
 #include "ini/profile_functions.h"
 #include "system/file_system.h"
+#include "system/folder_identity.h"
 #include "system/locale_conversions.h"
 #include "system/platform_error.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cwchar>
 #include <cwctype>
 #include <map>
@@ -108,6 +110,12 @@ public:
     std::vector<std::wstring> writes;
 };
 
+// Folders are one when their texts are, or when `same` names the pair as "a=b".
+struct FakeFolderIdentity final : FolderIdentity {
+    bool SameFolder(const std::wstring& a, const std::wstring& b) const override { return a == b || a + L"=" + b == same; }
+    std::wstring same;
+};
+
 class FakeConversions final : public LocaleConversions {
 public:
     std::optional<double> ParseNumber(std::wstring_view text) const override {
@@ -117,6 +125,14 @@ public:
         wchar_t* end = nullptr;
         const double value = std::wcstod(c.c_str(), &end);
         return end == c.c_str() + c.size() ? std::optional(value) : std::nullopt;
+    }
+    // Plain decimal text, rounded half to even; beyond 32 bits an overflow.
+    WholeNumber ToWholeNumber(std::wstring_view text) const override {
+        const auto number = ParseNumber(text);
+        if (!number) return {0, WholeNumber::Fault::TypeMismatch};
+        const double rounded = std::nearbyint(*number);
+        if (rounded < -2147483648.0 || rounded > 2147483647.0) return {0, WholeNumber::Fault::Overflow};
+        return {static_cast<std::int32_t>(rounded), WholeNumber::Fault::None};
     }
     std::wstring NumberToText(double value) const override {
         wchar_t text[64];

@@ -76,17 +76,13 @@ std::optional<std::wstring> Expand(std::wstring_view text) {
 }
 
 // Folders are the same when their texts are equal or when a row says so ("a=b").
-struct FakeFolderIdentity final : FolderIdentity {
-    bool SameFolder(const std::wstring& a, const std::wstring& b) const override { return a == b || a + L"=" + b == same; }
-    std::wstring same;
-};
-
 TEST(InstalledProduct, EditionVersionSourceAndPackage) {
     FakeInstaller installer;
     test::FakeFileSystem fs;
-    const FakeFolderIdentity folders;
-    const InstalledProductQueries q{installer, fs, Expand};
-    InstallerOperations operations(installer, fs, folders, Expand, kCode);  // what the run asks, through its queries
+    const test::FakeFolderIdentity folders;
+    const test::FakeConversions numbers;
+    const InstalledProductQueries q{installer, fs, Expand, numbers};
+    InstallerOperations operations(installer, fs, folders, Expand, numbers, kCode);  // what the run asks, through its queries
     fs.AddFile(L"S:\\Setup\\p.msi");
     fs.AddFile(L"U:\\Upd\\D\\p.msi");
     auto noPackageName = Installed(L"{A}", kHub, kCode, L"1.0.0");
@@ -119,7 +115,8 @@ TEST(InstalledProduct, EditionVersionSourceAndPackage) {
 TEST(InstalledProduct, PackageCodesAndFileVersions) {
     FakeInstaller installer;
     test::FakeFileSystem fs;
-    const InstalledProductQueries q{installer, fs, Expand};
+    const test::FakeConversions numbers;
+    const InstalledProductQueries q{installer, fs, Expand, numbers};
     fs.AddFile(L"C:\\bad.msi");
     EXPECT_EQ(GetPackageProductCode(q, L"C:\\missing.msi"), L"");
     EXPECT_THROW(GetPackageProductCode(q, L"C:\\bad.msi"), PlatformError);
@@ -185,7 +182,8 @@ TEST(Installation, InstallPackageAndApplyPatchPackage) {
         const Row& row = rows[i];
         FakeInstaller installer;
         test::FakeFileSystem fs;
-        FakeFolderIdentity folders;
+        test::FakeFolderIdentity folders;
+        const test::FakeConversions numbers;
         for (const auto& f : {L"U:", L"U:\\Upd", L"U:\\Upd\\Corrente", kSetup.c_str(), L"D:\\Desk"}) fs.AddFolder(f);
         fs.AddFolder(row.source == kNewCache ? kNewCache : kOldCache);
         fs.AddFile(row.readOnlyFile, "locked", true);
@@ -196,7 +194,7 @@ TEST(Installation, InstallPackageAndApplyPatchPackage) {
         if (!row.deskSource.empty()) installer.products.push_back(Installed(L"{D}", L"Orvane Desk", kDeskCode, L"1", row.deskSource));
         folders.same = row.same;
         installer.result = row.resultCode;
-        InstallerOperations operations(installer, fs, folders, Expand, row.selected);
+        InstallerOperations operations(installer, fs, folders, Expand, numbers, row.selected);
         const bool result = row.patch ? operations.ApplyPatchPackage(kPatch, row.uiLevel)
                                       : operations.InstallPackage(L"Orvane Hub.msi", L"U:\\Upd\\Corrente", kSetup,
                                                                   row.properties, row.uiLevel);

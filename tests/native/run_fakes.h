@@ -34,7 +34,9 @@ public:
                     },
                 .fileVersion = [this](const std::wstring& path) { return fs.FileExists(path) ? updater : L""; },
                 .expand = [](std::wstring_view t) { return std::optional<std::wstring>(std::wstring(t)); },
+                .numbers = conversions,
                 .programFolder = L"C:\\Orvane",
+                .folderIdentity = folders,
                 .programVersion = L"1.0.1"};
     }
 
@@ -93,6 +95,7 @@ public:
     FakeFileSystem fs;
     FakeProfile profile;
     FakeConversions conversions;
+    FakeFolderIdentity folders;
     OvFileIni ini{profile, conversions};
     std::vector<std::wstring> log;
     std::map<WindowLabel, std::wstring> labels;  // as the window last showed them

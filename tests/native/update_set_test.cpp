@@ -59,7 +59,6 @@ TEST(UpdateSet, VersionKeysPerEditionAndInstalledVersion) {
     const std::tuple<Edition, std::wstring, std::wstring, VersionKeys> rows[] = {
         {Edition::Server, L"0001.0001.0000.0601", L"1", hubFiles},
         {Edition::Server, L"0001.0001.0000.0602", L"", {L"Orvane Hub.zip", L"ORVHPatch.zip", L"ORVHUpdate.zip"}},
-        {Edition::Server, L"1.1.0.601", L"", hubFiles},
         {Edition::Client, L"0009.0000.0000.0000", L"", {L"Orvane Desk.msi", L"ORVDPatch.msp", L"ORVHUpdate.exe"}},
         {Edition::Client, L"0001.0000.0000.0000", L"1", {L"Orvane Desk.zip", L"ORVDPatch.zip", L"ORVHUpdate.zip"}},
     };
@@ -93,7 +92,7 @@ TEST(UpdateSet, RotationMovesTheUpdaterAndTheConfigurationOnAndClearsNuovo) {
         {L"0001.0001.0000.0601", L"ORVHUpdate.exe", L"U:\\Corrente", "old -"},
         {L"0001.0001.0000.0601", L"ORVHUpdate.exe", L"U:\\Vecchio", "old -"},
         {L"0001.0001.0000.0601", L"ORVHUpdate.exe", L"U:\\Nuovo", "old -"},
-        {L"0001.0001.0000.0601", L"ORVHUpdate.exe", L"u:\\corrente", "new old"},
+        {L"0001.0001.0000.0601", L"ORVHUpdate.exe", L"X:\\Alias", "old -"},  // Corrente under another name
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const auto& [installed, key, program, updater] = rows[i];
@@ -106,7 +105,9 @@ TEST(UpdateSet, RotationMovesTheUpdaterAndTheConfigurationOnAndClearsNuovo) {
         t.fs.AddFile(L"U:\\Corrente\\ORVHUpdate.cfg", "old");
         t.profile.Set(L"U:\\Nuovo\\ORVHUpdate.cfg", L"Versione", key, L"0001.0000.0000.0005");
         t.set.SelectVersionKeys(Edition::Server, installed);
-        t.set.RotateUpdateSet([](const std::wstring&) { return L"0001.0000.0000.0004"; }, program);
+        test::FakeFolderIdentity identity;
+        identity.same = L"X:\\Alias=U:\\Corrente";
+        t.set.RotateUpdateSet([](const std::wstring&) { return L"0001.0000.0000.0004"; }, program, identity);
         EXPECT_EQ(t.fs.Content(L"U:\\Corrente\\ORVHUpdate.exe") + " " + t.fs.Content(L"U:\\Vecchio\\ORVHUpdate.exe"), updater)
             << "row " << i;
         EXPECT_EQ(t.fs.Content(L"U:\\Corrente\\ORVHUpdate.cfg") + " " + t.fs.Content(L"U:\\Vecchio\\ORVHUpdate.cfg"), "new old")
