@@ -2,7 +2,8 @@
 # Builds OrvhUpdate.exe and runs one delivery under Wine on a private display, as the
 # product would start it: "Orvane Hub" 1.1.601 installed, the next version and its patch, a newer
 # launcher and ORVHUpdate.cfg waiting in Nuovo, the product's process running. Prints what
-# happened and where the picture of the progress window was saved.
+# happened: the versions before and after, the folders, the product's command line and
+# whether the progress window was shown.
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 
