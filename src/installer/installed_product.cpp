@@ -73,10 +73,10 @@ bool InstallSourceAvailable(const InstalledProductQueries& q, const std::wstring
                             const std::wstring& upgradeCode) {
     const auto code = FirstMatch(q.installer, productName, upgradeCode);
     if (!code) return false;
-    const auto package = q.installer.ProductInfo(*code, kPackageName);
-    const auto folder = q.installer.ProductInfo(*code, kInstallSource);
-    if (!package || !folder) return false;
-    return q.fileSystem.FileExists(ExpandPath(*folder, q.expand) + L"\\" + *package);
+    // A property that cannot be read names no file.
+    const auto package = q.installer.ProductInfo(*code, kPackageName).value_or(L"");
+    const auto folder = q.installer.ProductInfo(*code, kInstallSource).value_or(L"");
+    return !package.empty() && !folder.empty() && q.fileSystem.FileExists(ExpandPath(folder, q.expand) + L"\\" + package);
 }
 
 std::wstring GetPackageProductCode(const InstalledProductQueries& q, const std::wstring& packagePath) {

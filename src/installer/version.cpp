@@ -3,6 +3,7 @@
 #include "system/locale_conversions.h"
 #include "system/platform_error.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -29,7 +30,7 @@ std::vector<std::wstring_view> SplitAtDots(std::wstring_view version) {
 // The picture "0000": at least four digits, more kept when the number has them.
 std::wstring FourDigits(std::int32_t value) {
     std::wstring digits = std::to_wstring(std::llabs(value));
-    if (digits.size() < 4) digits.insert(0, 4 - digits.size(), L'0');
+    digits.insert(0, 4 - std::min<std::size_t>(digits.size(), 4), L'0');
     return value < 0 ? L"-" + digits : digits;
 }
 

@@ -25,7 +25,7 @@ bool IsBlankOrTab(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 std::wstring_view CommandTail(std::wstring_view commandLine) {
     std::size_t i = 0;
-    if (i < commandLine.size() && commandLine[i] == L'"') {
+    if (commandLine.starts_with(L'"')) {
         const auto close = commandLine.find(L'"', 1);
         i = close == std::wstring_view::npos ? commandLine.size() : close + 1;
     } else {
@@ -38,14 +38,9 @@ std::wstring_view CommandTail(std::wstring_view commandLine) {
 bool IsHelpRequest(std::wstring_view tail) { return tail.find(L'?') != std::wstring_view::npos; }
 
 std::wstring HelpText(std::wstring_view usageString) {
-    std::wstring text;
-    for (std::size_t i = 0; i < usageString.size(); ++i) {
-        if (usageString[i] == L'/' && i + 1 < usageString.size() && usageString[i + 1] == L'n') {
-            text += L"\r\n";
-            ++i;
-        } else {
-            text += usageString[i];
-        }
+    std::wstring text(usageString);
+    for (auto at = text.find(L"/n"); at != std::wstring::npos; at = text.find(L"/n", at + 2)) {
+        text.replace(at, 2, L"\r\n");
     }
     return text;
 }

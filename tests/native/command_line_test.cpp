@@ -63,7 +63,7 @@ TEST(CommandLine, TailHelpRequestAndHelpText) {
         EXPECT_EQ(IsHelpRequest(tail), help) << "row " << i;
     }
     const std::pair<std::wstring, std::wstring> texts[] = {
-        {L"a/n/nb", L"a\r\n\r\nb"}, {L"a/n", L"a\r\n"}, {L"/N/", L"/N/"}, {L"/", L"/"}};
+        {L"a/n/nb", L"a\r\n\r\nb"}, {L"a/n", L"a\r\n"}, {L"/N/", L"/N/"}, {L"/", L"/"}, {L"/n", L"\r\n"}};
     for (const auto& [usage, shown] : texts) EXPECT_EQ(HelpText(usage), shown);
 }
 
