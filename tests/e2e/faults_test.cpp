@@ -49,14 +49,6 @@ Listing Contents(const std::wstring& folder) {
     return entries;
 }
 
-// What an earlier run left: the installed package and its configuration in Corrente.
-void EarlierRun(UpdateScenario& s) {
-    std::filesystem::create_directories(s.Sub(L"Vecchio"));
-    std::filesystem::create_directories(s.Sub(L"Corrente"));
-    std::filesystem::copy_file(FixturePackagePath(fx::hub_1_1_601.file), s.Sub(L"Corrente\\Orvane Hub.msi"));
-    WriteFileBytes(s.Sub(L"Corrente\\ORVHUpdate.cfg"), "[Versione]\r\nOrvane Hub.msi=0001.0001.0000.0601\r\n");
-}
-
 std::shared_ptr<void> HeldWithoutSharing(const std::wstring& path) {
     const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_NE(file, INVALID_HANDLE_VALUE);
@@ -68,12 +60,11 @@ std::shared_ptr<void> HeldWithoutSharing(const std::wstring& path) {
 std::shared_ptr<void> MovedAwayDuringTheWait(UpdateScenario& s, std::wstring& tail) {
     auto product = std::make_shared<Sleeper>(3s, 0);
     tail += L" /AttendiProcesso=" + std::to_wstring(product->ProcessId());
-    auto mover = std::make_shared<std::jthread>([&s, product] {
+    return std::make_shared<std::jthread>([&s, product] {
         for (int i = 0; i < 200 && FolderEntries(s.UpdateFolder()).size() < 4; ++i) std::this_thread::sleep_for(20ms);
         std::this_thread::sleep_for(300ms);
         ::MoveFileW(s.UpdateFolder().c_str(), (s.Root() / L"Moved").c_str());
     });
-    return mover;
 }
 
 // The folder under a second name: through the drive that maps the host's root under Wine,
@@ -92,7 +83,7 @@ std::wstring AnotherName(const std::wstring& folder) {
 // The product starts the launcher from Corrente under another name of the update folder,
 // and a newer launcher is offered: the running copy must not be overwritten.
 std::shared_ptr<void> LauncherInCorrenteUnderAnotherName(UpdateScenario& s, std::wstring&) {
-    EarlierRun(s);
+    s.EarlierRun();
     std::filesystem::copy_file(OrvhUpdateExe(), s.Sub(L"Corrente\\ORVHUpdate.exe"));
     s.Deliver(L"ORVHUpdate.exe", s.ProductPath());
     s.Announce(L"ORVHUpdate.exe", L"0009.0000.0000.0000");
@@ -155,13 +146,13 @@ const Listing kSubFolders = {L"Corrente\\", L"Nuovo\\", L"Setup\\", L"Vecchio\\"
 
 INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
     Fault{"PackageHeldInCorrenteWhileStaged",
-          [](UpdateScenario& s, std::wstring&) { EarlierRun(s); return HeldWithoutSharing(s.Sub(L"Corrente\\Orvane Hub.msi")); },
+          [](UpdateScenario& s, std::wstring&) { s.EarlierRun(); return HeldWithoutSharing(s.Sub(L"Corrente\\Orvane Hub.msi")); },
           0, L"OrvhUpdate", ErrorReport(ERROR_SHARING_VIOLATION), true, kOld,
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.1.601"}}, {L"Upd\\Vecchio", {}}},
           kNotStarted},
     Fault{"ReadOnlyCopyInVecchioWhileStaged",
           [](UpdateScenario& s, std::wstring&) {
-              EarlierRun(s);
+              s.EarlierRun();
               std::filesystem::copy_file(FixturePackagePath(fx::hub_1_1_601.file), s.Sub(L"Vecchio\\Orvane Hub.msi"));
               ::SetFileAttributesW(s.Sub(L"Vecchio\\Orvane Hub.msi").c_str(), FILE_ATTRIBUTE_READONLY);
               return std::shared_ptr<void>();
@@ -169,14 +160,14 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
           0, L"OrvhUpdate", ErrorReport(ERROR_ACCESS_DENIED), true, kOld,
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.1.601"}}}, kNotStarted},
     Fault{"ConfigurationHeldInCorrenteDuringTheRotation",
-          [](UpdateScenario& s, std::wstring&) { EarlierRun(s); return HeldWithoutSharing(s.Sub(L"Corrente\\ORVHUpdate.cfg")); },
+          [](UpdateScenario& s, std::wstring&) { s.EarlierRun(); return HeldWithoutSharing(s.Sub(L"Corrente\\ORVHUpdate.cfg")); },
           0, L"OrvhUpdate", ErrorReport(ERROR_SHARING_VIOLATION), true, kNew,
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}},
            {L"Upd\\Vecchio", {L"Orvane Hub.msi 1.1.601"}}},
           kNotStarted},
     Fault{"ReadOnlyConfigurationInVecchioDuringTheRotation",
           [](UpdateScenario& s, std::wstring&) {
-              EarlierRun(s);
+              s.EarlierRun();
               WriteFileBytes(s.Sub(L"Vecchio\\ORVHUpdate.cfg"), "[Versione]\r\n");
               ::SetFileAttributesW(s.Sub(L"Vecchio\\ORVHUpdate.cfg").c_str(), FILE_ATTRIBUTE_READONLY);
               return std::shared_ptr<void>();

@@ -17,7 +17,6 @@ using testing::ElementsAre;
 namespace fx = fixtures;
 
 const std::wstring kHubCode(fx::hub_1_1_601.upgradeCode);
-const std::string kEarlierConfiguration = "[Versione]\r\nOrvane Hub.msi=0001.0001.0000.0601\r\n";
 
 // Orvane Hub 1.1.601 installed, an earlier run's package and configuration in Corrente; the
 // next full package, its patch and a newer launcher delivered into Nuovo; the product still
@@ -25,9 +24,7 @@ const std::string kEarlierConfiguration = "[Versione]\r\nOrvane Hub.msi=0001.000
 TEST(UpdateRun, TypicalUpdateWithPatch) {
     UpdateScenario scenario;
     ASSERT_EQ(scenario.Install(fx::hub_1_1_601), 0u);
-    std::filesystem::create_directories(scenario.Sub(L"Corrente"));
-    std::filesystem::copy_file(FixturePackagePath(fx::hub_1_1_601.file), scenario.Sub(L"Corrente\\Orvane Hub.msi"));
-    WriteFileBytes(scenario.Sub(L"Corrente\\ORVHUpdate.cfg"), kEarlierConfiguration);
+    scenario.EarlierRun();
     scenario.Deliver(L"Orvane Hub.msi", FixturePackagePath(fx::hub_1_2_0.file));
     scenario.Deliver(L"ORVHPatch.msp", FixturePackagePath(fx::hub_1_2_100_msp.file));
     scenario.Deliver(L"ORVHUpdate.exe", OrvhUpdateExe());

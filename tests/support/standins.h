@@ -18,7 +18,6 @@ namespace orvh::test {
 class LaunchedProgram {
 public:
     LaunchedProgram(const std::wstring& exePath, const std::wstring& tail, const std::wstring& workingFolder = {}) {
-        // With the application name given, the command line reaches the program unchanged.
         std::wstring line = L"\"" + exePath + L"\" " + tail;
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
@@ -34,12 +33,8 @@ public:
         ::TerminateProcess(process_.get(), 1);
         ::WaitForSingleObject(process_.get(), 5000);
     }
-    LaunchedProgram(const LaunchedProgram&) = delete;
-    LaunchedProgram& operator=(const LaunchedProgram&) = delete;
-
     DWORD ProcessId() const { return ::GetProcessId(process_.get()); }
     HANDLE Process() const { return process_.get(); }
-    // True when the program has ended within `timeout`.
     bool WaitForExit(std::chrono::milliseconds timeout) const {
         return ::WaitForSingleObject(process_.get(), static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
     }
@@ -65,32 +60,30 @@ struct StartRecord {
 
 inline constexpr const wchar_t* kStandinLogVariable = L"ORVH_STANDIN_LOG"; // names their folder
 
-// The records in the folder: UTF-16 files <process id>.txt holding the program, the show
-// command and the command line, one a line.
-inline std::vector<StartRecord> StartRecords(const std::wstring& folder) {
-    std::vector<StartRecord> records;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        if (entry.path().extension() != L".txt") continue;
-        const std::string bytes = ReadFileBytes(entry.path().wstring());
-        std::wistringstream lines(std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2));
-        StartRecord& record = records.emplace_back();
-        std::getline(lines, record.program);
-        lines >> record.showCommand;
-        lines.ignore();
-        std::getline(lines, record.commandLine, L'\0');
-    }
-    return records;
-}
-
-// The records once `expected` of them are there (or 15 s have passed), plus any that arrive
-// within half a second after that, so that an unexpected extra start shows.
+// The records (UTF-16 files <process id>.txt in the folder) once `expected` of them are there
+// or 15 s have passed, plus any that arrive within half a second after that, so that an
+// unexpected extra start shows.
 inline std::vector<StartRecord> WaitForStartRecords(const std::wstring& folder, std::size_t expected) {
+    const auto read = [&] {
+        std::vector<StartRecord> records;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            if (entry.path().extension() != L".txt") continue;
+            const std::string bytes = ReadFileBytes(entry.path().wstring());
+            std::wistringstream lines(std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2));
+            StartRecord& record = records.emplace_back();
+            std::getline(lines, record.program);
+            lines >> record.showCommand;
+            lines.ignore();
+            std::getline(lines, record.commandLine, L'\0');
+        }
+        return records;
+    };
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    while (StartRecords(folder).size() < expected && std::chrono::steady_clock::now() < deadline) {
+    while (read().size() < expected && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    return StartRecords(folder);
+    return read();
 }
 
 } // namespace orvh::test

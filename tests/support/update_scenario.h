@@ -20,6 +20,8 @@ struct RunOutcome {
     bool windowShown = false;    // the progress window was on screen at some time
 };
 
+inline const std::string kEarlierConfiguration = "[Versione]\r\nOrvane Hub.msi=0001.0001.0000.0601\r\n";
+
 // Removes every installed product, so that the tests of one program never see each other's.
 inline void RemoveEveryProduct() {
     ::MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
@@ -39,13 +41,12 @@ public:
         std::filesystem::copy_file(TestProgramFolder() + L"\\product_standin.exe", product_);
         ::SetEnvironmentVariableW(kStandinLogVariable, (root_ / L"starts").c_str());
     }
-    // Removes every installed product, the run's own installations included.
     ~UpdateScenario() {
         RemoveEveryProduct();
         ::SetEnvironmentVariableW(kStandinLogVariable, nullptr);
     }
 
-    // The update folder (the launcher makes its sub-folders) and the product.
+    // The launcher makes the update folder's sub-folders.
     std::wstring UpdateFolder() const { return root_ / L"Upd"; }
     std::wstring Sub(const std::wstring& name) const { return UpdateFolder() + L"\\" + name; }
     const std::wstring& ProductPath() const { return product_; }
@@ -58,6 +59,12 @@ public:
     // Writes a version into Nuovo\ORVHUpdate.cfg's section "Versione".
     void Announce(const std::wstring& key, const std::wstring& version) const {
         ::WritePrivateProfileStringW(L"Versione", key.c_str(), version.c_str(), (Sub(L"Nuovo") + L"\\ORVHUpdate.cfg").c_str());
+    }
+    // What an earlier run left: the installed package and its configuration in Corrente.
+    void EarlierRun() const {
+        for (const auto* folder : {L"Corrente", L"Vecchio"}) std::filesystem::create_directories(Sub(folder));
+        std::filesystem::copy_file(FixturePackagePath(fixtures::hub_1_1_601.file), Sub(L"Corrente\\Orvane Hub.msi"));
+        WriteFileBytes(Sub(L"Corrente\\ORVHUpdate.cfg"), kEarlierConfiguration);
     }
     // Installs from a copy of the package, which becomes the product's installation source.
     // Returns the installer's result.
@@ -80,13 +87,13 @@ public:
         std::vector<HWND> answered;
         for (const auto deadline = steady_clock::now() + minutes(3); !outcome.ended && steady_clock::now() < deadline;
              outcome.ended = program.WaitForExit(30ms)) {
-            std::vector<HWND> windows = VisibleTopLevelWindows(program.ProcessId());
-            std::erase_if(windows, [&](HWND w) { return IsMessageBox(w) || std::ranges::count(answered, w) > 0; });
-            outcome.windowShown = outcome.windowShown || !windows.empty();
-            for (HWND box : VisibleTopLevelWindows(program.ProcessId())) {
+            const std::vector<HWND> windows = VisibleTopLevelWindows(program.ProcessId());
+            const bool windowVisible = !std::ranges::all_of(windows, IsMessageBox);
+            outcome.windowShown = outcome.windowShown || windowVisible;
+            for (HWND box : windows) {
                 if (!IsMessageBox(box) || std::ranges::count(answered, box) > 0) continue;
                 answered.push_back(box);
-                outcome.boxes.push_back({ReadMessageBox(box), !windows.empty()});
+                outcome.boxes.push_back({ReadMessageBox(box), windowVisible});
                 PressButton(box, outcome.boxes.back().contents.buttons.at(0));
             }
         }

@@ -23,51 +23,43 @@ namespace fixtures = test::fixtures;
 using test::Narrow;
 
 enum class State { Absent, ReadOnlyFile, LockedFile, ReadOnlyTree };
-enum class Operation { Delete, DeleteFolder };
 
 UniqueFile OpenWithoutSharing(const std::wstring& path) {
     return UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
                                     nullptr));
 }
 
-void Make(const std::wstring& path, State state) {
-    if (state == State::ReadOnlyTree) {
-        std::filesystem::create_directories(path + L"\\sub");
-        test::WriteFileBytes(path + L"\\sub\\deep.txt", "old");
-        for (const auto& p : {path + L"\\sub\\deep.txt", path + L"\\sub", path}) {
-            ::SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_READONLY);
-        }
-    } else if (state != State::Absent) {
-        test::WriteFileBytes(path, "old");
-    }
-    if (state == State::ReadOnlyFile) ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
-}
-
 TEST(FileSystem, DeletionsOnRealFilesRaiseThePlatformsErrors) {
     struct Row {
-        Operation operation;
+        bool folder; // DeleteFolder, else DeleteFile
         State target;
         DWORD error;
         std::string after; // the target's contents afterwards
     };
     const Row rows[] = {
-        {Operation::Delete, State::ReadOnlyFile, 0, "(none)"},
-        {Operation::Delete, State::LockedFile, ERROR_SHARING_VIOLATION, "old"},
-        {Operation::Delete, State::Absent, ERROR_FILE_NOT_FOUND, "(none)"},
-        {Operation::DeleteFolder, State::ReadOnlyTree, 0, "(none)"},
-        {Operation::DeleteFolder, State::Absent, ERROR_FILE_NOT_FOUND, "(none)"},
+        {false, State::ReadOnlyFile, 0, "(none)"},
+        {false, State::LockedFile, ERROR_SHARING_VIOLATION, "old"},
+        {false, State::Absent, ERROR_FILE_NOT_FOUND, "(none)"},
+        {true, State::ReadOnlyTree, 0, "(none)"},
+        {true, State::Absent, ERROR_FILE_NOT_FOUND, "(none)"},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const test::ScratchFolder scratch;
         Win32FileSystem fs;
         const std::wstring target = scratch / L"target";
-        Make(target, rows[i].target);
+        const bool tree = rows[i].target == State::ReadOnlyTree;
+        if (tree) std::filesystem::create_directories(target + L"\\sub");
+        if (rows[i].target != State::Absent) test::WriteFileBytes(tree ? target + L"\\sub\\deep.txt" : target, "old");
+        if (rows[i].target != State::LockedFile) {
+            for (const auto& p : {target + L"\\sub\\deep.txt", target + L"\\sub", target}) {
+                ::SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_READONLY);
+            }
+        }
         DWORD error = 0;
         {
             const UniqueFile lock = rows[i].target == State::LockedFile ? OpenWithoutSharing(target) : UniqueFile();
             try {
-                if (rows[i].operation == Operation::Delete) fs.DeleteFile(target);
-                if (rows[i].operation == Operation::DeleteFolder) fs.DeleteFolder(target);
+                rows[i].folder ? fs.DeleteFolder(target) : fs.DeleteFile(target);
             } catch (const PlatformError& e) {
                 error = static_cast<DWORD>(e.Number());
             }
