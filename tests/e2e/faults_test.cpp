@@ -1,7 +1,5 @@
-// Faults in the way of a real update run of the server edition that installs a newer full
-// package (Orvane Hub 1.1.601 installed, 1.2.0 delivered and announced): each row the
-// fault, what the user sees, and what is on disk afterwards. The rows are the table
-// "Failure behaviour" of the README.
+// The README's table "Failure behaviour": faults in the way of a run that installs a newer full
+// package (Orvane Hub 1.1.601 installed, 1.2.0 delivered), what the user sees and what is left.
 #include "test_text.h"
 #include "update_scenario.h"
 
@@ -115,11 +113,10 @@ TEST_P(Faults, ShowWhatTheUserSeesAndWhatIsLeft) {
     scenario.Deliver(L"Orvane Hub.msi", FixturePackagePath(fx::hub_1_2_0.file));
     scenario.Announce(L"Orvane Hub.msi", L"0001.0002.0000.0000");
     std::wstring tail = scenario.Tail();
-    RunOutcome run;
-    {
+    const RunOutcome run = [&] {
         const auto kept = fault.arrange(scenario, tail);
-        run = scenario.Run(tail);
-    }
+        return scenario.Run(tail);
+    }();
     ASSERT_TRUE(run.ended);
     ASSERT_EQ(run.boxes.size(), fault.installerBoxes + (fault.title.empty() ? 0u : 1u));
     if (!fault.title.empty()) {

@@ -1,8 +1,8 @@
 #pragma once
-// Reading and answering the message boxes of another process: its visible top-level windows
-// of class "#32770", their title, text, buttons and icon.
+// Reading and answering the message boxes (class "#32770") of another process.
 #include "system/windows_api_win32.h"
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -61,7 +61,6 @@ inline std::string ReadIcon(HWND control) {
 
 } // namespace detail
 
-// Every visible top-level window of the process, message boxes included.
 inline std::vector<HWND> VisibleTopLevelWindows(DWORD processId) {
     std::vector<HWND> windows;
     ::EnumWindows(detail::Collect, reinterpret_cast<LPARAM>(&windows));
@@ -78,9 +77,8 @@ inline bool IsMessageBox(HWND window) { return detail::HasClass(window, L"#32770
 // The process's first message box, waiting up to `timeout` for one; nullptr when none came.
 inline HWND WaitForMessageBox(DWORD processId, std::chrono::milliseconds timeout) {
     for (const auto deadline = std::chrono::steady_clock::now() + timeout;;) {
-        for (HWND window : VisibleTopLevelWindows(processId)) {
-            if (IsMessageBox(window)) return window;
-        }
+        const std::vector<HWND> windows = VisibleTopLevelWindows(processId);
+        if (const auto box = std::ranges::find_if(windows, IsMessageBox); box != windows.end()) return *box;
         if (std::chrono::steady_clock::now() >= deadline) return nullptr;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
@@ -100,7 +98,6 @@ inline MessageBoxContents ReadMessageBox(HWND box) {
     return contents;
 }
 
-// Answers the box as a click on the button does.
 inline void PressButton(HWND box, int buttonId) {
     ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, buttonId)));
 }

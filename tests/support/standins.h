@@ -13,8 +13,8 @@
 
 namespace orvh::test {
 
-// A started program: its command line is the quoted executable path, a blank and the tail
-// exactly as given. Ended on destruction if it still runs, so a failing test leaves nothing.
+// A started program whose command line is its quoted path, a blank and the tail; ended on
+// destruction, so a failing test leaves nothing.
 class LaunchedProgram {
 public:
     LaunchedProgram(const std::wstring& exePath, const std::wstring& tail, const std::wstring& workingFolder = {}) {
@@ -50,8 +50,7 @@ struct Sleeper : LaunchedProgram {
                           std::to_wstring(duration.count()) + L" " + std::to_wstring(exitCode)) {}
 };
 
-// How a recording stand-in was started: its own full path, wShowWindow (-1 when the
-// starter gave none) and its command line exactly as received.
+// How a recording stand-in was started (showCommand: -1 when the starter gave none).
 struct StartRecord {
     std::wstring program;
     int showCommand = -1;

@@ -1,6 +1,6 @@
 #pragma once
-// One delivery, end to end: an update folder as the delivering side leaves it, fixture products
-// installed, a product stand-in, and a run of OrvhUpdate.exe whose boxes are read and answered.
+// One delivery, end to end: an update folder, fixture products installed, a product stand-in,
+// and a run of OrvhUpdate.exe whose boxes are read and answered.
 #include "fixture_packages.h"
 #include "message_box_reader.h"
 #include "standins.h"
@@ -52,11 +52,9 @@ public:
     const std::wstring& ProductPath() const { return product_; }
     const ScratchFolder& Root() const { return root_; }
 
-    // Puts a file into Nuovo, as the delivering side does.
     void Deliver(const std::wstring& name, const std::wstring& sourcePath) const {
         ::CopyFileW(sourcePath.c_str(), (Sub(L"Nuovo") + L"\\" + name).c_str(), FALSE);
     }
-    // Writes a version into Nuovo\ORVHUpdate.cfg's section "Versione".
     void Announce(const std::wstring& key, const std::wstring& version) const {
         ::WritePrivateProfileStringW(L"Versione", key.c_str(), version.c_str(), (Sub(L"Nuovo") + L"\\ORVHUpdate.cfg").c_str());
     }
@@ -66,8 +64,7 @@ public:
         std::filesystem::copy_file(FixturePackagePath(fixtures::hub_1_1_601.file), Sub(L"Corrente\\Orvane Hub.msi"));
         WriteFileBytes(Sub(L"Corrente\\ORVHUpdate.cfg"), kEarlierConfiguration);
     }
-    // Installs from a copy of the package, which becomes the product's installation source.
-    // Returns the installer's result.
+    // The copy installed from becomes the product's installation source.
     unsigned Install(const fixtures::FixturePackage& package) const {
         const std::wstring copy = root_ / (L"Delivered\\" + std::wstring(package.file));
         std::filesystem::copy_file(FixturePackagePath(package.file), copy);
@@ -75,10 +72,8 @@ public:
         return ::MsiInstallProductW(copy.c_str(), L"");
     }
 
-    // Runs the launcher from `path` (a copy is put there unless one is) instead of a
-    // folder of its own.
+    // A copy is put at `path` unless one is there.
     void RunFrom(const std::wstring& path) { program_ = path; }
-    // Starts a copy of OrvhUpdate.exe with the exact tail and follows it to its end.
     RunOutcome Run(const std::wstring& tail) const {
         using namespace std::chrono;
         if (!std::filesystem::exists(program_)) std::filesystem::copy_file(OrvhUpdateExe(), program_);
@@ -112,10 +107,9 @@ private:
     std::wstring program_ = root_ / L"Program\\OrvhUpdate.exe";
 };
 
-// The version of the installed product of the upgrade code, as Windows Installer reports it
-// now ("" when none is installed).
+// "" when none is installed: the product code stays empty.
 inline std::wstring InstalledVersion(std::wstring_view upgradeCode) {
-    wchar_t product[39] = {}; // stays empty, naming no product, when none is installed
+    wchar_t product[39] = {};
     wchar_t version[64] = {};
     DWORD size = 64;
     ::MsiEnumRelatedProductsW(std::wstring(upgradeCode).c_str(), 0, 0, product);

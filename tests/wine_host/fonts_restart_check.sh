@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# fonts_restart_check.sh HOST_DIR WINDOWS_BUILD_DIR: a run of OrvhUpdate.exe that finds
-# obsolete product fonts, watched from Linux in a prefix of its own (the forced restart ends
-# every process of the prefix, a test driver inside it included). "Orvane Hub" 1.1.601 is
-# installed, "ORVH MS.TTF" (obsolete below 1.4.0.155) and "MONO821N.ttf" (obsolete below
-# 1.1.0.300 only) are in the Fonts folder, a newer full package waits in Nuovo. Expected: the
-# obsolete font deleted, the other kept, Windows restarted, nothing staged or installed.
+# fonts_restart_check.sh HOST_DIR WINDOWS_BUILD_DIR: a run that finds obsolete product fonts,
+# watched from Linux in a prefix of its own (the forced restart ends every process of the prefix).
+# With 1.1.601 installed, "ORVH MS.TTF" is obsolete and "MONO821N.ttf" (below 1.1.0.300) is not.
 set -euo pipefail
 
 host=${1:?host folder}
@@ -21,13 +18,12 @@ w() { WINEPREFIX="$prefix" "$@"; }
 cleanup() { w wineserver -k 2>/dev/null || true; rm -rf "$prefix"; }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 prefix_processes() { grep -lzxF "WINEPREFIX=$prefix" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3 || true; }
 
 cleanup
 cp -a "$host/template" "$prefix"
 drive="$prefix/drive_c"
-w wine msiexec /i "$(windows_path "$bin/fixtures/hub-1.1.601.msi")" /qn || fail "installing Orvane Hub 1.1.601"
+w wine msiexec /i "Z:${bin//\//\\}\\fixtures\\hub-1.1.601.msi" /qn || fail "installing Orvane Hub 1.1.601"
 w wineserver -w
 
 fonts="$drive/windows/Fonts"

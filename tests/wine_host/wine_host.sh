@@ -3,7 +3,6 @@
 #   wine_host.sh setup   DIR        start a private Xvfb display, boot a template prefix in DIR
 #   wine_host.sh run     DIR EXE    run a Windows test program in its own copy of the template
 #   wine_host.sh cleanup DIR        stop the display and every wineserver of DIR, remove the prefixes
-# Never touches ~/.wine: every Wine call runs with WINEPREFIX inside DIR.
 set -euo pipefail
 
 command=${1:?command}
@@ -55,8 +54,7 @@ run)
 cleanup)
     for prefix in "$dir"/prefixes/* "$dir/template"; do stop_prefix "$prefix"; done
     [ -f "$dir/xvfb.pid" ] && kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
-    rm -f "$dir/xvfb.pid"
-    rm -rf "$dir/prefixes" "$dir/template"
+    rm -rf "$dir/xvfb.pid" "$dir/prefixes" "$dir/template"
     ;;
 *)
     echo "usage: wine_host.sh setup|run|cleanup DIR [EXE]" >&2
