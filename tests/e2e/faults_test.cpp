@@ -47,7 +47,10 @@ Listing Contents(const std::wstring& folder) {
     return entries;
 }
 
-std::shared_ptr<void> HeldWithoutSharing(const std::wstring& path) {
+// An earlier run's file in Corrente, held open without sharing.
+std::shared_ptr<void> HeldInCorrente(UpdateScenario& s, const std::wstring& name) {
+    s.EarlierRun();
+    const std::wstring path = s.Sub(L"Corrente\\" + name);
     const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_NE(file, INVALID_HANDLE_VALUE);
     return std::shared_ptr<void>(file, ::CloseHandle);
@@ -143,7 +146,7 @@ const Listing kSubFolders = {L"Corrente\\", L"Nuovo\\", L"Setup\\", L"Vecchio\\"
 
 INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
     Fault{"PackageHeldInCorrenteWhileStaged",
-          [](UpdateScenario& s, std::wstring&) { s.EarlierRun(); return HeldWithoutSharing(s.Sub(L"Corrente\\Orvane Hub.msi")); },
+          [](UpdateScenario& s, std::wstring&) { return HeldInCorrente(s, L"Orvane Hub.msi"); },
           0, L"OrvhUpdate", ErrorReport(ERROR_SHARING_VIOLATION), true, kOld,
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.1.601"}}, {L"Upd\\Vecchio", {}}},
           kNotStarted},
@@ -157,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
           0, L"OrvhUpdate", ErrorReport(ERROR_ACCESS_DENIED), true, kOld,
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.1.601"}}}, kNotStarted},
     Fault{"ConfigurationHeldInCorrenteDuringTheRotation",
-          [](UpdateScenario& s, std::wstring&) { s.EarlierRun(); return HeldWithoutSharing(s.Sub(L"Corrente\\ORVHUpdate.cfg")); },
+          [](UpdateScenario& s, std::wstring&) { return HeldInCorrente(s, L"ORVHUpdate.cfg"); },
           0, L"OrvhUpdate", ErrorReport(ERROR_SHARING_VIOLATION), true, kNew,
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}},
            {L"Upd\\Vecchio", {L"Orvane Hub.msi 1.1.601"}}},
