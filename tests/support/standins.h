@@ -19,8 +19,7 @@ class LaunchedProgram {
 public:
     LaunchedProgram(const std::wstring& exePath, const std::wstring& tail, const std::wstring& workingFolder = {}) {
         std::wstring line = L"\"" + exePath + L"\" " + tail;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
+        STARTUPINFOW startup{sizeof(STARTUPINFOW)};
         PROCESS_INFORMATION started{};
         if (!::CreateProcessW(exePath.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                               workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &started)) {

@@ -39,8 +39,7 @@ TEST(ProcessWait, EndsWhenTheProcessHasEnded) {
         const test::Sleeper child(1500ms, rows[i].exitCode);
         Win32MessagePump pump;
         const auto id = rows[i].exists ? static_cast<std::int32_t>(child.ProcessId()) : 0x7FFFFFFC;
-        const std::int32_t result = AttendiProcesso(id, rows[i].blocking, pump);
-        EXPECT_EQ(result, static_cast<std::int32_t>(rows[i].exitCode)) << "row " << i;
+        EXPECT_EQ(AttendiProcesso(id, rows[i].blocking, pump), static_cast<std::int32_t>(rows[i].exitCode)) << "row " << i;
         EXPECT_EQ(child.WaitForExit(0ms), rows[i].exists) << "row " << i << ": the wait ends with the process";
     }
 }

@@ -41,8 +41,6 @@ run)
     exe=${3:?test program}
     [ -d "$dir/template" ] || { echo "host not set up: $dir" >&2; exit 1; }
     prefix="$dir/prefixes/$(basename "$exe" .exe)"
-    stop_prefix "$prefix"
-    rm -rf "$prefix"
     cp -a "$dir/template" "$prefix"
     export DISPLAY="$(cat "$dir/display")" WINEPREFIX="$prefix"
     rc=0
