@@ -31,7 +31,7 @@ constexpr LCID kEnglish = 1033;
 TEST(ProcessWait, EndsWhenTheProcessHasEnded) {
     struct Row {
         bool exists;
-        std::uint32_t exitCode;
+        std::int32_t exitCode;
         bool blocking;
     };
     const Row rows[] = {{true, 7, false}, {true, 259, false}, {true, 7, true}, {false, 0, false}};
@@ -39,7 +39,7 @@ TEST(ProcessWait, EndsWhenTheProcessHasEnded) {
         const test::Sleeper child(1500ms, rows[i].exitCode);
         Win32MessagePump pump;
         const auto id = rows[i].exists ? static_cast<std::int32_t>(child.ProcessId()) : 0x7FFFFFFC;
-        EXPECT_EQ(AttendiProcesso(id, rows[i].blocking, pump), static_cast<std::int32_t>(rows[i].exitCode)) << "row " << i;
+        EXPECT_EQ(AttendiProcesso(id, rows[i].blocking, pump), rows[i].exitCode) << "row " << i;
         EXPECT_EQ(child.WaitForExit(0ms), rows[i].exists) << "row " << i << ": the wait ends with the process";
     }
 }
