@@ -17,8 +17,6 @@ struct MessageBoxContents {
     std::string icon;         // "stop", "information" or "none"
 };
 
-namespace detail {
-
 inline std::wstring Text(HWND window) {
     wchar_t text[8192] = {};
     ::GetWindowTextW(window, text, 8192);
@@ -59,11 +57,9 @@ inline std::string ReadIcon(HWND control) {
     return red + blue < 20 ? "none" : red > blue ? "stop" : "information";
 }
 
-} // namespace detail
-
 inline std::vector<HWND> VisibleTopLevelWindows(DWORD processId) {
     std::vector<HWND> windows;
-    ::EnumWindows(detail::Collect, reinterpret_cast<LPARAM>(&windows));
+    ::EnumWindows(Collect, reinterpret_cast<LPARAM>(&windows));
     std::erase_if(windows, [&](HWND window) {
         DWORD owner = 0;
         ::GetWindowThreadProcessId(window, &owner);
@@ -72,7 +68,7 @@ inline std::vector<HWND> VisibleTopLevelWindows(DWORD processId) {
     return windows;
 }
 
-inline bool IsMessageBox(HWND window) { return detail::HasClass(window, L"#32770"); }
+inline bool IsMessageBox(HWND window) { return HasClass(window, L"#32770"); }
 
 // The process's first message box, waiting up to `timeout` for one; nullptr when none came.
 inline HWND WaitForMessageBox(DWORD processId, std::chrono::milliseconds timeout) {
@@ -86,13 +82,13 @@ inline HWND WaitForMessageBox(DWORD processId, std::chrono::milliseconds timeout
 
 // Waits a moment for the icon (in a Static whose id is the system's choice) to be painted.
 inline MessageBoxContents ReadMessageBox(HWND box) {
-    MessageBoxContents contents{detail::Text(box), detail::Text(::GetDlgItem(box, 0xFFFF)), {}, "none"};
+    MessageBoxContents contents{Text(box), Text(::GetDlgItem(box, 0xFFFF)), {}, "none"};
     std::vector<HWND> children;
-    ::EnumChildWindows(box, detail::Collect, reinterpret_cast<LPARAM>(&children));
+    ::EnumChildWindows(box, Collect, reinterpret_cast<LPARAM>(&children));
     for (HWND child : children) {
-        if (detail::HasClass(child, L"Button")) contents.buttons.push_back(::GetDlgCtrlID(child));
-        if (detail::HasClass(child, L"Static") && (::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-            contents.icon = detail::ReadIcon(child);
+        if (HasClass(child, L"Button")) contents.buttons.push_back(::GetDlgCtrlID(child));
+        if (HasClass(child, L"Static") && (::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+            contents.icon = ReadIcon(child);
         }
     }
     return contents;

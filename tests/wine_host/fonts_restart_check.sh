@@ -6,7 +6,6 @@ set -euo pipefail
 
 host=${1:?host folder}
 bin="${2:?Windows build tree}/bin"
-[ -d "$host/template" ] || { echo "host not set up: $host" >&2; exit 1; }
 
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winemenubuilder.exe=d"
@@ -28,8 +27,7 @@ w wineserver -w
 
 fonts="$drive/windows/Fonts"
 mkdir -p "$fonts" "$drive/Upd/Nuovo" "$drive/Prod" "$drive/starts"
-echo font >"$fonts/ORVH MS.TTF"
-echo font >"$fonts/MONO821N.ttf"
+echo font | tee "$fonts/ORVH MS.TTF" >"$fonts/MONO821N.ttf"
 cp "$bin/fixtures/hub-1.2.0.msi" "$drive/Upd/Nuovo/Orvane Hub.msi"
 printf '[Versione]\r\nOrvane Hub.msi=0001.0002.0000.0000\r\n' >"$drive/Upd/Nuovo/ORVHUpdate.cfg"
 cp "$bin/product_standin.exe" "$drive/Prod/Hub.exe"
@@ -47,4 +45,3 @@ for _ in $(seq 300); do [ -z "$(prefix_processes)" ] && break; sleep 0.1; done
 [ -z "$(ls -A "$drive/starts")" ] || fail "the product was started"
 # The fixture packages are 32-bit; a newer version would have replaced the readme.
 grep -q "Orvane Hub 1.1.601" "$drive/Program Files (x86)/Orvane Hub/readme.txt" || fail "Orvane Hub 1.1.601 was replaced"
-echo "obsolete font deleted, restart requested, nothing installed, update set still in Nuovo"
