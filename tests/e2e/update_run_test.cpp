@@ -1,6 +1,4 @@
-// The typical road of a real update run through OrvhUpdate.exe: real packages installed by
-// Windows Installer, the update folder as the delivering side leaves it, a product stand-in.
-// The roads that end in a message are rows of faults_test.cpp.
+// The typical road of a real update run; the roads that end in a message are rows of faults_test.cpp.
 #include "test_text.h"
 #include "update_scenario.h"
 
@@ -16,11 +14,8 @@ using namespace std::chrono_literals;
 using testing::ElementsAre;
 namespace fx = fixtures;
 
-const std::wstring kHubCode(fx::hub_1_1_601.upgradeCode);
-
-// Orvane Hub 1.1.601 installed, an earlier run's package and configuration in Corrente; the
-// next full package, its patch and a newer launcher delivered into Nuovo; the product still
-// running when the launcher starts.
+// Orvane Hub 1.1.601 installed and left in Corrente by an earlier run; the next full package, its
+// patch and a newer launcher delivered; the product still running when the launcher starts.
 TEST(UpdateRun, TypicalUpdateWithPatch) {
     UpdateScenario scenario;
     ASSERT_EQ(scenario.Install(fx::hub_1_1_601), 0u);
@@ -40,7 +35,7 @@ TEST(UpdateRun, TypicalUpdateWithPatch) {
     EXPECT_EQ(run.boxes.size(), 0u);
     EXPECT_TRUE(run.windowShown) << "the progress window was never on screen";
     // Both installer calls took effect: the full package, then the patch over it.
-    EXPECT_EQ(InstalledVersion(kHubCode), L"1.2.100");
+    EXPECT_EQ(InstalledVersion(fx::hub_1_1_601.upgradeCode), L"1.2.100");
     const std::wstring source = scenario.Sub(L"Setup\\") + std::wstring(fx::hub_1_2_0.productCode);
     EXPECT_THAT(FolderEntries(scenario.Sub(L"Setup")), ElementsAre(std::wstring(fx::hub_1_2_0.productCode)));
     EXPECT_THAT(FolderEntries(source), ElementsAre(L"ORVHPatch.msp", L"Orvane Hub.msi"));

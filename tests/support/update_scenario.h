@@ -72,7 +72,6 @@ public:
         return ::MsiInstallProductW(copy.c_str(), L"");
     }
 
-    // A copy is put at `path` unless one is there.
     void RunFrom(const std::wstring& path) { program_ = path; }
     RunOutcome Run(const std::wstring& tail) const {
         using namespace std::chrono;

@@ -1,5 +1,4 @@
-// The smaller adapters against the real platform: waiting for real processes, starting
-// programs, oleaut32's Italian and English conversions, the profile functions on real files,
+// Waiting for and starting real processes, oleaut32's conversions, profile functions on real files,
 // and the resource class over tests/resources_module (operations the run itself never calls).
 #include "ini/profile_functions_win32.h"
 #include "resources/error_record.h"

@@ -1,7 +1,5 @@
-// The adapters the update folder's work goes through, on a real disk: files (read-only, locked;
-// the errors the update run shows are rows of tests/e2e/faults_test.cpp), one folder under
-// its other names, and Windows Installer with real packages: the installed product's queries,
-// full packages installed from the source cache, and a patch made by tools/msp.
+// The update folder's adapters on a real disk: deletions, one folder under its other names, and
+// Windows Installer with real packages (full ones from the source cache, a patch made by tools/msp).
 #include "installer/installation.h"
 #include "installer/msi_engine_win32.h"
 #include "system/environment_win32.h"
