@@ -29,24 +29,6 @@ std::wstring ErrorReport(unsigned long number, const std::wstring& description) 
 }
 std::wstring ErrorReport(unsigned long number) { return ErrorReport(number, SystemErrorDescription(number)); }
 
-// A folder's entries, sub-folders marked with "\", packages with the fixture they are, the
-// launcher's own copy with "(launcher)".
-Listing Contents(const std::wstring& folder) {
-    Listing entries;
-    for (const auto& name : FolderEntries(folder)) {
-        const std::wstring path = folder + L"\\" + name;
-        std::wstring entry = std::filesystem::is_directory(path) ? name + L"\\" : name;
-        for (const auto* package : {&fx::hub_1_1_601, &fx::hub_1_2_0}) {
-            if (name.ends_with(L".msi") && ReadFileBytes(path) == ReadFileBytes(FixturePackagePath(package->file))) {
-                entry += L" " + std::wstring(package->version);
-            }
-        }
-        if (name.ends_with(L".exe") && ReadFileBytes(path) == ReadFileBytes(OrvhUpdateExe())) entry += L" (launcher)";
-        entries.push_back(entry);
-    }
-    return entries;
-}
-
 // An earlier run's file in Corrente, held open without sharing.
 std::shared_ptr<void> HeldInCorrente(UpdateScenario& s, const std::wstring& name) {
     s.EarlierRun();

@@ -38,22 +38,14 @@ TEST(UpdateRun, TypicalUpdateWithPatch) {
     EXPECT_EQ(InstalledVersion(fx::hub_1_1_601.upgradeCode), L"1.2.100");
     const std::wstring source = scenario.Sub(L"Setup\\") + std::wstring(fx::hub_1_2_0.productCode);
     EXPECT_THAT(FolderEntries(scenario.Sub(L"Setup")), ElementsAre(std::wstring(fx::hub_1_2_0.productCode)));
-    EXPECT_THAT(FolderEntries(source), ElementsAre(L"ORVHPatch.msp", L"Orvane Hub.msi"));
-    EXPECT_THAT(FolderEntries(scenario.Sub(L"Nuovo")), ElementsAre());
-    EXPECT_THAT(FolderEntries(scenario.Sub(L"Corrente")),
-                ElementsAre(L"ORVHPatch.msp", L"ORVHUpdate.cfg", L"ORVHUpdate.exe", L"Orvane Hub.msi"));
-    EXPECT_THAT(FolderEntries(scenario.Sub(L"Vecchio")), ElementsAre(L"ORVHUpdate.cfg", L"Orvane Hub.msi"));
-    // Each copy holds what it came from.
-    const std::pair<std::wstring, std::string> copies[] = {
-        {L"Corrente\\Orvane Hub.msi", ReadFileBytes(FixturePackagePath(fx::hub_1_2_0.file))},
-        {L"Corrente\\ORVHPatch.msp", ReadFileBytes(FixturePackagePath(fx::hub_1_2_100_msp.file))},
-        {L"Corrente\\ORVHUpdate.exe", ReadFileBytes(OrvhUpdateExe())},
-        {L"Corrente\\ORVHUpdate.cfg", delivered},
-        {L"Vecchio\\Orvane Hub.msi", ReadFileBytes(FixturePackagePath(fx::hub_1_1_601.file))},
-        {L"Vecchio\\ORVHUpdate.cfg", kEarlierConfiguration}};
-    for (const auto& [copy, original] : copies) {
-        EXPECT_TRUE(ReadFileBytes(scenario.Sub(copy)) == original) << Narrow(copy);
-    }
+    EXPECT_THAT(Contents(source), ElementsAre(L"ORVHPatch.msp 1.2.100", L"Orvane Hub.msi 1.2.0"));
+    EXPECT_THAT(Contents(scenario.Sub(L"Nuovo")), ElementsAre());
+    EXPECT_THAT(Contents(scenario.Sub(L"Corrente")),
+                ElementsAre(L"ORVHPatch.msp 1.2.100", L"ORVHUpdate.cfg", L"ORVHUpdate.exe (launcher)",
+                            L"Orvane Hub.msi 1.2.0"));
+    EXPECT_THAT(Contents(scenario.Sub(L"Vecchio")), ElementsAre(L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.1.601"));
+    EXPECT_TRUE(ReadFileBytes(scenario.Sub(L"Corrente\\ORVHUpdate.cfg")) == delivered);
+    EXPECT_TRUE(ReadFileBytes(scenario.Sub(L"Vecchio\\ORVHUpdate.cfg")) == kEarlierConfiguration);
     const auto starts = scenario.ProductStarts();
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0].commandLine, scenario.ProductPath() + L" /NoConsole") << Narrow(starts[0].commandLine);

@@ -106,6 +106,27 @@ private:
     std::wstring program_ = root_ / L"Program\\OrvhUpdate.exe";
 };
 
+// A folder's entries, sub-folders marked with "\", fixture packages and patches with their version,
+// the launcher's own copy with "(launcher)".
+inline std::vector<std::wstring> Contents(const std::wstring& folder) {
+    namespace fx = fixtures;
+    const std::pair<std::wstring_view, std::wstring_view> known[] = {
+        {fx::hub_1_1_601.file, fx::hub_1_1_601.version}, {fx::hub_1_2_0.file, fx::hub_1_2_0.version},
+        {fx::hub_1_2_100_msp.file, fx::hub_1_2_100_msp.version}};
+    std::vector<std::wstring> entries;
+    for (const auto& name : FolderEntries(folder)) {
+        const std::wstring path = folder + L"\\" + name;
+        std::wstring entry = std::filesystem::is_directory(path) ? name + L"\\" : name;
+        const std::string bytes = ReadFileBytes(path); // "" for a folder
+        for (const auto& [file, version] : known) {
+            if (bytes == ReadFileBytes(FixturePackagePath(file))) entry += L" " + std::wstring(version);
+        }
+        if (bytes == ReadFileBytes(OrvhUpdateExe())) entry += L" (launcher)";
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
 // "" when none is installed: the product code stays empty.
 inline std::wstring InstalledVersion(std::wstring_view upgradeCode) {
     wchar_t product[39] = {};

@@ -108,7 +108,6 @@ TEST(FolderIdentity, OneFolderUnderItsOtherNames) {
 }
 
 TEST(Installer, AProductInstalledUpgradedAndPatched) {
-    test::RemoveEveryProduct();
     const std::wstring hub = L"Orvane Hub";
     const std::wstring hubCode(fixtures::hub_1_1_601.upgradeCode);
     const test::ScratchFolder scratch;
