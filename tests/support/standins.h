@@ -1,6 +1,5 @@
 #pragma once
-// Programs a test starts: the program under test, and the stand-ins of tests/standins - a
-// sleeper to wait for, and the product and cluster tool that record how they were started.
+// Programs a test starts: the program under test and the stand-ins of tests/standins.
 #include "test_paths.h"
 
 #include "system/unique_handles_win32.h"

@@ -19,7 +19,6 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 prefix_processes() { grep -lzxF "WINEPREFIX=$prefix" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3 || true; }
 
-cleanup
 cp -a "$host/template" "$prefix"
 drive="$prefix/drive_c"
 w wine msiexec /i "Z:${bin//\//\\}\\fixtures\\hub-1.1.601.msi" /qn || fail "installing Orvane Hub 1.1.601"
