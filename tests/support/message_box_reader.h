@@ -70,7 +70,6 @@ inline std::vector<HWND> VisibleTopLevelWindows(DWORD processId) {
 
 inline bool IsMessageBox(HWND window) { return HasClass(window, L"#32770"); }
 
-// The process's first message box, waiting up to `timeout` for one; nullptr when none came.
 inline HWND WaitForMessageBox(DWORD processId, std::chrono::milliseconds timeout) {
     for (const auto deadline = std::chrono::steady_clock::now() + timeout;;) {
         const std::vector<HWND> windows = VisibleTopLevelWindows(processId);

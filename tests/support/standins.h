@@ -41,7 +41,6 @@ private:
     UniqueHandle process_;
 };
 
-// The sleeper stand-in: sleeps `duration`, then ends with `exitCode`.
 struct Sleeper : LaunchedProgram {
     Sleeper(std::chrono::milliseconds duration, std::uint32_t exitCode)
         : LaunchedProgram(TestProgramFolder() + L"\\sleeper_standin.exe",
@@ -57,9 +56,8 @@ struct StartRecord {
 
 inline constexpr const wchar_t* kStandinLogVariable = L"ORVH_STANDIN_LOG"; // names their folder
 
-// The records (UTF-16 files <process id>.txt in the folder) once `expected` of them are there
-// or 15 s have passed, plus any that arrive within half a second after that, so that an
-// unexpected extra start shows.
+// The records once `expected` of them are there (or 15 s have passed), plus any that arrive
+// within half a second after that, so that an unexpected extra start shows.
 inline std::vector<StartRecord> WaitForStartRecords(const std::wstring& folder, std::size_t expected) {
     const auto read = [&] {
         std::vector<StartRecord> records;

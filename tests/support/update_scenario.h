@@ -1,6 +1,5 @@
 #pragma once
-// One delivery, end to end: an update folder, fixture products installed, a product stand-in,
-// and a run of OrvhUpdate.exe whose boxes are read and answered.
+// One delivery, end to end: a run of OrvhUpdate.exe whose message boxes are read and answered.
 #include "fixture_packages.h"
 #include "message_box_reader.h"
 #include "standins.h"
@@ -46,7 +45,6 @@ public:
         ::SetEnvironmentVariableW(kStandinLogVariable, nullptr);
     }
 
-    // The launcher makes the update folder's sub-folders.
     std::wstring UpdateFolder() const { return root_ / L"Upd"; }
     std::wstring Sub(const std::wstring& name) const { return UpdateFolder() + L"\\" + name; }
     const std::wstring& ProductPath() const { return product_; }
@@ -94,7 +92,6 @@ public:
         return outcome;
     }
 
-    // The tail the product uses: the update folder and the product, both quoted.
     std::wstring Tail() const { return L"/PathAggiornamento=\"" + UpdateFolder() + L"\" /ExeName=\"" + product_ + L"\""; }
     std::vector<StartRecord> ProductStarts(std::size_t expected = 1) const {
         return WaitForStartRecords(root_ / L"starts", expected);
