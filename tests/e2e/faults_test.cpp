@@ -44,8 +44,7 @@ void HoldInCorrente(UpdateScenario& s, Arranged& a, const std::wstring& name) {
     a.kept = std::shared_ptr<void>(file, ::CloseHandle);
 }
 
-// The update folder moves away once the launcher waits for the product: the sub-folders
-// are made before the wait begins.
+// The update folder moves away once the launcher, its sub-folders made, waits for the product.
 void MovedAwayDuringTheWait(UpdateScenario& s, Arranged& a) {
     auto product = std::make_shared<Sleeper>(3s, 0);
     a.tail += L" /AttendiProcesso=" + std::to_wstring(product->ProcessId());

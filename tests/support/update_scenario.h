@@ -40,10 +40,7 @@ public:
         std::filesystem::copy_file(TestProgramFolder() + L"\\product_standin.exe", product_);
         ::SetEnvironmentVariableW(kStandinLogVariable, (root_ / L"starts").c_str());
     }
-    ~UpdateScenario() {
-        RemoveEveryProduct();
-        ::SetEnvironmentVariableW(kStandinLogVariable, nullptr);
-    }
+    ~UpdateScenario() { RemoveEveryProduct(); }
 
     std::wstring UpdateFolder() const { return root_ / L"Upd"; }
     std::wstring Sub(const std::wstring& name) const { return UpdateFolder() + L"\\" + name; }
