@@ -1,5 +1,4 @@
-// The progress window on a real display, read from another thread as a user's tools see it:
-// the arrow and the result pictures through the steps, the greyed close button, close requests.
+// The progress window as a user's tools see it: arrow, result pictures, close button and requests.
 #include "system/unique_handles_win32.h"
 #include "test_paths.h"
 #include "ui/message_pump_win32.h"
