@@ -24,10 +24,10 @@ const std::wstring kNew = L"1.2.0";
 const std::wstring kIgnoring = L" /IgnoraAggiornamento /NoConsole";
 const std::wstring kNotStarted = L"(not started)";
 
-std::wstring ErrorReport(unsigned long number, const std::wstring& description) {
-    return L"Errore di run-time '" + std::to_wstring(number) + L"':\r\n\r\n" + description;
+std::wstring ErrorReport(unsigned long number, const std::wstring& description = L"") {
+    const std::wstring shown = description.empty() ? SystemErrorDescription(number) : description;
+    return L"Errore di run-time '" + std::to_wstring(number) + L"':\r\n\r\n" + shown;
 }
-std::wstring ErrorReport(unsigned long number) { return ErrorReport(number, SystemErrorDescription(number)); }
 
 // What a fault puts in the run's way: the tail, and what lives until the run has ended.
 struct Arranged {

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# fonts_restart_check.sh HOST_DIR WINDOWS_BUILD_DIR: a run that finds obsolete product fonts,
-# watched from Linux in a prefix of its own (the forced restart ends every process of the prefix).
-# With 1.1.601 installed, "ORVH MS.TTF" is obsolete and "MONO821N.ttf" (below 1.1.0.300) is not.
+# fonts_restart_check.sh HOST_DIR WINDOWS_BUILD_DIR: a run that finds obsolete product fonts and restarts
+# Windows, watched from Linux. With 1.1.601 installed, "ORVH MS.TTF" is obsolete, "MONO821N.ttf" is not.
 set -euo pipefail
 
 host=${1:?host folder}
