@@ -1,7 +1,6 @@
 #pragma once
-// What the fuzz targets share: fuzzer bytes as text (each byte the character of its value,
-// so that seeds are plain text), and an invariant that does not hold stopping the run, so
-// that libFuzzer keeps the input as a finding.
+// Each byte the character of its value, so that seeds are plain text; a broken invariant aborts,
+// so that libFuzzer keeps the input as a finding.
 #include <cstdio>
 #include <cstdlib>
 #include <string>

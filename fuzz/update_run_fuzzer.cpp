@@ -1,6 +1,5 @@
-// A run over the native tests' fakes in any situation (edition, versions, files, results):
-// nothing in Nuovo is lost or changed unless the last installation succeeded or none was
-// made, and the product starts at most once.
+// A run over the native tests' fakes in any situation: nothing in Nuovo is lost or changed unless
+// the last installation succeeded or none was made, and the product starts at most once.
 #include "fuzz_support.h"
 #include "run_fakes.h"
 

@@ -1,6 +1,5 @@
 #pragma once
-// Text helpers of every test program: wide text in failure messages, and the program's own
-// string table read from res/strings.txt (ORVH_STRINGS_TXT), so no test copies the texts.
+// Wide text in failure messages, and the program's string table read from ORVH_STRINGS_TXT.
 #include <cstdint>
 #include <fstream>
 #include <map>

@@ -1,7 +1,5 @@
-// Faults in the way of a real update run of the server edition that installs a newer full
-// package (Orvane Hub 1.1.601 installed, 1.2.0 delivered and announced): each row the
-// fault, what the user sees, and what is on disk afterwards. The rows are the table
-// "Failure behaviour" of the README.
+// The README's table "Failure behaviour": faults in the way of a run that installs a newer full
+// package (Orvane Hub 1.1.601 installed, 1.2.0 delivered), what the user sees and what is left.
 #include "test_text.h"
 #include "update_scenario.h"
 
@@ -26,54 +24,35 @@ const std::wstring kNew = L"1.2.0";
 const std::wstring kIgnoring = L" /IgnoraAggiornamento /NoConsole";
 const std::wstring kNotStarted = L"(not started)";
 
-std::wstring ErrorReport(unsigned long number, const std::wstring& description) {
-    return L"Errore di run-time '" + std::to_wstring(number) + L"':\r\n\r\n" + description;
-}
-std::wstring ErrorReport(unsigned long number) { return ErrorReport(number, SystemErrorDescription(number)); }
-
-// A folder's entries, sub-folders marked with "\", packages with the fixture they are, the
-// launcher's own copy with "(launcher)".
-Listing Contents(const std::wstring& folder) {
-    Listing entries;
-    for (const auto& name : FolderEntries(folder)) {
-        const std::wstring path = folder + L"\\" + name;
-        std::wstring entry = std::filesystem::is_directory(path) ? name + L"\\" : name;
-        for (const auto* package : {&fx::hub_1_1_601, &fx::hub_1_2_0}) {
-            if (name.ends_with(L".msi") && ReadFileBytes(path) == ReadFileBytes(FixturePackagePath(package->file))) {
-                entry += L" " + std::wstring(package->version);
-            }
-        }
-        if (name.ends_with(L".exe") && ReadFileBytes(path) == ReadFileBytes(OrvhUpdateExe())) entry += L" (launcher)";
-        entries.push_back(entry);
-    }
-    return entries;
+std::wstring ErrorReport(unsigned long number, const std::wstring& description = L"") {
+    const std::wstring shown = description.empty() ? SystemErrorDescription(number) : description;
+    return L"Errore di run-time '" + std::to_wstring(number) + L"':\r\n\r\n" + shown;
 }
 
-// What an earlier run left: the installed package and its configuration in Corrente.
-void EarlierRun(UpdateScenario& s) {
-    std::filesystem::create_directories(s.Sub(L"Vecchio"));
-    std::filesystem::create_directories(s.Sub(L"Corrente"));
-    std::filesystem::copy_file(FixturePackagePath(fx::hub_1_1_601.file), s.Sub(L"Corrente\\Orvane Hub.msi"));
-    WriteFileBytes(s.Sub(L"Corrente\\ORVHUpdate.cfg"), "[Versione]\r\nOrvane Hub.msi=0001.0001.0000.0601\r\n");
-}
+// What a fault puts in the run's way: the tail, and what lives until the run has ended.
+struct Arranged {
+    std::wstring tail;
+    std::shared_ptr<void> kept;
+};
 
-std::shared_ptr<void> HeldWithoutSharing(const std::wstring& path) {
+// An earlier run's file in Corrente, held open without sharing.
+void HoldInCorrente(UpdateScenario& s, Arranged& a, const std::wstring& name) {
+    s.EarlierRun();
+    const std::wstring path = s.Sub(L"Corrente\\" + name);
     const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_NE(file, INVALID_HANDLE_VALUE);
-    return std::shared_ptr<void>(file, ::CloseHandle);
+    a.kept = std::shared_ptr<void>(file, ::CloseHandle);
 }
 
-// The update folder moves away once the launcher waits for the product: the sub-folders
-// are made before the wait begins.
-std::shared_ptr<void> MovedAwayDuringTheWait(UpdateScenario& s, std::wstring& tail) {
+// The update folder moves away once the launcher, its sub-folders made, waits for the product.
+void MovedAwayDuringTheWait(UpdateScenario& s, Arranged& a) {
     auto product = std::make_shared<Sleeper>(3s, 0);
-    tail += L" /AttendiProcesso=" + std::to_wstring(product->ProcessId());
-    auto mover = std::make_shared<std::jthread>([&s, product] {
+    a.tail += L" /AttendiProcesso=" + std::to_wstring(product->ProcessId());
+    a.kept = std::make_shared<std::jthread>([&s, product] {
         for (int i = 0; i < 200 && FolderEntries(s.UpdateFolder()).size() < 4; ++i) std::this_thread::sleep_for(20ms);
         std::this_thread::sleep_for(300ms);
         ::MoveFileW(s.UpdateFolder().c_str(), (s.Root() / L"Moved").c_str());
     });
-    return mover;
 }
 
 // The folder under a second name: through the drive that maps the host's root under Wine,
@@ -91,19 +70,17 @@ std::wstring AnotherName(const std::wstring& folder) {
 
 // The product starts the launcher from Corrente under another name of the update folder,
 // and a newer launcher is offered: the running copy must not be overwritten.
-std::shared_ptr<void> LauncherInCorrenteUnderAnotherName(UpdateScenario& s, std::wstring&) {
-    EarlierRun(s);
+void LauncherInCorrenteUnderAnotherName(UpdateScenario& s, Arranged&) {
+    s.EarlierRun();
     std::filesystem::copy_file(OrvhUpdateExe(), s.Sub(L"Corrente\\ORVHUpdate.exe"));
     s.Deliver(L"ORVHUpdate.exe", s.ProductPath());
     s.Announce(L"ORVHUpdate.exe", L"0009.0000.0000.0000");
     s.RunFrom(AnotherName(s.Sub(L"Corrente")) + L"\\ORVHUpdate.exe");
-    return std::shared_ptr<void>();
 }
 
 struct Fault {
     const char* name;
-    // Puts the fault in the run's way; what it returns lives until the run has ended.
-    std::function<std::shared_ptr<void>(UpdateScenario&, std::wstring& tail)> arrange;
+    std::function<void(UpdateScenario&, Arranged&)> arrange;
     std::size_t installerBoxes; // boxes of Windows Installer's own before the launcher's
     std::wstring title; // of the launcher's box ("" for none)
     std::wstring text;
@@ -123,12 +100,10 @@ TEST_P(Faults, ShowWhatTheUserSeesAndWhatIsLeft) {
     ASSERT_EQ(scenario.Install(fx::hub_1_1_601), 0u);
     scenario.Deliver(L"Orvane Hub.msi", FixturePackagePath(fx::hub_1_2_0.file));
     scenario.Announce(L"Orvane Hub.msi", L"0001.0002.0000.0000");
-    std::wstring tail = scenario.Tail();
-    RunOutcome run;
-    {
-        const auto kept = fault.arrange(scenario, tail);
-        run = scenario.Run(tail);
-    }
+    Arranged arranged{scenario.Tail()};
+    fault.arrange(scenario, arranged);
+    const RunOutcome run = scenario.Run(arranged.tail);
+    arranged.kept.reset();
     ASSERT_TRUE(run.ended);
     ASSERT_EQ(run.boxes.size(), fault.installerBoxes + (fault.title.empty() ? 0u : 1u));
     if (!fault.title.empty()) {
@@ -155,70 +130,66 @@ const Listing kSubFolders = {L"Corrente\\", L"Nuovo\\", L"Setup\\", L"Vecchio\\"
 
 INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
     Fault{"PackageHeldInCorrenteWhileStaged",
-          [](UpdateScenario& s, std::wstring&) { EarlierRun(s); return HeldWithoutSharing(s.Sub(L"Corrente\\Orvane Hub.msi")); },
+          [](UpdateScenario& s, Arranged& a) { HoldInCorrente(s, a, L"Orvane Hub.msi"); },
           0, L"OrvhUpdate", ErrorReport(ERROR_SHARING_VIOLATION), true, kOld,
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.1.601"}}, {L"Upd\\Vecchio", {}}},
           kNotStarted},
     Fault{"ReadOnlyCopyInVecchioWhileStaged",
-          [](UpdateScenario& s, std::wstring&) {
-              EarlierRun(s);
+          [](UpdateScenario& s, Arranged&) {
+              s.EarlierRun();
               std::filesystem::copy_file(FixturePackagePath(fx::hub_1_1_601.file), s.Sub(L"Vecchio\\Orvane Hub.msi"));
               ::SetFileAttributesW(s.Sub(L"Vecchio\\Orvane Hub.msi").c_str(), FILE_ATTRIBUTE_READONLY);
-              return std::shared_ptr<void>();
           },
           0, L"OrvhUpdate", ErrorReport(ERROR_ACCESS_DENIED), true, kOld,
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.1.601"}}}, kNotStarted},
     Fault{"ConfigurationHeldInCorrenteDuringTheRotation",
-          [](UpdateScenario& s, std::wstring&) { EarlierRun(s); return HeldWithoutSharing(s.Sub(L"Corrente\\ORVHUpdate.cfg")); },
+          [](UpdateScenario& s, Arranged& a) { HoldInCorrente(s, a, L"ORVHUpdate.cfg"); },
           0, L"OrvhUpdate", ErrorReport(ERROR_SHARING_VIOLATION), true, kNew,
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}},
            {L"Upd\\Vecchio", {L"Orvane Hub.msi 1.1.601"}}},
           kNotStarted},
     Fault{"ReadOnlyConfigurationInVecchioDuringTheRotation",
-          [](UpdateScenario& s, std::wstring&) {
-              EarlierRun(s);
+          [](UpdateScenario& s, Arranged&) {
+              s.EarlierRun();
               WriteFileBytes(s.Sub(L"Vecchio\\ORVHUpdate.cfg"), "[Versione]\r\n");
               ::SetFileAttributesW(s.Sub(L"Vecchio\\ORVHUpdate.cfg").c_str(), FILE_ATTRIBUTE_READONLY);
-              return std::shared_ptr<void>();
           },
           0, L"OrvhUpdate", ErrorReport(ERROR_ACCESS_DENIED), true, kNew,
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}},
            {L"Upd\\Vecchio", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.1.601"}}},
           kNotStarted},
     Fault{"NoConfigurationFile",
-          [](UpdateScenario& s, std::wstring&) { std::filesystem::remove(s.Sub(L"Nuovo\\ORVHUpdate.cfg")); return std::shared_ptr<void>(); },
+          [](UpdateScenario& s, Arranged&) { std::filesystem::remove(s.Sub(L"Nuovo\\ORVHUpdate.cfg")); },
           0, kHubTitle, StringText(202) + L" 'ORVHUpdate.cfg'", true, kOld,
           {{L"Upd\\Nuovo", {L"Orvane Hub.msi 1.2.0"}}, {L"Upd\\Corrente", {}}}, kIgnoring},
     // The upgrade code is taken exactly: in lower case it names no edition's product.
     Fault{"UpgradeCodeInLowerCase",
-          [](UpdateScenario&, std::wstring& tail) { tail += L" /MsiUpdateCode=" + kLowerCaseCode; return std::shared_ptr<void>(); },
+          [](UpdateScenario&, Arranged& a) { a.tail += L" /MsiUpdateCode=" + kLowerCaseCode; },
           0, kHubTitle, StringText(203) + L" " + kLowerCaseCode, true, kOld,
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {}}}, kIgnoring},
     Fault{"UpdateFolderMovedAwayDuringTheWait", MovedAwayDuringTheWait,
           0, kHubTitle, StringText(202) + L" 'ORVHUpdate.cfg'", true, kOld,
           {{L"Upd", {}}, {L"Moved\\Nuovo", kSetInNuovo}}, kIgnoring},
     Fault{"FileWhereTheSetupFolderBelongs",
-          [](UpdateScenario& s, std::wstring&) { WriteFileBytes(s.Sub(L"Setup"), "no folder"); return std::shared_ptr<void>(); },
+          [](UpdateScenario& s, Arranged&) { WriteFileBytes(s.Sub(L"Setup"), "no folder"); },
           0, L"OrvhUpdate", ErrorReport(ERROR_ALREADY_EXISTS), false, kOld,
           {{L"Upd", {L"Corrente\\", L"Nuovo\\", L"Setup", L"Vecchio\\"}}, {L"Upd\\Nuovo", kSetInNuovo}}, kNotStarted},
     Fault{"FileWhereThePackagesSourceFolderBelongs",
-          [](UpdateScenario& s, std::wstring&) {
+          [](UpdateScenario& s, Arranged&) {
               std::filesystem::create_directories(s.Sub(L"Setup"));
               WriteFileBytes(s.Sub(L"Setup\\") + std::wstring(fx::hub_1_2_0.productCode), "no folder");
-              return std::shared_ptr<void>();
           },
           0, kHubTitle, StringText(10001), false, kOld,
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {L"Orvane Hub.msi 1.2.0"}}}, kIgnoring},
     Fault{"PackageWindowsInstallerRefusesTwice",
-          [](UpdateScenario& s, std::wstring&) {
+          [](UpdateScenario& s, Arranged&) {
               s.Deliver(L"Orvane Hub.msi", FixturePackagePath(fx::hub_launch_condition_false.file));
               s.Announce(L"Orvane Hub.msi", L"0001.0003.0000.0000");
-              return std::shared_ptr<void>();
           },
           2, kHubTitle, StringText(10001), false, kOld,
           {{L"Upd\\Nuovo", {L"ORVHUpdate.cfg", L"Orvane Hub.msi"}}, {L"Upd\\Corrente", {L"Orvane Hub.msi"}}}, kIgnoring},
     Fault{"FourGroupVersionWithALetter",
-          [](UpdateScenario& s, std::wstring&) { s.Announce(L"Orvane Hub.msi", L"1.a.0.0"); return std::shared_ptr<void>(); },
+          [](UpdateScenario& s, Arranged&) { s.Announce(L"Orvane Hub.msi", L"1.a.0.0"); },
           0, L"OrvhUpdate", ErrorReport(13, L"Tipo non corrispondente"), true, kOld,
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {}}}, kNotStarted},
     Fault{"LauncherRunFromCorrenteUnderAnotherName", LauncherInCorrenteUnderAnotherName,
@@ -226,9 +197,8 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
           {{L"Upd\\Nuovo", {}}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"ORVHUpdate.exe (launcher)", L"Orvane Hub.msi 1.2.0"}}},
           L" /NoConsole"},
     Fault{"TailOf40000Characters",
-          [](UpdateScenario&, std::wstring& tail) {
-              while (tail.size() < 40000) tail += L" /Altro=valore x=y / = ";
-              return std::shared_ptr<void>();
+          [](UpdateScenario&, Arranged& a) {
+              while (a.tail.size() < 40000) a.tail += L" /Altro=valore x=y / = ";
           },
           0, L"", L"", false, kNew,
           {{L"Upd", kSubFolders}, {L"Upd\\Nuovo", {}}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}}},

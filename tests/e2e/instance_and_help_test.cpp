@@ -1,5 +1,4 @@
-// A question mark shows the usage message and ends the program before any folder is made;
-// while one launcher runs, a second one shows its refusal and ends, and the first goes on.
+// The usage message, which creates nothing; a second launcher refused while the first runs on.
 #include "message_box_reader.h"
 #include "standins.h"
 #include "test_paths.h"

@@ -1,6 +1,4 @@
-// The typical road of a real update run through OrvhUpdate.exe: real packages installed by
-// Windows Installer, the update folder as the delivering side leaves it, a product stand-in.
-// The roads that end in a message are rows of faults_test.cpp.
+// The typical road of a real update run; the roads that end in a message are rows of faults_test.cpp.
 #include "test_text.h"
 #include "update_scenario.h"
 
@@ -16,18 +14,12 @@ using namespace std::chrono_literals;
 using testing::ElementsAre;
 namespace fx = fixtures;
 
-const std::wstring kHubCode(fx::hub_1_1_601.upgradeCode);
-const std::string kEarlierConfiguration = "[Versione]\r\nOrvane Hub.msi=0001.0001.0000.0601\r\n";
-
-// Orvane Hub 1.1.601 installed, an earlier run's package and configuration in Corrente; the
-// next full package, its patch and a newer launcher delivered into Nuovo; the product still
-// running when the launcher starts.
+// Orvane Hub 1.1.601 installed and left in Corrente by an earlier run; the next full package, its
+// patch and a newer launcher delivered; the product still running when the launcher starts.
 TEST(UpdateRun, TypicalUpdateWithPatch) {
     UpdateScenario scenario;
     ASSERT_EQ(scenario.Install(fx::hub_1_1_601), 0u);
-    std::filesystem::create_directories(scenario.Sub(L"Corrente"));
-    std::filesystem::copy_file(FixturePackagePath(fx::hub_1_1_601.file), scenario.Sub(L"Corrente\\Orvane Hub.msi"));
-    WriteFileBytes(scenario.Sub(L"Corrente\\ORVHUpdate.cfg"), kEarlierConfiguration);
+    scenario.EarlierRun();
     scenario.Deliver(L"Orvane Hub.msi", FixturePackagePath(fx::hub_1_2_0.file));
     scenario.Deliver(L"ORVHPatch.msp", FixturePackagePath(fx::hub_1_2_100_msp.file));
     scenario.Deliver(L"ORVHUpdate.exe", OrvhUpdateExe());
@@ -43,25 +35,17 @@ TEST(UpdateRun, TypicalUpdateWithPatch) {
     EXPECT_EQ(run.boxes.size(), 0u);
     EXPECT_TRUE(run.windowShown) << "the progress window was never on screen";
     // Both installer calls took effect: the full package, then the patch over it.
-    EXPECT_EQ(InstalledVersion(kHubCode), L"1.2.100");
+    EXPECT_EQ(InstalledVersion(fx::hub_1_1_601.upgradeCode), L"1.2.100");
     const std::wstring source = scenario.Sub(L"Setup\\") + std::wstring(fx::hub_1_2_0.productCode);
     EXPECT_THAT(FolderEntries(scenario.Sub(L"Setup")), ElementsAre(std::wstring(fx::hub_1_2_0.productCode)));
-    EXPECT_THAT(FolderEntries(source), ElementsAre(L"ORVHPatch.msp", L"Orvane Hub.msi"));
-    EXPECT_THAT(FolderEntries(scenario.Sub(L"Nuovo")), ElementsAre());
-    EXPECT_THAT(FolderEntries(scenario.Sub(L"Corrente")),
-                ElementsAre(L"ORVHPatch.msp", L"ORVHUpdate.cfg", L"ORVHUpdate.exe", L"Orvane Hub.msi"));
-    EXPECT_THAT(FolderEntries(scenario.Sub(L"Vecchio")), ElementsAre(L"ORVHUpdate.cfg", L"Orvane Hub.msi"));
-    // Each copy holds what it came from.
-    const std::pair<std::wstring, std::string> copies[] = {
-        {L"Corrente\\Orvane Hub.msi", ReadFileBytes(FixturePackagePath(fx::hub_1_2_0.file))},
-        {L"Corrente\\ORVHPatch.msp", ReadFileBytes(FixturePackagePath(fx::hub_1_2_100_msp.file))},
-        {L"Corrente\\ORVHUpdate.exe", ReadFileBytes(OrvhUpdateExe())},
-        {L"Corrente\\ORVHUpdate.cfg", delivered},
-        {L"Vecchio\\Orvane Hub.msi", ReadFileBytes(FixturePackagePath(fx::hub_1_1_601.file))},
-        {L"Vecchio\\ORVHUpdate.cfg", kEarlierConfiguration}};
-    for (const auto& [copy, original] : copies) {
-        EXPECT_TRUE(ReadFileBytes(scenario.Sub(copy)) == original) << Narrow(copy);
-    }
+    EXPECT_THAT(Contents(source), ElementsAre(L"ORVHPatch.msp 1.2.100", L"Orvane Hub.msi 1.2.0"));
+    EXPECT_THAT(Contents(scenario.Sub(L"Nuovo")), ElementsAre());
+    EXPECT_THAT(Contents(scenario.Sub(L"Corrente")),
+                ElementsAre(L"ORVHPatch.msp 1.2.100", L"ORVHUpdate.cfg", L"ORVHUpdate.exe (launcher)",
+                            L"Orvane Hub.msi 1.2.0"));
+    EXPECT_THAT(Contents(scenario.Sub(L"Vecchio")), ElementsAre(L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.1.601"));
+    EXPECT_TRUE(ReadFileBytes(scenario.Sub(L"Corrente\\ORVHUpdate.cfg")) == delivered);
+    EXPECT_TRUE(ReadFileBytes(scenario.Sub(L"Vecchio\\ORVHUpdate.cfg")) == kEarlierConfiguration);
     const auto starts = scenario.ProductStarts();
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0].commandLine, scenario.ProductPath() + L" /NoConsole") << Narrow(starts[0].commandLine);

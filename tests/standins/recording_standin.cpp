@@ -1,6 +1,4 @@
-// Stands in for a program the launcher starts (the product, the cluster tool): writes its own
-// path, the show command (-1 when none was given) and the command line exactly as received,
-// in UTF-16, one a line, into <process id>.txt of the folder named by ORVH_STANDIN_LOG;
+// The product or cluster tool: records how it was started (read by tests/support/standins.h),
 // written under another name and renamed, so a reader never sees half a record.
 #include "system/windows_api_win32.h"
 

@@ -1,5 +1,4 @@
-// A process to wait for: sleeper_standin.exe MILLISECONDS EXIT_CODE sleeps, then ends with the
-// exit code (read as an unsigned 32-bit number, so 3221225477 gives 0xC0000005).
+// A process to wait for: sleeper_standin.exe MILLISECONDS EXIT_CODE (3221225477 is 0xC0000005).
 #include "system/windows_api_win32.h"
 
 #include <cwchar>

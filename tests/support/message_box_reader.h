@@ -1,8 +1,8 @@
 #pragma once
-// Reading and answering the message boxes of another process: its visible top-level windows
-// of class "#32770", their title, text, buttons and icon.
+// Reading and answering the message boxes (class "#32770") of another process.
 #include "system/windows_api_win32.h"
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -16,8 +16,6 @@ struct MessageBoxContents {
     std::vector<int> buttons; // the visible buttons' ids, in window order
     std::string icon;         // "stop", "information" or "none"
 };
-
-namespace detail {
 
 inline std::wstring Text(HWND window) {
     wchar_t text[8192] = {};
@@ -59,12 +57,9 @@ inline std::string ReadIcon(HWND control) {
     return red + blue < 20 ? "none" : red > blue ? "stop" : "information";
 }
 
-} // namespace detail
-
-// Every visible top-level window of the process, message boxes included.
 inline std::vector<HWND> VisibleTopLevelWindows(DWORD processId) {
     std::vector<HWND> windows;
-    ::EnumWindows(detail::Collect, reinterpret_cast<LPARAM>(&windows));
+    ::EnumWindows(Collect, reinterpret_cast<LPARAM>(&windows));
     std::erase_if(windows, [&](HWND window) {
         DWORD owner = 0;
         ::GetWindowThreadProcessId(window, &owner);
@@ -73,14 +68,12 @@ inline std::vector<HWND> VisibleTopLevelWindows(DWORD processId) {
     return windows;
 }
 
-inline bool IsMessageBox(HWND window) { return detail::HasClass(window, L"#32770"); }
+inline bool IsMessageBox(HWND window) { return HasClass(window, L"#32770"); }
 
-// The process's first message box, waiting up to `timeout` for one; nullptr when none came.
 inline HWND WaitForMessageBox(DWORD processId, std::chrono::milliseconds timeout) {
     for (const auto deadline = std::chrono::steady_clock::now() + timeout;;) {
-        for (HWND window : VisibleTopLevelWindows(processId)) {
-            if (IsMessageBox(window)) return window;
-        }
+        const std::vector<HWND> windows = VisibleTopLevelWindows(processId);
+        if (const auto box = std::ranges::find_if(windows, IsMessageBox); box != windows.end()) return *box;
         if (std::chrono::steady_clock::now() >= deadline) return nullptr;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
@@ -88,19 +81,18 @@ inline HWND WaitForMessageBox(DWORD processId, std::chrono::milliseconds timeout
 
 // Waits a moment for the icon (in a Static whose id is the system's choice) to be painted.
 inline MessageBoxContents ReadMessageBox(HWND box) {
-    MessageBoxContents contents{detail::Text(box), detail::Text(::GetDlgItem(box, 0xFFFF)), {}, "none"};
+    MessageBoxContents contents{Text(box), Text(::GetDlgItem(box, 0xFFFF)), {}, "none"};
     std::vector<HWND> children;
-    ::EnumChildWindows(box, detail::Collect, reinterpret_cast<LPARAM>(&children));
+    ::EnumChildWindows(box, Collect, reinterpret_cast<LPARAM>(&children));
     for (HWND child : children) {
-        if (detail::HasClass(child, L"Button")) contents.buttons.push_back(::GetDlgCtrlID(child));
-        if (detail::HasClass(child, L"Static") && (::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-            contents.icon = detail::ReadIcon(child);
+        if (HasClass(child, L"Button")) contents.buttons.push_back(::GetDlgCtrlID(child));
+        if (HasClass(child, L"Static") && (::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+            contents.icon = ReadIcon(child);
         }
     }
     return contents;
 }
 
-// Answers the box as a click on the button does.
 inline void PressButton(HWND box, int buttonId) {
     ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, buttonId)));
 }

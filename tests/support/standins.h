@@ -1,6 +1,5 @@
 #pragma once
-// Programs a test starts: the program under test, and the stand-ins of tests/standins - a
-// sleeper to wait for, and the product and cluster tool that record how they were started.
+// Programs a test starts: the program under test and the stand-ins of tests/standins.
 #include "test_paths.h"
 
 #include "system/unique_handles_win32.h"
@@ -13,15 +12,13 @@
 
 namespace orvh::test {
 
-// A started program: its command line is the quoted executable path, a blank and the tail
-// exactly as given. Ended on destruction if it still runs, so a failing test leaves nothing.
+// A started program whose command line is its quoted path, a blank and the tail; ended on
+// destruction, so a failing test leaves nothing.
 class LaunchedProgram {
 public:
     LaunchedProgram(const std::wstring& exePath, const std::wstring& tail, const std::wstring& workingFolder = {}) {
-        // With the application name given, the command line reaches the program unchanged.
         std::wstring line = L"\"" + exePath + L"\" " + tail;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
+        STARTUPINFOW startup{sizeof(STARTUPINFOW)};
         PROCESS_INFORMATION started{};
         if (!::CreateProcessW(exePath.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                               workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &started)) {
@@ -34,12 +31,8 @@ public:
         ::TerminateProcess(process_.get(), 1);
         ::WaitForSingleObject(process_.get(), 5000);
     }
-    LaunchedProgram(const LaunchedProgram&) = delete;
-    LaunchedProgram& operator=(const LaunchedProgram&) = delete;
-
     DWORD ProcessId() const { return ::GetProcessId(process_.get()); }
     HANDLE Process() const { return process_.get(); }
-    // True when the program has ended within `timeout`.
     bool WaitForExit(std::chrono::milliseconds timeout) const {
         return ::WaitForSingleObject(process_.get(), static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
     }
@@ -48,15 +41,13 @@ private:
     UniqueHandle process_;
 };
 
-// The sleeper stand-in: sleeps `duration`, then ends with `exitCode`.
 struct Sleeper : LaunchedProgram {
     Sleeper(std::chrono::milliseconds duration, std::uint32_t exitCode)
         : LaunchedProgram(TestProgramFolder() + L"\\sleeper_standin.exe",
                           std::to_wstring(duration.count()) + L" " + std::to_wstring(exitCode)) {}
 };
 
-// How a recording stand-in was started: its own full path, wShowWindow (-1 when the
-// starter gave none) and its command line exactly as received.
+// How a recording stand-in was started (showCommand: -1 when the starter gave none).
 struct StartRecord {
     std::wstring program;
     int showCommand = -1;
@@ -65,32 +56,29 @@ struct StartRecord {
 
 inline constexpr const wchar_t* kStandinLogVariable = L"ORVH_STANDIN_LOG"; // names their folder
 
-// The records in the folder: UTF-16 files <process id>.txt holding the program, the show
-// command and the command line, one a line.
-inline std::vector<StartRecord> StartRecords(const std::wstring& folder) {
-    std::vector<StartRecord> records;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        if (entry.path().extension() != L".txt") continue;
-        const std::string bytes = ReadFileBytes(entry.path().wstring());
-        std::wistringstream lines(std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2));
-        StartRecord& record = records.emplace_back();
-        std::getline(lines, record.program);
-        lines >> record.showCommand;
-        lines.ignore();
-        std::getline(lines, record.commandLine, L'\0');
-    }
-    return records;
-}
-
 // The records once `expected` of them are there (or 15 s have passed), plus any that arrive
 // within half a second after that, so that an unexpected extra start shows.
 inline std::vector<StartRecord> WaitForStartRecords(const std::wstring& folder, std::size_t expected) {
+    const auto read = [&] {
+        std::vector<StartRecord> records;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            if (entry.path().extension() != L".txt") continue;
+            const std::string bytes = ReadFileBytes(entry.path().wstring());
+            std::wistringstream lines(std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2));
+            StartRecord& record = records.emplace_back();
+            std::getline(lines, record.program);
+            lines >> record.showCommand;
+            lines.ignore();
+            std::getline(lines, record.commandLine, L'\0');
+        }
+        return records;
+    };
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    while (StartRecords(folder).size() < expected && std::chrono::steady_clock::now() < deadline) {
+    while (read().size() < expected && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    return StartRecords(folder);
+    return read();
 }
 
 } // namespace orvh::test

@@ -1,6 +1,5 @@
 #pragma once
-// Where the Windows-side tests find the program under test and the fixture packages, and
-// scratch folders and files.
+// The program under test, the fixture packages, scratch folders and files.
 #include "system/windows_api_win32.h"
 
 #include <algorithm>
@@ -13,8 +12,7 @@
 
 namespace orvh::test {
 
-// The folder of the running test program; OrvhUpdate.exe, the stand-ins and the fixture
-// packages (in fixtures\) are built beside it.
+// OrvhUpdate.exe, the stand-ins and the fixture packages (in fixtures\) are built beside the test.
 inline std::wstring TestProgramFolder() {
     wchar_t path[MAX_PATH] = {};
     const std::wstring exe(path, ::GetModuleFileNameW(nullptr, path, MAX_PATH));
@@ -63,7 +61,6 @@ inline std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
     return names;
 }
 
-// Replaces the file's contents.
 inline void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     std::ofstream(std::filesystem::path(path), std::ios::binary) << bytes;
 }

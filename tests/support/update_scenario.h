@@ -1,6 +1,5 @@
 #pragma once
-// One delivery, end to end: an update folder as the delivering side leaves it, fixture products
-// installed, a product stand-in, and a run of OrvhUpdate.exe whose boxes are read and answered.
+// One delivery, end to end: a run of OrvhUpdate.exe whose message boxes are read and answered.
 #include "fixture_packages.h"
 #include "message_box_reader.h"
 #include "standins.h"
@@ -19,6 +18,8 @@ struct RunOutcome {
     std::vector<ShownBox> boxes; // in the order shown; each answered with its first button
     bool windowShown = false;    // the progress window was on screen at some time
 };
+
+inline const std::string kEarlierConfiguration = "[Versione]\r\nOrvane Hub.msi=0001.0001.0000.0601\r\n";
 
 // Removes every installed product, so that the tests of one program never see each other's.
 inline void RemoveEveryProduct() {
@@ -39,28 +40,26 @@ public:
         std::filesystem::copy_file(TestProgramFolder() + L"\\product_standin.exe", product_);
         ::SetEnvironmentVariableW(kStandinLogVariable, (root_ / L"starts").c_str());
     }
-    // Removes every installed product, the run's own installations included.
-    ~UpdateScenario() {
-        RemoveEveryProduct();
-        ::SetEnvironmentVariableW(kStandinLogVariable, nullptr);
-    }
+    ~UpdateScenario() { RemoveEveryProduct(); }
 
-    // The update folder (the launcher makes its sub-folders) and the product.
     std::wstring UpdateFolder() const { return root_ / L"Upd"; }
     std::wstring Sub(const std::wstring& name) const { return UpdateFolder() + L"\\" + name; }
     const std::wstring& ProductPath() const { return product_; }
     const ScratchFolder& Root() const { return root_; }
 
-    // Puts a file into Nuovo, as the delivering side does.
     void Deliver(const std::wstring& name, const std::wstring& sourcePath) const {
         ::CopyFileW(sourcePath.c_str(), (Sub(L"Nuovo") + L"\\" + name).c_str(), FALSE);
     }
-    // Writes a version into Nuovo\ORVHUpdate.cfg's section "Versione".
     void Announce(const std::wstring& key, const std::wstring& version) const {
         ::WritePrivateProfileStringW(L"Versione", key.c_str(), version.c_str(), (Sub(L"Nuovo") + L"\\ORVHUpdate.cfg").c_str());
     }
-    // Installs from a copy of the package, which becomes the product's installation source.
-    // Returns the installer's result.
+    // What an earlier run left: the installed package and its configuration in Corrente.
+    void EarlierRun() const {
+        for (const auto* folder : {L"Corrente", L"Vecchio"}) std::filesystem::create_directories(Sub(folder));
+        std::filesystem::copy_file(FixturePackagePath(fixtures::hub_1_1_601.file), Sub(L"Corrente\\Orvane Hub.msi"));
+        WriteFileBytes(Sub(L"Corrente\\ORVHUpdate.cfg"), kEarlierConfiguration);
+    }
+    // The copy installed from becomes the product's installation source.
     unsigned Install(const fixtures::FixturePackage& package) const {
         const std::wstring copy = root_ / (L"Delivered\\" + std::wstring(package.file));
         std::filesystem::copy_file(FixturePackagePath(package.file), copy);
@@ -68,10 +67,7 @@ public:
         return ::MsiInstallProductW(copy.c_str(), L"");
     }
 
-    // Runs the launcher from `path` (a copy is put there unless one is) instead of a
-    // folder of its own.
     void RunFrom(const std::wstring& path) { program_ = path; }
-    // Starts a copy of OrvhUpdate.exe with the exact tail and follows it to its end.
     RunOutcome Run(const std::wstring& tail) const {
         using namespace std::chrono;
         if (!std::filesystem::exists(program_)) std::filesystem::copy_file(OrvhUpdateExe(), program_);
@@ -80,20 +76,19 @@ public:
         std::vector<HWND> answered;
         for (const auto deadline = steady_clock::now() + minutes(3); !outcome.ended && steady_clock::now() < deadline;
              outcome.ended = program.WaitForExit(30ms)) {
-            std::vector<HWND> windows = VisibleTopLevelWindows(program.ProcessId());
-            std::erase_if(windows, [&](HWND w) { return IsMessageBox(w) || std::ranges::count(answered, w) > 0; });
-            outcome.windowShown = outcome.windowShown || !windows.empty();
-            for (HWND box : VisibleTopLevelWindows(program.ProcessId())) {
+            const std::vector<HWND> windows = VisibleTopLevelWindows(program.ProcessId());
+            const bool windowVisible = !std::ranges::all_of(windows, IsMessageBox);
+            outcome.windowShown = outcome.windowShown || windowVisible;
+            for (HWND box : windows) {
                 if (!IsMessageBox(box) || std::ranges::count(answered, box) > 0) continue;
                 answered.push_back(box);
-                outcome.boxes.push_back({ReadMessageBox(box), !windows.empty()});
+                outcome.boxes.push_back({ReadMessageBox(box), windowVisible});
                 PressButton(box, outcome.boxes.back().contents.buttons.at(0));
             }
         }
         return outcome;
     }
 
-    // The tail the product uses: the update folder and the product, both quoted.
     std::wstring Tail() const { return L"/PathAggiornamento=\"" + UpdateFolder() + L"\" /ExeName=\"" + product_ + L"\""; }
     std::vector<StartRecord> ProductStarts(std::size_t expected = 1) const {
         return WaitForStartRecords(root_ / L"starts", expected);
@@ -105,10 +100,30 @@ private:
     std::wstring program_ = root_ / L"Program\\OrvhUpdate.exe";
 };
 
-// The version of the installed product of the upgrade code, as Windows Installer reports it
-// now ("" when none is installed).
+// A folder's entries, sub-folders marked with "\", fixture packages and patches with their version,
+// the launcher's own copy with "(launcher)".
+inline std::vector<std::wstring> Contents(const std::wstring& folder) {
+    namespace fx = fixtures;
+    const std::pair<std::wstring_view, std::wstring_view> known[] = {
+        {fx::hub_1_1_601.file, fx::hub_1_1_601.version}, {fx::hub_1_2_0.file, fx::hub_1_2_0.version},
+        {fx::hub_1_2_100_msp.file, fx::hub_1_2_100_msp.version}};
+    std::vector<std::wstring> entries;
+    for (const auto& name : FolderEntries(folder)) {
+        const std::wstring path = folder + L"\\" + name;
+        std::wstring entry = std::filesystem::is_directory(path) ? name + L"\\" : name;
+        const std::string bytes = ReadFileBytes(path); // "" for a folder
+        for (const auto& [file, version] : known) {
+            if (bytes == ReadFileBytes(FixturePackagePath(file))) entry += L" " + std::wstring(version);
+        }
+        if (bytes == ReadFileBytes(OrvhUpdateExe())) entry += L" (launcher)";
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
+// "" when none is installed: the product code stays empty.
 inline std::wstring InstalledVersion(std::wstring_view upgradeCode) {
-    wchar_t product[39] = {}; // stays empty, naming no product, when none is installed
+    wchar_t product[39] = {};
     wchar_t version[64] = {};
     DWORD size = 64;
     ::MsiEnumRelatedProductsW(std::wstring(upgradeCode).c_str(), 0, 0, product);

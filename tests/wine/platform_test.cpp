@@ -1,5 +1,4 @@
-// The smaller adapters against the real platform: waiting for real processes, starting
-// programs, oleaut32's Italian and English conversions, the profile functions on real files,
+// Waiting for and starting real processes, oleaut32's conversions, profile functions on real files,
 // and the resource class over tests/resources_module (operations the run itself never calls).
 #include "ini/profile_functions_win32.h"
 #include "resources/error_record.h"
@@ -31,7 +30,7 @@ constexpr LCID kEnglish = 1033;
 TEST(ProcessWait, EndsWhenTheProcessHasEnded) {
     struct Row {
         bool exists;
-        std::uint32_t exitCode;
+        std::int32_t exitCode;
         bool blocking;
     };
     const Row rows[] = {{true, 7, false}, {true, 259, false}, {true, 7, true}, {false, 0, false}};
@@ -39,8 +38,7 @@ TEST(ProcessWait, EndsWhenTheProcessHasEnded) {
         const test::Sleeper child(1500ms, rows[i].exitCode);
         Win32MessagePump pump;
         const auto id = rows[i].exists ? static_cast<std::int32_t>(child.ProcessId()) : 0x7FFFFFFC;
-        const std::int32_t result = AttendiProcesso(id, rows[i].blocking, pump);
-        EXPECT_EQ(result, static_cast<std::int32_t>(rows[i].exitCode)) << "row " << i;
+        EXPECT_EQ(AttendiProcesso(id, rows[i].blocking, pump), rows[i].exitCode) << "row " << i;
         EXPECT_EQ(child.WaitForExit(0ms), rows[i].exists) << "row " << i << ": the wait ends with the process";
     }
 }
@@ -87,54 +85,45 @@ TEST(ProgramStart, StartsTheProgramWithItsLineAndShowCommand) {
     }
 }
 
-TEST(LocaleConversions, ItalianAndEnglishNumbersAndDates) {
+// Process ids and version groups are read by the whole-number conversion ('w'); numbers ('n')
+// and dates ('d') that do not parse show as a type mismatch.
+TEST(LocaleConversions, ItalianAndEnglishNumbersDatesAndWholeNumbers) {
+    using Fault = WholeNumber::Fault;
     const double nineNovember = 42683 + (14 * 3600 + 5 * 60 + 30) / 86400.0;
     struct Row {
         LCID locale;
-        bool date;
+        char kind;
         std::wstring text;
-        std::optional<double> value;
-    };
-    const Row rows[] = {
-        {kItalian, false, L"12,5", 12.5}, {kItalian, false, L"12.5", 125}, {kEnglish, false, L"12.5", 12.5},
-        {kEnglish, false, L"12,5", 125}, {kItalian, false, L"abc", std::nullopt},
-        {kItalian, true, L"09/11/2016 14.05.30", nineNovember},
-        {kEnglish, true, L"09/11/2016 14.05.30", nineNovember - 59}, // 11 September
-        {kItalian, true, L"13/25/2016", std::nullopt},
-    };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const VariantLocaleConversions conversions(rows[i].locale);
-        const auto value = rows[i].date ? conversions.ParseDate(rows[i].text) : conversions.ParseNumber(rows[i].text);
-        ASSERT_EQ(value.has_value(), rows[i].value.has_value()) << "row " << i;
-        if (value) EXPECT_NEAR(*value, *rows[i].value, 1e-9) << "row " << i;
-    }
-    EXPECT_EQ(Narrow(VariantLocaleConversions(kItalian).NumberToText(-1.0 / 3)), "-0,333333333333333");
-    EXPECT_EQ(Narrow(VariantLocaleConversions(1043).DateSeparator()), "-") << "Dutch";
-}
-
-// Process ids and version groups are read by this one conversion.
-TEST(LocaleConversions, WholeNumbersAsThePlatformReadsThem) {
-    using Fault = WholeNumber::Fault;
-    struct Row {
-        LCID locale;
-        std::wstring text;
-        std::int32_t value;
+        double value;
         Fault fault;
     };
     const Row rows[] = {
-        {kItalian, L" 0012 ", 12, Fault::None},       {kItalian, L"1,5", 2, Fault::None},
-        {kItalian, L"2,5", 2, Fault::None},           {kEnglish, L"2.5", 2, Fault::None},
-        {kEnglish, L"1,6", 16, Fault::None},          {kItalian, L"1e2", 100, Fault::None},
-        {kItalian, L"-5", -5, Fault::None},           {kItalian, L"&H1F", 31, Fault::None},
-        {kItalian, L"&o17", 15, Fault::None},         {kItalian, L"&HFFFFFFFF", -1, Fault::None},
-        {kItalian, L"2147483648", 0, Fault::Overflow}, {kItalian, L"&H100000000", 0, Fault::Overflow},
-        {kItalian, L"", 0, Fault::TypeMismatch},      {kItalian, L"1.a", 0, Fault::TypeMismatch},
+        {kItalian, 'n', L"12,5", 12.5, Fault::None},           {kItalian, 'n', L"12.5", 125, Fault::None},
+        {kEnglish, 'n', L"12.5", 12.5, Fault::None},           {kEnglish, 'n', L"12,5", 125, Fault::None},
+        {kItalian, 'n', L"abc", 0, Fault::TypeMismatch},       {kItalian, 'd', L"13/25/2016", 0, Fault::TypeMismatch},
+        {kItalian, 'd', L"09/11/2016 14.05.30", nineNovember, Fault::None},
+        {kEnglish, 'd', L"09/11/2016 14.05.30", nineNovember - 59, Fault::None}, // 11 September
+        {kItalian, 'w', L" 0012 ", 12, Fault::None},           {kItalian, 'w', L"1,5", 2, Fault::None},
+        {kItalian, 'w', L"2,5", 2, Fault::None},               {kEnglish, 'w', L"2.5", 2, Fault::None},
+        {kEnglish, 'w', L"1,6", 16, Fault::None},              {kItalian, 'w', L"1e2", 100, Fault::None},
+        {kItalian, 'w', L"-5", -5, Fault::None},               {kItalian, 'w', L"&H1F", 31, Fault::None},
+        {kItalian, 'w', L"&o17", 15, Fault::None},             {kItalian, 'w', L"&HFFFFFFFF", -1, Fault::None},
+        {kItalian, 'w', L"2147483648", 0, Fault::Overflow},    {kItalian, 'w', L"&H100000000", 0, Fault::Overflow},
+        {kItalian, 'w', L"", 0, Fault::TypeMismatch},          {kItalian, 'w', L"1.a", 0, Fault::TypeMismatch},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const WholeNumber number = VariantLocaleConversions(rows[i].locale).ToWholeNumber(rows[i].text);
-        EXPECT_EQ(number.value, rows[i].value) << "row " << i;
-        EXPECT_EQ(number.fault, rows[i].fault) << "row " << i;
+        const VariantLocaleConversions conversions(rows[i].locale);
+        WholeNumber whole = conversions.ToWholeNumber(rows[i].text);
+        std::optional<double> value = whole.value;
+        if (rows[i].kind != 'w') {
+            value = rows[i].kind == 'd' ? conversions.ParseDate(rows[i].text) : conversions.ParseNumber(rows[i].text);
+            whole.fault = value ? Fault::None : Fault::TypeMismatch;
+        }
+        EXPECT_NEAR(value.value_or(0), rows[i].value, 1e-9) << "row " << i;
+        EXPECT_EQ(whole.fault, rows[i].fault) << "row " << i;
     }
+    EXPECT_EQ(Narrow(VariantLocaleConversions(kItalian).NumberToText(-1.0 / 3)), "-0,333333333333333");
+    EXPECT_EQ(Narrow(VariantLocaleConversions(1043).DateSeparator()), "-") << "Dutch";
 }
 
 TEST(ProfileFunctions, ReadAndWriteRealFiles) {

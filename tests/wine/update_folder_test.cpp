@@ -1,7 +1,5 @@
-// The adapters the update folder's work goes through, on a real disk: files (read-only, locked;
-// the errors the update run shows are rows of tests/e2e/faults_test.cpp), one folder under
-// its other names, and Windows Installer with real packages: the installed product's queries,
-// full packages installed from the source cache, and a patch made by tools/msp.
+// The update folder's adapters on a real disk: deletions, one folder under its other names, and
+// Windows Installer with real packages (full ones from the source cache, a patch made by tools/msp).
 #include "installer/installation.h"
 #include "installer/msi_engine_win32.h"
 #include "system/environment_win32.h"
@@ -23,51 +21,43 @@ namespace fixtures = test::fixtures;
 using test::Narrow;
 
 enum class State { Absent, ReadOnlyFile, LockedFile, ReadOnlyTree };
-enum class Operation { Delete, DeleteFolder };
 
 UniqueFile OpenWithoutSharing(const std::wstring& path) {
     return UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
                                     nullptr));
 }
 
-void Make(const std::wstring& path, State state) {
-    if (state == State::ReadOnlyTree) {
-        std::filesystem::create_directories(path + L"\\sub");
-        test::WriteFileBytes(path + L"\\sub\\deep.txt", "old");
-        for (const auto& p : {path + L"\\sub\\deep.txt", path + L"\\sub", path}) {
-            ::SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_READONLY);
-        }
-    } else if (state != State::Absent) {
-        test::WriteFileBytes(path, "old");
-    }
-    if (state == State::ReadOnlyFile) ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
-}
-
 TEST(FileSystem, DeletionsOnRealFilesRaiseThePlatformsErrors) {
     struct Row {
-        Operation operation;
+        bool folder; // DeleteFolder, else DeleteFile
         State target;
         DWORD error;
         std::string after; // the target's contents afterwards
     };
     const Row rows[] = {
-        {Operation::Delete, State::ReadOnlyFile, 0, "(none)"},
-        {Operation::Delete, State::LockedFile, ERROR_SHARING_VIOLATION, "old"},
-        {Operation::Delete, State::Absent, ERROR_FILE_NOT_FOUND, "(none)"},
-        {Operation::DeleteFolder, State::ReadOnlyTree, 0, "(none)"},
-        {Operation::DeleteFolder, State::Absent, ERROR_FILE_NOT_FOUND, "(none)"},
+        {false, State::ReadOnlyFile, 0, "(none)"},
+        {false, State::LockedFile, ERROR_SHARING_VIOLATION, "old"},
+        {false, State::Absent, ERROR_FILE_NOT_FOUND, "(none)"},
+        {true, State::ReadOnlyTree, 0, "(none)"},
+        {true, State::Absent, ERROR_FILE_NOT_FOUND, "(none)"},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const test::ScratchFolder scratch;
         Win32FileSystem fs;
         const std::wstring target = scratch / L"target";
-        Make(target, rows[i].target);
+        const bool tree = rows[i].target == State::ReadOnlyTree;
+        if (tree) std::filesystem::create_directories(target + L"\\sub");
+        if (rows[i].target != State::Absent) test::WriteFileBytes(tree ? target + L"\\sub\\deep.txt" : target, "old");
+        if (rows[i].target != State::LockedFile) {
+            for (const auto& p : {target + L"\\sub\\deep.txt", target + L"\\sub", target}) {
+                ::SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_READONLY);
+            }
+        }
         DWORD error = 0;
         {
             const UniqueFile lock = rows[i].target == State::LockedFile ? OpenWithoutSharing(target) : UniqueFile();
             try {
-                if (rows[i].operation == Operation::Delete) fs.DeleteFile(target);
-                if (rows[i].operation == Operation::DeleteFolder) fs.DeleteFolder(target);
+                rows[i].folder ? fs.DeleteFolder(target) : fs.DeleteFile(target);
             } catch (const PlatformError& e) {
                 error = static_cast<DWORD>(e.Number());
             }
@@ -117,30 +107,10 @@ TEST(FolderIdentity, OneFolderUnderItsOtherNames) {
     }
 }
 
-const std::wstring kHub = L"Orvane Hub";
-const std::wstring kHubCode(fixtures::hub_1_1_601.upgradeCode);
-const std::wstring kPackage = L"Orvane Hub.msi";
-const std::wstring kPatch = L"ORVHPatch.msp";
-
-class Installer : public testing::Test {
-protected:
-    Installer() {
-        for (const auto& folder : {corrente, setup}) fs.CreateFolder(folder);
-    }
-    ~Installer() override { test::RemoveEveryProduct(); }
-    bool Install(const fixtures::FixturePackage& package, int uiLevel) {
-        fs.CopyFile(test::FixturePackagePath(package.file), corrente + L"\\" + kPackage);
-        return operations.InstallPackage(kPackage, corrente, setup, L"", uiLevel);
-    }
-    bool Patch() {
-        fs.CopyFile(test::FixturePackagePath(fixtures::hub_1_2_100_msp.file), corrente + L"\\" + kPatch);
-        return operations.ApplyPatchPackage(corrente + L"\\" + kPatch, kUiLevelBasicProgressOnly);
-    }
-    std::wstring Cache(const fixtures::FixturePackage& package) const {
-        return setup + L"\\" + std::wstring(package.productCode);
-    }
-
-    test::ScratchFolder scratch;
+TEST(Installer, AProductInstalledUpgradedAndPatched) {
+    const std::wstring hub = L"Orvane Hub";
+    const std::wstring hubCode(fixtures::hub_1_1_601.upgradeCode);
+    const test::ScratchFolder scratch;
     const std::wstring corrente = scratch / L"Corrente";
     const std::wstring setup = scratch / L"Setup";
     MsiEngine installer;
@@ -148,10 +118,17 @@ protected:
     Win32FolderIdentity folders;
     VariantLocaleConversions numbers;
     InstalledProductQueries queries{installer, fs, ExpandEnvironmentReferences, numbers};
-    InstallerOperations operations{installer, fs, folders, ExpandEnvironmentReferences, numbers, kHubCode};
-};
-
-TEST_F(Installer, AProductInstalledUpgradedAndPatched) {
+    InstallerOperations operations{installer, fs, folders, ExpandEnvironmentReferences, numbers, hubCode};
+    for (const auto& folder : {corrente, setup}) fs.CreateFolder(folder);
+    const auto install = [&](const fixtures::FixturePackage& package, int uiLevel) {
+        fs.CopyFile(test::FixturePackagePath(package.file), corrente + L"\\Orvane Hub.msi");
+        return operations.InstallPackage(L"Orvane Hub.msi", corrente, setup, L"", uiLevel);
+    };
+    const auto patch = [&] {
+        fs.CopyFile(test::FixturePackagePath(fixtures::hub_1_2_100_msp.file), corrente + L"\\ORVHPatch.msp");
+        return operations.ApplyPatchPackage(corrente + L"\\ORVHPatch.msp", kUiLevelBasicProgressOnly);
+    };
+    const auto cache = [&](const fixtures::FixturePackage& p) { return setup + L"\\" + std::wstring(p.productCode); };
     struct Row {
         const char* step;
         std::function<bool()> run;
@@ -161,29 +138,28 @@ TEST_F(Installer, AProductInstalledUpgradedAndPatched) {
     };
     const Row rows[] = {
         {"nothing installed", [] { return true; }, true, L"", L""},
-        {"install 1.1.601", [&] { return Install(fixtures::hub_1_1_601, kUiLevelBasicProgressOnly); }, true,
-         L"0001.0001.0000.0601", Cache(fixtures::hub_1_1_601)},
-        {"upgrade to 1.2.0", [&] { return Install(fixtures::hub_1_2_0, kUiLevelBasicProgressOnly); }, true,
-         L"0001.0002.0000.0000", Cache(fixtures::hub_1_2_0)},
-        {"patch to 1.2.100", [&] { return Patch(); }, true, L"0001.0002.0000.0100", Cache(fixtures::hub_1_2_0)},
-        {"a package whose launch condition fails", [&] { return Install(fixtures::hub_launch_condition_false, kUiLevelNone); },
-         false, L"0001.0002.0000.0100", Cache(fixtures::hub_1_2_0)},
+        {"install 1.1.601", [&] { return install(fixtures::hub_1_1_601, kUiLevelBasicProgressOnly); }, true,
+         L"0001.0001.0000.0601", cache(fixtures::hub_1_1_601)},
+        {"upgrade to 1.2.0", [&] { return install(fixtures::hub_1_2_0, kUiLevelBasicProgressOnly); }, true,
+         L"0001.0002.0000.0000", cache(fixtures::hub_1_2_0)},
+        {"patch to 1.2.100", patch, true, L"0001.0002.0000.0100", cache(fixtures::hub_1_2_0)},
+        {"a package whose launch condition fails",
+         [&] { return install(fixtures::hub_launch_condition_false, kUiLevelNone); }, false, L"0001.0002.0000.0100",
+         cache(fixtures::hub_1_2_0)},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const Row& row = rows[i];
         SCOPED_TRACE(testing::Message() << "row " << i << ": " << row.step);
         EXPECT_EQ(row.run(), row.result);
-        EXPECT_EQ(Narrow(GetInstalledVersion(queries, kHub, kHubCode, true)), Narrow(row.version));
-        EXPECT_EQ(Narrow(GetInstallSource(queries, kHub, kHubCode)), Narrow(row.source));
-        EXPECT_EQ(InstallSourceAvailable(queries, kHub, kHubCode), !row.source.empty());
+        EXPECT_EQ(Narrow(GetInstalledVersion(queries, hub, hubCode, true)), Narrow(row.version));
+        EXPECT_EQ(Narrow(GetInstallSource(queries, hub, hubCode)), Narrow(row.source));
+        EXPECT_EQ(InstallSourceAvailable(queries, hub, hubCode), !row.source.empty());
     }
-    EXPECT_FALSE(fs.FolderExists(Cache(fixtures::hub_1_1_601))) << "the replaced version's source stays";
-    EXPECT_EQ(test::ReadFileBytes(Cache(fixtures::hub_1_2_0) + L"\\" + kPatch), test::ReadFileBytes(corrente + L"\\" + kPatch));
-}
-
-TEST_F(Installer, ProductCodeOfAFileThatIsNoPackage) {
+    EXPECT_FALSE(fs.FolderExists(cache(fixtures::hub_1_1_601))) << "the replaced version's source stays";
+    EXPECT_EQ(test::ReadFileBytes(cache(fixtures::hub_1_2_0) + L"\\ORVHPatch.msp"),
+              test::ReadFileBytes(corrente + L"\\ORVHPatch.msp"));
     test::WriteFileBytes(scratch / L"text.msi", "not a package");
-    EXPECT_THROW(GetPackageProductCode(queries, scratch / L"text.msi"), PlatformError);
+    EXPECT_THROW(GetPackageProductCode(queries, scratch / L"text.msi"), PlatformError) << "a file that is no package";
 }
 
 } // namespace

@@ -1,5 +1,4 @@
-// The progress window on a real display, read from another thread as a user's tools see it:
-// the arrow and the result pictures through the steps, the greyed close button, close requests.
+// The progress window as a user's tools see it: arrow, result pictures, close button and requests.
 #include "system/unique_handles_win32.h"
 #include "test_paths.h"
 #include "ui/message_pump_win32.h"
@@ -27,11 +26,6 @@ auto Observe(Read read) {
     return result.get();
 }
 
-bool CloseGreyed(HWND window) {
-    const UINT state = ::GetMenuState(::GetSystemMenu(window, FALSE), 0xFFFFFFF6, MF_BYCOMMAND); // its greyed identifier
-    return state != static_cast<UINT>(-1) && (state & MF_GRAYED);
-}
-
 // The step row the arrow stands beside (-1 when hidden), then per row the result shown:
 // o the success picture, x the failure picture, - none; and whether the close button works.
 std::string Look(HWND window) {
@@ -48,7 +42,10 @@ std::string Look(HWND window) {
         const HICON shown = Icon(ids::imgStepDone + row);
         results += !shown ? '-' : shown == Icon(ids::imgOk) ? 'o' : shown == Icon(ids::ImgFail) ? 'x' : '?';
     }
-    return std::to_string(arrowRow) + " " + results + (CloseGreyed(window) ? "" : " closable");
+    // The close item under its greyed identifier.
+    const UINT close = ::GetMenuState(::GetSystemMenu(window, FALSE), 0xFFFFFFF6, MF_BYCOMMAND);
+    const bool greyed = close != static_cast<UINT>(-1) && (close & MF_GRAYED);
+    return std::to_string(arrowRow) + " " + results + (greyed ? "" : " closable");
 }
 
 TEST(ProgressWindow, StepsArrowResultsAndCloseRequests) {

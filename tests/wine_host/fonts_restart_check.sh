@@ -1,15 +1,10 @@
 #!/usr/bin/env bash
-# fonts_restart_check.sh HOST_DIR WINDOWS_BUILD_DIR: a run of OrvhUpdate.exe that finds
-# obsolete product fonts, watched from Linux in a prefix of its own (the forced restart ends
-# every process of the prefix, a test driver inside it included). "Orvane Hub" 1.1.601 is
-# installed, "ORVH MS.TTF" (obsolete below 1.4.0.155) and "MONO821N.ttf" (obsolete below
-# 1.1.0.300 only) are in the Fonts folder, a newer full package waits in Nuovo. Expected: the
-# obsolete font deleted, the other kept, Windows restarted, nothing staged or installed.
+# fonts_restart_check.sh HOST_DIR WINDOWS_BUILD_DIR: a run that finds obsolete product fonts and restarts
+# Windows, watched from Linux. With 1.1.601 installed, "ORVH MS.TTF" is obsolete, "MONO821N.ttf" is not.
 set -euo pipefail
 
 host=${1:?host folder}
 bin="${2:?Windows build tree}/bin"
-[ -d "$host/template" ] || { echo "host not set up: $host" >&2; exit 1; }
 
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winemenubuilder.exe=d"
@@ -21,19 +16,16 @@ w() { WINEPREFIX="$prefix" "$@"; }
 cleanup() { w wineserver -k 2>/dev/null || true; rm -rf "$prefix"; }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 prefix_processes() { grep -lzxF "WINEPREFIX=$prefix" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3 || true; }
 
-cleanup
 cp -a "$host/template" "$prefix"
 drive="$prefix/drive_c"
-w wine msiexec /i "$(windows_path "$bin/fixtures/hub-1.1.601.msi")" /qn || fail "installing Orvane Hub 1.1.601"
+w wine msiexec /i "Z:${bin//\//\\}\\fixtures\\hub-1.1.601.msi" /qn || fail "installing Orvane Hub 1.1.601"
 w wineserver -w
 
 fonts="$drive/windows/Fonts"
 mkdir -p "$fonts" "$drive/Upd/Nuovo" "$drive/Prod" "$drive/starts"
-echo font >"$fonts/ORVH MS.TTF"
-echo font >"$fonts/MONO821N.ttf"
+echo font | tee "$fonts/ORVH MS.TTF" >"$fonts/MONO821N.ttf"
 cp "$bin/fixtures/hub-1.2.0.msi" "$drive/Upd/Nuovo/Orvane Hub.msi"
 printf '[Versione]\r\nOrvane Hub.msi=0001.0002.0000.0000\r\n' >"$drive/Upd/Nuovo/ORVHUpdate.cfg"
 cp "$bin/product_standin.exe" "$drive/Prod/Hub.exe"
@@ -51,4 +43,3 @@ for _ in $(seq 300); do [ -z "$(prefix_processes)" ] && break; sleep 0.1; done
 [ -z "$(ls -A "$drive/starts")" ] || fail "the product was started"
 # The fixture packages are 32-bit; a newer version would have replaced the readme.
 grep -q "Orvane Hub 1.1.601" "$drive/Program Files (x86)/Orvane Hub/readme.txt" || fail "Orvane Hub 1.1.601 was replaced"
-echo "obsolete font deleted, restart requested, nothing installed, update set still in Nuovo"

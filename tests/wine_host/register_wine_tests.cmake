@@ -1,6 +1,5 @@
-# Registers the Windows-side test programs of ORVH_WINDOWS_BUILD_DIR as tests of this (Linux)
-# tree, run under Wine on the host: a private Xvfb display and a booted template prefix made
-# once per ctest run (fixture "wine_host"), copied for each program.
+# The Windows-side test programs of ORVH_WINDOWS_BUILD_DIR as tests of this tree, each run under
+# Wine in a copy of a template prefix booted once per ctest run (fixture "wine_host").
 set(ORVH_HOST_DIR ${CMAKE_BINARY_DIR}/wine_host)
 set(host ${CMAKE_CURRENT_LIST_DIR}/wine_host.sh)
 
@@ -18,8 +17,6 @@ foreach(level wine e2e)
   endforeach()
 endforeach()
 
-# A run that removes obsolete fonts restarts Windows, which ends every process of the prefix:
-# it is watched from Linux, in a prefix of its own.
 add_test(NAME e2e.fonts_restart_check
          COMMAND ${CMAKE_CURRENT_LIST_DIR}/fonts_restart_check.sh ${ORVH_HOST_DIR} ${ORVH_WINDOWS_BUILD_DIR})
 set_tests_properties(e2e.fonts_restart_check PROPERTIES FIXTURES_REQUIRED wine_host LABELS e2e TIMEOUT 600)

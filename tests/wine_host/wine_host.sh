@@ -3,7 +3,6 @@
 #   wine_host.sh setup   DIR        start a private Xvfb display, boot a template prefix in DIR
 #   wine_host.sh run     DIR EXE    run a Windows test program in its own copy of the template
 #   wine_host.sh cleanup DIR        stop the display and every wineserver of DIR, remove the prefixes
-# Never touches ~/.wine: every Wine call runs with WINEPREFIX inside DIR.
 set -euo pipefail
 
 command=${1:?command}
@@ -13,9 +12,7 @@ export WINEDEBUG=-all
 # No Gecko/Mono install prompts, no desktop menu entries.
 export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winemenubuilder.exe=d"
 
-stop_prefix() {
-    [ -d "$1" ] && WINEPREFIX="$1" wineserver -k 2>/dev/null || true
-}
+stop_prefix() { [ -d "$1" ] && WINEPREFIX="$1" wineserver -k 2>/dev/null || true; }
 
 case "$command" in
 setup)
@@ -36,14 +33,10 @@ setup)
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     wineserver -w
-    echo "wine host: display $display, template prefix booted"
     ;;
 run)
     exe=${3:?test program}
-    [ -d "$dir/template" ] || { echo "host not set up: $dir" >&2; exit 1; }
     prefix="$dir/prefixes/$(basename "$exe" .exe)"
-    stop_prefix "$prefix"
-    rm -rf "$prefix"
     cp -a "$dir/template" "$prefix"
     export DISPLAY="$(cat "$dir/display")" WINEPREFIX="$prefix"
     rc=0
@@ -55,8 +48,7 @@ run)
 cleanup)
     for prefix in "$dir"/prefixes/* "$dir/template"; do stop_prefix "$prefix"; done
     [ -f "$dir/xvfb.pid" ] && kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
-    rm -f "$dir/xvfb.pid"
-    rm -rf "$dir/prefixes" "$dir/template"
+    rm -rf "$dir/xvfb.pid" "$dir/prefixes" "$dir/template"
     ;;
 *)
     echo "usage: wine_host.sh setup|run|cleanup DIR [EXE]" >&2
