@@ -14,6 +14,10 @@ foreach(level wine e2e)
     get_filename_component(name ${test_source} NAME_WE)
     add_test(NAME ${level}.${name} COMMAND ${host} run ${ORVH_HOST_DIR} ${ORVH_WINDOWS_BUILD_DIR}/bin/${name}.exe)
     set_tests_properties(${level}.${name} PROPERTIES FIXTURES_REQUIRED wine_host LABELS ${level} TIMEOUT 600)
+    # Boxes and windows are read from the one shared display: no two such programs at once.
+    if(level STREQUAL "e2e" OR name STREQUAL "window_test")
+      set_tests_properties(${level}.${name} PROPERTIES RESOURCE_LOCK display)
+    endif()
   endforeach()
 endforeach()
 
