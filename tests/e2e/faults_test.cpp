@@ -56,11 +56,12 @@ void MovedAwayDuringTheWait(UpdateScenario& s, Arranged& a) {
 }
 
 // The folder under a second name: through the drive that maps the host's root under Wine,
-// through a drive letter defined for it on Windows.
-std::wstring AnotherName(const std::wstring& folder) {
+// through a drive letter defined for it for the run on Windows.
+std::wstring AnotherName(const std::wstring& folder, Arranged& a) {
     wchar_t prefix[MAX_PATH];
     if (::GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH) == 0) {
-        ::DefineDosDeviceW(0, L"Q:", folder.c_str());
+        EXPECT_TRUE(::DefineDosDeviceW(0, L"Q:", folder.c_str()));
+        a.kept = std::shared_ptr<void>(nullptr, [](void*) { ::DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"Q:", nullptr); });
         return L"Q:";
     }
     std::wstring name = L"Z:" + std::wstring(prefix) + L"/drive_c" + folder.substr(2);
@@ -70,12 +71,12 @@ std::wstring AnotherName(const std::wstring& folder) {
 
 // The product starts the launcher from Corrente under another name of the update folder,
 // and a newer launcher is offered: the running copy must not be overwritten.
-void LauncherInCorrenteUnderAnotherName(UpdateScenario& s, Arranged&) {
+void LauncherInCorrenteUnderAnotherName(UpdateScenario& s, Arranged& a) {
     s.EarlierRun();
     std::filesystem::copy_file(OrvhUpdateExe(), s.Sub(L"Corrente\\ORVHUpdate.exe"));
     s.Deliver(L"ORVHUpdate.exe", s.ProductPath());
     s.Announce(L"ORVHUpdate.exe", L"0009.0000.0000.0000");
-    s.RunFrom(AnotherName(s.Sub(L"Corrente")) + L"\\ORVHUpdate.exe");
+    s.RunFrom(AnotherName(s.Sub(L"Corrente"), a) + L"\\ORVHUpdate.exe");
 }
 
 struct Fault {
