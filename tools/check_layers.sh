@@ -11,7 +11,7 @@ layers=(
     "system"
     "ini resources ui"
     "installer"
-    "fonts"
+    "fonts journal"
     "main"
 )
 declare -A rank

@@ -30,6 +30,26 @@ std::optional<std::wstring> InstallerText(Query query, UINT* failure = nullptr) 
     return text;
 }
 
+// Windows Installer's log for the length of one installation or patch: errors, warnings,
+// information, actions and disk space, appended. Queries open sessions too; they are kept
+// out of it. A log that cannot be written changes nothing.
+class InstallerLog {
+public:
+    explicit InstallerLog(const std::wstring& path) : on_(!path.empty()) {
+        constexpr DWORD kMessages = INSTALLLOGMODE_ERROR | INSTALLLOGMODE_WARNING | INSTALLLOGMODE_INFO |
+                                    INSTALLLOGMODE_ACTIONSTART | INSTALLLOGMODE_OUTOFDISKSPACE;
+        if (on_) ::MsiEnableLogW(kMessages, path.c_str(), INSTALLLOGATTRIBUTES_APPEND);
+    }
+    ~InstallerLog() {
+        if (on_) ::MsiEnableLogW(0, nullptr, 0);
+    }
+    InstallerLog(const InstallerLog&) = delete;
+    InstallerLog& operator=(const InstallerLog&) = delete;
+
+private:
+    bool on_;
+};
+
 } // namespace
 
 void MsiEngine::SetUiLevel(int level) { ::MsiSetInternalUI(static_cast<INSTALLUILEVEL>(level), nullptr); }
@@ -79,10 +99,12 @@ std::optional<std::wstring> MsiEngine::FileVersion(const std::wstring& filePath)
 }
 
 unsigned MsiEngine::InstallProduct(const std::wstring& packagePath, const std::wstring& properties) {
+    const InstallerLog log(installerLog_);
     return ::MsiInstallProductW(packagePath.c_str(), properties.c_str());
 }
 
 unsigned MsiEngine::ApplyPatch(const std::wstring& patchPath, const std::wstring& commandLine) {
+    const InstallerLog log(installerLog_);
     // No install package named: every installed product the patch targets is patched.
     return ::MsiApplyPatchW(patchPath.c_str(), nullptr, INSTALLTYPE_DEFAULT, commandLine.c_str());
 }

@@ -6,6 +6,8 @@
 #include "installer/installation.h"
 #include "installer/installed_product.h"
 #include "installer/msi_engine_win32.h"
+#include "journal/journal_file_win32.h"
+#include "journal/journaled_services.h"
 #include "main/startup.h"
 #include "main/update_run.h"
 #include "resources/ov_res_dll_win32.h"
@@ -85,7 +87,7 @@ public:
 
 // The platform's error report for an error nothing caught; any other exception is
 // reported as the invalid procedure call it stands for.
-void ReportUnhandledError(HWND owner) {
+void ReportUnhandledError(HWND owner, Journal& journal) {
     PlatformError error(5, L"OrvhUpdate", L"Chiamata di routine o argomento non validi.");
     try {
         throw;
@@ -95,13 +97,24 @@ void ReportUnhandledError(HWND owner) {
         error = Win32Error(ERROR_NOT_ENOUGH_MEMORY, L"OrvhUpdate");
     } catch (const std::exception&) {
     }
-    Win32Dialogs(owner).ShowMessage(UnhandledErrorReportText(error), L"OrvhUpdate", MessageIcon::CriticalStop);
+    journal.Write(L"Error report: error " + std::to_wstring(error.Number()) + L" from " + error.Source() + L": " +
+                  error.Description());
+    Win32Dialogs dialogs(owner);
+    JournaledDialogs(dialogs, journal).ShowMessage(UnhandledErrorReportText(error), L"OrvhUpdate",
+                                                   MessageIcon::CriticalStop);
 }
 
 // After a forced restart has been requested nothing else may run: no unload, no start.
 class ImmediateEnd final : public ProgramEnd {
 public:
-    [[noreturn]] void EndNow() override { ::ExitProcess(0); }
+    explicit ImmediateEnd(Journal& journal) : journal_(journal) {}
+    [[noreturn]] void EndNow() override {
+        journal_.Write(L"End, at once after the restart request");
+        ::ExitProcess(0);
+    }
+
+private:
+    Journal& journal_;
 };
 
 std::wstring ProgramFolder() {
@@ -109,33 +122,39 @@ std::wstring ProgramFolder() {
     return exe.substr(0, exe.rfind(L'\\'));
 }
 
-void Run(Win32WindowLoader& windows) {
-    Win32Dialogs dialogs;
+void Run(Win32WindowLoader& windows, JournalFile& journal) {
+    Win32Dialogs shownDialogs;
+    JournaledDialogs dialogs(shownDialogs, journal);
     Win32MousePointer pointer;
     const VariantLocaleConversions conversions;
     Win32ProfileFunctions profile;
 
     // The three objects the whole run shares, in their order of creation.
     auto fileSystem = std::make_unique<Win32FileSystem>();
+    JournaledFileSystem files(*fileSystem, journal);
     auto ini = std::make_unique<OvFileIni>(profile, conversions);
     auto resources = std::make_unique<OvResDll>();
 
     const NamedMutexInstanceGuard instances;
     const std::wstring tail(CommandTail(::GetCommandLineW()));
+    journal.Write(L"OrvhUpdate " + ProgramVersionText() + L" \"" + ProgramExecutablePath() + L"\"");
+    journal.Write(L"Command line: " + tail);
     const auto settings = StartUp(tail, UpperCased(tail), {*resources, dialogs, instances, pointer, conversions});
     if (!settings) return;
 
     Win32MessagePump pump;
-    MsiEngine engine;
+    MsiEngine msi(journal.InstallerLogPath());
+    JournaledInstallerEngine engine(msi, journal);
+    if (!journal.InstallerLogPath().empty()) journal.Write(L"Windows Installer's log: \"" + journal.InstallerLogPath() + L"\"");
     const Win32FolderIdentity folderIdentity;
-    InstallerOperations installer(engine, *fileSystem, folderIdentity, ExpandEnvironmentReferences, conversions,
+    InstallerOperations installer(engine, files, folderIdentity, ExpandEnvironmentReferences, conversions,
                                   settings->upgradeCode);
     Win32ProcessWaiter waiter(pump);
     Win32ProgramStarter starter;
     Win32SystemRestart restart;
-    ImmediateEnd end;
-    InstalledProductQueries queries{engine, *fileSystem, ExpandEnvironmentReferences, conversions};
-    FileSystem& files = *fileSystem;
+    JournaledProcesses processes(waiter, starter, restart, journal);
+    ImmediateEnd end(journal);
+    InstalledProductQueries queries{msi, *fileSystem, ExpandEnvironmentReferences, conversions};
 
     RunServices services{
         files,
@@ -145,9 +164,9 @@ void Run(Win32WindowLoader& windows) {
         pump,
         windows,
         installer,
-        waiter,
-        starter,
-        restart,
+        processes,
+        processes,
+        processes,
         end,
         [&files](const std::wstring& version) { return RemoveOldFonts(version, FontsFolder, files); },
         [&queries](const std::wstring& path) { return GetFileVersion(queries, path, true); },
@@ -156,6 +175,7 @@ void Run(Win32WindowLoader& windows) {
         ProgramFolder(),
         folderIdentity,
         ProgramVersionText(),
+        journal,
     };
     RunUpdate(*settings, services);
 
@@ -169,12 +189,14 @@ void Run(Win32WindowLoader& windows) {
 } // namespace orvh
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    orvh::JournalFile journal;
     orvh::Win32WindowLoader windows;
     try {
         const orvh::ComApartment com;
-        orvh::Run(windows);
+        orvh::Run(windows, journal);
     } catch (...) {
-        orvh::ReportUnhandledError(windows.Window());
+        orvh::ReportUnhandledError(windows.Window(), journal);
     }
+    journal.Write(L"End");
     return 0;
 }

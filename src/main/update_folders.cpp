@@ -18,10 +18,11 @@ UpdateFolders PrepareUpdateFolders(std::wstring_view switchValue, std::wstring_v
                                    FileSystem& fileSystem, const EnvironmentExpander& expand) {
     std::wstring value(switchValue);
     // The existence test is on the text as given, before any expansion.
-    if (!value.empty() && !fileSystem.FolderExists(value)) value.clear();
-    if (value.empty()) value = programFolder;
+    const bool fromSwitch = !value.empty() && fileSystem.FolderExists(value);
+    if (!fromSwitch) value = programFolder;
 
     UpdateFolders folders = UpdateFoldersUnder(ExpandPath(value, expand));
+    folders.fromSwitch = fromSwitch;
     for (const auto* sub : {&folders.vecchio, &folders.corrente, &folders.nuovo, &folders.setup}) {
         if (!fileSystem.FolderExists(*sub)) fileSystem.CreateFolder(*sub);
     }

@@ -9,14 +9,18 @@ namespace orvh {
 
 class FileSystem;
 
+inline constexpr std::wstring_view kConfigurationFileName = L"ORVHUpdate.cfg";
+
 struct UpdateFolders {
     std::wstring root;
     std::wstring vecchio;   // the copies Corrente held before
     std::wstring corrente;  // what the product was last installed or patched from
     std::wstring nuovo;     // the update set waiting to be installed
     std::wstring setup;     // the installation source cache, one folder per product code
+    // Why this folder: true when it is the folder the switch named.
+    bool fromSwitch = false;
 
-    std::wstring ConfigurationFile() const { return nuovo + L"\\ORVHUpdate.cfg"; }
+    std::wstring ConfigurationFile() const { return nuovo + L"\\" + std::wstring(kConfigurationFileName); }
 };
 
 // Folder paths under `root` (already without a trailing backslash).

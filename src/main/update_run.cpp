@@ -1,6 +1,7 @@
 #include "main/update_run.h"
 
 #include "common/edition.h"
+#include "common/journal.h"
 #include "common/string_ids.h"
 #include "installer/product_installer.h"
 #include "installer/version.h"
@@ -28,6 +29,7 @@ public:
                                     services.expand)) {}
 
     void Execute() {
+        NoteSettings();
         window_ = s_.windows.Load();
         if (edition_) WriteEditionTexts(FactsOf(*edition_));
         WaitForProduct(settings_.processId, View(), s_.texts, s_.waiter);
@@ -38,7 +40,11 @@ public:
             View().SetLabel(WindowLabel::Attivita, Text(text::kUpdateCompleted));
             s_.pump.ProcessPendingMessages();
             if (lastInstallationResult_ || nothingToInstall_) {
+                Note(L"Rotating the update set through Corrente and Vecchio");
                 set_.RotateUpdateSet(s_.fileVersion, ExpandPath(s_.programFolder, s_.expand), s_.folderIdentity);
+                Note(L"Rotation done");
+            } else {
+                Note(L"No rotation: the last installation or patch failed");
             }
         }
         StartProductOrResource(settings_.clusterResource, settings_.productExecutable, lastInstallationResult_,
@@ -49,6 +55,21 @@ public:
 
 private:
     ProgressView& View() { return *window_; }
+    void Note(const std::wstring& event) { s_.journal.Write(event); }
+    static std::wstring Shown(const std::wstring& text) { return text.empty() ? L"none" : text; }
+
+    void NoteSettings() {
+        const auto& folders = set_.Folders();
+        Note(L"Update folder \"" + folders.root + L"\" (" +
+             (folders.fromSwitch                       ? L"given by /PathAggiornamento"
+              : settings_.updateFolderValue.empty() ? L"no /PathAggiornamento: the program's folder"
+                                                    : L"no folder \"" + settings_.updateFolderValue +
+                                                          L"\" exists: the program's folder") +
+             L")");
+        Note(L"Edition " + (edition_ ? std::wstring(ProductNameOf(*edition_)) : L"none") + L", upgrade code " +
+             settings_.upgradeCode + L", process " + std::to_wstring(settings_.processId) + L", product \"" +
+             settings_.productExecutable + L"\", cluster resource \"" + settings_.clusterResource + L"\"");
+    }
     std::wstring Text(std::int32_t id) const { return s_.texts.LoadDllString(id); }
 
     void WriteEditionTexts(const EditionFacts& edition) {
@@ -80,19 +101,24 @@ private:
     // Returns false when the run goes straight on to starting the product; true only with an
     // edition and its installed version.
     bool DetermineVersions() {
+        Note(L"Configuration file \"" + set_.Folders().ConfigurationFile() + L"\"");
         if (!s_.fileSystem.FileExists(set_.Folders().ConfigurationFile())) {
+            Note(L"No configuration file: nothing is installed");
             FailVersionSearch(Text(text::kConfigurationNotFound) + L" '" + std::wstring(kConfigurationFileName) + L"'");
             return false;
         }
         // An upgrade code of no edition matches no installed product.
         installedVersion_ = edition_ ? InstalledVersionNow() : L"";
         if (!edition_ || installedVersion_.empty()) {
+            Note(edition_ ? L"No installed product of the edition: nothing is installed"
+                          : L"The upgrade code names no edition: nothing is installed");
             FailVersionSearch(Text(text::kNoInstalledVersion) + L" " + settings_.upgradeCode);
             return false;
         }
 
         View().SetLabel(WindowLabel::RicercaVersioni,
                         Text(text::kCurrentVersion) + L" " + FormatVersion(installedVersion_, false, s_.numbers));
+        Note(L"Installed version " + installedVersion_);
         set_.SelectVersionKeys(*edition_, installedVersion_);
         View().SetLabel(WindowLabel::Attivita, Text(text::kFindingUpdateVersion));
 
@@ -108,6 +134,9 @@ private:
         View().SetLabel(WindowLabel::OrvhMsp, patchVersion_.empty() ? Text(text::kNoPatch)
                                                                     : Text(text::kPatchVersion) + L" " +
                                                                           FormatVersion(patchVersion_, false, s_.numbers));
+        Note(L"Versions announced: full package " + Shown(updateVersion_) + L" (key \"" + set_.Keys().fullPackage +
+             L"\"), patch " + Shown(patchVersion_) + L" (key \"" + set_.Keys().patchPackage +
+             L"\"; a patch not above the installed version and the full package's is none)");
         View().SetInconStep(true);
         return true;
     }
@@ -115,6 +144,7 @@ private:
     // A forced restart when obsolete fonts were removed; the program ends right there.
     void RestartIfFontsRemoved(const std::wstring& version) {
         if (!s_.removeOldFonts(version)) return;
+        Note(L"Obsolete fonts removed for version " + version + L": Windows restarts");
         s_.restart.RestartWindows(true);
         s_.end.EndNow();
     }
@@ -138,8 +168,10 @@ private:
 
     void InstallationPhase() {
         if (VersionGreater(updateVersion_, installedVersion_)) {
+            Note(L"The full package is newer than the installed version: it is installed");
             InstallNewerFullPackage();
         } else {
+            Note(L"No newer full package: the installation source is checked, then the patch");
             RepairOrPatch();
         }
     }
@@ -149,7 +181,10 @@ private:
         View().StepSuccessivo();
         View().SetLabel(WindowLabel::Attivita, Text(text::kInstallingUpdate));
         s_.pump.ProcessPendingMessages();
-        if (!set_.StageFullPackage()) return;
+        if (!set_.StageFullPackage()) {
+            Note(L"The full package is not in Nuovo: nothing is installed");
+            return;
+        }
 
         const auto& folders = set_.Folders();
         const auto& name = set_.Names().fullPackage;
@@ -160,12 +195,18 @@ private:
                 s_.installer.InstallPackage(name, folders.corrente, folders.setup, L"", kUiLevelDefault);
         }
         View().SetInconStep(lastInstallationResult_);
+        Note(lastInstallationResult_ ? L"Full package installed" : L"The full package was not installed");
 
-        if (!SourceAvailable()) return;
+        if (!SourceAvailable()) {
+            Note(L"The installed product's package is not in its installation source: no patch");
+            return;
+        }
         if (VersionGreater(patchVersion_, updateVersion_)) {
+            Note(L"The patch is newer than the full package: it is applied");
             RestartIfFontsRemoved(updateVersion_);
             BeginPatchStep();
         } else {
+            Note(L"No patch newer than the full package");
             SkipPatchStep();
         }
     }
@@ -176,6 +217,7 @@ private:
         if (!SourceAvailable()) {
             // The installed product's cached package is gone: reinstall from a fresh copy,
             // once. Its result shows on the step but does not count as the installation's.
+            Note(L"The installed product's package is not in its installation source: it is repaired");
             if (set_.StageRepairPackage()) {
                 const auto& folders = set_.Folders();
                 View().SetInconStep(s_.installer.InstallPackage(set_.Names().fullPackage, folders.corrente,
@@ -187,20 +229,26 @@ private:
         }
 
         if (!SourceAvailable()) {
+            Note(L"The installation source is still missing: no patch");
             SkipPatchStep();
             return;
         }
         if (!VersionGreater(patchVersion_, installedVersion_)) {
+            Note(L"No patch newer than the installed version: nothing to install");
             nothingToInstall_ = true;
             SkipPatchStep();
             return;
         }
+        Note(L"The patch is newer than the installed version: it is applied");
         RestartIfFontsRemoved(installedVersion_);
         BeginPatchStep();
     }
 
     void ApplyPatch() {
-        if (!set_.StagePatchPackage()) return;
+        if (!set_.StagePatchPackage()) {
+            Note(L"The patch is not in Nuovo: nothing is applied");
+            return;
+        }
         const std::wstring patch = set_.Folders().corrente + L"\\" + set_.Names().patchPackage;
         lastInstallationResult_ = s_.installer.ApplyPatchPackage(patch, kUiLevelBasicProgressOnly);
         if (!lastInstallationResult_) {
@@ -208,6 +256,7 @@ private:
             lastInstallationResult_ = s_.installer.ApplyPatchPackage(patch, kUiLevelDefault);
         }
         View().SetInconStep(lastInstallationResult_);
+        Note(lastInstallationResult_ ? L"Patch applied" : L"The patch was not applied");
     }
 
     // A due update that did not change the installed version is reported once the window
@@ -219,6 +268,8 @@ private:
         const bool unchanged = installedVersion_ == before;
         const bool due = VersionGreater(updateVersion_, installedVersion_) ||
                          VersionGreater(patchVersion_, installedVersion_);
+        Note(L"Final check: installed version " + Shown(installedVersion_) +
+             (due && unchanged ? L", unchanged although an update was due" : L""));
         if (due && unchanged) {
             s_.dialogs.ShowMessage(Text(text::kInstallationFailed), Text(FactsOf(*edition_).titleText),
                                    MessageIcon::CriticalStop);

@@ -14,6 +14,7 @@ namespace orvh {
 
 class Dialogs;
 class FileSystem;
+class Journal;
 class FolderIdentity;
 class LocaleConversions;
 class MessagePump;
@@ -65,6 +66,8 @@ struct RunServices {
     const FolderIdentity& folderIdentity;
     // The program's own version for the caption: "major.minor.revision".
     std::wstring programVersion;
+    // What the run found, decided and did, for whoever supports the product.
+    Journal& journal;
 };
 
 void RunUpdate(const RunSettings& settings, RunServices& services);

@@ -15,7 +15,6 @@ class FileSystem;
 class FolderIdentity;
 class OvFileIni;
 
-inline constexpr std::wstring_view kConfigurationFileName = L"ORVHUpdate.cfg";
 inline constexpr std::wstring_view kUpdaterFileName = L"ORVHUpdate.exe";
 inline constexpr std::wstring_view kVersionSection = L"Versione";
 

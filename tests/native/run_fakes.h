@@ -37,7 +37,8 @@ public:
                 .numbers = conversions,
                 .programFolder = L"C:\\Orvane",
                 .folderIdentity = folders,
-                .programVersion = L"1.0.1"};
+                .programVersion = L"1.0.1",
+                .journal = journal};
     }
 
     std::wstring LoadDllString(std::int32_t index) const override { return L"#" + std::to_wstring(index); }
@@ -96,6 +97,7 @@ public:
     FakeProfile profile;
     FakeConversions conversions;
     FakeFolderIdentity folders;
+    NullJournal journal;
     OvFileIni ini{profile, conversions};
     std::vector<std::wstring> log;
     std::map<WindowLabel, std::wstring> labels;  // as the window last showed them

@@ -1,0 +1,90 @@
+#include "journal/journal_file_win32.h"
+
+#include "journal/old_journals.h"
+#include "system/sized_text.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace orvh {
+namespace {
+
+ULONGLONG Ticks(const FILETIME& time) { return (ULONGLONG{time.dwHighDateTime} << 32) | time.dwLowDateTime; }
+
+ULONGLONG Now() {
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    return Ticks(now);
+}
+
+// The time the process was created, so that a line's time counts the program's loading too.
+ULONGLONG ProcessStart() {
+    FILETIME created, ended, kernel, user;
+    if (!::GetProcessTimes(::GetCurrentProcess(), &created, &ended, &kernel, &user)) return Now();
+    return Ticks(created);
+}
+
+std::vector<std::wstring> FileNamesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW entry;
+    const std::wstring pattern = folder + L"\\OrvhUpdate_*.log";
+    UniqueFind find(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0));
+    if (!find) return names;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(entry.cFileName);
+    } while (::FindNextFileW(find.get(), &entry));
+    return names;
+}
+
+std::string Utf8(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
+    return bytes;
+}
+
+} // namespace
+
+JournalFile::JournalFile() : processStart_(ProcessStart()) {
+    const auto temp = SizedText([](wchar_t* buffer, std::size_t capacity) {
+        const DWORD length = ::GetTempPathW(static_cast<DWORD>(capacity), buffer);
+        // The length without the null when the path fitted, the size needed otherwise.
+        return length == 0 ? 0 : length < capacity ? length + 1 : length;
+    });
+    if (!temp) return;
+    const std::wstring folder = *temp + L"OrvhUpdate";
+    if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) return;
+
+    SYSTEMTIME start;
+    ::GetLocalTime(&start);
+    const std::wstring name = JournalFileName(start.wYear, start.wMonth, start.wDay, start.wHour, start.wMinute,
+                                              start.wSecond, ::GetCurrentProcessId());
+    // Written through: nothing of a line may wait in a cache when Windows restarts.
+    file_.reset(::CreateFileW((folder + L"\\" + name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
+    if (!file_) return;
+    constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+    DWORD written = 0;
+    if (!::WriteFile(file_.get(), kByteOrderMark, 3, &written, nullptr)) {
+        file_.reset();
+        return;
+    }
+    installerLog_ = folder + L"\\" + InstallerLogFileName(name);
+
+    for (const auto& old : JournalsToDelete(FileNamesIn(folder))) ::DeleteFileW((folder + L"\\" + old).c_str());
+}
+
+void JournalFile::Write(std::wstring_view event) {
+    if (!file_) return;
+    wchar_t stamp[24];
+    std::swprintf(stamp, 24, L"%8llu ms  ", (Now() - processStart_) / 10000);
+    const std::string line = Utf8(stamp + std::wstring(event) + L"\r\n");
+    DWORD written = 0;
+    // One write per line: a line is never torn by a later failure. After a failed write the
+    // journal ends; the run does not notice.
+    if (!::WriteFile(file_.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr)) file_.reset();
+}
+
+} // namespace orvh

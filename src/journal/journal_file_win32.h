@@ -1,0 +1,28 @@
+#pragma once
+// The journal on disk: one file per run in the OrvhUpdate folder of the user's temporary
+// folder, UTF-8 with a byte-order mark and CRLF line ends, each line written through as
+// it comes, so that a forced restart or an error report leaves every earlier line.
+#include "common/journal.h"
+#include "system/unique_handles_win32.h"
+
+#include <string>
+
+namespace orvh {
+
+class JournalFile final : public Journal {
+public:
+    // Opens this run's journal and deletes the oldest ones beyond those kept. A journal
+    // that cannot be created is left out without a word.
+    JournalFile();
+
+    void Write(std::wstring_view event) override;
+    // Where Windows Installer's own log of the run goes; empty without a journal.
+    const std::wstring& InstallerLogPath() const { return installerLog_; }
+
+private:
+    UniqueFile file_;
+    ULONGLONG processStart_ = 0;  // in 100 ns units, as the system tells times
+    std::wstring installerLog_;
+};
+
+} // namespace orvh

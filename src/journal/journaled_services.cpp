@@ -1,0 +1,119 @@
+#include "journal/journaled_services.h"
+
+#include "system/platform_error.h"
+
+#include <chrono>
+#include <functional>
+
+namespace orvh {
+namespace {
+
+std::wstring Quoted(std::wstring_view text) { return L"\"" + std::wstring(text) + L"\""; }
+
+std::wstring Failure(const PlatformError& error) {
+    return L"failed, error " + std::to_wstring(error.Number()) + L": " + error.Description();
+}
+
+// Runs `operation`, then writes `what` with "done" or the error it raised, which goes on.
+void Written(Journal& journal, const std::wstring& what, const std::function<void()>& operation) {
+    try {
+        operation();
+    } catch (const PlatformError& error) {
+        journal.Write(what + L": " + Failure(error));
+        throw;
+    }
+    journal.Write(what + L": done");
+}
+
+std::wstring MillisecondsSince(std::chrono::steady_clock::time_point start) {
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    return std::to_wstring(elapsed.count()) + L" ms";
+}
+
+} // namespace
+
+void JournaledFileSystem::CreateFolder(const std::wstring& path) {
+    Written(journal_, L"Create folder " + Quoted(path), [&] { inner_.CreateFolder(path); });
+}
+
+void JournaledFileSystem::CopyFile(const std::wstring& source, const std::wstring& destination) {
+    Written(journal_, L"Copy " + Quoted(source) + L" to " + Quoted(destination),
+            [&] { inner_.CopyFile(source, destination); });
+}
+
+void JournaledFileSystem::DeleteFile(const std::wstring& path) {
+    Written(journal_, L"Delete file " + Quoted(path), [&] { inner_.DeleteFile(path); });
+}
+
+void JournaledFileSystem::DeleteFolder(const std::wstring& path) {
+    Written(journal_, L"Delete folder " + Quoted(path), [&] { inner_.DeleteFolder(path); });
+}
+
+void JournaledDialogs::ShowMessage(std::wstring_view text, std::wstring_view title, MessageIcon icon) {
+    journal_.Write(L"Message box " + Quoted(title) + (icon == MessageIcon::CriticalStop ? L" (stop): " : L" (information): ") +
+                   Quoted(text));
+    inner_.ShowMessage(text, title, icon);
+    journal_.Write(L"Message box closed");
+}
+
+std::int32_t JournaledProcesses::AttendiProcesso(std::int32_t processId, bool wait) {
+    journal_.Write(L"Waiting for process " + std::to_wstring(processId) + L" to end");
+    const auto start = std::chrono::steady_clock::now();
+    const std::int32_t exitCode = waiter_.AttendiProcesso(processId, wait);
+    journal_.Write(L"Wait over after " + MillisecondsSince(start) + L", exit code " + std::to_wstring(exitCode));
+    return exitCode;
+}
+
+void JournaledProcesses::Pausa(std::int32_t milliseconds) {
+    waiter_.Pausa(milliseconds);
+    journal_.Write(L"No process to wait for: paused " + std::to_wstring(milliseconds) + L" ms");
+}
+
+void JournaledProcesses::Start(const std::wstring& applicationPath, const std::wstring& commandLine, ShowCommand show) {
+    Written(journal_,
+            L"Start program " + Quoted(applicationPath) + L", command line " + Quoted(commandLine) +
+                (show == ShowCommand::Minimized ? L", minimized" : L""),
+            [&] { starter_.Start(applicationPath, commandLine, show); });
+}
+
+void JournaledProcesses::RestartWindows(bool force) {
+    journal_.Write(force ? L"Forced restart of Windows requested" : L"Restart of Windows requested");
+    restart_.RestartWindows(force);
+}
+
+void JournaledInstallerEngine::SetUiLevel(int level) {
+    uiLevel_ = level;
+    inner_.SetUiLevel(level);
+}
+
+std::optional<std::wstring> JournaledInstallerEngine::ProductInfo(const std::wstring& productCode,
+                                                                 const std::wstring& attribute) {
+    auto value = inner_.ProductInfo(productCode, attribute);
+    if (attribute != L"InstalledProductName") {
+        journal_.Write(L"Windows Installer: product " + productCode + L" " + attribute + L" " +
+                       (value ? Quoted(*value) : L"unreadable"));
+    }
+    return value;
+}
+
+unsigned JournaledInstallerEngine::InstallProduct(const std::wstring& packagePath, const std::wstring& properties) {
+    journal_.Write(L"Windows Installer: install " + Quoted(packagePath) + L", properties " + Quoted(properties) +
+                   L", interface level " + std::to_wstring(uiLevel_));
+    const auto start = std::chrono::steady_clock::now();
+    const unsigned result = inner_.InstallProduct(packagePath, properties);
+    journal_.Write(L"Windows Installer: install ended with result " + std::to_wstring(result) + L" after " +
+                   MillisecondsSince(start));
+    return result;
+}
+
+unsigned JournaledInstallerEngine::ApplyPatch(const std::wstring& patchPath, const std::wstring& commandLine) {
+    journal_.Write(L"Windows Installer: apply patch " + Quoted(patchPath) + L", properties " + Quoted(commandLine) +
+                   L", interface level " + std::to_wstring(uiLevel_));
+    const auto start = std::chrono::steady_clock::now();
+    const unsigned result = inner_.ApplyPatch(patchPath, commandLine);
+    journal_.Write(L"Windows Installer: patch ended with result " + std::to_wstring(result) + L" after " +
+                   MillisecondsSince(start));
+    return result;
+}
+
+} // namespace orvh

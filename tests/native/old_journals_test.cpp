@@ -1,0 +1,46 @@
+// The journals of earlier runs: which go, and the names a run gives its own.
+#include "journal/old_journals.h"
+#include "test_text.h"
+
+#include <gtest/gtest.h>
+
+namespace orvh {
+namespace {
+
+using Names = std::vector<std::wstring>;
+
+std::wstring Journal(const wchar_t* run) { return L"OrvhUpdate_" + std::wstring(run) + L".log"; }
+std::wstring InstallerLog(const wchar_t* run) { return L"OrvhUpdate_" + std::wstring(run) + L"_msi.log"; }
+
+TEST(OldJournals, OnlyJournalsBeyondTheNewestKeptGo) {
+    const wchar_t *a = L"20251231_235959_400", *b = L"20260101_000000_9", *c = L"20260101_000000_10";
+    const std::tuple<Names, std::size_t, Names> rows[] = {
+        {{Journal(c), Journal(b), Journal(a)}, 3, {}},
+        {{Journal(c), Journal(a), Journal(b)}, 2, {Journal(a)}},
+        // Process ids of one second in their numeric order.
+        {{Journal(c), Journal(b)}, 1, {Journal(b)}},
+        {{InstallerLog(a), Journal(b), Journal(a), InstallerLog(b), Journal(c)}, 1,
+         {InstallerLog(a), Journal(b), Journal(a), InstallerLog(b)}},
+        // An installer log whose journal went is a run of its own.
+        {{InstallerLog(a), Journal(b)}, 1, {InstallerLog(a)}},
+        {{L"OrvhUpdate_20250101_000000.log", L"OrvhUpdate_20250101-000000_1.log", L"OrvhUpdate_2025010_000000_1.log",
+          L"OrvhUpdate_20250101_000000_x.log", L"orvhupdate_20250101_000000_1.log", L"OrvhUpdate_20250101_000000_1.txt",
+          L"OrvhUpdate_20250101_000000_1_msi.log.bak", L"notes.log", Journal(c)},
+         0, {Journal(c)}},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const auto& [names, kept, expected] = rows[i];
+        EXPECT_EQ(JournalsToDelete(names, kept), expected) << "row " << i;
+    }
+}
+
+TEST(OldJournals, NamesOfARun) {
+    const std::wstring name = JournalFileName(2026, 1, 2, 3, 4, 5, 77);
+    EXPECT_EQ(test::Narrow(name), "OrvhUpdate_20260102_030405_77.log");
+    EXPECT_EQ(test::Narrow(InstallerLogFileName(name)), "OrvhUpdate_20260102_030405_77_msi.log");
+    EXPECT_EQ(test::Narrow(JournalFileName(2026, 12, 31, 23, 59, 58, 4294967295ul)),
+              "OrvhUpdate_20261231_235958_4294967295.log");
+}
+
+} // namespace
+} // namespace orvh
