@@ -80,11 +80,15 @@ void JournalFile::Write(std::wstring_view event) {
     if (!file_) return;
     wchar_t stamp[24];
     std::swprintf(stamp, 24, L"%8llu ms  ", (Now() - processStart_) / 10000);
-    const std::string line = Utf8(stamp + std::wstring(event) + L"\r\n");
+    std::wstring line = stamp;
+    // One event, one line: the line breaks of a message's text are written as \r and \n.
+    for (const wchar_t c : event) line += c == L'\r' ? L"\\r" : c == L'\n' ? L"\\n" : std::wstring(1, c);
+    line += L"\r\n";
+    const std::string bytes = Utf8(line);
     DWORD written = 0;
     // One write per line: a line is never torn by a later failure. After a failed write the
     // journal ends; the run does not notice.
-    if (!::WriteFile(file_.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr)) file_.reset();
+    if (!::WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) file_.reset();
 }
 
 } // namespace orvh

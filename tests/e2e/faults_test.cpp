@@ -79,6 +79,21 @@ void LauncherInCorrenteUnderAnotherName(UpdateScenario& s, Arranged& a) {
     s.RunFrom(AnotherName(s.Sub(L"Corrente"), a) + L"\\ORVHUpdate.exe");
 }
 
+// The journal folder cannot take a file: a read-only file holds its name. (Under Wine, which
+// runs as root here, neither a folder's read-only attribute nor its access list stops a file
+// being made in it.) Everything comes back once the run has ended.
+void JournalFolderTaken(UpdateScenario&, Arranged& a) {
+    const std::wstring folder = JournalFolder(), aside = JournalFolder() + L".aside";
+    ::MoveFileW(folder.c_str(), aside.c_str());
+    WriteFileBytes(folder, "no folder");
+    ::SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_READONLY);
+    a.kept = std::shared_ptr<void>(nullptr, [folder, aside](void*) {
+        ::SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(folder.c_str());
+        ::MoveFileW(aside.c_str(), folder.c_str());
+    });
+}
+
 struct Fault {
     const char* name;
     std::function<void(UpdateScenario&, Arranged&)> arrange;
@@ -89,6 +104,7 @@ struct Fault {
     std::wstring installed;
     std::vector<std::pair<std::wstring, Listing>> folders; // below the scratch folder
     std::wstring started;                                  // the product's switches
+    bool journaled = true;
 };
 
 void PrintTo(const Fault& fault, std::ostream* os) { *os << fault.name; }
@@ -122,6 +138,14 @@ TEST_P(Faults, ShowWhatTheUserSeesAndWhatIsLeft) {
     const std::wstring started = starts.empty() ? kNotStarted : starts[0].commandLine.substr(scenario.ProductPath().size());
     EXPECT_EQ(started, fault.started);
     EXPECT_LE(starts.size(), 1u);
+    // The journal tells the launcher's box, if any, and the end.
+    std::vector<std::wstring> told{L"Command line: ", AsInJournal(fault.text), L"End"};
+    if (fault.title.empty()) told.erase(told.begin() + 1);
+    if (fault.journaled) {
+        EXPECT_EQ(MissingInOrder(run.journal, told), "");
+    } else {
+        EXPECT_TRUE(run.journal.empty());
+    }
 }
 
 const std::wstring kHubTitle = StringText(2);
@@ -203,7 +227,11 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
           },
           0, L"", L"", false, kNew,
           {{L"Upd", kSubFolders}, {L"Upd\\Nuovo", {}}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}}},
-          L" /NoConsole"}),
+          L" /NoConsole"},
+    Fault{"JournalFolderCannotTakeAFile", JournalFolderTaken,
+          0, L"", L"", false, kNew,
+          {{L"Upd", kSubFolders}, {L"Upd\\Nuovo", {}}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}}},
+          L" /NoConsole", false}),
     [](const testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
 
 } // namespace

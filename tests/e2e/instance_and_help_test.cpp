@@ -1,4 +1,5 @@
 // The usage message, which creates nothing; a second launcher refused while the first runs on.
+#include "journal_reader.h"
 #include "message_box_reader.h"
 #include "standins.h"
 #include "test_paths.h"
@@ -28,6 +29,7 @@ void ExpectOnlyTheBoxThenTheEnd(const LaunchedProgram& program, HWND box, const 
     ASSERT_EQ(contents.buttons.size(), 1u);
     PressButton(box, contents.buttons[0]);
     EXPECT_TRUE(program.WaitForExit(10s)) << "the program did not end once its box was answered";
+    EXPECT_EQ(MissingInOrder(ReadJournal(program.ProcessId()), {L"Command line: ", AsInJournal(text), L"End"}), "");
 }
 
 TEST(Help, ShowsTheUsageMessageAndCreatesNothing) {

@@ -50,6 +50,27 @@ TEST(UpdateRun, TypicalUpdateWithPatch) {
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0].commandLine, scenario.ProductPath() + L" /NoConsole") << Narrow(starts[0].commandLine);
     EXPECT_EQ(starts[0].showCommand, SW_SHOWNORMAL);
+
+    const auto copy = [&](const std::wstring& from, const std::wstring& to) {
+        return L"Copy \"" + scenario.Sub(from) + L"\" to \"" + scenario.Sub(to) + L"\": done";
+    };
+    const std::wstring cached = L"Setup\\" + std::wstring(fx::hub_1_2_0.productCode);
+    EXPECT_EQ(MissingInOrder(run.journal, {L"Command line: " + scenario.Tail(), L"Wait over after",
+                                           L"Installed version 0001.0001.0000.0601",
+                                           L"full package 0001.0002.0000.0000 (key \"Orvane Hub.msi\"), patch 0001.0002.0000.0100",
+                                           copy(L"Corrente\\Orvane Hub.msi", L"Vecchio\\Orvane Hub.msi"),
+                                           copy(L"Nuovo\\Orvane Hub.msi", L"Corrente\\Orvane Hub.msi"),
+                                           copy(L"Corrente\\Orvane Hub.msi", cached + L"\\Orvane Hub.msi"),
+                                           L"install ended with result 0",
+                                           copy(L"Corrente\\ORVHPatch.msp", cached + L"\\ORVHPatch.msp"),
+                                           L"patch ended with result 0", L"Rotation done",
+                                           L"command line \"" + scenario.ProductPath() + L" /NoConsole\": done",
+                                           L"Final check: installed version 0001.0002.0000.0100", L"End"}),
+              "");    // Windows Installer's own log, named in the journal, holds both calls, the patch appended.
+    const auto log = std::ranges::find_if(run.journal, [](const auto& l) { return l.event.starts_with(L"Windows Installer's log: \""); });
+    ASSERT_NE(log, run.journal.end());
+    const std::string logText = ReadFileBytes(log->event.substr(26, log->event.size() - 27));
+    EXPECT_LT(logText.find("INSTALL."), logText.find("PATCH = " + Narrow(scenario.Sub(cached + L"\\ORVHPatch.msp")))) << logText;
 }
 
 } // namespace

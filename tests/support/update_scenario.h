@@ -1,6 +1,7 @@
 #pragma once
 // One delivery, end to end: a run of OrvhUpdate.exe whose message boxes are read and answered.
 #include "fixture_packages.h"
+#include "journal_reader.h"
 #include "message_box_reader.h"
 #include "standins.h"
 
@@ -17,6 +18,7 @@ struct RunOutcome {
     bool ended = false;          // the launcher ended within three minutes
     std::vector<ShownBox> boxes; // in the order shown; each answered with its first button
     bool windowShown = false;    // the progress window was on screen at some time
+    std::vector<JournalLine> journal;
 };
 
 inline const std::string kEarlierConfiguration = "[Versione]\r\nOrvane Hub.msi=0001.0001.0000.0601\r\n";
@@ -86,6 +88,7 @@ public:
                 PressButton(box, outcome.boxes.back().contents.buttons.at(0));
             }
         }
+        outcome.journal = ReadJournal(program.ProcessId());
         return outcome;
     }
 
