@@ -96,24 +96,23 @@ std::optional<std::wstring> JournaledInstallerEngine::ProductInfo(const std::wst
     return value;
 }
 
-unsigned JournaledInstallerEngine::InstallProduct(const std::wstring& packagePath, const std::wstring& properties) {
-    journal_.Write(L"Windows Installer: install " + Quoted(packagePath) + L", properties " + Quoted(properties) +
-                   L", interface level " + std::to_wstring(uiLevel_));
+unsigned JournaledInstallerEngine::Timed(const wchar_t* what, const std::wstring& path, const std::wstring& properties,
+                                         const std::function<unsigned()>& call) {
+    journal_.Write(L"Windows Installer: " + std::wstring(what) + L" " + Quoted(path) + L", properties " +
+                   Quoted(properties) + L", interface level " + std::to_wstring(uiLevel_));
     const auto start = std::chrono::steady_clock::now();
-    const unsigned result = inner_.InstallProduct(packagePath, properties);
-    journal_.Write(L"Windows Installer: install ended with result " + std::to_wstring(result) + L" after " +
-                   MillisecondsSince(start));
+    const unsigned result = call();
+    journal_.Write(L"Windows Installer: " + std::wstring(what) + L" ended with result " + std::to_wstring(result) +
+                   L" after " + MillisecondsSince(start));
     return result;
 }
 
+unsigned JournaledInstallerEngine::InstallProduct(const std::wstring& packagePath, const std::wstring& properties) {
+    return Timed(L"install", packagePath, properties, [&] { return inner_.InstallProduct(packagePath, properties); });
+}
+
 unsigned JournaledInstallerEngine::ApplyPatch(const std::wstring& patchPath, const std::wstring& commandLine) {
-    journal_.Write(L"Windows Installer: apply patch " + Quoted(patchPath) + L", properties " + Quoted(commandLine) +
-                   L", interface level " + std::to_wstring(uiLevel_));
-    const auto start = std::chrono::steady_clock::now();
-    const unsigned result = inner_.ApplyPatch(patchPath, commandLine);
-    journal_.Write(L"Windows Installer: patch ended with result " + std::to_wstring(result) + L" after " +
-                   MillisecondsSince(start));
-    return result;
+    return Timed(L"apply patch", patchPath, commandLine, [&] { return inner_.ApplyPatch(patchPath, commandLine); });
 }
 
 } // namespace orvh

@@ -8,6 +8,7 @@
 #include "system/processes.h"
 #include "ui/dialogs.h"
 
+#include <functional>
 #include <optional>
 
 namespace orvh {
@@ -79,6 +80,10 @@ public:
     unsigned ApplyPatch(const std::wstring& patchPath, const std::wstring& commandLine) override;
 
 private:
+    // Writes the call, makes it, then writes its result and how long it took.
+    unsigned Timed(const wchar_t* what, const std::wstring& path, const std::wstring& properties,
+                   const std::function<unsigned()>& call);
+
     InstallerEngine& inner_;
     Journal& journal_;
     int uiLevel_ = 0;

@@ -63,7 +63,7 @@ TEST(UpdateRun, TypicalUpdateWithPatch) {
                                            copy(L"Corrente\\Orvane Hub.msi", cached + L"\\Orvane Hub.msi"),
                                            L"install ended with result 0",
                                            copy(L"Corrente\\ORVHPatch.msp", cached + L"\\ORVHPatch.msp"),
-                                           L"patch ended with result 0", L"Rotation done",
+                                           L"apply patch ended with result 0", L"Rotation done",
                                            L"command line \"" + scenario.ProductPath() + L" /NoConsole\": done",
                                            L"Final check: installed version 0001.0002.0000.0100", L"End"}),
               "");    // Windows Installer's own log, named in the journal, holds both calls, the patch appended.
