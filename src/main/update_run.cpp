@@ -129,14 +129,15 @@ private:
         View().SetLabel(WindowLabel::Attivita, Text(text::kFindingPatchVersion));
 
         patchVersion_ = set_.ReadPackageVersion(set_.Keys().patchPackage);
+        const std::wstring announcedPatch = patchVersion_;
         if (VersionGreater(installedVersion_, patchVersion_)) patchVersion_.clear();
         if (VersionGreater(updateVersion_, patchVersion_)) patchVersion_.clear();
         View().SetLabel(WindowLabel::OrvhMsp, patchVersion_.empty() ? Text(text::kNoPatch)
                                                                     : Text(text::kPatchVersion) + L" " +
                                                                           FormatVersion(patchVersion_, false, s_.numbers));
-        Note(L"Versions announced: full package " + Shown(updateVersion_) + L" (key \"" + set_.Keys().fullPackage +
-             L"\"), patch " + Shown(patchVersion_) + L" (key \"" + set_.Keys().patchPackage +
-             L"\"; a patch not above the installed version and the full package's is none)");
+        Note(L"Versions announced (keys \"" + set_.Keys().fullPackage + L"\", \"" + set_.Keys().patchPackage +
+             L"\"): full package " + Shown(updateVersion_) + L", patch " + Shown(announcedPatch) +
+             (patchVersion_ != announcedPatch ? L", not above the installed or the full package's version: ignored" : L""));
         View().SetInconStep(true);
         return true;
     }

@@ -57,7 +57,7 @@ TEST(UpdateRun, TypicalUpdateWithPatch) {
     const std::wstring cached = L"Setup\\" + std::wstring(fx::hub_1_2_0.productCode);
     EXPECT_EQ(MissingInOrder(run.journal, {L"Command line: " + scenario.Tail(), L"Wait over after",
                                            L"Installed version 0001.0001.0000.0601",
-                                           L"full package 0001.0002.0000.0000 (key \"Orvane Hub.msi\"), patch 0001.0002.0000.0100",
+                                           L"(keys \"Orvane Hub.msi\", \"ORVHPatch.msp\"): full package 0001.0002.0000.0000, patch 0001.0002.0000.0100",
                                            copy(L"Corrente\\Orvane Hub.msi", L"Vecchio\\Orvane Hub.msi"),
                                            copy(L"Nuovo\\Orvane Hub.msi", L"Corrente\\Orvane Hub.msi"),
                                            copy(L"Corrente\\Orvane Hub.msi", cached + L"\\Orvane Hub.msi"),
