@@ -73,7 +73,10 @@ JournalFile::JournalFile() : processStart_(ProcessStart()) {
     }
     installerLog_ = folder + L"\\" + InstallerLogFileName(name);
 
-    for (const auto& old : JournalsToDelete(FileNamesIn(folder))) ::DeleteFileW((folder + L"\\" + old).c_str());
+    // This run's own files stay even when a clock set back made earlier names look newer.
+    for (const auto& old : JournalsToDelete(FileNamesIn(folder))) {
+        if (old != name && old != InstallerLogFileName(name)) ::DeleteFileW((folder + L"\\" + old).c_str());
+    }
 }
 
 void JournalFile::Write(std::wstring_view event) {

@@ -66,7 +66,7 @@ std::int32_t JournaledProcesses::AttendiProcesso(std::int32_t processId, bool wa
 
 void JournaledProcesses::Pausa(std::int32_t milliseconds) {
     waiter_.Pausa(milliseconds);
-    journal_.Write(L"No process to wait for: paused " + std::to_wstring(milliseconds) + L" ms");
+    journal_.Write(L"Paused " + std::to_wstring(milliseconds) + L" ms");
 }
 
 void JournaledProcesses::Start(const std::wstring& applicationPath, const std::wstring& commandLine, ShowCommand show) {
