@@ -1,7 +1,6 @@
 #pragma once
 // In-memory fakes of the file system, of INI files and of locale conversions (C-form numbers
 // with a chosen decimal separator, dates written "day <number>"), recording what was done.
-#include "common/journal.h"
 #include "ini/profile_functions.h"
 #include "system/file_system.h"
 #include "system/folder_identity.h"
@@ -112,10 +111,6 @@ public:
 };
 
 // Folders are one when their texts are, or when `same` names the pair as "a=b".
-struct NullJournal final : Journal {
-    void Write(std::wstring_view) override {}
-};
-
 struct FakeFolderIdentity final : FolderIdentity {
     bool SameFolder(const std::wstring& a, const std::wstring& b) const override { return a == b || a + L"=" + b == same; }
     std::wstring same;

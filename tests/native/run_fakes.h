@@ -1,6 +1,7 @@
 #pragma once
 // Every service of start-up and of the update run, faked, writing one event log. A text is
 // its id ("#105"), so that a test sees which string went where.
+#include "common/journal.h"
 #include "fakes.h"
 #include "ini/ov_file_ini.h"
 #include "installer/product_installer.h"
@@ -20,7 +21,7 @@ namespace orvh::test {
 
 class RunFakes final : public StringTable, public Dialogs, public MessagePump, public ProgressWindowLoader,
                        public ProductInstaller, public ProcessWaiter, public ProgramStarter, public SystemRestart,
-                       public ProgramEnd, public InstanceGuard, public MousePointer {
+                       public ProgramEnd, public InstanceGuard, public MousePointer, public Journal {
 public:
     struct Ended {};  // how EndNow leaves the run
 
@@ -38,7 +39,7 @@ public:
                 .programFolder = L"C:\\Orvane",
                 .folderIdentity = folders,
                 .programVersion = L"1.0.1",
-                .journal = journal};
+                .journal = *this};
     }
 
     std::wstring LoadDllString(std::int32_t index) const override { return L"#" + std::to_wstring(index); }
@@ -84,6 +85,7 @@ public:
     }
     bool AnotherInstanceRunning() const override { return anotherInstance; }
     void SetHourglass(bool on) override { Add(on ? L"hourglass" : L"default pointer"); }
+    void Write(std::wstring_view event) override { Add(L"journal " + std::wstring(event)); }
 
     void Add(std::wstring event) { log.push_back(std::move(event)); }
     // The events that begin with `prefix`, in order.
@@ -97,7 +99,6 @@ public:
     FakeProfile profile;
     FakeConversions conversions;
     FakeFolderIdentity folders;
-    NullJournal journal;
     OvFileIni ini{profile, conversions};
     std::vector<std::wstring> log;
     std::map<WindowLabel, std::wstring> labels;  // as the window last showed them

@@ -142,12 +142,26 @@ TEST(UpdateRun, WindowTextsAndOrderOfTheRun) {
     std::copy_if(b.fakes.log.begin(), b.fakes.log.end(), std::back_inserter(seen),
                  [&](const auto& e) { return std::find(order.begin(), order.end(), e) != order.end(); });
     EXPECT_EQ(seen, order);
+    // The journal tells what was found and decided, and why.
+    EXPECT_EQ(b.fakes.Events(L"journal "),
+              (Log{L"journal Update folder \"U:\" (given by /PathAggiornamento)",
+                   L"journal Edition Orvane Hub, upgrade code " + kHubCode + L", process 4242, product \"" + kProduct +
+                       L"\", cluster resource \"\"",
+                   L"journal Configuration file \"" + kCfg + L"\"", L"journal Installed version 0001.0001.0000.0601",
+                   L"journal Versions announced (keys \"Orvane Hub.msi\", \"ORVHPatch.msp\"): full package "
+                   L"0001.0002.0000.0000, patch 0001.0002.0000.0100",
+                   L"journal The full package is newer than the installed version: it is installed",
+                   L"journal Full package installed", L"journal The patch is newer than the full package: it is applied",
+                   L"journal Patch applied", L"journal Rotating the update set through Corrente and Vecchio",
+                   L"journal Rotation done", L"journal Final check: installed version 0001.0002.0000.0100"}));
 
     Bench desk;
     desk.Run({.patch = L"", .installResults = {false, false}, .upgradeCode = kDeskCode});
     EXPECT_EQ(desk.fakes.Events(L"caption "), Log{L"caption #4 - V. 1.0.1"});
     EXPECT_EQ(desk.fakes.labels.at(WindowLabel::AvvioOrvh), L"#104 #3");
     EXPECT_EQ(desk.fakes.log.back(), L"message #4 | #10001 | stop");
+    EXPECT_EQ(desk.fakes.Events(L"journal Final check"),
+              Log{L"journal Final check: installed version 0001.0001.0000.0601, unchanged although an update was due"});
 }
 
 TEST(ProductWait, WaitsOrPausesThenShowsTheWindowOnTheFirstStep) {
