@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cwchar>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
