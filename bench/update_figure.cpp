@@ -1,8 +1,9 @@
 // Figure 1: one typical update run through OrvhUpdate.exe ("Orvane Hub" 1.1.601 installed,
 // the full package 1.2.0, its patch 1.2.100 and ORVHUpdate.cfg in Nuovo, the product started
 // at the end) against the same two installations without the launcher. Every run starts
-// from 1.1.601 freshly installed and ends with everything removed again. Two cases: the
-// small test fixtures, and the Hub as a package of real size (bench_packages.h).
+// from 1.1.601 freshly installed and ends with everything removed again; the three ways are
+// taken in turn, in an order that turns each round. Two cases: the small test fixtures, and
+// the Hub as a package of real size (bench_packages.h, made by bench/large_packages.cmake).
 //
 // The comparison is a process of this driver that makes exactly the launcher's Windows
 // Installer calls (the same user interface level, properties and packages): it pays one
@@ -67,11 +68,6 @@ std::wstring Announced(std::wstring_view version) {
     return text;
 }
 
-// Starts the case's first version from its own copy, as a delivered product.
-void InstallStart(const UpdateCase& update, UpdateScenario& scenario) {
-    if (scenario.Install(update.start) != ERROR_SUCCESS) throw std::runtime_error("installing the start version failed");
-}
-
 void ExpectPatched(const UpdateCase& update, const char* what) {
     const std::wstring version = orvh::test::InstalledVersion(update.start.upgradeCode);
     if (version != update.patch.version) {
@@ -99,9 +95,7 @@ double TimedRun(const std::wstring& exe, const std::wstring& tail, DWORD* exitCo
 }
 
 // The wall time of one update run of the launcher.
-double LauncherRun(const UpdateCase& update) {
-    UpdateScenario scenario;
-    InstallStart(update, scenario);
+double LauncherRun(const UpdateCase& update, const UpdateScenario& scenario) {
     scenario.Deliver(L"Orvane Hub.msi", orvh::test::FixturePackagePath(update.package.file));
     scenario.Announce(L"Orvane Hub.msi", Announced(update.package.version));
     scenario.Deliver(L"ORVHPatch.msp", orvh::test::FixturePackagePath(update.patch.file));
@@ -128,9 +122,7 @@ Packages CopiedPackages(const UpdateCase& update, const UpdateScenario& scenario
     return copies;
 }
 
-double InstallerAloneRun(const UpdateCase& update) {
-    UpdateScenario scenario;
-    InstallStart(update, scenario);
+double InstallerAloneRun(const UpdateCase& update, const UpdateScenario& scenario) {
     const Packages copies = CopiedPackages(update, scenario);
     wchar_t self[MAX_PATH];
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -144,24 +136,61 @@ double InstallerAloneRun(const UpdateCase& update) {
     return ms;
 }
 
-double MsiexecRun(const UpdateCase& update) {
-    UpdateScenario scenario;
-    InstallStart(update, scenario);
+struct MsiexecTimes {
+    double install = 0;
+    double patch = 0;
+};
+
+MsiexecTimes MsiexecRun(const UpdateCase& update, const UpdateScenario& scenario) {
     const Packages copies = CopiedPackages(update, scenario);
     wchar_t system[MAX_PATH];
     ::GetSystemDirectoryW(system, MAX_PATH);
     const std::wstring msiexec = std::wstring(system) + L"\\msiexec.exe";
-    const double ms = TimedRun(msiexec, L"/i " + Quoted(copies.package) + L" /qn") +
-                      TimedRun(msiexec, L"/p " + Quoted(copies.patch) + L" " + kPatchReinstall + L" /qn");
+    MsiexecTimes times;
+    times.install = TimedRun(msiexec, L"/i " + Quoted(copies.package) + L" /qn");
+    times.patch = TimedRun(msiexec, L"/p " + Quoted(copies.patch) + L" " + kPatchReinstall + L" /qn");
     ExpectPatched(update, "msiexec");
-    return ms;
+    return times;
 }
 
 struct UpdateSamples {
     Samples launcher, alone, msiexec;
+    Samples msiexecPatch;  // the msiexec /p part
+    Samples startInstalls; // of the start version before each run, not counted in the others
 };
 
-// The three ways, taken in turn, RUNS times; a first round not counted when WARM_UP.
+// Runs WAY in a fresh scenario whose start version it installs first, timed apart; the
+// scenario removes every product when it ends.
+template <typename Way>
+auto FromFreshStart(const UpdateCase& update, UpdateSamples& samples, Way way) {
+    UpdateScenario scenario;
+    const auto start = std::chrono::steady_clock::now();
+    if (scenario.Install(update.start) != ERROR_SUCCESS) throw std::runtime_error("installing the start version failed");
+    const std::chrono::duration<double, std::milli> installed = std::chrono::steady_clock::now() - start;
+    samples.startInstalls.values.push_back(installed.count());
+    return way(update, scenario);
+}
+
+// Each way once, in an order that turns with ROUND, so that no way always comes after the
+// same one on a machine whose load drifts.
+void Round(const UpdateCase& update, int round, UpdateSamples& samples) {
+    for (int turn = 0; turn < 3; ++turn) {
+        switch ((round + turn) % 3) {
+        case 0:
+            samples.launcher.values.push_back(FromFreshStart(update, samples, LauncherRun));
+            break;
+        case 1:
+            samples.alone.values.push_back(FromFreshStart(update, samples, InstallerAloneRun));
+            break;
+        default:
+            const MsiexecTimes times = FromFreshStart(update, samples, MsiexecRun);
+            samples.msiexec.values.push_back(times.install + times.patch);
+            samples.msiexecPatch.values.push_back(times.patch);
+        }
+    }
+}
+
+// RUNS rounds; a first one not counted when WARM_UP.
 UpdateSamples MeasureCase(const UpdateCase& update, int runs, bool warmUp) {
     for (const auto& package : {update.start.file, update.package.file, update.patch.file}) {
         if (!std::filesystem::exists(orvh::test::FixturePackagePath(package))) {
@@ -170,30 +199,29 @@ UpdateSamples MeasureCase(const UpdateCase& update, int runs, bool warmUp) {
         }
     }
     if (warmUp) {
-        LauncherRun(update);
-        InstallerAloneRun(update);
-        MsiexecRun(update);
+        UpdateSamples discarded;
+        Round(update, 0, discarded);
     }
     UpdateSamples samples;
     Samples ratios;
     for (int run = 0; run < runs; ++run) {
-        samples.launcher.values.push_back(LauncherRun(update));
-        samples.alone.values.push_back(InstallerAloneRun(update));
-        samples.msiexec.values.push_back(MsiexecRun(update));
+        Round(update, run, samples);
         ratios.values.push_back(samples.launcher.values.back() / samples.alone.values.back());
-        std::printf("  run %d: OrvhUpdate.exe %.0f ms, Windows Installer alone %.0f ms, msiexec %.0f ms\n", run + 1,
-                    samples.launcher.values.back(), samples.alone.values.back(), samples.msiexec.values.back());
+        std::printf("  run %d: OrvhUpdate.exe %.0f ms, Windows Installer alone %.0f ms, msiexec %.0f ms (/p %.0f ms)\n",
+                    run + 1, samples.launcher.values.back(), samples.alone.values.back(), samples.msiexec.values.back(),
+                    samples.msiexecPatch.values.back());
     }
     PrintSamples("  OrvhUpdate.exe update run", samples.launcher, "ms");
     PrintSamples("  Windows Installer alone (same calls, one process)", samples.alone, "ms");
     PrintSamples("  msiexec /i /qn + msiexec /p /qn (reference)", samples.msiexec, "ms");
+    PrintSamples("    of which msiexec /p", samples.msiexecPatch, "ms");
+    PrintSamples("  installing the start version before a run (not counted above)", samples.startInstalls, "ms");
     PrintSamples("  ratio per run, OrvhUpdate.exe / Windows Installer alone", ratios, "");
     std::printf("  ratio of medians, OrvhUpdate.exe / Windows Installer alone: %.3f\n",
                 samples.launcher.Median() / samples.alone.Median());
     std::printf("  ratio of medians, OrvhUpdate.exe / msiexec: %.3f\n", samples.launcher.Median() / samples.msiexec.Median());
     return samples;
 }
-
 } // namespace
 
 int InstallAlone(const std::wstring& package, const std::wstring& patch) {
