@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
 # The bench: measures OrvhUpdate.exe under Wine on this machine, in one run, and ends with
-# the four figures (medians) a script can read:
-#   update-vs-msiexec-ratio: R   an update run against Windows Installer doing the same alone
-#   wait-cpu-share-percent: P    the launcher's CPU while waiting 10 s for a process
-#   start-overhead-ms: M         its help box's start beyond a trivial program's box
-#   exe-bytes: B                 the size of OrvhUpdate.exe
-# Usage: bench/run.sh [RUNS]   (default 5; the CPU share takes RUNS-2 runs of 10 s)
+# the figures (medians) a script can read:
+#   update-vs-same-calls-ratio: R        an update run of the test fixtures against a process
+#                                        making the same Windows Installer calls alone
+#   large-update-vs-same-calls-ratio: R  the same with packages of real size (2,000 files,
+#                                        135 MB; made here, by the target orvh_bench_packages)
+#   update-vs-msiexec-ratio: R           the update run of the test fixtures against
+#                                        msiexec /i then msiexec /p
+#   wait-cpu-share-percent: P            the launcher's CPU while waiting 10 s for a process
+#   start-overhead-ms: M                 its help box's start beyond a trivial program's box
+#   exe-bytes: B                         the size of OrvhUpdate.exe
+# Usage: bench/run.sh [RUNS]   (default 5; the CPU share takes RUNS-2 runs of 10 s, the
+# large update case at most 3 runs)
 # Uses the Windows build in build/windows (made by tools/build.sh when missing); another
 # build folder with ORVH_BUILD_DIR=folder (its windows/ sub-folder is used).
 set -euo pipefail
@@ -22,6 +28,9 @@ if [ ! -f "$windows/CMakeCache.txt" ]; then
     fi
 fi
 cmake --build "$windows" --target orvh_bench -j2 >/dev/null
+started=$(date +%s)
+cmake --build "$windows" --target orvh_bench_packages -j2 >/dev/null
+echo "large packages made or checked in $(( $(date +%s) - started )) s"
 exe="$windows/bin/OrvhUpdate.exe"
 
 bench="$build/figures-bench"
@@ -30,7 +39,7 @@ trap '"$root/tests/wine_host/wine_host.sh" cleanup "$bench" >/dev/null 2>&1 || t
 echo "machine: $(nproc) cores, $(wine --version 2>/dev/null), $(uname -r)"
 
 out="$bench/output.txt"
-"$root/tests/wine_host/wine_host.sh" run "$bench" "$windows/bin/orvh_bench.exe" "$runs" | tr -d '\r' | tee "$out"
+ORVH_BENCH_RUNS=$runs "$root/tests/wine_host/wine_host.sh" run "$bench" "$windows/bin/orvh_bench.exe" | stdbuf -oL tr -d '\r' | tee "$out"
 
 bytes=$(stat -c %s "$exe")
 echo
@@ -42,6 +51,8 @@ figure() {
     echo "$1: $value"
 }
 echo
+figure update-vs-same-calls-ratio
+figure large-update-vs-same-calls-ratio
 figure update-vs-msiexec-ratio
 figure wait-cpu-share-percent
 figure start-overhead-ms

@@ -1,7 +1,9 @@
 // Figure 1: one typical update run through OrvhUpdate.exe ("Orvane Hub" 1.1.601 installed,
 // the full package 1.2.0, its patch 1.2.100 and ORVHUpdate.cfg in Nuovo, the product started
 // at the end) against the same two installations without the launcher. Every run starts
-// from 1.1.601 freshly installed and ends with everything removed again.
+// from 1.1.601 freshly installed and ends with everything removed again; the three ways are
+// taken in turn, in an order that turns each round. Two cases: the small test fixtures, and
+// the Hub as a package of real size (bench_packages.h, made by bench/large_packages.cmake).
 //
 // The comparison is a process of this driver that makes exactly the launcher's Windows
 // Installer calls (the same user interface level, properties and packages): it pays one
@@ -9,6 +11,7 @@
 // for reference; it shows no user interface at all and costs two process starts.
 #include "figures.h"
 
+#include "bench_packages.h"
 #include "fixture_packages.h"
 #include "installer/product_installer.h"
 #include "installer/installation.h"
@@ -19,8 +22,11 @@
 
 #include <msi.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cwchar>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
@@ -32,8 +38,20 @@ using orvh::test::LaunchedProgram;
 using orvh::test::UpdateScenario;
 namespace fx = orvh::test::fixtures;
 
-constexpr auto kRunTimeout = 5min;
-constexpr wchar_t kPatchedVersion[] = L"1.2.100";
+constexpr auto kRunTimeout = 10min;
+// The large case's runs are long: at most this many.
+constexpr int kLargeRuns = 3;
+
+// The installed product before the run, what Nuovo holds, and the version it ends at.
+struct UpdateCase {
+    const char* title;
+    const fx::FixturePackage& start;
+    const fx::FixturePackage& package;
+    const fx::FixturePatch& patch;
+};
+
+const UpdateCase kSmallCase{"test fixtures", fx::hub_1_1_601, fx::hub_1_2_0, fx::hub_1_2_100_msp};
+const UpdateCase kLargeCase{"package of real size", fx::hub_large_1_1_601, fx::hub_large_1_2_0, fx::hub_large_1_2_100_msp};
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
@@ -41,14 +59,18 @@ void Copy(const std::wstring& from, const std::wstring& to) {
     if (!::CopyFileW(from.c_str(), to.c_str(), FALSE)) throw std::runtime_error("copying a package failed");
 }
 
-// Starts 1.1.601 from its own copy, as a delivered product.
-void InstallStart(UpdateScenario& scenario) {
-    if (scenario.Install(fx::hub_1_1_601) != ERROR_SUCCESS) throw std::runtime_error("installing 1.1.601 failed");
+// "1.2.100" as ORVHUpdate.cfg announces it: "0001.0002.0000.0100".
+std::wstring Announced(std::wstring_view version) {
+    unsigned major = 0, minor = 0, build = 0;
+    std::swscanf(std::wstring(version).c_str(), L"%u.%u.%u", &major, &minor, &build);
+    wchar_t text[32];
+    std::swprintf(text, 32, L"%04u.%04u.0000.%04u", major, minor, build);
+    return text;
 }
 
-void ExpectPatched(const char* what) {
-    const std::wstring version = orvh::test::InstalledVersion(fx::hub_1_1_601.upgradeCode);
-    if (version != kPatchedVersion) {
+void ExpectPatched(const UpdateCase& update, const char* what) {
+    const std::wstring version = orvh::test::InstalledVersion(update.start.upgradeCode);
+    if (version != update.patch.version) {
         std::printf("%s left version '%ls' installed\n", what, version.c_str());
         throw std::runtime_error("the update was not installed");
     }
@@ -72,19 +94,18 @@ double TimedRun(const std::wstring& exe, const std::wstring& tail, DWORD* exitCo
     return elapsed.count();
 }
 
-double LauncherRun() {
-    UpdateScenario scenario;
-    InstallStart(scenario);
-    scenario.Deliver(L"Orvane Hub.msi", orvh::test::FixturePackagePath(fx::hub_1_2_0.file));
-    scenario.Announce(L"Orvane Hub.msi", L"0001.0002.0000.0000");
-    scenario.Deliver(L"ORVHPatch.msp", orvh::test::FixturePackagePath(fx::hub_1_2_100_msp.file));
-    scenario.Announce(L"ORVHPatch.msp", L"0001.0002.0000.0100");
+// The wall time of one update run of the launcher.
+double LauncherRun(const UpdateCase& update, const UpdateScenario& scenario) {
+    scenario.Deliver(L"Orvane Hub.msi", orvh::test::FixturePackagePath(update.package.file));
+    scenario.Announce(L"Orvane Hub.msi", Announced(update.package.version));
+    scenario.Deliver(L"ORVHPatch.msp", orvh::test::FixturePackagePath(update.patch.file));
+    scenario.Announce(L"ORVHPatch.msp", Announced(update.patch.version));
     const std::wstring exe = scenario.Root() / L"OrvhUpdate.exe";
     Copy(orvh::test::OrvhUpdateExe(), exe);
 
     const double ms = TimedRun(exe, L"/PathAggiornamento=" + Quoted(scenario.UpdateFolder()) +
                                         L" /ExeName=" + Quoted(scenario.ProductPath()));
-    ExpectPatched("OrvhUpdate.exe");
+    ExpectPatched(update, "OrvhUpdate.exe");
     return ms;
 }
 
@@ -93,18 +114,16 @@ struct Packages {
     std::wstring patch;
 };
 
-Packages CopiedPackages(const UpdateScenario& scenario) {
-    const Packages copies{scenario.Root() / std::wstring(fx::hub_1_2_0.file),
-                          scenario.Root() / std::wstring(fx::hub_1_2_100_msp.file)};
-    Copy(orvh::test::FixturePackagePath(fx::hub_1_2_0.file), copies.package);
-    Copy(orvh::test::FixturePackagePath(fx::hub_1_2_100_msp.file), copies.patch);
+Packages CopiedPackages(const UpdateCase& update, const UpdateScenario& scenario) {
+    const Packages copies{scenario.Root() / std::wstring(update.package.file),
+                          scenario.Root() / std::wstring(update.patch.file)};
+    Copy(orvh::test::FixturePackagePath(update.package.file), copies.package);
+    Copy(orvh::test::FixturePackagePath(update.patch.file), copies.patch);
     return copies;
 }
 
-double InstallerAloneRun() {
-    UpdateScenario scenario;
-    InstallStart(scenario);
-    const Packages copies = CopiedPackages(scenario);
+double InstallerAloneRun(const UpdateCase& update, const UpdateScenario& scenario) {
+    const Packages copies = CopiedPackages(update, scenario);
     wchar_t self[MAX_PATH];
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     DWORD exitCode = 0;
@@ -113,23 +132,96 @@ double InstallerAloneRun() {
         std::printf("Windows Installer alone ended with %lu\n", exitCode);
         throw std::runtime_error("the installations alone failed");
     }
-    ExpectPatched("Windows Installer alone");
+    ExpectPatched(update, "Windows Installer alone");
     return ms;
 }
 
-double MsiexecRun() {
-    UpdateScenario scenario;
-    InstallStart(scenario);
-    const Packages copies = CopiedPackages(scenario);
+struct MsiexecTimes {
+    double install = 0;
+    double patch = 0;
+};
+
+MsiexecTimes MsiexecRun(const UpdateCase& update, const UpdateScenario& scenario) {
+    const Packages copies = CopiedPackages(update, scenario);
     wchar_t system[MAX_PATH];
     ::GetSystemDirectoryW(system, MAX_PATH);
     const std::wstring msiexec = std::wstring(system) + L"\\msiexec.exe";
-    const double ms = TimedRun(msiexec, L"/i " + Quoted(copies.package) + L" /qn") +
-                      TimedRun(msiexec, L"/p " + Quoted(copies.patch) + L" " + kPatchReinstall + L" /qn");
-    ExpectPatched("msiexec");
-    return ms;
+    MsiexecTimes times;
+    times.install = TimedRun(msiexec, L"/i " + Quoted(copies.package) + L" /qn");
+    times.patch = TimedRun(msiexec, L"/p " + Quoted(copies.patch) + L" " + kPatchReinstall + L" /qn");
+    ExpectPatched(update, "msiexec");
+    return times;
 }
 
+struct UpdateSamples {
+    Samples launcher, alone, msiexec;
+    Samples msiexecPatch;  // the msiexec /p part
+    Samples startInstalls; // of the start version before each run, not counted in the others
+};
+
+// Runs WAY in a fresh scenario whose start version it installs first, timed apart; the
+// scenario removes every product when it ends.
+template <typename Way>
+auto FromFreshStart(const UpdateCase& update, UpdateSamples& samples, Way way) {
+    UpdateScenario scenario;
+    const auto start = std::chrono::steady_clock::now();
+    if (scenario.Install(update.start) != ERROR_SUCCESS) throw std::runtime_error("installing the start version failed");
+    const std::chrono::duration<double, std::milli> installed = std::chrono::steady_clock::now() - start;
+    samples.startInstalls.values.push_back(installed.count());
+    return way(update, scenario);
+}
+
+// Each way once, in an order that turns with ROUND, so that no way always comes after the
+// same one on a machine whose load drifts.
+void Round(const UpdateCase& update, int round, UpdateSamples& samples) {
+    for (int turn = 0; turn < 3; ++turn) {
+        switch ((round + turn) % 3) {
+        case 0:
+            samples.launcher.values.push_back(FromFreshStart(update, samples, LauncherRun));
+            break;
+        case 1:
+            samples.alone.values.push_back(FromFreshStart(update, samples, InstallerAloneRun));
+            break;
+        default:
+            const MsiexecTimes times = FromFreshStart(update, samples, MsiexecRun);
+            samples.msiexec.values.push_back(times.install + times.patch);
+            samples.msiexecPatch.values.push_back(times.patch);
+        }
+    }
+}
+
+// RUNS rounds; a first one not counted when WARM_UP.
+UpdateSamples MeasureCase(const UpdateCase& update, int runs, bool warmUp) {
+    for (const auto& package : {update.start.file, update.package.file, update.patch.file}) {
+        if (!std::filesystem::exists(orvh::test::FixturePackagePath(package))) {
+            std::printf("missing %ls: bench/run.sh makes it (target orvh_bench_packages)\n", std::wstring(package).c_str());
+            throw std::runtime_error("a package of the bench is missing");
+        }
+    }
+    if (warmUp) {
+        UpdateSamples discarded;
+        Round(update, 0, discarded);
+    }
+    UpdateSamples samples;
+    Samples ratios;
+    for (int run = 0; run < runs; ++run) {
+        Round(update, run, samples);
+        ratios.values.push_back(samples.launcher.values.back() / samples.alone.values.back());
+        std::printf("  run %d: OrvhUpdate.exe %.0f ms, Windows Installer alone %.0f ms, msiexec %.0f ms (/p %.0f ms)\n",
+                    run + 1, samples.launcher.values.back(), samples.alone.values.back(), samples.msiexec.values.back(),
+                    samples.msiexecPatch.values.back());
+    }
+    PrintSamples("  OrvhUpdate.exe update run", samples.launcher, "ms");
+    PrintSamples("  Windows Installer alone (same calls, one process)", samples.alone, "ms");
+    PrintSamples("  msiexec /i /qn + msiexec /p /qn (reference)", samples.msiexec, "ms");
+    PrintSamples("    of which msiexec /p", samples.msiexecPatch, "ms");
+    PrintSamples("  installing the start version before a run (not counted above)", samples.startInstalls, "ms");
+    PrintSamples("  ratio per run, OrvhUpdate.exe / Windows Installer alone", ratios, "");
+    std::printf("  ratio of medians, OrvhUpdate.exe / Windows Installer alone: %.3f\n",
+                samples.launcher.Median() / samples.alone.Median());
+    std::printf("  ratio of medians, OrvhUpdate.exe / msiexec: %.3f\n", samples.launcher.Median() / samples.msiexec.Median());
+    return samples;
+}
 } // namespace
 
 int InstallAlone(const std::wstring& package, const std::wstring& patch) {
@@ -140,28 +232,16 @@ int InstallAlone(const std::wstring& package, const std::wstring& patch) {
 }
 
 void MeasureUpdateRuns(int runs) {
-    std::printf("\n(1) update run, 1.1.601 -> 1.2.0 + patch 1.2.100, fresh 1.1.601 before each run\n");
-    // One run of each first, not counted: the first installation in a new prefix pays
-    // for loading Windows Installer's files.
-    LauncherRun();
-    InstallerAloneRun();
-    MsiexecRun();
-
-    Samples launcher, alone, msiexec, ratios;
-    for (int run = 0; run < runs; ++run) {
-        launcher.values.push_back(LauncherRun());
-        alone.values.push_back(InstallerAloneRun());
-        msiexec.values.push_back(MsiexecRun());
-        ratios.values.push_back(launcher.values.back() / alone.values.back());
-        std::printf("  run %d: OrvhUpdate.exe %.0f ms, Windows Installer alone %.0f ms, msiexec %.0f ms\n", run + 1,
-                    launcher.values.back(), alone.values.back(), msiexec.values.back());
-    }
-    PrintSamples("  OrvhUpdate.exe update run", launcher, "ms");
-    PrintSamples("  Windows Installer alone (same calls, one process)", alone, "ms");
-    PrintSamples("  msiexec /i /qn + msiexec /p /qn (reference)", msiexec, "ms");
-    PrintSamples("  ratio per run, OrvhUpdate.exe / Windows Installer alone", ratios, "");
-    std::printf("  ratio of medians against msiexec (reference): %.3f\n", launcher.Median() / msiexec.Median());
-    PrintFigure("update-vs-msiexec-ratio", launcher.Median() / alone.Median());
+    std::printf("\n(1) update run, 1.1.601 -> 1.2.0 + patch 1.2.100, fresh 1.1.601 before each run: %s\n", kSmallCase.title);
+    // One round first, not counted: the first installation in a new prefix pays for
+    // loading Windows Installer's files.
+    const UpdateSamples small = MeasureCase(kSmallCase, runs, true);
+    const int largeRuns = std::min(runs, kLargeRuns);
+    std::printf("\n(1) the same: %s, %d runs\n", kLargeCase.title, largeRuns);
+    const UpdateSamples large = MeasureCase(kLargeCase, largeRuns, false);
+    PrintFigure("update-vs-same-calls-ratio", small.launcher.Median() / small.alone.Median());
+    PrintFigure("large-update-vs-same-calls-ratio", large.launcher.Median() / large.alone.Median());
+    PrintFigure("update-vs-msiexec-ratio", small.launcher.Median() / small.msiexec.Median());
 }
 
 } // namespace orvh::bench
