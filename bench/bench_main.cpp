@@ -1,7 +1,6 @@
 // The bench driver, run under Wine by bench/run.sh:
-//   orvh_bench.exe [RUNS]                   every figure, RUNS runs each (the CPU share and the
-//                                           large update case: fewer); without RUNS, the
-//                                           variable ORVH_BENCH_RUNS or else 5
+//   orvh_bench.exe [RUNS]                   every figure, RUNS runs each (default 5; the CPU
+//                                           share and the large update case: fewer)
 //   orvh_bench.exe install-alone MSI MSP    the comparison's Windows Installer work alone
 #include "figures.h"
 
@@ -9,7 +8,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cwchar>
 #include <stdexcept>
 #include <string>
@@ -18,9 +16,7 @@ int wmain(int argc, wchar_t** argv) {
     using namespace orvh::bench;
     if (argc == 4 && std::wstring(argv[1]) == L"install-alone") return InstallAlone(argv[2], argv[3]);
 
-    // bench/run.sh passes RUNS in the variable: the Wine host starts programs without arguments.
-    const wchar_t* const wanted = argc > 1 ? argv[1] : _wgetenv(L"ORVH_BENCH_RUNS");
-    const int runs = wanted ? std::max(1, static_cast<int>(std::wcstol(wanted, nullptr, 10))) : 5;
+    const int runs = argc > 1 ? std::max(1, static_cast<int>(std::wcstol(argv[1], nullptr, 10))) : 5;
     try {
         MeasureStartOverhead(runs);
         MeasureWaitCpu(std::max(1, runs - 2));

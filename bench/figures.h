@@ -1,6 +1,8 @@
 #pragma once
 // The bench's figures, each measured over several runs of the real OrvhUpdate.exe under
 // the same conditions as its point of comparison, and printed as they are taken.
+#include "journal_reader.h"
+
 #include <string>
 #include <vector>
 
@@ -21,6 +23,9 @@ void PrintFigure(const char* name, double value);
 
 // One update run against Windows Installer doing the same installations alone.
 void MeasureUpdateRuns(int runs);
+// One launcher run's time as its journal tells it: each event, the phases, and the share of
+// Windows Installer's calls, of the wait and of the launcher's own work in `wallMs`.
+void PrintBreakdown(const std::vector<orvh::test::JournalLine>& journal, double wallMs);
 // The launcher's CPU while it waits for a process.
 void MeasureWaitCpu(int runs);
 // The start of the help box against a trivial program's box.

@@ -39,7 +39,7 @@ trap '"$root/tests/wine_host/wine_host.sh" cleanup "$bench" >/dev/null 2>&1 || t
 echo "machine: $(nproc) cores, $(wine --version 2>/dev/null), $(uname -r)"
 
 out="$bench/output.txt"
-ORVH_BENCH_RUNS=$runs "$root/tests/wine_host/wine_host.sh" run "$bench" "$windows/bin/orvh_bench.exe" | stdbuf -oL tr -d '\r' | tee "$out"
+"$root/tests/wine_host/wine_host.sh" run "$bench" "$windows/bin/orvh_bench.exe" "$runs" | stdbuf -oL tr -d '\r' | tee "$out"
 
 bytes=$(stat -c %s "$exe")
 echo

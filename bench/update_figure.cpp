@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cwchar>
 #include <filesystem>
@@ -34,6 +35,7 @@ namespace orvh::bench {
 namespace {
 
 using namespace std::chrono_literals;
+using orvh::test::JournalLine;
 using orvh::test::LaunchedProgram;
 using orvh::test::UpdateScenario;
 namespace fx = orvh::test::fixtures;
@@ -77,7 +79,9 @@ void ExpectPatched(const UpdateCase& update, const char* what) {
 }
 
 // Milliseconds from starting the program to its end; a message box means the run failed.
-double TimedRun(const std::wstring& exe, const std::wstring& tail, DWORD* exitCode = nullptr) {
+// The program's journal, if it writes one, goes to `journal`.
+double TimedRun(const std::wstring& exe, const std::wstring& tail, DWORD* exitCode = nullptr,
+                std::vector<JournalLine>* journal = nullptr) {
     const auto start = std::chrono::steady_clock::now();
     LaunchedProgram program(exe, tail);
     const auto deadline = start + kRunTimeout;
@@ -91,11 +95,17 @@ double TimedRun(const std::wstring& exe, const std::wstring& tail, DWORD* exitCo
     }
     const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
     if (exitCode) ::GetExitCodeProcess(program.Process(), exitCode);
+    if (journal) *journal = orvh::test::ReadJournal(program.ProcessId());
     return elapsed.count();
 }
 
-// The wall time of one update run of the launcher.
-double LauncherRun(const UpdateCase& update, const UpdateScenario& scenario) {
+struct LauncherTimes {
+    double ms = 0;
+    std::vector<JournalLine> journal;
+};
+
+// The wall time of one update run of the launcher, and the journal it wrote.
+LauncherTimes LauncherRun(const UpdateCase& update, const UpdateScenario& scenario) {
     scenario.Deliver(L"Orvane Hub.msi", orvh::test::FixturePackagePath(update.package.file));
     scenario.Announce(L"Orvane Hub.msi", Announced(update.package.version));
     scenario.Deliver(L"ORVHPatch.msp", orvh::test::FixturePackagePath(update.patch.file));
@@ -103,10 +113,11 @@ double LauncherRun(const UpdateCase& update, const UpdateScenario& scenario) {
     const std::wstring exe = scenario.Root() / L"OrvhUpdate.exe";
     Copy(orvh::test::OrvhUpdateExe(), exe);
 
-    const double ms = TimedRun(exe, L"/PathAggiornamento=" + Quoted(scenario.UpdateFolder()) +
-                                        L" /ExeName=" + Quoted(scenario.ProductPath()));
+    LauncherTimes times;
+    times.ms = TimedRun(exe, L"/PathAggiornamento=" + Quoted(scenario.UpdateFolder()) + L" /ExeName=" +
+                                 Quoted(scenario.ProductPath()), nullptr, &times.journal);
     ExpectPatched(update, "OrvhUpdate.exe");
-    return ms;
+    return times;
 }
 
 struct Packages {
@@ -155,6 +166,7 @@ MsiexecTimes MsiexecRun(const UpdateCase& update, const UpdateScenario& scenario
 
 struct UpdateSamples {
     Samples launcher, alone, msiexec;
+    std::vector<std::vector<JournalLine>> journals;  // of the launcher's runs
     Samples msiexecPatch;  // the msiexec /p part
     Samples startInstalls; // of the start version before each run, not counted in the others
 };
@@ -176,9 +188,12 @@ auto FromFreshStart(const UpdateCase& update, UpdateSamples& samples, Way way) {
 void Round(const UpdateCase& update, int round, UpdateSamples& samples) {
     for (int turn = 0; turn < 3; ++turn) {
         switch ((round + turn) % 3) {
-        case 0:
-            samples.launcher.values.push_back(FromFreshStart(update, samples, LauncherRun));
+        case 0: {
+            LauncherTimes times = FromFreshStart(update, samples, LauncherRun);
+            samples.launcher.values.push_back(times.ms);
+            samples.journals.push_back(std::move(times.journal));
             break;
+        }
         case 1:
             samples.alone.values.push_back(FromFreshStart(update, samples, InstallerAloneRun));
             break;
@@ -220,6 +235,13 @@ UpdateSamples MeasureCase(const UpdateCase& update, int runs, bool warmUp) {
     std::printf("  ratio of medians, OrvhUpdate.exe / Windows Installer alone: %.3f\n",
                 samples.launcher.Median() / samples.alone.Median());
     std::printf("  ratio of medians, OrvhUpdate.exe / msiexec: %.3f\n", samples.launcher.Median() / samples.msiexec.Median());
+    // The launcher's run nearest the median, as its journal tells it.
+    std::size_t median = 0;
+    for (std::size_t run = 0; run < samples.launcher.values.size(); ++run) {
+        const auto distance = [&](std::size_t i) { return std::abs(samples.launcher.values[i] - samples.launcher.Median()); };
+        if (distance(run) < distance(median)) median = run;
+    }
+    PrintBreakdown(samples.journals[median], samples.launcher.values[median]);
     return samples;
 }
 } // namespace

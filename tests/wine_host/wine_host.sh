@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Wine test host.
 #   wine_host.sh setup   DIR        start a private Xvfb display, boot a template prefix in DIR
-#   wine_host.sh run     DIR EXE    run a Windows test program in its own copy of the template
+#   wine_host.sh run     DIR EXE [ARGUMENTS...]
+#                                   run a Windows test program in its own copy of the template
 #   wine_host.sh cleanup DIR        stop the display and every wineserver of DIR, remove the prefixes
 set -euo pipefail
 
@@ -40,7 +41,7 @@ run)
     cp -a "$dir/template" "$prefix"
     export DISPLAY="$(cat "$dir/display")" WINEPREFIX="$prefix"
     rc=0
-    wine "$exe" || rc=$?
+    wine "$exe" "${@:4}" || rc=$?
     stop_prefix "$prefix"
     [ -n "${ORVH_KEEP_PREFIX:-}" ] || rm -rf "$prefix"
     exit $rc
@@ -51,7 +52,7 @@ cleanup)
     rm -rf "$dir/xvfb.pid" "$dir/prefixes" "$dir/template"
     ;;
 *)
-    echo "usage: wine_host.sh setup|run|cleanup DIR [EXE]" >&2
+    echo "usage: wine_host.sh setup|run|cleanup DIR [EXE [ARGUMENTS...]]" >&2
     exit 2
     ;;
 esac
