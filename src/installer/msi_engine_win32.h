@@ -2,6 +2,9 @@
 // Windows Installer through msi.dll's C API.
 #include "installer/installer_engine.h"
 
+#include <map>
+#include <utility>
+
 namespace orvh {
 
 class MsiEngine final : public InstallerEngine {
@@ -14,6 +17,12 @@ public:
     std::optional<std::wstring> FileVersion(const std::wstring& filePath) override;
     unsigned InstallProduct(const std::wstring& packagePath, const std::wstring& properties) override;
     unsigned ApplyPatch(const std::wstring& patchPath, const std::wstring& commandLine) override;
+
+private:
+    // Product properties read so far, by product code and property name. Opening a product's
+    // session costs more than any other query, and what it reads changes only when a product
+    // is installed or patched: both empty it.
+    std::map<std::pair<std::wstring, std::wstring>, std::wstring> productProperties_;
 };
 
 } // namespace orvh
