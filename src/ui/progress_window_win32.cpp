@@ -53,7 +53,9 @@ void SetBitmap(HWND control, HGDIOBJ bitmap) {
 
 } // namespace
 
-ProgressWindow::ProgressWindow(HMODULE pictures) : shell32_(::LoadLibraryW(L"shell32.dll")) {
+// No shell32.dll is loaded ahead of the common controls: that kept programs of the first
+// visual-styles era from failing as they ended, and costs every start its loading.
+ProgressWindow::ProgressWindow(HMODULE pictures) {
     ::InitCommonControls();
     window_.reset(::CreateWindowExW(0, RegisterWindowClass(&WindowProcedure), L"", kWindowStyle, 0, 0, 0, 0, nullptr,
                                     nullptr, ::GetModuleHandleW(nullptr), this));
