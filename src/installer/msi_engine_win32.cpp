@@ -50,8 +50,9 @@ std::optional<std::wstring> MsiEngine::ProductInfo(const std::wstring& productCo
 }
 
 std::optional<std::wstring> MsiEngine::ProductProperty(const std::wstring& productCode, const std::wstring& property) {
-    const auto key = std::make_pair(productCode, property);
-    if (const auto known = productProperties_.find(key); known != productProperties_.end()) return known->second;
+    for (const auto& known : productProperties_) {
+        if (known.productCode == productCode && known.property == property) return known.value;
+    }
     UniqueInstallerHandle session;
     if (::MsiOpenProductW(productCode.c_str(), session.put()) != ERROR_SUCCESS) return std::nullopt;
     auto value = InstallerText(
@@ -59,7 +60,7 @@ std::optional<std::wstring> MsiEngine::ProductProperty(const std::wstring& produ
             return ::MsiGetProductPropertyW(session.get(), property.c_str(), buffer, size);
         });
     // A failed read is asked again next time.
-    if (value) productProperties_.emplace(key, *value);
+    if (value) productProperties_.push_back({productCode, property, *value});
     return value;
 }
 

@@ -2,8 +2,7 @@
 // Windows Installer through msi.dll's C API.
 #include "installer/installer_engine.h"
 
-#include <map>
-#include <utility>
+#include <vector>
 
 namespace orvh {
 
@@ -22,7 +21,12 @@ private:
     // Product properties read so far, by product code and property name. Opening a product's
     // session costs more than any other query, and what it reads changes only when a product
     // is installed or patched: both empty it.
-    std::map<std::pair<std::wstring, std::wstring>, std::wstring> productProperties_;
+    struct KnownProperty {
+        std::wstring productCode;
+        std::wstring property;
+        std::wstring value;
+    };
+    std::vector<KnownProperty> productProperties_;
 };
 
 } // namespace orvh
