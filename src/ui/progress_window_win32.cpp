@@ -53,8 +53,8 @@ void SetBitmap(HWND control, HGDIOBJ bitmap) {
 
 } // namespace
 
-// No shell32.dll is loaded ahead of the common controls: that kept programs of the first
-// visual-styles era from failing as they ended, and costs every start its loading.
+// shell32.dll is not loaded ahead of the common controls: that remedied programs of the
+// first visual-styles era failing as they ended, which this one does not.
 ProgressWindow::ProgressWindow(HMODULE pictures) {
     ::InitCommonControls();
     window_.reset(::CreateWindowExW(0, RegisterWindowClass(&WindowProcedure), L"", kWindowStyle, 0, 0, 0, 0, nullptr,
