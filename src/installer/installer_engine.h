@@ -1,6 +1,7 @@
 #pragma once
 // Windows Installer as the queries and installations see it. Each call is one request to
-// the installer; nothing is cached.
+// the installer, except that a product property may be answered from an earlier request
+// made since the engine last installed or patched.
 #include <optional>
 #include <string>
 #include <vector>

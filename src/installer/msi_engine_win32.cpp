@@ -70,12 +70,18 @@ std::optional<std::wstring> MsiEngine::ProductInfo(const std::wstring& productCo
 }
 
 std::optional<std::wstring> MsiEngine::ProductProperty(const std::wstring& productCode, const std::wstring& property) {
+    for (const auto& known : productProperties_) {
+        if (known.productCode == productCode && known.property == property) return known.value;
+    }
     UniqueInstallerHandle session;
     if (::MsiOpenProductW(productCode.c_str(), session.put()) != ERROR_SUCCESS) return std::nullopt;
-    return InstallerText(
+    auto value = InstallerText(
         [&](wchar_t* buffer, DWORD* size) {
             return ::MsiGetProductPropertyW(session.get(), property.c_str(), buffer, size);
         });
+    // A failed read is asked again next time.
+    if (value) productProperties_.push_back({productCode, property, *value});
+    return value;
 }
 
 std::wstring MsiEngine::PackageProperty(const std::wstring& packagePath, const std::wstring& property) {
@@ -99,11 +105,13 @@ std::optional<std::wstring> MsiEngine::FileVersion(const std::wstring& filePath)
 }
 
 unsigned MsiEngine::InstallProduct(const std::wstring& packagePath, const std::wstring& properties) {
+    productProperties_.clear();
     const InstallerLog log(installerLog_);
     return ::MsiInstallProductW(packagePath.c_str(), properties.c_str());
 }
 
 unsigned MsiEngine::ApplyPatch(const std::wstring& patchPath, const std::wstring& commandLine) {
+    productProperties_.clear();
     const InstallerLog log(installerLog_);
     // No install package named: every installed product the patch targets is patched.
     return ::MsiApplyPatchW(patchPath.c_str(), nullptr, INSTALLTYPE_DEFAULT, commandLine.c_str());

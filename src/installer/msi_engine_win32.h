@@ -3,6 +3,7 @@
 #include "installer/installer_engine.h"
 
 #include <string>
+#include <vector>
 
 namespace orvh {
 
@@ -23,6 +24,15 @@ public:
 
 private:
     std::wstring installerLog_;
+    // Product properties read so far, by product code and property name. Opening a product's
+    // session costs more than any other query, and what it reads changes only when a product
+    // is installed or patched: both empty it.
+    struct KnownProperty {
+        std::wstring productCode;
+        std::wstring property;
+        std::wstring value;
+    };
+    std::vector<KnownProperty> productProperties_;
 };
 
 } // namespace orvh

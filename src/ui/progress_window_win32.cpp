@@ -53,7 +53,9 @@ void SetBitmap(HWND control, HGDIOBJ bitmap) {
 
 } // namespace
 
-ProgressWindow::ProgressWindow(HMODULE pictures) : shell32_(::LoadLibraryW(L"shell32.dll")) {
+// shell32.dll is not loaded ahead of the common controls: that remedied programs of the
+// first visual-styles era failing as they ended, which this one does not.
+ProgressWindow::ProgressWindow(HMODULE pictures) {
     ::InitCommonControls();
     window_.reset(::CreateWindowExW(0, RegisterWindowClass(&WindowProcedure), L"", kWindowStyle, 0, 0, 0, 0, nullptr,
                                     nullptr, ::GetModuleHandleW(nullptr), this));

@@ -58,8 +58,6 @@ private:
     HWND LabelControl(WindowLabel label) const;
     int Pixels(int twips) const { return TwipsToPixels(twips, dpi_); }
 
-    // Held from creation to termination, as the window's visual styles expect.
-    UniqueModule shell32_;
     ProgressPictures pictures_;
     UniqueGdiObject font_;
     Controls controls_;
