@@ -3,7 +3,6 @@
 #include "journal/old_journals.h"
 #include "system/sized_text.h"
 
-#include <cstdio>
 #include <vector>
 
 namespace orvh {
@@ -81,9 +80,10 @@ JournalFile::JournalFile() : processStart_(ProcessStart()) {
 
 void JournalFile::Write(std::wstring_view event) {
     if (!file_) return;
-    wchar_t stamp[24];
-    std::swprintf(stamp, 24, L"%8llu ms  ", (Now() - processStart_) / 10000);
-    std::wstring line = stamp;
+    std::wstring line = std::to_wstring((Now() - processStart_) / 10000);
+    // Right-aligned in eight places, so that the events stand in one column.
+    if (line.size() < 8) line.insert(0, 8 - line.size(), L' ');
+    line += L" ms  ";
     // One event, one line: the line breaks of a message's text are written as \r and \n.
     for (const wchar_t c : event) line += c == L'\r' ? L"\\r" : c == L'\n' ? L"\\n" : std::wstring(1, c);
     line += L"\r\n";
