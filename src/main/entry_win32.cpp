@@ -145,7 +145,9 @@ void Run(Win32WindowLoader& windows, JournalFile& journal) {
     Win32MessagePump pump;
     MsiEngine msi(journal.InstallerLogPath());
     JournaledInstallerEngine engine(msi, journal);
-    if (!journal.InstallerLogPath().empty()) journal.Write(L"Windows Installer's log: \"" + journal.InstallerLogPath() + L"\"");
+    if (!journal.InstallerLogPath().empty()) {
+        journal.Write(L"Windows Installer's log: \"" + journal.InstallerLogPath() + L"\"");
+    }
     const Win32FolderIdentity folderIdentity;
     InstallerOperations installer(engine, files, folderIdentity, ExpandEnvironmentReferences, conversions,
                                   settings->upgradeCode);
