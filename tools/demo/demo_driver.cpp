@@ -64,5 +64,7 @@ int wmain() {
     for (const auto* name : {L"Corrente", L"Vecchio", L"Nuovo", L"Setup"}) PrintFolder(scenario, name);
     for (const auto& start : scenario.ProductStarts()) Print(L"product restarted as: " + start.commandLine + L"\n");
     Print(run.windowShown ? L"the progress window was shown\n" : L"the progress window was never shown\n");
+    Print(L"its journal (" + JournalFolder() + L"):\n");
+    for (const auto& line : run.journal) Print(L"  " + std::to_wstring(line.ms) + L" ms  " + line.event + L"\n");
     return run.ended ? 0 : 1;
 }
