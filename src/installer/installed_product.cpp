@@ -14,14 +14,13 @@ const std::wstring kProductName = L"InstalledProductName";
 const std::wstring kVersionString = L"VersionString";
 const std::wstring kInstallSource = L"InstallSource";
 const std::wstring kPackageName = L"PackageName";
-const std::wstring kUpgradeCode = L"UpgradeCode";
 const std::wstring kProductCode = L"ProductCode";
 
 bool Matches(InstallerEngine& installer, const std::wstring& code, const std::wstring& productName,
              const std::wstring& upgradeCode) {
     // The session is opened only for products whose name already matched.
     if (installer.ProductInfo(code, kProductName).value_or(L"") != productName) return false;
-    const auto upgrade = installer.ProductProperty(code, kUpgradeCode);
+    const auto upgrade = installer.ProductUpgradeCode(code);
     return upgrade && *upgrade == upgradeCode;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Windows Installer as the queries and installations see it. Each call is one request to
-// the installer, except that a product property may be answered from an earlier request
-// made since the engine last installed or patched.
+// the installer, except that a product's upgrade code may be answered from an earlier
+// request made since the engine last installed a package.
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,10 +23,9 @@ public:
     // A product attribute ("InstalledProductName", "VersionString", "InstallSource",
     // "PackageName"); nullopt when it cannot be read.
     virtual std::optional<std::wstring> ProductInfo(const std::wstring& productCode, const std::wstring& attribute) = 0;
-    // A property of the installed product's package (a session opened on the product);
-    // nullopt when the product cannot be opened or the property read.
-    virtual std::optional<std::wstring> ProductProperty(const std::wstring& productCode,
-                                                        const std::wstring& property) = 0;
+    // The UpgradeCode property of the installed product's package (a session opened on the
+    // product); nullopt when the product cannot be opened or the property read.
+    virtual std::optional<std::wstring> ProductUpgradeCode(const std::wstring& productCode) = 0;
     // A property of a package file; a failure raises a PlatformError.
     virtual std::wstring PackageProperty(const std::wstring& packagePath, const std::wstring& property) = 0;
     // The version resource of a file as "major.minor.build.revision"; nullopt when the

@@ -69,18 +69,18 @@ std::optional<std::wstring> MsiEngine::ProductInfo(const std::wstring& productCo
         });
 }
 
-std::optional<std::wstring> MsiEngine::ProductProperty(const std::wstring& productCode, const std::wstring& property) {
-    for (const auto& known : productProperties_) {
-        if (known.productCode == productCode && known.property == property) return known.value;
+std::optional<std::wstring> MsiEngine::ProductUpgradeCode(const std::wstring& productCode) {
+    for (const auto& [product, upgradeCode] : upgradeCodes_) {
+        if (product == productCode) return upgradeCode;
     }
     UniqueInstallerHandle session;
     if (::MsiOpenProductW(productCode.c_str(), session.put()) != ERROR_SUCCESS) return std::nullopt;
     auto value = InstallerText(
         [&](wchar_t* buffer, DWORD* size) {
-            return ::MsiGetProductPropertyW(session.get(), property.c_str(), buffer, size);
+            return ::MsiGetProductPropertyW(session.get(), L"UpgradeCode", buffer, size);
         });
     // A failed read is asked again next time.
-    if (value) productProperties_.push_back({productCode, property, *value});
+    if (value) upgradeCodes_.emplace_back(productCode, *value);
     return value;
 }
 
@@ -105,13 +105,12 @@ std::optional<std::wstring> MsiEngine::FileVersion(const std::wstring& filePath)
 }
 
 unsigned MsiEngine::InstallProduct(const std::wstring& packagePath, const std::wstring& properties) {
-    productProperties_.clear();
+    upgradeCodes_.clear();
     const InstallerLog log(installerLog_);
     return ::MsiInstallProductW(packagePath.c_str(), properties.c_str());
 }
 
 unsigned MsiEngine::ApplyPatch(const std::wstring& patchPath, const std::wstring& commandLine) {
-    productProperties_.clear();
     const InstallerLog log(installerLog_);
     // No install package named: every installed product the patch targets is patched.
     return ::MsiApplyPatchW(patchPath.c_str(), nullptr, INSTALLTYPE_DEFAULT, commandLine.c_str());

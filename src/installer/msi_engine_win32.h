@@ -3,6 +3,7 @@
 #include "installer/installer_engine.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace orvh {
@@ -16,7 +17,7 @@ public:
     void SetUiLevel(int level) override;
     std::vector<std::wstring> Products() override;
     std::optional<std::wstring> ProductInfo(const std::wstring& productCode, const std::wstring& attribute) override;
-    std::optional<std::wstring> ProductProperty(const std::wstring& productCode, const std::wstring& property) override;
+    std::optional<std::wstring> ProductUpgradeCode(const std::wstring& productCode) override;
     std::wstring PackageProperty(const std::wstring& packagePath, const std::wstring& property) override;
     std::optional<std::wstring> FileVersion(const std::wstring& filePath) override;
     unsigned InstallProduct(const std::wstring& packagePath, const std::wstring& properties) override;
@@ -24,15 +25,12 @@ public:
 
 private:
     std::wstring installerLog_;
-    // Product properties read so far, by product code and property name. Opening a product's
-    // session costs more than any other query, and what it reads changes only when a product
-    // is installed or patched: both empty it.
-    struct KnownProperty {
-        std::wstring productCode;
-        std::wstring property;
-        std::wstring value;
-    };
-    std::vector<KnownProperty> productProperties_;
+    // Upgrade codes read so far, by product code. Opening a product's session costs more
+    // than any other query. An installation empties it: a package may bring a product code
+    // back under another upgrade code. A patch leaves it: patches change a product's files,
+    // registry and version; moving a product to another family of upgrades is a new package's
+    // work, which comes through an installation.
+    std::vector<std::pair<std::wstring, std::wstring>> upgradeCodes_;
 };
 
 } // namespace orvh

@@ -67,8 +67,8 @@ public:
     // The facts of a matching product (its version, installation source, package name);
     // the names read while looking for it are left out.
     std::optional<std::wstring> ProductInfo(const std::wstring& productCode, const std::wstring& attribute) override;
-    std::optional<std::wstring> ProductProperty(const std::wstring& productCode, const std::wstring& property) override {
-        return inner_.ProductProperty(productCode, property);
+    std::optional<std::wstring> ProductUpgradeCode(const std::wstring& productCode) override {
+        return inner_.ProductUpgradeCode(productCode);
     }
     std::wstring PackageProperty(const std::wstring& packagePath, const std::wstring& property) override {
         return inner_.PackageProperty(packagePath, property);

@@ -26,8 +26,8 @@ public:
     std::optional<std::wstring> ProductInfo(const std::wstring& code, const std::wstring& name) override {
         return Lookup(code, name);
     }
-    std::optional<std::wstring> ProductProperty(const std::wstring& code, const std::wstring& name) override {
-        return Lookup(code, L"property " + name);
+    std::optional<std::wstring> ProductUpgradeCode(const std::wstring& code) override {
+        return Lookup(code, L"property UpgradeCode");
     }
     std::wstring PackageProperty(const std::wstring& path, const std::wstring& name) override {
         if (name != L"ProductCode" || !packageCodes.count(path)) throw PlatformError(1620, L"Package", L"bad");

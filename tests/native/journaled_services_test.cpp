@@ -26,7 +26,7 @@ struct EchoEngine final : InstallerEngine {
         if (attribute == L"PackageName") return std::nullopt;
         return attribute + L" of " + code;
     }
-    std::optional<std::wstring> ProductProperty(const std::wstring&, const std::wstring&) override { return {}; }
+    std::optional<std::wstring> ProductUpgradeCode(const std::wstring&) override { return {}; }
     std::wstring PackageProperty(const std::wstring&, const std::wstring&) override { return {}; }
     std::optional<std::wstring> FileVersion(const std::wstring&) override { return {}; }
     unsigned InstallProduct(const std::wstring&, const std::wstring&) override { return 1603; }
