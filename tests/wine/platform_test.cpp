@@ -1,6 +1,8 @@
 // Waiting for and starting real processes, oleaut32's conversions, profile functions on real files,
 // and the resource class over tests/resources_module (operations the run itself never calls).
 #include "ini/profile_functions_win32.h"
+#include "journal/journal_file_win32.h"
+#include "journal_reader.h"
 #include "resources/error_record.h"
 #include "resources/ov_res_dll_win32.h"
 #include "standins.h"
@@ -26,6 +28,33 @@ using test::Narrow;
 
 constexpr LCID kItalian = 1040;
 constexpr LCID kEnglish = 1033;
+
+// On a real disk: a new journal among 25 older ones and a stranger; the 20 newest stay, the
+// stranger too, and the new journal holds its lines.
+TEST(JournalFile, KeepsTheNewestTwentyAndWritesThrough) {
+    using namespace test;
+    std::filesystem::create_directories(JournalFolder());
+    std::vector<std::wstring> older;
+    for (int run = 10; run < 35; ++run) older.push_back(L"OrvhUpdate_20000101_0000" + std::to_wstring(run) + L"_1.log");
+    for (const auto& name : older) WriteFileBytes(JournalFolder() + L"\\" + name, "");
+    WriteFileBytes(JournalFolder() + L"\\OrvhUpdate_notes.log", "");
+    {
+        JournalFile journal;
+        journal.Write(L"first\r\nsecond è");
+        EXPECT_EQ(journal.InstallerLogPath().substr(0, JournalFolder().size()), JournalFolder());
+    }
+    const std::vector<std::wstring> left = FolderEntries(JournalFolder());
+    std::vector<std::wstring> expected(older.end() - 19, older.end());
+    expected.push_back(L"OrvhUpdate_notes.log");
+    for (const auto& name : left) {
+        if (name.ends_with(L"_" + std::to_wstring(::GetCurrentProcessId()) + L".log")) expected.push_back(name);
+    }
+    std::ranges::sort(expected);
+    EXPECT_EQ(left, expected);
+    const auto lines = ReadJournal(::GetCurrentProcessId());
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].event, L"first\\r\\nsecond è");
+}
 
 TEST(ProcessWait, EndsWhenTheProcessHasEnded) {
     struct Row {
