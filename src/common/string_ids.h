@@ -34,6 +34,12 @@ enum : std::int32_t {
     kStartingDesk = 309,
     kSecondInstance = 10000,
     kInstallationFailed = 10001,
+    kSetRefused = 10002,
+    kNotSigned = 10003,
+    kOtherPublisher = 10004,
+    kSignatureNotValid = 10005,
+    kVersionsDisagree = 10006,
+    kPassOnToSupplier = 10007,
 };
 
 } // namespace orvh::text

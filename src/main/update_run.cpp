@@ -6,6 +6,7 @@
 #include "installer/product_installer.h"
 #include "installer/version.h"
 #include "main/product_wait.h"
+#include "main/trusted_set.h"
 #include "resources/string_table.h"
 #include "system/file_system.h"
 #include "system/message_pump.h"
@@ -24,17 +25,18 @@ class Run {
 public:
     Run(const RunSettings& settings, RunServices& services)
         : settings_(settings), s_(services), edition_(EditionOf(settings.upgradeCode)),
-          set_(services.fileSystem, services.ini,
+          set_(files_, services.ini,
                PrepareUpdateFolders(settings.updateFolderValue, services.programFolder, services.fileSystem,
                                     services.expand)) {}
 
     void Execute() {
         NoteSettings();
+        trust_.VerifyLauncher(s_.programPath);
         window_ = s_.windows.Load();
         if (edition_) WriteEditionTexts(FactsOf(*edition_));
         WaitForProduct(settings_.processId, View(), s_.texts, s_.waiter);
 
-        if (DetermineVersions()) {
+        if (DetermineVersions() && SetAccepted()) {
             InstallationPhase();
             View().StepSuccessivo();
             View().SetLabel(WindowLabel::Attivita, Text(text::kUpdateCompleted));
@@ -140,6 +142,31 @@ private:
              (patchVersion_ != announcedPatch ? L", not above the installed or the full package's version: ignored" : L""));
         View().SetInconStep(true);
         return true;
+    }
+
+    // A signed launcher verifies the files this run would use before anything moves; a
+    // refused set fails both installation steps, with one message.
+    bool SetAccepted() {
+        if (!trust_.Checks()) return true;
+        const auto& folders = set_.Folders();
+        const RunRoad road{installedVersion_, updateVersion_, patchVersion_, set_.ReadPackageVersion(set_.Keys().updater),
+                           [this] { return SourceAvailable(); },
+                           [this, &folders](const std::wstring& offered) {
+                               return ShouldReplaceUpdater(
+                                   offered, s_.fileVersion(folders.corrente + L"\\" + std::wstring(kUpdaterFileName)),
+                                   ExpandPath(s_.programFolder, s_.expand), folders, s_.folderIdentity);
+                           }};
+        const TrustVerdict verdict = trust_.Check(FilesTheRunUses(set_, files_, road), {s_.packageVersion, s_.fileVersion});
+        if (verdict.refusal == Refusal::None) return true;
+        refused_ = true;
+        for (int step = 1; step <= 2; ++step) {
+            View().StepSuccessivo();
+            View().SetInconStep(false);
+        }
+        s_.dialogs.ShowMessage(RefusalMessage(verdict, s_.texts), Text(FactsOf(*edition_).titleText),
+                               MessageIcon::CriticalStop);
+        View().StepSuccessivo();
+        return false;
     }
 
     // A forced restart when obsolete fonts were removed; the program ends right there.
@@ -271,7 +298,7 @@ private:
                          VersionGreater(patchVersion_, installedVersion_);
         Note(L"Final check: installed version " + Shown(installedVersion_) +
              (due && unchanged ? L", unchanged although an update was due" : L""));
-        if (due && unchanged) {
+        if (due && unchanged && !refused_) {
             s_.dialogs.ShowMessage(Text(text::kInstallationFailed), Text(FactsOf(*edition_).titleText),
                                    MessageIcon::CriticalStop);
         }
@@ -280,6 +307,8 @@ private:
     const RunSettings& settings_;
     RunServices& s_;
     std::optional<Edition> edition_;
+    ReleasingFileSystem files_{s_.fileSystem, s_.signatures};
+    SetTrust trust_{s_.signatures, s_.journal};
     UpdateSet set_;
     std::unique_ptr<ProgressView> window_;
     std::wstring installedVersion_;
@@ -287,6 +316,7 @@ private:
     std::wstring patchVersion_;
     bool lastInstallationResult_ = false;
     bool nothingToInstall_ = false;
+    bool refused_ = false;
 };
 
 } // namespace

@@ -23,6 +23,7 @@ class ProcessWaiter;
 class ProductInstaller;
 class ProgramStarter;
 class ProgressView;
+class SignatureVerifier;
 class StringTable;
 class SystemRestart;
 
@@ -68,6 +69,12 @@ struct RunServices {
     std::wstring programVersion;
     // What the run found, decided and did, for whoever supports the product.
     Journal& journal;
+    // The signatures of the running program and of the update set's files, and the
+    // running program's own path.
+    SignatureVerifier& signatures;
+    std::wstring programPath;
+    // Canonical ProductVersion of a package file.
+    FileVersionReader packageVersion;
 };
 
 void RunUpdate(const RunSettings& settings, RunServices& services);

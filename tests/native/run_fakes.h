@@ -8,6 +8,7 @@
 #include "main/update_run.h"
 #include "resources/string_table.h"
 #include "system/processes.h"
+#include "system/signatures.h"
 #include "system/single_instance.h"
 #include "ui/dialogs.h"
 #include "system/message_pump.h"
@@ -21,7 +22,8 @@ namespace orvh::test {
 
 class RunFakes final : public StringTable, public Dialogs, public MessagePump, public ProgressWindowLoader,
                        public ProductInstaller, public ProcessWaiter, public ProgramStarter, public SystemRestart,
-                       public ProgramEnd, public InstanceGuard, public MousePointer, public Journal {
+                       public ProgramEnd, public InstanceGuard, public MousePointer, public Journal,
+                       public SignatureVerifier {
 public:
     struct Ended {};  // how EndNow leaves the run
 
@@ -33,13 +35,19 @@ public:
                         Add(L"fonts " + version);
                         return fontsAt.count(version) != 0;
                     },
-                .fileVersion = [this](const std::wstring& path) { return fs.FileExists(path) ? updater : L""; },
+                .fileVersion =
+                    [this](const std::wstring& path) {
+                        return ownVersions.count(path) ? ownVersions[path] : fs.FileExists(path) ? updater : L"";
+                    },
                 .expand = [](std::wstring_view t) { return std::optional<std::wstring>(std::wstring(t)); },
                 .numbers = conversions,
                 .programFolder = L"C:\\Orvane",
                 .folderIdentity = folders,
                 .programVersion = L"1.0.1",
-                .journal = *this};
+                .journal = *this,
+                .signatures = *this,
+                .programPath = L"C:\\Orvane\\OrvhUpdate.exe",
+                .packageVersion = [this](const std::wstring& path) { return ownVersions[path]; }};
     }
 
     std::wstring LoadDllString(std::int32_t index) const override { return L"#" + std::to_wstring(index); }
@@ -87,6 +95,23 @@ public:
     void SetHourglass(bool on) override { Add(on ? L"hourglass" : L"default pointer"); }
     void Write(std::wstring_view event) override { Add(L"journal " + std::wstring(event)); }
 
+    // A held file cannot be deleted until it is released.
+    FileSignature Verify(const std::wstring& path, bool hold) override {
+        Add(L"verify " + path + (hold ? L" held" : L""));
+        if (hold) fs.refused.insert(path);
+        if (signatures.count(path)) return signatures[path];
+        FileSignature none;
+        none.result = 0x800B0100;
+        none.resultName = L"TRUST_E_NOSIGNATURE";
+        return none;
+    }
+    void Release(const std::wstring& path) override {
+        if (fs.refused.erase(path)) Add(L"release " + path);
+    }
+    bool SameSubject(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) const override {
+        return a == b;
+    }
+
     void Add(std::wstring event) { log.push_back(std::move(event)); }
     // The events that begin with `prefix`, in order.
     std::vector<std::wstring> Events(std::wstring_view prefix) const {
@@ -110,6 +135,9 @@ public:
     std::optional<bool> lastResult;  // of the last full installation or patch
     std::set<std::wstring> fontsAt;  // installed versions for which obsolete fonts are found
     std::wstring updater;            // the version of Corrente's updater
+    // Signatures (unsigned when missing) and the files' own versions, by path.
+    std::map<std::wstring, FileSignature> signatures;
+    std::map<std::wstring, std::wstring> ownVersions;
     bool anotherInstance = false;
 
 private:

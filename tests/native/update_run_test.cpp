@@ -121,6 +121,94 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
         EXPECT_EQ(b.Outcome(), rows[i].outcome) << "row " << i;
         EXPECT_EQ(b.fakes.Events(L"message "), rows[i].messages) << "row " << i;
         EXPECT_EQ(b.fakes.Events(L"activity #300"), Log{}) << "row " << i;
+        // An unsigned launcher verifies nothing of the set.
+        EXPECT_EQ(b.fakes.Events(L"verify "), Log{L"verify C:\\Orvane\\OrvhUpdate.exe"}) << "row " << i;
+    }
+}
+
+TEST(UpdateRun, ASignedLauncherUsesOnlyWhatItsPublisherSigned) {
+    const std::wstring v0601 = L"0001.0001.0000.0601", v0700 = L"0001.0001.0000.0700", v2 = L"0001.0000.0000.0002";
+    const std::wstring msi = L"U:\\Nuovo\\Orvane Hub.msi", msp = L"U:\\Nuovo\\ORVHPatch.msp";
+    const std::wstring exe = L"U:\\Nuovo\\ORVHUpdate.exe", launcher = L"C:\\Orvane\\OrvhUpdate.exe";
+    const FileSignature publisher{SignatureState::Valid, 0, L"ERROR_SUCCESS", {1, 2}, L"CN=Orvane", L"AA"};
+    const FileSignature renewed{SignatureState::Valid, 0, L"ERROR_SUCCESS", {1, 2}, L"CN=Orvane", L"BB"};
+    const FileSignature other{SignatureState::Valid, 0, L"ERROR_SUCCESS", {1, 3}, L"CN=Other", L"CC"};
+    const FileSignature broken{SignatureState::NotValid, 0x80096010, L"TRUST_E_BAD_DIGEST", {1, 2}, L"CN=Orvane", L"AA"};
+    const FileSignature unsigned_{};
+    const std::wstring refused = L"S F F S ignoring";
+    const auto box = [](const std::wstring& title, const std::wstring& file, const std::wstring& reason) {
+        return Log{L"message " + title + L" | #10002 '" + file + L"' " + reason + L". #10007 | stop"};
+    };
+    struct Row {
+        Scenario situation;
+        FileSignature launcher = {};
+        std::map<std::wstring, FileSignature> files = {};  // signed by the publisher when missing
+        std::map<std::wstring, std::wstring> own = {};      // the announced version when missing
+        std::wstring updaterOffered = L"";                  // an ORVHUpdate.exe in Nuovo at this version
+        Log verified = {};
+        std::wstring outcome = L"";
+        Log messages = {};
+        std::wstring journal = L"";  // the journal's account of the last file verified, when given
+    };
+    const Row rows[] = {
+        {.situation = {}, .launcher = publisher, .files = {{msi, renewed}}, .updaterOffered = v2,
+         .verified = {msi, msp, exe}, .outcome = L"S S S S rotated updated"},
+        {.situation = {}, .launcher = publisher, .files = {{msi, unsigned_}}, .updaterOffered = v2,
+         .verified = {msi}, .outcome = refused, .messages = box(L"#2", L"Orvane Hub.msi", L"#10003")},
+        {.situation = {}, .launcher = publisher, .files = {{msp, other}}, .verified = {msi, msp}, .outcome = refused,
+         .messages = box(L"#2", L"ORVHPatch.msp", L"#10004")},
+        {.situation = {}, .launcher = publisher, .files = {{exe, broken}}, .updaterOffered = v2,
+         .verified = {msi, msp, exe}, .outcome = refused, .messages = box(L"#2", L"ORVHUpdate.exe", L"#10005"),
+         .journal = L"journal Signature of \"" + exe + L"\": result 0x80096010 TRUST_E_BAD_DIGEST, signer \"CN=Orvane\", "
+                    L"thumbprint AA, expected publisher \"CN=Orvane\": signature not valid"},
+        {.situation = {}, .launcher = publisher, .own = {{msi, L"0001.0003.0000.0000"}}, .verified = {msi},
+         .outcome = refused, .messages = box(L"#2", L"Orvane Hub.msi", L"#10006"),
+         .journal = L"journal Own version of \"" + msi + L"\" 0001.0003.0000.0000, announced 0001.0002.0000.0000: they differ"},
+        {.situation = {}, .launcher = publisher, .own = {{exe, L""}}, .updaterOffered = v2,
+         .verified = {msi, msp, exe}, .outcome = refused, .messages = box(L"#2", L"ORVHUpdate.exe", L"#10006")},
+        // A launcher whose own signature fails uses nothing, whatever the set.
+        {.situation = {.upgradeCode = kDeskCode}, .launcher = broken, .outcome = L"S F F S ignoring",
+         .messages = box(L"#4", L"OrvhUpdate.exe", L"#10005")},
+        // Only the files the run would use count: a patch not above the full package, a
+        // full package not installed while the source is there, a launcher not newer.
+        {.situation = {.patch = v0700}, .launcher = publisher, .files = {{msp, unsigned_}, {exe, unsigned_}},
+         .updaterOffered = L"0001.0000.0000.0001",
+         .verified = {msi}, .outcome = L"S S F S rotated updated"},
+        {.situation = {.update = v0601, .patch = v0700}, .launcher = publisher, .files = {{msi, unsigned_}},
+         .verified = {msp}, .outcome = L"S F S S rotated updated"},
+        {.situation = {.update = v0601, .patch = v0700, .sourceAvailable = false}, .launcher = publisher,
+         .files = {{msi, other}}, .verified = {msi}, .outcome = refused, .messages = box(L"#2", L"Orvane Hub.msi", L"#10004")},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const Row& row = rows[i];
+        Bench b;
+        b.fakes.signatures[launcher] = row.launcher;
+        for (const auto& path : {msi, msp, exe}) b.fakes.signatures[path] = row.files.count(path) ? row.files.at(path) : publisher;
+        b.fakes.ownVersions = {{msi, row.situation.update}, {exe, row.updaterOffered}};
+        b.fakes.fs.AddFile(L"U:\\Corrente\\ORVHUpdate.exe");
+        b.fakes.updater = L"0001.0000.0000.0001";
+        for (const auto& [path, version] : row.own) b.fakes.ownVersions[path] = version;
+        if (!row.updaterOffered.empty()) {
+            b.fakes.fs.AddFile(exe);
+            b.fakes.profile.Set(kCfg, L"Versione", L"ORVHUpdate.exe", row.updaterOffered);
+        }
+        b.Run(row.situation);
+        Log verified;
+        for (const auto& event : b.fakes.Events(L"verify U:")) verified.push_back(event.substr(7, event.size() - 12));
+        EXPECT_EQ(verified, row.verified) << "row " << i;
+        EXPECT_EQ(b.Outcome(), row.outcome) << "row " << i;
+        EXPECT_EQ(b.fakes.Events(L"message "), row.messages) << "row " << i;
+        // A refused set is not touched: nothing copied, installed or rotated.
+        const bool accepted = row.messages.empty();
+        const auto moved = std::ranges::count_if(b.fakes.fs.log, [](const auto& e) { return !e.starts_with(L"mkdir "); });
+        EXPECT_EQ(moved == 0, !accepted) << "row " << i;
+        EXPECT_EQ(b.Calls().empty(), !accepted) << "row " << i;
+        const Log verifications = b.fakes.Events(accepted ? L"journal Update set verified" : L"journal Update set refused");
+        EXPECT_EQ(verifications.size(), 1u) << "row " << i;
+        if (!row.journal.empty()) {
+            const Log lines = b.fakes.Events(L"journal ");
+            EXPECT_EQ(*(std::find(lines.begin(), lines.end(), verifications[0]) - 1), row.journal) << "row " << i;
+        }
     }
 }
 
@@ -147,6 +235,7 @@ TEST(UpdateRun, WindowTextsAndOrderOfTheRun) {
               (Log{L"journal Update folder \"U:\" (given by /PathAggiornamento)",
                    L"journal Edition Orvane Hub, upgrade code " + kHubCode + L", process 4242, product \"" + kProduct +
                        L"\", cluster resource \"\"",
+                   L"journal This launcher is not signed (TRUST_E_NOSIGNATURE): the update set is not verified",
                    L"journal Configuration file \"" + kCfg + L"\"", L"journal Installed version 0001.0001.0000.0601",
                    L"journal Versions announced (keys \"Orvane Hub.msi\", \"ORVHPatch.msp\"): full package "
                    L"0001.0002.0000.0000, patch 0001.0002.0000.0100",

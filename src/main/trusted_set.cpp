@@ -1,0 +1,123 @@
+#include "main/trusted_set.h"
+
+#include "common/journal.h"
+#include "common/string_ids.h"
+#include "installer/version.h"
+#include "resources/string_table.h"
+
+namespace orvh {
+namespace {
+
+std::wstring Hex(std::uint32_t code) {
+    constexpr wchar_t kDigits[] = L"0123456789ABCDEF";
+    std::wstring text = L"0x00000000";
+    for (int i = 9; i >= 2; --i, code >>= 4) text[i] = kDigits[code & 0xF];
+    return text;
+}
+
+std::wstring Described(const FileSignature& signature) {
+    return L"result " + Hex(signature.result) + L" " + signature.resultName + L", signer \"" + signature.subjectText +
+           L"\", thumbprint " + (signature.thumbprint.empty() ? L"none" : signature.thumbprint);
+}
+
+const wchar_t* Why(Refusal refusal) {
+    switch (refusal) {
+    case Refusal::NotSigned: return L"not signed";
+    case Refusal::OtherPublisher: return L"signed by another publisher";
+    case Refusal::NotValid: return L"signature not valid";
+    case Refusal::VersionsDisagree: return L"its own version is not the one announced";
+    case Refusal::None: break;
+    }
+    return L"accepted";
+}
+
+} // namespace
+
+std::vector<SetFile> FilesTheRunUses(const UpdateSet& set, const FileSystem& fs, const RunRoad& road) {
+    std::vector<SetFile> files;
+    const auto use = [&](SetFileKind kind, std::wstring_view name, const std::wstring& announced) {
+        const std::wstring path = set.Folders().nuovo + L"\\" + std::wstring(name);
+        if (fs.FileExists(path)) files.push_back({kind, path, announced});
+    };
+    const auto& names = set.Names();
+    if (VersionGreater(road.update, road.installed)) {
+        use(SetFileKind::FullPackage, names.fullPackage, road.update);
+        if (VersionGreater(road.patch, road.update)) use(SetFileKind::Patch, names.patchPackage, road.patch);
+    } else {
+        if (!road.sourceAvailable()) use(SetFileKind::FullPackage, names.fullPackage, road.update);
+        if (VersionGreater(road.patch, road.installed)) use(SetFileKind::Patch, names.patchPackage, road.patch);
+    }
+    if (fs.FileExists(set.Folders().nuovo + L"\\" + std::wstring(kUpdaterFileName)) &&
+        road.updaterReplaced(road.updater)) {
+        use(SetFileKind::Updater, kUpdaterFileName, road.updater);
+    }
+    return files;
+}
+
+void SetTrust::VerifyLauncher(const std::wstring& path) {
+    launcherPath_ = path;
+    launcher_ = verifier_.Verify(path, false);
+    switch (launcher_.state) {
+    case SignatureState::Unsigned:
+        journal_.Write(L"This launcher is not signed (" + launcher_.resultName + L"): the update set is not verified");
+        break;
+    case SignatureState::Valid:
+        journal_.Write(L"This launcher is signed (" + Described(launcher_) +
+                       L"): the update set must carry the same publisher's valid signatures");
+        break;
+    case SignatureState::NotValid:
+        journal_.Write(L"This launcher's signature is not valid (" + Described(launcher_) + L"): nothing is installed");
+        break;
+    }
+}
+
+TrustVerdict SetTrust::Check(const std::vector<SetFile>& files, const OwnVersions& versions) {
+    if (launcher_.state == SignatureState::NotValid) {
+        journal_.Write(L"Update set refused: this launcher's own signature is not valid");
+        return {Refusal::NotValid, launcherPath_};
+    }
+    for (const auto& file : files) {
+        const Refusal refusal = Verify(file, versions);
+        if (refusal != Refusal::None) {
+            journal_.Write(L"Update set refused (\"" + file.path + L"\": " + Why(refusal) +
+                           L"): nothing is copied, installed or rotated");
+            return {refusal, file.path};
+        }
+    }
+    journal_.Write(L"Update set verified: " + std::to_wstring(files.size()) + L" file(s) signed by this launcher's publisher");
+    return {};
+}
+
+Refusal SetTrust::Verify(const SetFile& file, const OwnVersions& versions) {
+    const FileSignature signature = verifier_.Verify(file.path, true);
+    Refusal refusal = Refusal::None;
+    if (signature.state == SignatureState::Unsigned) {
+        refusal = Refusal::NotSigned;
+    } else if (signature.state == SignatureState::NotValid) {
+        refusal = Refusal::NotValid;
+    } else if (!verifier_.SameSubject(signature.subject, launcher_.subject)) {
+        refusal = Refusal::OtherPublisher;
+    }
+    journal_.Write(L"Signature of \"" + file.path + L"\": " + Described(signature) + L", expected publisher \"" +
+                   launcher_.subjectText + L"\": " + Why(refusal));
+    if (refusal != Refusal::None) return refusal;
+
+    const bool executable = file.kind == SetFileKind::Updater;
+    if (!executable && file.kind != SetFileKind::FullPackage) return Refusal::None;
+    const std::wstring own = executable ? versions.executable(file.path) : versions.package(file.path);
+    const bool agree = own == file.announced;
+    journal_.Write(L"Own version of \"" + file.path + L"\" " + (own.empty() ? L"unreadable" : own) + L", announced " +
+                   (file.announced.empty() ? L"none" : file.announced) + (agree ? L": they agree" : L": they differ"));
+    return agree ? Refusal::None : Refusal::VersionsDisagree;
+}
+
+std::wstring RefusalMessage(const TrustVerdict& verdict, const StringTable& texts) {
+    std::int32_t reason = text::kSignatureNotValid;
+    if (verdict.refusal == Refusal::NotSigned) reason = text::kNotSigned;
+    if (verdict.refusal == Refusal::OtherPublisher) reason = text::kOtherPublisher;
+    if (verdict.refusal == Refusal::VersionsDisagree) reason = text::kVersionsDisagree;
+    return texts.LoadDllString(text::kSetRefused) + L" '" + FileSystem::GetFileName(verdict.file) + L"' " +
+           texts.LoadDllString(reason) + L". " + texts.LoadDllString(text::kPassOnToSupplier);
+}
+
+} // namespace orvh

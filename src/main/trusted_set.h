@@ -1,0 +1,103 @@
+#pragma once
+// The trust of the update set. A launcher that carries no signature uses the set as it
+// comes. A validly signed one uses only files that its own publisher (the subject of its
+// signer certificate) signed, a full package whose own version and a launcher whose own
+// file version are the versions announced; every file the run would use is verified, and
+// held, before anything moves. A launcher whose own signature does not verify uses none.
+#include "main/update_set.h"
+#include "system/file_system.h"
+#include "system/signatures.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace orvh {
+
+class Journal;
+class StringTable;
+
+enum class SetFileKind { FullPackage, Patch, Updater };
+
+struct SetFile {
+    SetFileKind kind;
+    std::wstring path;
+    std::wstring announced; // the version ORVHUpdate.cfg gives it
+    bool operator==(const SetFile&) const = default;
+};
+
+// What the run knows once the versions are determined (canonical; the patch empty when it
+// is ignored).
+struct RunRoad {
+    std::wstring installed, update, patch, updater;
+    // Asked only when no newer full package is installed: a missing source is repaired.
+    std::function<bool()> sourceAvailable;
+    // Whether Nuovo's launcher, offered at a version, would be copied into Corrente.
+    std::function<bool(const std::wstring& offered)> updaterReplaced;
+};
+
+// The files of Nuovo the run would use, in their order of use: the full package when it is
+// newer or repairs a missing source, the patch when it would be applied, the launcher when
+// it would be copied into Corrente.
+std::vector<SetFile> FilesTheRunUses(const UpdateSet& set, const FileSystem& fs, const RunRoad& road);
+
+enum class Refusal { None, NotSigned, OtherPublisher, NotValid, VersionsDisagree };
+
+struct TrustVerdict {
+    Refusal refusal = Refusal::None;
+    std::wstring file; // the refused file's path
+    bool operator==(const TrustVerdict&) const = default;
+};
+
+// The files' own versions, canonical; empty when they cannot be read.
+struct OwnVersions {
+    FileVersionReader package;    // a package's ProductVersion
+    FileVersionReader executable; // an executable's file version
+};
+
+class SetTrust {
+public:
+    SetTrust(SignatureVerifier& verifier, Journal& journal) : verifier_(verifier), journal_(journal) {}
+
+    // Reads the running launcher's own signature.
+    void VerifyLauncher(const std::wstring& path);
+    // Whether the set is checked at all: the launcher carries a signature.
+    bool Checks() const { return launcher_.state != SignatureState::Unsigned; }
+    // The set's verdict: the files in turn, held once verified, up to the first refused.
+    TrustVerdict Check(const std::vector<SetFile>& files, const OwnVersions& versions);
+
+private:
+    Refusal Verify(const SetFile& file, const OwnVersions& versions);
+
+    SignatureVerifier& verifier_;
+    Journal& journal_;
+    std::wstring launcherPath_;
+    FileSignature launcher_;
+};
+
+// The message box's text: the refused file's name and the reason.
+std::wstring RefusalMessage(const TrustVerdict& verdict, const StringTable& texts);
+
+// The run's file system, over which a held file is released right before it is deleted.
+class ReleasingFileSystem final : public FileSystem {
+public:
+    ReleasingFileSystem(FileSystem& inner, SignatureVerifier& holds) : inner_(inner), holds_(holds) {}
+    bool FileExists(const std::wstring& path) const override { return inner_.FileExists(path); }
+    bool FolderExists(const std::wstring& path) const override { return inner_.FolderExists(path); }
+    void CreateFolder(const std::wstring& path) override { inner_.CreateFolder(path); }
+    void CopyFile(const std::wstring& source, const std::wstring& destination) override {
+        inner_.CopyFile(source, destination);
+    }
+    void DeleteFile(const std::wstring& path) override {
+        holds_.Release(path);
+        inner_.DeleteFile(path);
+    }
+    void DeleteFolder(const std::wstring& path) override { inner_.DeleteFolder(path); }
+    std::wstring GetFilePath(const std::wstring& path) const override { return inner_.GetFilePath(path); }
+
+private:
+    FileSystem& inner_;
+    SignatureVerifier& holds_;
+};
+
+} // namespace orvh
