@@ -85,6 +85,11 @@ std::wstring GetPackageProductCode(const InstalledProductQueries& q, const std::
     return q.installer.PackageProperty(fullPath, kProductCode);
 }
 
+std::wstring GetPackageVersion(const InstalledProductQueries& q, const std::wstring& packagePath) {
+    q.installer.SetUiLevel(kUiLevelNone);
+    return FormatVersion(q.installer.PackageProperty(packagePath, L"ProductVersion"), true, q.numbers);
+}
+
 std::wstring GetFileVersion(const InstalledProductQueries& q, const std::wstring& filePath, bool fourGroups) {
     q.installer.SetUiLevel(kUiLevelNone);
     const auto version = q.installer.FileVersion(filePath);

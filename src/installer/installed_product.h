@@ -34,6 +34,8 @@ bool InstallSourceAvailable(const InstalledProductQueries& q, const std::wstring
 // The product code of a package file; empty when no file is there. Installer failures go
 // to the caller.
 std::wstring GetPackageProductCode(const InstalledProductQueries& q, const std::wstring& packagePath);
+// A package file's own ProductVersion, canonical. Installer failures go to the caller.
+std::wstring GetPackageVersion(const InstalledProductQueries& q, const std::wstring& packagePath);
 // A file's version in the form FormatVersion gives; empty when it cannot be read.
 std::wstring GetFileVersion(const InstalledProductQueries& q, const std::wstring& filePath, bool fourGroups);
 

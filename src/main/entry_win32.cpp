@@ -12,6 +12,7 @@
 #include "main/update_run.h"
 #include "resources/ov_res_dll_win32.h"
 #include "resources/program_version_win32.h"
+#include "system/authenticode_win32.h"
 #include "system/environment_win32.h"
 #include "system/file_system_win32.h"
 #include "system/folder_identity_win32.h"
@@ -157,6 +158,7 @@ void Run(Win32WindowLoader& windows, JournalFile& journal) {
     JournaledProcesses processes(waiter, starter, restart, journal);
     ImmediateEnd end(journal);
     InstalledProductQueries queries{msi, *fileSystem, ExpandEnvironmentReferences, conversions};
+    AuthenticodeVerifier signatures;
 
     RunServices services{
         files,
@@ -178,6 +180,9 @@ void Run(Win32WindowLoader& windows, JournalFile& journal) {
         folderIdentity,
         ProgramVersionText(),
         journal,
+        signatures,
+        ProgramExecutablePath(),
+        [&queries](const std::wstring& path) { return GetPackageVersion(queries, path); },
     };
     RunUpdate(*settings, services);
 

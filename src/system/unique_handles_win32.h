@@ -6,6 +6,7 @@
 #include <objbase.h>
 #include <oleauto.h>
 #include <shtypes.h>
+#include <wintrust.h>
 
 #include <utility>
 
@@ -86,5 +87,25 @@ using UniqueLocalMemory = UniqueResource<Pointer, FreeLocalMemory, nullptr>;
 using UniqueIdList = UniqueResource<LPITEMIDLIST, FreeTaskMemory, nullptr>;
 // Automation strings (SysAllocString, VarBstrFrom...).
 using UniqueBstr = UniqueResource<BSTR, FreeSystemString, nullptr>;
+
+// WinVerifyTrust's state after WTD_STATEACTION_VERIFY (the signer, the chain): closed by
+// the same call on the same data with WTD_STATEACTION_CLOSE.
+class UniqueTrustState {
+public:
+    UniqueTrustState(WINTRUST_DATA& data, GUID action) noexcept : data_(data), action_(action) {}
+    UniqueTrustState(const UniqueTrustState&) = delete;
+    UniqueTrustState& operator=(const UniqueTrustState&) = delete;
+    ~UniqueTrustState() {
+        const DWORD lastError = ::GetLastError();
+        data_.dwStateAction = WTD_STATEACTION_CLOSE;
+        ::WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action_, &data_);
+        ::SetLastError(lastError);
+    }
+    HANDLE get() const noexcept { return data_.hWVTStateData; }
+
+private:
+    WINTRUST_DATA& data_;
+    GUID action_;
+};
 
 } // namespace orvh

@@ -2,6 +2,8 @@
 // Windows Installer with real packages (full ones from the source cache, a patch made by tools/msp).
 #include "installer/installation.h"
 #include "installer/msi_engine_win32.h"
+#include "signed_fixtures.h"
+#include "system/authenticode_win32.h"
 #include "system/environment_win32.h"
 #include "system/file_system_win32.h"
 #include "system/folder_identity_win32.h"
@@ -13,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 
 namespace orvh {
 namespace {
@@ -105,6 +108,72 @@ TEST(FolderIdentity, OneFolderUnderItsOtherNames) {
         EXPECT_EQ(Win32FolderIdentity().SameFolder(rows[i].a, rows[i].b), rows[i].same)
             << "row " << i << ": " << Narrow(rows[i].a) << " / " << Narrow(rows[i].b);
     }
+}
+
+// What WinVerifyTrust reports for real signatures of test certificates: the state, the code,
+// the signer; a renewed certificate of the same subject is the same publisher.
+TEST(Signatures, TheStateAndTheSignerOfRealFiles) {
+    ASSERT_TRUE(test::TrustTestRoot());
+    AuthenticodeVerifier verifier;
+    const FileSignature launcher = verifier.Verify(test::SignedFixture(L"OrvhUpdate.exe"), false);
+    const std::wstring other = L"C=IT, O=Altro Editore S.r.l., CN=Altro Editore S.r.l.";
+    struct Row {
+        std::wstring file;
+        SignatureState state;
+        std::wstring result;
+        std::optional<std::wstring> subject; // not compared: whether a broken signature's signer is read
+        bool samePublisher;
+    };
+    const Row rows[] = {
+        {test::OrvhUpdateExe(), SignatureState::Unsigned, L"TRUST_E_NOSIGNATURE", L"", false},
+        {test::SignedFixture(L"OrvhUpdate.exe"), SignatureState::Valid, L"ERROR_SUCCESS", test::kPublisherSubject, true},
+        {test::SignedFixture(L"OrvhUpdate-tampered.exe"), SignatureState::NotValid, L"TRUST_E_BAD_DIGEST",
+         std::nullopt, false},
+        {test::SignedFixture(L"OrvhUpdate-other.exe"), SignatureState::Valid, L"ERROR_SUCCESS", other, false},
+        {test::FixturePackagePath(fixtures::hub_1_2_0.file), SignatureState::Unsigned, L"TRUST_E_NOSIGNATURE", L"", false},
+        {test::SignedFixture(L"hub-1.2.0.msi"), SignatureState::Valid, L"ERROR_SUCCESS", test::kPublisherSubject, true},
+        {test::SignedFixture(L"hub-1.2.100-other.msp"), SignatureState::Valid, L"ERROR_SUCCESS", other, false},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const Row& row = rows[i];
+        SCOPED_TRACE(testing::Message() << "row " << i << ": " << Narrow(row.file));
+        const FileSignature signature = verifier.Verify(row.file, false);
+        EXPECT_EQ(signature.state, row.state);
+        EXPECT_EQ(Narrow(signature.resultName), Narrow(row.result));
+        if (!row.subject) continue;
+        std::wstring shown = signature.subjectText;
+        // Wine 8 quotes values with blanks in spite of CERT_NAME_STR_NO_QUOTING_FLAG.
+        if (test::UnderWine()) std::erase(shown, L'"');
+        EXPECT_EQ(Narrow(shown), Narrow(*row.subject));
+        EXPECT_EQ(verifier.SameSubject(signature.subject, launcher.subject), row.samePublisher);
+        EXPECT_EQ(signature.thumbprint.size(), row.subject->empty() ? 0u : 40u);
+    }
+    // The renewed certificate: the same subject under another thumbprint.
+    EXPECT_NE(verifier.Verify(test::SignedFixture(L"hub-1.2.0.msi"), false).thumbprint, launcher.thumbprint);
+}
+
+// A held file can be read, copied and opened by Windows Installer, not deleted until released.
+TEST(Signatures, AHeldFileIsReadableButNotDeletable) {
+    const test::ScratchFolder scratch;
+    const std::wstring package = scratch / L"Orvane Hub.msi";
+    Win32FileSystem fs;
+    fs.CopyFile(test::SignedFixture(L"hub-1.2.0.msi"), package);
+    AuthenticodeVerifier verifier;
+    MsiEngine installer;
+    VariantLocaleConversions numbers;
+    InstalledProductQueries queries{installer, fs, ExpandEnvironmentReferences, numbers};
+
+    EXPECT_EQ(verifier.Verify(package, true).state, SignatureState::Valid);
+    fs.CopyFile(package, scratch / L"copy.msi");
+    EXPECT_EQ(Narrow(GetPackageVersion(queries, package)), "0001.0002.0000.0000");
+    EXPECT_FALSE(::DeleteFileW(package.c_str()));
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    const UniqueFile writer(::CreateFileW(package.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+    EXPECT_FALSE(writer) << "opened for writing while held";
+    verifier.Release(package);
+    EXPECT_NO_THROW(fs.DeleteFile(package));
+    EXPECT_THROW(verifier.Verify(package, true), PlatformError) << "a missing file";
 }
 
 TEST(Installer, AProductInstalledUpgradedAndPatched) {

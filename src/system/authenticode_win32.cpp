@@ -1,0 +1,128 @@
+#include "system/authenticode_win32.h"
+
+#include "system/sized_text.h"
+#include "system/win32_error_win32.h"
+
+#include <softpub.h>
+
+namespace orvh {
+namespace {
+
+struct KnownResult {
+    LONG code;
+    const wchar_t* name;
+};
+
+constexpr KnownResult kKnownResults[] = {
+    {ERROR_SUCCESS, L"ERROR_SUCCESS"},
+    {TRUST_E_NOSIGNATURE, L"TRUST_E_NOSIGNATURE"},
+    {TRUST_E_SUBJECT_FORM_UNKNOWN, L"TRUST_E_SUBJECT_FORM_UNKNOWN"},
+    {TRUST_E_PROVIDER_UNKNOWN, L"TRUST_E_PROVIDER_UNKNOWN"},
+    {TRUST_E_BAD_DIGEST, L"TRUST_E_BAD_DIGEST"},
+    {TRUST_E_SUBJECT_NOT_TRUSTED, L"TRUST_E_SUBJECT_NOT_TRUSTED"},
+    {TRUST_E_EXPLICIT_DISTRUST, L"TRUST_E_EXPLICIT_DISTRUST"},
+    {TRUST_E_NO_SIGNER_CERT, L"TRUST_E_NO_SIGNER_CERT"},
+    {TRUST_E_CERT_SIGNATURE, L"TRUST_E_CERT_SIGNATURE"},
+    {TRUST_E_TIME_STAMP, L"TRUST_E_TIME_STAMP"},
+    {TRUST_E_FAIL, L"TRUST_E_FAIL"},
+    {CERT_E_UNTRUSTEDROOT, L"CERT_E_UNTRUSTEDROOT"},
+    {CERT_E_CHAINING, L"CERT_E_CHAINING"},
+    {CERT_E_EXPIRED, L"CERT_E_EXPIRED"},
+    {CERT_E_REVOKED, L"CERT_E_REVOKED"},
+    {CERT_E_WRONG_USAGE, L"CERT_E_WRONG_USAGE"},
+    {CRYPT_E_SECURITY_SETTINGS, L"CRYPT_E_SECURITY_SETTINGS"},
+    {CRYPT_E_FILE_ERROR, L"CRYPT_E_FILE_ERROR"},
+};
+
+std::wstring ResultName(LONG result) {
+    for (const auto& known : kKnownResults) {
+        if (known.code == result) return known.name;
+    }
+    return SystemErrorDescription(static_cast<DWORD>(result));
+}
+
+// The forms a file without any signature is reported in.
+SignatureState StateOf(LONG result) {
+    if (result == ERROR_SUCCESS) return SignatureState::Valid;
+    if (result == TRUST_E_NOSIGNATURE || result == TRUST_E_SUBJECT_FORM_UNKNOWN || result == TRUST_E_PROVIDER_UNKNOWN) {
+        return SignatureState::Unsigned;
+    }
+    return SignatureState::NotValid;
+}
+
+std::wstring Thumbprint(PCCERT_CONTEXT certificate) {
+    BYTE hash[20];
+    DWORD size = sizeof hash;
+    if (!::CertGetCertificateContextProperty(certificate, CERT_SHA1_HASH_PROP_ID, hash, &size)) return L"";
+    constexpr wchar_t kDigits[] = L"0123456789ABCDEF";
+    std::wstring text;
+    for (DWORD i = 0; i < size; ++i) {
+        text += kDigits[hash[i] >> 4];
+        text += kDigits[hash[i] & 0xF];
+    }
+    return text;
+}
+
+// The signer certificate of the first signature, when the verification got that far.
+void ReadSigner(HANDLE state, FileSignature& signature) {
+    CRYPT_PROVIDER_DATA* provider = state ? ::WTHelperProvDataFromStateData(state) : nullptr;
+    CRYPT_PROVIDER_SGNR* signer = provider ? ::WTHelperGetProvSignerFromChain(provider, 0, FALSE, 0) : nullptr;
+    if (!signer || signer->csCertChain == 0 || !signer->pasCertChain[0].pCert) return;
+    const PCCERT_CONTEXT certificate = signer->pasCertChain[0].pCert;
+    CERT_NAME_BLOB& subject = certificate->pCertInfo->Subject;
+    signature.subject.assign(subject.pbData, subject.pbData + subject.cbData);
+    signature.subjectText = SizedText(
+                                [&](wchar_t* buffer, std::size_t size) {
+                                    return ::CertNameToStrW(X509_ASN_ENCODING, &subject, CERT_X500_NAME_STR | CERT_NAME_STR_NO_QUOTING_FLAG,
+                                                            buffer,
+                                                            static_cast<DWORD>(size));
+                                },
+                                0)
+                                .value_or(L"");
+    signature.thumbprint = Thumbprint(certificate);
+}
+
+} // namespace
+
+FileSignature AuthenticodeVerifier::Verify(const std::wstring& path, bool hold) {
+    // A held file stays readable for the copies and Windows Installer; it can be neither
+    // written nor deleted (nor renamed) until it is released.
+    const DWORD sharing = hold ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+    if (!file) ThrowLastError(L"VerifySignature");
+
+    WINTRUST_FILE_INFO fileInfo{};
+    fileInfo.cbStruct = sizeof fileInfo;
+    fileInfo.pcwszFilePath = path.c_str();
+    fileInfo.hFile = file.get();
+    WINTRUST_DATA data{};
+    data.cbStruct = sizeof data;
+    data.dwUIChoice = WTD_UI_NONE;
+    data.fdwRevocationChecks = WTD_REVOKE_NONE;
+    data.dwUnionChoice = WTD_CHOICE_FILE;
+    data.pFile = &fileInfo;
+    data.dwStateAction = WTD_STATEACTION_VERIFY;
+    data.dwProvFlags = WTD_CACHE_ONLY_URL_RETRIEVAL | WTD_REVOCATION_CHECK_NONE;
+    GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+    const LONG result = ::WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+    const UniqueTrustState state(data, action);
+
+    FileSignature signature;
+    signature.state = StateOf(result);
+    signature.result = static_cast<std::uint32_t>(result);
+    signature.resultName = ResultName(result);
+    ReadSigner(state.get(), signature);
+    if (hold) held_.insert_or_assign(path, std::move(file));
+    return signature;
+}
+
+void AuthenticodeVerifier::Release(const std::wstring& path) { held_.erase(path); }
+
+bool AuthenticodeVerifier::SameSubject(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) const {
+    CERT_NAME_BLOB first{static_cast<DWORD>(a.size()), const_cast<BYTE*>(a.data())};
+    CERT_NAME_BLOB second{static_cast<DWORD>(b.size()), const_cast<BYTE*>(b.data())};
+    return !a.empty() && ::CertCompareCertificateName(X509_ASN_ENCODING, &first, &second);
+}
+
+} // namespace orvh

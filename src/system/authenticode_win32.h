@@ -1,0 +1,21 @@
+#pragma once
+// Authenticode through WinVerifyTrust: no user interface, no network, no revocation check
+// (see the README), the signer read from the verification's own state.
+#include "system/signatures.h"
+#include "system/unique_handles_win32.h"
+
+#include <map>
+
+namespace orvh {
+
+class AuthenticodeVerifier final : public SignatureVerifier {
+public:
+    FileSignature Verify(const std::wstring& path, bool hold) override;
+    void Release(const std::wstring& path) override;
+    bool SameSubject(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) const override;
+
+private:
+    std::map<std::wstring, UniqueFile> held_;
+};
+
+} // namespace orvh
