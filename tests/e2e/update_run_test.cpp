@@ -14,15 +14,23 @@ using namespace std::chrono_literals;
 using testing::ElementsAre;
 namespace fx = fixtures;
 
+// The set of the typical road: unsigned, or signed by the publisher of a signed launcher (the
+// full package with its renewed certificate).
+struct TypicalSet {
+    std::wstring launcher, package, patch; // paths
+    std::wstring launcherShown, packageShown, patchShown; // as Contents shows them
+};
+
 // Orvane Hub 1.1.601 installed and left in Corrente by an earlier run; the next full package, its
 // patch and a newer launcher delivered; the product still running when the launcher starts.
-TEST(UpdateRun, TypicalUpdateWithPatch) {
+void TypicalUpdateWithPatch(const TypicalSet& set) {
     UpdateScenario scenario;
     ASSERT_EQ(scenario.Install(fx::hub_1_1_601), 0u);
     scenario.EarlierRun();
-    scenario.Deliver(L"Orvane Hub.msi", FixturePackagePath(fx::hub_1_2_0.file));
-    scenario.Deliver(L"ORVHPatch.msp", FixturePackagePath(fx::hub_1_2_100_msp.file));
-    scenario.Deliver(L"ORVHUpdate.exe", OrvhUpdateExe());
+    if (set.launcher != OrvhUpdateExe()) ASSERT_TRUE(scenario.RunSigned(L"OrvhUpdate.exe"));
+    scenario.Deliver(L"Orvane Hub.msi", set.package);
+    scenario.Deliver(L"ORVHPatch.msp", set.patch);
+    scenario.Deliver(L"ORVHUpdate.exe", set.launcher);
     scenario.Announce(L"Orvane Hub.msi", L"0001.0002.0000.0000");
     scenario.Announce(L"ORVHPatch.msp", L"0001.0002.0000.0100");
     scenario.Announce(L"ORVHUpdate.exe", L"0001.0000.0000.0001");
@@ -38,11 +46,11 @@ TEST(UpdateRun, TypicalUpdateWithPatch) {
     EXPECT_EQ(InstalledVersion(fx::hub_1_1_601.upgradeCode), L"1.2.100");
     const std::wstring source = scenario.Sub(L"Setup\\") + std::wstring(fx::hub_1_2_0.productCode);
     EXPECT_THAT(FolderEntries(scenario.Sub(L"Setup")), ElementsAre(std::wstring(fx::hub_1_2_0.productCode)));
-    EXPECT_THAT(Contents(source), ElementsAre(L"ORVHPatch.msp 1.2.100", L"Orvane Hub.msi 1.2.0"));
+    EXPECT_THAT(Contents(source), ElementsAre(L"ORVHPatch.msp " + set.patchShown, L"Orvane Hub.msi " + set.packageShown));
     EXPECT_THAT(Contents(scenario.Sub(L"Nuovo")), ElementsAre());
     EXPECT_THAT(Contents(scenario.Sub(L"Corrente")),
-                ElementsAre(L"ORVHPatch.msp 1.2.100", L"ORVHUpdate.cfg", L"ORVHUpdate.exe (launcher)",
-                            L"Orvane Hub.msi 1.2.0"));
+                ElementsAre(L"ORVHPatch.msp " + set.patchShown, L"ORVHUpdate.cfg", L"ORVHUpdate.exe " + set.launcherShown,
+                            L"Orvane Hub.msi " + set.packageShown));
     EXPECT_THAT(Contents(scenario.Sub(L"Vecchio")), ElementsAre(L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.1.601"));
     EXPECT_TRUE(ReadFileBytes(scenario.Sub(L"Corrente\\ORVHUpdate.cfg")) == delivered);
     EXPECT_TRUE(ReadFileBytes(scenario.Sub(L"Vecchio\\ORVHUpdate.cfg")) == kEarlierConfiguration);
@@ -66,11 +74,26 @@ TEST(UpdateRun, TypicalUpdateWithPatch) {
                                            L"apply patch ended with result 0", L"Rotation done",
                                            L"command line \"" + scenario.ProductPath() + L" /NoConsole\": done",
                                            L"Final check: installed version 0001.0002.0000.0100", L"End"}),
-              "");    // Windows Installer's own log, named in the journal, holds both calls, the patch appended.
+              "");
+    if (set.launcher != OrvhUpdateExe()) {
+        EXPECT_EQ(MissingInOrder(run.journal, {L"This launcher is signed", L"Update set verified: 3 file(s)"}), "");
+    }
+    // Windows Installer's own log, named in the journal, holds both calls, the patch appended.
     const auto log = std::ranges::find_if(run.journal, [](const auto& l) { return l.event.starts_with(L"Windows Installer's log: \""); });
     ASSERT_NE(log, run.journal.end());
     const std::string logText = ReadFileBytes(log->event.substr(26, log->event.size() - 27));
     EXPECT_LT(logText.find("INSTALL."), logText.find("PATCH = " + Narrow(scenario.Sub(cached + L"\\ORVHPatch.msp")))) << logText;
+}
+
+TEST(UpdateRun, TypicalUpdateWithPatch) {
+    TypicalUpdateWithPatch({OrvhUpdateExe(), FixturePackagePath(fx::hub_1_2_0.file),
+                            FixturePackagePath(fx::hub_1_2_100_msp.file), L"(launcher)", L"1.2.0", L"1.2.100"});
+}
+
+TEST(UpdateRun, TypicalUpdateWithPatchSignedByTheLaunchersPublisher) {
+    TypicalUpdateWithPatch({SignedFixture(L"OrvhUpdate.exe"), SignedFixture(L"hub-1.2.0.msi"),
+                            SignedFixture(L"hub-1.2.100.msp"), L"(signed launcher)", L"1.2.0 (signed)",
+                            L"1.2.100 (signed)"});
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "fixture_packages.h"
 #include "journal_reader.h"
 #include "message_box_reader.h"
+#include "signed_fixtures.h"
 #include "standins.h"
 
 #include <msi.h>
@@ -70,6 +71,11 @@ public:
     }
 
     void RunFrom(const std::wstring& path) { program_ = path; }
+    // The launcher run is a signed copy (of bin\fixtures\signed); true once its test root is trusted.
+    bool RunSigned(const std::wstring& signedLauncher) const {
+        std::filesystem::copy_file(SignedFixture(signedLauncher), program_);
+        return TrustTestRoot();
+    }
     RunOutcome Run(const std::wstring& tail) const {
         using namespace std::chrono;
         if (!std::filesystem::exists(program_)) std::filesystem::copy_file(OrvhUpdateExe(), program_);
@@ -104,7 +110,16 @@ private:
 };
 
 // A folder's entries, sub-folders marked with "\", fixture packages and patches with their version,
-// the launcher's own copy with "(launcher)".
+// the launcher's own copy with "(launcher)", signed copies with what they are.
+inline constexpr std::pair<std::wstring_view, std::wstring_view> kSignedCopies[] = {
+    {L"OrvhUpdate.exe", L"(signed launcher)"},
+    {L"OrvhUpdate-tampered.exe", L"(tampered launcher)"},
+    {L"hub-1.2.0.msi", L"1.2.0 (signed)"},
+    {L"hub-1.2.0-changed.msi", L"1.2.0 (changed after signing)"},
+    {L"hub-1.2.100.msp", L"1.2.100 (signed)"},
+    {L"hub-1.2.100-other.msp", L"1.2.100 (another publisher)"},
+};
+
 inline std::vector<std::wstring> Contents(const std::wstring& folder) {
     namespace fx = fixtures;
     const std::pair<std::wstring_view, std::wstring_view> known[] = {
@@ -119,6 +134,9 @@ inline std::vector<std::wstring> Contents(const std::wstring& folder) {
             if (bytes == ReadFileBytes(FixturePackagePath(file))) entry += L" " + std::wstring(version);
         }
         if (bytes == ReadFileBytes(OrvhUpdateExe())) entry += L" (launcher)";
+        for (const auto& [file, shown] : kSignedCopies) {
+            if (bytes == ReadFileBytes(SignedFixture(std::wstring(file)))) entry += L" " + std::wstring(shown);
+        }
         entries.push_back(entry);
     }
     return entries;
