@@ -5,6 +5,9 @@
 // taken in turn, in an order that turns each round. Two cases: the small test fixtures, and
 // the Hub as a package of real size (bench_packages.h, made by bench/large_packages.cmake).
 //
+// A fourth way in each round is the launcher signed, over the same packages signed by its
+// publisher (bin\fixtures\signed): what verifying the set costs.
+//
 // The comparison is a process of this driver that makes exactly the launcher's Windows
 // Installer calls (the same user interface level, properties and packages): it pays one
 // process start, as the launcher does, and nothing else. msiexec is measured beside it
@@ -50,10 +53,15 @@ struct UpdateCase {
     const fx::FixturePackage& start;
     const fx::FixturePackage& package;
     const fx::FixturePatch& patch;
+    // The signed copies of the package and the patch (in bin\fixtures\signed).
+    const wchar_t* signedPackage;
+    const wchar_t* signedPatch;
 };
 
-const UpdateCase kSmallCase{"test fixtures", fx::hub_1_1_601, fx::hub_1_2_0, fx::hub_1_2_100_msp};
-const UpdateCase kLargeCase{"package of real size", fx::hub_large_1_1_601, fx::hub_large_1_2_0, fx::hub_large_1_2_100_msp};
+const UpdateCase kSmallCase{"test fixtures", fx::hub_1_1_601, fx::hub_1_2_0, fx::hub_1_2_100_msp, L"hub-1.2.0.msi",
+                            L"hub-1.2.100.msp"};
+const UpdateCase kLargeCase{"package of real size", fx::hub_large_1_1_601, fx::hub_large_1_2_0, fx::hub_large_1_2_100_msp,
+                            L"hub-large-1.2.0.msi", L"hub-large-1.2.100.msp"};
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
@@ -104,14 +112,16 @@ struct LauncherTimes {
     std::vector<JournalLine> journal;
 };
 
-// The wall time of one update run of the launcher, and the journal it wrote.
-LauncherTimes LauncherRun(const UpdateCase& update, const UpdateScenario& scenario) {
-    scenario.Deliver(L"Orvane Hub.msi", orvh::test::FixturePackagePath(update.package.file));
+// The wall time of one update run of the launcher, and the journal it wrote; the launcher
+// and the packages signed when SIGNED.
+LauncherTimes LauncherRun(const UpdateCase& update, const UpdateScenario& scenario, bool signedSet) {
+    using orvh::test::FixturePackagePath, orvh::test::SignedFixture;
+    scenario.Deliver(L"Orvane Hub.msi", signedSet ? SignedFixture(update.signedPackage) : FixturePackagePath(update.package.file));
     scenario.Announce(L"Orvane Hub.msi", Announced(update.package.version));
-    scenario.Deliver(L"ORVHPatch.msp", orvh::test::FixturePackagePath(update.patch.file));
+    scenario.Deliver(L"ORVHPatch.msp", signedSet ? SignedFixture(update.signedPatch) : FixturePackagePath(update.patch.file));
     scenario.Announce(L"ORVHPatch.msp", Announced(update.patch.version));
     const std::wstring exe = scenario.Root() / L"OrvhUpdate.exe";
-    Copy(orvh::test::OrvhUpdateExe(), exe);
+    Copy(signedSet ? SignedFixture(L"OrvhUpdate.exe") : orvh::test::OrvhUpdateExe(), exe);
 
     LauncherTimes times;
     times.ms = TimedRun(exe, L"/PathAggiornamento=" + Quoted(scenario.UpdateFolder()) + L" /ExeName=" +
@@ -165,7 +175,7 @@ MsiexecTimes MsiexecRun(const UpdateCase& update, const UpdateScenario& scenario
 }
 
 struct UpdateSamples {
-    Samples launcher, alone, msiexec;
+    Samples launcher, alone, msiexec, signedLauncher;
     std::vector<std::vector<JournalLine>> journals;  // of the launcher's runs
     Samples msiexecPatch;  // the msiexec /p part
     Samples startInstalls; // of the start version before each run, not counted in the others
@@ -186,14 +196,19 @@ auto FromFreshStart(const UpdateCase& update, UpdateSamples& samples, Way way) {
 // Each way once, in an order that turns with ROUND, so that no way always comes after the
 // same one on a machine whose load drifts.
 void Round(const UpdateCase& update, int round, UpdateSamples& samples) {
-    for (int turn = 0; turn < 3; ++turn) {
-        switch ((round + turn) % 3) {
+    const auto launcher = [](const UpdateCase& u, const UpdateScenario& s) { return LauncherRun(u, s, false); };
+    const auto signedLauncher = [](const UpdateCase& u, const UpdateScenario& s) { return LauncherRun(u, s, true); };
+    for (int turn = 0; turn < 4; ++turn) {
+        switch ((round + turn) % 4) {
         case 0: {
-            LauncherTimes times = FromFreshStart(update, samples, LauncherRun);
+            LauncherTimes times = FromFreshStart(update, samples, launcher);
             samples.launcher.values.push_back(times.ms);
             samples.journals.push_back(std::move(times.journal));
             break;
         }
+        case 3:
+            samples.signedLauncher.values.push_back(FromFreshStart(update, samples, signedLauncher).ms);
+            break;
         case 1:
             samples.alone.values.push_back(FromFreshStart(update, samples, InstallerAloneRun));
             break;
@@ -207,7 +222,9 @@ void Round(const UpdateCase& update, int round, UpdateSamples& samples) {
 
 // RUNS rounds; a first one not counted when WARM_UP.
 UpdateSamples MeasureCase(const UpdateCase& update, int runs, bool warmUp) {
-    for (const auto& package : {update.start.file, update.package.file, update.patch.file}) {
+    for (const auto& package : {std::wstring(update.start.file), std::wstring(update.package.file),
+                                std::wstring(update.patch.file), L"signed\\" + std::wstring(update.signedPackage),
+                                L"signed\\" + std::wstring(update.signedPatch)}) {
         if (!std::filesystem::exists(orvh::test::FixturePackagePath(package))) {
             std::printf("missing %ls: bench/run.sh makes it (target orvh_bench_packages)\n", std::wstring(package).c_str());
             throw std::runtime_error("a package of the bench is missing");
@@ -222,11 +239,13 @@ UpdateSamples MeasureCase(const UpdateCase& update, int runs, bool warmUp) {
     for (int run = 0; run < runs; ++run) {
         Round(update, run, samples);
         ratios.values.push_back(samples.launcher.values.back() / samples.alone.values.back());
-        std::printf("  run %d: OrvhUpdate.exe %.0f ms, Windows Installer alone %.0f ms, msiexec %.0f ms (/p %.0f ms)\n",
-                    run + 1, samples.launcher.values.back(), samples.alone.values.back(), samples.msiexec.values.back(),
-                    samples.msiexecPatch.values.back());
+        std::printf("  run %d: OrvhUpdate.exe %.0f ms, signed %.0f ms, Windows Installer alone %.0f ms, msiexec %.0f ms "
+                    "(/p %.0f ms)\n",
+                    run + 1, samples.launcher.values.back(), samples.signedLauncher.values.back(),
+                    samples.alone.values.back(), samples.msiexec.values.back(), samples.msiexecPatch.values.back());
     }
     PrintSamples("  OrvhUpdate.exe update run", samples.launcher, "ms");
+    PrintSamples("  signed OrvhUpdate.exe over the signed set", samples.signedLauncher, "ms");
     PrintSamples("  Windows Installer alone (same calls, one process)", samples.alone, "ms");
     PrintSamples("  msiexec /i /qn + msiexec /p /qn (reference)", samples.msiexec, "ms");
     PrintSamples("    of which msiexec /p", samples.msiexecPatch, "ms");
@@ -234,6 +253,8 @@ UpdateSamples MeasureCase(const UpdateCase& update, int runs, bool warmUp) {
     PrintSamples("  ratio per run, OrvhUpdate.exe / Windows Installer alone", ratios, "");
     std::printf("  ratio of medians, OrvhUpdate.exe / Windows Installer alone: %.3f\n",
                 samples.launcher.Median() / samples.alone.Median());
+    std::printf("  ratio of medians, signed OrvhUpdate.exe / Windows Installer alone: %.3f\n",
+                samples.signedLauncher.Median() / samples.alone.Median());
     std::printf("  ratio of medians, OrvhUpdate.exe / msiexec: %.3f\n", samples.launcher.Median() / samples.msiexec.Median());
     // The launcher's run nearest the median, as its journal tells it.
     std::size_t median = 0;
@@ -254,6 +275,7 @@ int InstallAlone(const std::wstring& package, const std::wstring& patch) {
 }
 
 void MeasureUpdateRuns(int runs) {
+    if (!orvh::test::TrustTestRoot()) throw std::runtime_error("the test root of the signed copies is not trusted");
     std::printf("\n(1) update run, 1.1.601 -> 1.2.0 + patch 1.2.100, fresh 1.1.601 before each run: %s\n", kSmallCase.title);
     // One round first, not counted: the first installation in a new prefix pays for
     // loading Windows Installer's files.
@@ -264,6 +286,8 @@ void MeasureUpdateRuns(int runs) {
     PrintFigure("update-vs-same-calls-ratio", small.launcher.Median() / small.alone.Median());
     PrintFigure("large-update-vs-same-calls-ratio", large.launcher.Median() / large.alone.Median());
     PrintFigure("update-vs-msiexec-ratio", small.launcher.Median() / small.msiexec.Median());
+    PrintFigure("signed-update-vs-same-calls-ratio", small.signedLauncher.Median() / small.alone.Median());
+    PrintFigure("large-signed-update-vs-same-calls-ratio", large.signedLauncher.Median() / large.alone.Median());
 }
 
 } // namespace orvh::bench
