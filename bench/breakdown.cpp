@@ -51,10 +51,12 @@ void PrintBreakdown(const std::vector<JournalLine>& journal, double wallMs) {
     struct Phase {
         const char* name;
         std::initializer_list<const wchar_t*> end;
+        bool signedOnly = false; // a phase only a signed launcher's run has
     };
     const Phase phases[] = {
         {"start-up: loading, start-up checks, folders, window loaded (hidden), wait/pause", {L"Wait over", L"Paused"}},
         {"window shown, installed version and announced versions read", {L"Versions announced"}},
+        {"the update set's signatures and own versions verified", {L"Update set verified", L"Update set refused"}, true},
         {"staging copies, installer queries and Windows Installer's calls", {L"Rotating", L"No rotation"}},
         {"rotation of the update set", {L"Rotation done", L"No rotation"}},
         {"product started", {L"Start program"}},
@@ -65,7 +67,12 @@ void PrintBreakdown(const std::vector<JournalLine>& journal, double wallMs) {
     std::size_t from = 0;
     long long phaseStart = 0;
     for (const auto& phase : phases) {
+        const std::size_t searched = from;
         const JournalLine* end = FirstFrom(journal, from, phase.end);
+        if (!end && phase.signedOnly) {
+            from = searched;
+            continue;
+        }
         if (!end) break;
         std::printf("    %7lld ms  %s\n", end->ms - phaseStart, phase.name);
         phaseStart = end->ms;

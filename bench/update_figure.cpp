@@ -176,7 +176,7 @@ MsiexecTimes MsiexecRun(const UpdateCase& update, const UpdateScenario& scenario
 
 struct UpdateSamples {
     Samples launcher, alone, msiexec, signedLauncher;
-    std::vector<std::vector<JournalLine>> journals;  // of the launcher's runs
+    std::vector<std::vector<JournalLine>> journals, signedJournals;  // of the launcher's runs
     Samples msiexecPatch;  // the msiexec /p part
     Samples startInstalls; // of the start version before each run, not counted in the others
 };
@@ -206,9 +206,12 @@ void Round(const UpdateCase& update, int round, UpdateSamples& samples) {
             samples.journals.push_back(std::move(times.journal));
             break;
         }
-        case 3:
-            samples.signedLauncher.values.push_back(FromFreshStart(update, samples, signedLauncher).ms);
+        case 3: {
+            LauncherTimes times = FromFreshStart(update, samples, signedLauncher);
+            samples.signedLauncher.values.push_back(times.ms);
+            samples.signedJournals.push_back(std::move(times.journal));
             break;
+        }
         case 1:
             samples.alone.values.push_back(FromFreshStart(update, samples, InstallerAloneRun));
             break;
@@ -256,13 +259,18 @@ UpdateSamples MeasureCase(const UpdateCase& update, int runs, bool warmUp) {
     std::printf("  ratio of medians, signed OrvhUpdate.exe / Windows Installer alone: %.3f\n",
                 samples.signedLauncher.Median() / samples.alone.Median());
     std::printf("  ratio of medians, OrvhUpdate.exe / msiexec: %.3f\n", samples.launcher.Median() / samples.msiexec.Median());
-    // The launcher's run nearest the median, as its journal tells it.
-    std::size_t median = 0;
-    for (std::size_t run = 0; run < samples.launcher.values.size(); ++run) {
-        const auto distance = [&](std::size_t i) { return std::abs(samples.launcher.values[i] - samples.launcher.Median()); };
-        if (distance(run) < distance(median)) median = run;
-    }
-    PrintBreakdown(samples.journals[median], samples.launcher.values[median]);
+    // The launcher's runs nearest the median, as their journals tell them.
+    const auto breakdown = [](const Samples& runs, const std::vector<std::vector<JournalLine>>& journals) {
+        std::size_t median = 0;
+        for (std::size_t run = 0; run < runs.values.size(); ++run) {
+            const auto distance = [&](std::size_t i) { return std::abs(runs.values[i] - runs.Median()); };
+            if (distance(run) < distance(median)) median = run;
+        }
+        PrintBreakdown(journals[median], runs.values[median]);
+    };
+    breakdown(samples.launcher, samples.journals);
+    std::printf("  the signed launcher over the signed set:\n");
+    breakdown(samples.signedLauncher, samples.signedJournals);
     return samples;
 }
 } // namespace
