@@ -84,15 +84,22 @@ std::optional<std::wstring> MsiEngine::ProductUpgradeCode(const std::wstring& pr
     return value;
 }
 
+// The package's own Property table, opened read-only: no session, so nothing of an
+// installed product of the same code (its patches) changes what is read. A property that is
+// not there reads as empty, as a session gives it.
 std::wstring MsiEngine::PackageProperty(const std::wstring& packagePath, const std::wstring& property) {
-    UniqueInstallerHandle session;
-    UINT result = ::MsiOpenPackageExW(packagePath.c_str(), MSIOPENPACKAGEFLAGS_IGNOREMACHINESTATE, session.put());
-    if (result != ERROR_SUCCESS) throw Win32Error(result, L"OpenPackage");
+    UniqueInstallerHandle database, view, record;
+    UINT result = ::MsiOpenDatabaseW(packagePath.c_str(), MSIDBOPEN_READONLY, database.put());
+    if (result != ERROR_SUCCESS) throw Win32Error(result, L"OpenDatabase");
+    result = ::MsiDatabaseOpenViewW(database.get(), L"SELECT `Value` FROM `Property` WHERE `Property` = ?", view.put());
+    const UniqueInstallerHandle name(::MsiCreateRecord(1));
+    if (result == ERROR_SUCCESS) result = ::MsiRecordSetStringW(name.get(), 1, property.c_str());
+    if (result == ERROR_SUCCESS) result = ::MsiViewExecute(view.get(), name.get());
+    if (result == ERROR_SUCCESS) result = ::MsiViewFetch(view.get(), record.put());
+    if (result == ERROR_NO_MORE_ITEMS) return L"";
+    if (result != ERROR_SUCCESS) throw Win32Error(result, L"ProductProperty");
     auto value = InstallerText(
-        [&](wchar_t* buffer, DWORD* size) {
-            return ::MsiGetProductPropertyW(session.get(), property.c_str(), buffer, size);
-        },
-        &result);
+        [&](wchar_t* buffer, DWORD* size) { return ::MsiRecordGetStringW(record.get(), 1, buffer, size); }, &result);
     if (!value) throw Win32Error(result, L"ProductProperty");
     return std::move(*value);
 }

@@ -227,6 +227,8 @@ TEST(Installer, AProductInstalledUpgradedAndPatched) {
     EXPECT_FALSE(fs.FolderExists(cache(fixtures::hub_1_1_601))) << "the replaced version's source stays";
     EXPECT_EQ(test::ReadFileBytes(cache(fixtures::hub_1_2_0) + L"\\ORVHPatch.msp"),
               test::ReadFileBytes(corrente + L"\\ORVHPatch.msp"));
+    EXPECT_EQ(Narrow(GetPackageVersion(queries, cache(fixtures::hub_1_2_0) + L"\\Orvane Hub.msi")), "0001.0002.0000.0000")
+        << "the package's own version, not that of its installed and patched product";
     test::WriteFileBytes(scratch / L"text.msi", "not a package");
     EXPECT_THROW(GetPackageProductCode(queries, scratch / L"text.msi"), PlatformError) << "a file that is no package";
 }
