@@ -49,11 +49,12 @@ void JournaledFileSystem::DeleteFolder(const std::wstring& path) {
     Written(journal_, L"Delete folder " + Quoted(path), [&] { inner_.DeleteFolder(path); });
 }
 
-void JournaledDialogs::ShowMessage(std::wstring_view text, std::wstring_view title, MessageIcon icon) {
+bool JournaledDialogs::ShowMessage(std::wstring_view text, std::wstring_view title, MessageIcon icon) {
     journal_.Write(L"Message box " + Quoted(title) + (icon == MessageIcon::CriticalStop ? L" (stop): " : L" (information): ") +
                    Quoted(text));
-    inner_.ShowMessage(text, title, icon);
+    if (!inner_.ShowMessage(text, title, icon)) return false;
     journal_.Write(L"Message box closed");
+    return true;
 }
 
 std::int32_t JournaledProcesses::AttendiProcesso(std::int32_t processId, bool wait) {

@@ -105,6 +105,7 @@ struct Fault {
     std::vector<std::pair<std::wstring, Listing>> folders; // below the scratch folder
     std::wstring started;                                  // the product's switches
     bool journaled = true;
+    bool nobodySees = false; // the launcher runs on a window station nobody sees: no box at all
 };
 
 void PrintTo(const Fault& fault, std::ostream* os) { *os << fault.name; }
@@ -119,11 +120,12 @@ TEST_P(Faults, ShowWhatTheUserSeesAndWhatIsLeft) {
     scenario.Announce(L"Orvane Hub.msi", L"0001.0002.0000.0000");
     Arranged arranged{scenario.Tail()};
     fault.arrange(scenario, arranged);
+    if (fault.nobodySees) scenario.NobodySees();
     const RunOutcome run = scenario.Run(arranged.tail);
     arranged.kept.reset();
     ASSERT_TRUE(run.ended);
-    ASSERT_EQ(run.boxes.size(), fault.installerBoxes + (fault.title.empty() ? 0u : 1u));
-    if (!fault.title.empty()) {
+    ASSERT_EQ(run.boxes.size(), fault.nobodySees ? 0u : fault.installerBoxes + (fault.title.empty() ? 0u : 1u));
+    if (!fault.title.empty() && !fault.nobodySees) {
         const ShownBox& box = run.boxes.back();
         EXPECT_EQ(box.contents.title, fault.title);
         EXPECT_EQ(box.contents.text, fault.text) << Narrow(box.contents.text);
@@ -141,6 +143,17 @@ TEST_P(Faults, ShowWhatTheUserSeesAndWhatIsLeft) {
     // The journal tells the launcher's box, if any, and the end.
     std::vector<std::wstring> told{L"Command line: ", AsInJournal(fault.text), L"End"};
     if (fault.title.empty()) told.erase(told.begin() + 1);
+    if (fault.nobodySees) {
+        told.insert(told.begin() + 1, L"nobody can see this program's windows");
+        told.insert(told.end() - 1, L"Not shown, nobody can see this session");
+        Listing withInterface; // installer calls at a level that can show something
+        for (const auto& line : run.journal) {
+            if (line.event.find(L", interface level ") != line.event.npos && !line.event.ends_with(L" level 2")) {
+                withInterface.push_back(line.event);
+            }
+        }
+        EXPECT_EQ(withInterface, Listing{});
+    }
     if (fault.journaled) {
         EXPECT_EQ(MissingInOrder(run.journal, told), "");
     } else {
@@ -187,6 +200,10 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
           [](UpdateScenario& s, Arranged&) { std::filesystem::remove(s.Sub(L"Nuovo\\ORVHUpdate.cfg")); },
           0, kHubTitle, StringText(202) + L" 'ORVHUpdate.cfg'", true, kOld,
           {{L"Upd\\Nuovo", {L"Orvane Hub.msi 1.2.0"}}, {L"Upd\\Corrente", {}}}, kIgnoring},
+    Fault{"NoConfigurationFileNobodySees",
+          [](UpdateScenario& s, Arranged&) { std::filesystem::remove(s.Sub(L"Nuovo\\ORVHUpdate.cfg")); },
+          0, kHubTitle, StringText(202) + L" 'ORVHUpdate.cfg'", false, kOld,
+          {{L"Upd\\Nuovo", {L"Orvane Hub.msi 1.2.0"}}, {L"Upd\\Corrente", {}}}, kIgnoring, true, true},
     // The upgrade code is taken exactly: in lower case it names no edition's product.
     Fault{"UpgradeCodeInLowerCase",
           [](UpdateScenario&, Arranged& a) { a.tail += L" /MsiUpdateCode=" + kLowerCaseCode; },
@@ -213,6 +230,14 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
           },
           2, kHubTitle, StringText(10001), false, kOld,
           {{L"Upd\\Nuovo", {L"ORVHUpdate.cfg", L"Orvane Hub.msi"}}, {L"Upd\\Corrente", {L"Orvane Hub.msi"}}}, kIgnoring},
+    Fault{"PackageWindowsInstallerRefusesTwiceNobodySees",
+          [](UpdateScenario& s, Arranged&) {
+              s.Deliver(L"Orvane Hub.msi", FixturePackagePath(fx::hub_launch_condition_false.file));
+              s.Announce(L"Orvane Hub.msi", L"0001.0003.0000.0000");
+          },
+          0, kHubTitle, StringText(10001), false, kOld,
+          {{L"Upd\\Nuovo", {L"ORVHUpdate.cfg", L"Orvane Hub.msi"}}, {L"Upd\\Corrente", {L"Orvane Hub.msi"}}}, kIgnoring,
+          true, true},
     Fault{"FourGroupVersionWithALetter",
           [](UpdateScenario& s, Arranged&) { s.Announce(L"Orvane Hub.msi", L"1.a.0.0"); },
           0, L"OrvhUpdate", ErrorReport(13, L"Tipo non corrispondente"), true, kOld,

@@ -43,9 +43,10 @@ public:
     }
 
     std::wstring LoadDllString(std::int32_t index) const override { return L"#" + std::to_wstring(index); }
-    void ShowMessage(std::wstring_view text, std::wstring_view title, MessageIcon icon) override {
+    bool ShowMessage(std::wstring_view text, std::wstring_view title, MessageIcon icon) override {
         Add(L"message " + std::wstring(title) + L" | " + std::wstring(text) +
             (icon == MessageIcon::CriticalStop ? L" | stop" : L" | info"));
+        return boxesAnswered;
     }
     void ProcessPendingMessages() override { Add(L"pump"); }
     std::unique_ptr<ProgressView> Load() override { return std::make_unique<View>(*this); }
@@ -111,6 +112,7 @@ public:
     std::set<std::wstring> fontsAt;  // installed versions for which obsolete fonts are found
     std::wstring updater;            // the version of Corrente's updater
     bool anotherInstance = false;
+    bool boxesAnswered = true;
 
 private:
     static bool Next(std::deque<bool>& results) {

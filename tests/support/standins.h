@@ -12,13 +12,42 @@
 
 namespace orvh::test {
 
-// A started program whose command line is its quoted path, a blank and the tail; ended on
-// destruction, so a failing test leaves nothing.
+// A window station nobody sees, as a service's is, with its desktop "Default"; the programs
+// started on it (Desktop()) show nothing on the screen, and a message box there never returns.
+class InvisibleStation {
+public:
+    InvisibleStation() {
+        HWINSTA own = ::GetProcessWindowStation();
+        station_ = ::CreateWindowStationW(kName, 0, WINSTA_ALL_ACCESS, nullptr);
+        ::SetProcessWindowStation(station_);
+        desktop_ = ::CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        ::SetProcessWindowStation(own);
+    }
+    ~InvisibleStation() {
+        ::CloseDesktop(desktop_);
+        ::CloseWindowStation(station_);
+    }
+    InvisibleStation(const InvisibleStation&) = delete;
+    InvisibleStation& operator=(const InvisibleStation&) = delete;
+    HWINSTA Station() const { return station_; }
+    static std::wstring Desktop() { return std::wstring(kName) + L"\\Default"; }
+
+private:
+    static constexpr const wchar_t* kName = L"OrvhNobodySees";
+    HWINSTA station_ = nullptr;
+    HDESK desktop_ = nullptr;
+};
+
+// A started program whose command line is its quoted path, a blank and the tail, on the given
+// desktop ("station\\desktop"; empty: the test's own); ended on destruction, so a failing test
+// leaves nothing.
 class LaunchedProgram {
 public:
-    LaunchedProgram(const std::wstring& exePath, const std::wstring& tail, const std::wstring& workingFolder = {}) {
+    LaunchedProgram(const std::wstring& exePath, const std::wstring& tail, const std::wstring& workingFolder = {},
+                    std::wstring desktop = {}) {
         std::wstring line = L"\"" + exePath + L"\" " + tail;
         STARTUPINFOW startup{sizeof(STARTUPINFOW)};
+        if (!desktop.empty()) startup.lpDesktop = desktop.data();
         PROCESS_INFORMATION started{};
         if (!::CreateProcessW(exePath.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                               workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &started)) {

@@ -10,6 +10,7 @@
 #include "system/platform_error.h"
 #include "system/process_wait_win32.h"
 #include "system/program_start_win32.h"
+#include "system/session_win32.h"
 #include "test_text.h"
 #include "ui/message_pump_win32.h"
 
@@ -69,6 +70,21 @@ TEST(ProcessWait, EndsWhenTheProcessHasEnded) {
         const auto id = rows[i].exists ? static_cast<std::int32_t>(child.ProcessId()) : 0x7FFFFFFC;
         EXPECT_EQ(AttendiProcesso(id, rows[i].blocking, pump), rows[i].exitCode) << "row " << i;
         EXPECT_EQ(child.WaitForExit(0ms), rows[i].exists) << "row " << i << ": the wait ends with the process";
+    }
+}
+
+// The process's own window station, the visible one and one nobody sees. (Wine gives every
+// process session 1, so session 0 shows only on Windows.)
+TEST(Session, TellsAStationNobodySees) {
+    const test::InvisibleStation invisible;
+    const HWINSTA own = ::GetProcessWindowStation();
+    const std::pair<HWINSTA, bool> rows[] = {{own, true}, {invisible.Station(), false}};
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        ASSERT_TRUE(::SetProcessWindowStation(rows[i].first)) << "row " << i;
+        const SessionFacts facts = CurrentSessionFacts();
+        ::SetProcessWindowStation(own);
+        EXPECT_EQ(facts.stationVisible, rows[i].second) << "row " << i;
+        EXPECT_NE(facts.sessionNumber, 0u) << "row " << i;
     }
 }
 
