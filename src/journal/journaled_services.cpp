@@ -79,7 +79,12 @@ void JournaledProcesses::Start(const std::wstring& applicationPath, const std::w
 
 void JournaledProcesses::RestartWindows(bool force) {
     journal_.Write(force ? L"Forced restart of Windows requested" : L"Restart of Windows requested");
-    restart_.RestartWindows(force);
+    try {
+        restart_.RestartWindows(force);
+    } catch (const PlatformError& error) {
+        journal_.Write(L"Restart refused, " + error.Source() + L" " + Failure(error));
+        throw;
+    }
 }
 
 void JournaledInstallerEngine::SetUiLevel(int level) {

@@ -32,7 +32,8 @@ class SystemRestart {
 public:
     virtual ~SystemRestart() = default;
     // Asks Windows to restart; `force` ends the running programs without asking them.
-    // Nothing is reported: a refused restart leaves Windows running.
+    // Returns once Windows has accepted; a refused restart raises a PlatformError whose
+    // source names the call or the privilege that failed.
     virtual void RestartWindows(bool force) = 0;
 };
 

@@ -3,6 +3,7 @@
 #include "test_text.h"
 #include "update_scenario.h"
 
+#include "fonts/special_folder_win32.h"
 #include "system/win32_error_win32.h"
 
 #include <gtest/gtest.h>
@@ -92,6 +93,14 @@ void JournalFolderTaken(UpdateScenario&, Arranged& a) {
         ::DeleteFileW(folder.c_str());
         ::MoveFileW(aside.c_str(), folder.c_str());
     });
+}
+
+// Obsolete product fonts call for a restart, and the launcher's account may not restart Windows.
+void FontsToRemoveWithoutTheRightToRestart(UpdateScenario& s, Arranged& a) {
+    const std::wstring font = FontsFolder() + L"\\ORVH MS.TTF";
+    WriteFileBytes(font, "font");
+    s.WithoutShutdownPrivilege();
+    a.kept = std::shared_ptr<void>(nullptr, [font](void*) { ::DeleteFileW(font.c_str()); });
 }
 
 struct Fault {
@@ -238,6 +247,9 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
           0, kHubTitle, StringText(10001), false, kOld,
           {{L"Upd\\Nuovo", {L"ORVHUpdate.cfg", L"Orvane Hub.msi"}}, {L"Upd\\Corrente", {L"Orvane Hub.msi"}}}, kIgnoring,
           true, true},
+    Fault{"RestartNeededWithoutTheShutdownPrivilege", FontsToRemoveWithoutTheRightToRestart,
+          0, L"OrvhUpdate", ErrorReport(ERROR_NOT_ALL_ASSIGNED), true, kOld,
+          {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {}}, {L"Upd\\Setup", {}}}, kNotStarted},
     Fault{"FourGroupVersionWithALetter",
           [](UpdateScenario& s, Arranged&) { s.Announce(L"Orvane Hub.msi", L"1.a.0.0"); },
           0, L"OrvhUpdate", ErrorReport(13, L"Tipo non corrispondente"), true, kOld,

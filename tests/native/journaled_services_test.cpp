@@ -55,6 +55,11 @@ TEST(JournaledServices, WriteEachCallAndItsOutcome) {
          {"Message box \"Titolo\" (stop): \"Testo\"", "Message box closed"}},
         {[](Services& s) { s.dialogs.ShowMessage(L"Testo", L"Titolo", MessageIcon::Information); },
          {"Message box \"Titolo\" (information): \"Testo\"", "Message box closed"}},
+        {[](Services& s) {
+             s.fakes.boxesAnswered = false;
+             s.dialogs.ShowMessage(L"Testo", L"Titolo", MessageIcon::Information);
+         },
+         {"Message box \"Titolo\" (information): \"Testo\""}},
         {[](Services& s) { s.processes.AttendiProcesso(7, false); },
          {"Waiting for process 7 to end", "Wait over after N ms, exit code 0"}},
         {[](Services& s) { s.processes.Pausa(15); }, {"Paused N ms"}},
@@ -63,6 +68,12 @@ TEST(JournaledServices, WriteEachCallAndItsOutcome) {
         {[](Services& s) { s.processes.Start(L"C:\\p.exe", L"C:\\p.exe /NoConsole", ShowCommand::Normal); },
          {"Start program \"C:\\p.exe\", command line \"C:\\p.exe /NoConsole\": done"}},
         {[](Services& s) { s.processes.RestartWindows(true); }, {"Forced restart of Windows requested"}},
+        {[](Services& s) {
+             s.fakes.restartRefused = true;
+             s.processes.RestartWindows(true);
+         },
+         {"Forced restart of Windows requested",
+          "Restart refused, AdjustTokenPrivileges SeShutdownPrivilege failed, error 1300: refused", "raised 1300"}},
         {[](Services& s) {
              s.engine.SetUiLevel(99);
              s.engine.InstallProduct(L"C:\\p.msi", L"A=1");

@@ -79,7 +79,10 @@ public:
     void Start(const std::wstring& app, const std::wstring& line, ShowCommand show) override {
         Add(L"start [" + app + L"] " + line + L" show " + std::to_wstring(static_cast<int>(show)));
     }
-    void RestartWindows(bool force) override { Add(force ? L"restart forced" : L"restart"); }
+    void RestartWindows(bool force) override {
+        Add(force ? L"restart forced" : L"restart");
+        if (restartRefused) throw PlatformError(1300, L"AdjustTokenPrivileges SeShutdownPrivilege", L"refused");
+    }
     [[noreturn]] void EndNow() override {
         Add(L"end");
         throw Ended{};
@@ -113,6 +116,7 @@ public:
     std::wstring updater;            // the version of Corrente's updater
     bool anotherInstance = false;
     bool boxesAnswered = true;
+    bool restartRefused = false;
 
 private:
     static bool Next(std::deque<bool>& results) {

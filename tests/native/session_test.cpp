@@ -3,6 +3,7 @@
 #include "installer/session_installer.h"
 #include "journal/journaled_services.h"
 #include "run_fakes.h"
+#include "system/restart.h"
 #include "ui/session_dialogs.h"
 
 #include <gtest/gtest.h>
@@ -94,6 +95,49 @@ TEST(Session, InstallationsAndTheRetryRunWithoutInterfaceWhereNobodySees) {
         }
         EXPECT_EQ(inner.log, Log{rows[i].call}) << "row " << i;
         EXPECT_EQ(journal.log, rows[i].journal) << "row " << i;
+    }
+}
+
+// Each call as it is made; the one named in `refused` raises.
+struct FakeShutdown final : ShutdownCalls {
+    void EnableShutdownPrivilege() override { Call(L"privilege"); }
+    void EndSession(bool force) override { Call(force ? L"exit windows forced" : L"exit windows"); }
+    void AskShutdownService(bool force) override { Call(force ? L"initiate shutdown forced" : L"initiate shutdown"); }
+    void Call(const std::wstring& call) {
+        calls.push_back(call);
+        if (call == refused) throw PlatformError(5, call, L"refused");
+    }
+    std::wstring refused;
+    Log calls;
+};
+
+TEST(Session, TheRestartIsAskedOfTheServiceWhereNobodySeesAndReturnsOnlyWhenAccepted) {
+    struct Row {
+        SessionKind kind;
+        std::wstring refused;
+        Log calls;
+        bool accepted;
+    };
+    const Row rows[] = {
+        {kInteractive, L"", {L"privilege", L"exit windows forced"}, true},
+        {kUnattended, L"", {L"privilege", L"initiate shutdown forced"}, true},
+        {kInteractive, L"privilege", {L"privilege"}, false},
+        {kUnattended, L"privilege", {L"privilege"}, false},
+        {kInteractive, L"exit windows forced", {L"privilege", L"exit windows forced"}, false},
+        {kUnattended, L"initiate shutdown forced", {L"privilege", L"initiate shutdown forced"}, false},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        FakeShutdown shutdown;
+        shutdown.refused = rows[i].refused;
+        bool accepted = true;
+        try {
+            RequestRestart(rows[i].kind, true, shutdown);
+        } catch (const PlatformError& error) {
+            accepted = false;
+            EXPECT_EQ(error.Source(), rows[i].refused) << "row " << i;
+        }
+        EXPECT_EQ(shutdown.calls, rows[i].calls) << "row " << i;
+        EXPECT_EQ(accepted, rows[i].accepted) << "row " << i;
     }
 }
 

@@ -38,19 +38,37 @@ private:
     HDESK desktop_ = nullptr;
 };
 
+// The test's own token without the shutdown privilege, as an account that may not restart
+// Windows has it.
+inline UniqueHandle TokenWithoutShutdownPrivilege() {
+    HANDLE own = nullptr;
+    ::OpenProcessToken(::GetCurrentProcess(), TOKEN_ALL_ACCESS, &own);
+    const UniqueHandle ownOwner(own);
+    LUID_AND_ATTRIBUTES shutdown{};
+    ::LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &shutdown.Luid);
+    HANDLE restricted = nullptr;
+    if (!::CreateRestrictedToken(own, 0, 0, nullptr, 1, &shutdown, 0, nullptr, &restricted)) {
+        ThrowLastError(L"CreateRestrictedToken");
+    }
+    return UniqueHandle(restricted);
+}
+
 // A started program whose command line is its quoted path, a blank and the tail, on the given
-// desktop ("station\\desktop"; empty: the test's own); ended on destruction, so a failing test
-// leaves nothing.
+// desktop ("station\\desktop"; empty: the test's own), with the given token (null: the test's);
+// ended on destruction, so a failing test leaves nothing.
 class LaunchedProgram {
 public:
     LaunchedProgram(const std::wstring& exePath, const std::wstring& tail, const std::wstring& workingFolder = {},
-                    std::wstring desktop = {}) {
+                    std::wstring desktop = {}, HANDLE token = nullptr) {
         std::wstring line = L"\"" + exePath + L"\" " + tail;
         STARTUPINFOW startup{sizeof(STARTUPINFOW)};
         if (!desktop.empty()) startup.lpDesktop = desktop.data();
         PROCESS_INFORMATION started{};
-        if (!::CreateProcessW(exePath.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &started)) {
+        const wchar_t* folder = workingFolder.empty() ? nullptr : workingFolder.c_str();
+        if (token ? !::CreateProcessAsUserW(token, exePath.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                            folder, &startup, &started)
+                  : !::CreateProcessW(exePath.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder,
+                                      &startup, &started)) {
             ThrowLastError(L"CreateProcessW " + exePath);
         }
         process_.reset(started.hProcess);
