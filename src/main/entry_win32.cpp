@@ -16,6 +16,7 @@
 #include "system/environment_win32.h"
 #include "system/file_system_win32.h"
 #include "system/folder_identity_win32.h"
+#include "system/library_search_win32.h"
 #include "system/locale_conversions_win32.h"
 #include "system/process_wait_win32.h"
 #include "system/program_start_win32.h"
@@ -186,6 +187,7 @@ void Run(Win32WindowLoader& windows, JournalFile& journal, const SessionFacts& s
         conversions,
         ProgramFolder(),
         folderIdentity,
+        SystemToolPath(L"cluster.exe"),
         ProgramVersionText(),
         journal,
     };
@@ -201,6 +203,7 @@ void Run(Win32WindowLoader& windows, JournalFile& journal, const SessionFacts& s
 } // namespace orvh
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    orvh::LoadLibrariesFromSystemFolderOnly();
     orvh::JournalFile journal;
     orvh::Win32WindowLoader windows;
     const orvh::SessionFacts session = orvh::CurrentSessionFacts();

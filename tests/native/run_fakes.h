@@ -38,6 +38,7 @@ public:
                 .numbers = conversions,
                 .programFolder = L"C:\\Orvane",
                 .folderIdentity = folders,
+                .clusterTool = L"C:\\Windows\\System32\\cluster.exe",
                 .programVersion = L"1.0.1",
                 .journal = *this};
     }

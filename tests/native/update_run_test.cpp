@@ -190,7 +190,8 @@ TEST(ProductWait, StartsTheProductOrTheClusterResource) {
     const std::tuple<std::wstring, std::wstring, bool, std::optional<Edition>, Log> rows[] = {
         {L"", exe, false, Edition::Client, {L"activity #309", L"pump", ignoring, L"icon S"}},
         {L"", exe, false, std::nullopt, {L"pump", ignoring, L"icon S"}},
-        {L"R \"A\"", exe, true, Edition::Server, {L"activity #306", L"pump", L"icon F", L"start [] Cluster Res \"R \"A\"\" /On show 2"}},
+        {L"R \"A\"", exe, true, Edition::Server,
+         {L"activity #306", L"pump", L"icon F", L"start [C:\\Sys\\cluster.exe] Cluster Res \"R \"A\"\" /On show 2"}},
         {L"", exe + L"x", true, Edition::Server, {L"activity #306", L"pump", L"icon F"}},
         {L"", L"", true, Edition::Client, {L"activity #309", L"pump", L"icon F"}},
     };
@@ -200,7 +201,8 @@ TEST(ProductWait, StartsTheProductOrTheClusterResource) {
         fakes.fs.AddFile(exe);
         const auto view = fakes.Load();
         fakes.log.clear();
-        StartProductOrResource(cluster, executable, installed, edition, *view, fakes, fakes, fakes.fs, fakes);
+        StartProductOrResource(cluster, L"C:\\Sys\\cluster.exe", executable, installed, edition, *view, fakes, fakes,
+                               fakes.fs, fakes);
         EXPECT_EQ(fakes.log, events) << "row " << i;
     }
 }

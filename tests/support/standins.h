@@ -17,11 +17,10 @@ namespace orvh::test {
 class InvisibleStation {
 public:
     InvisibleStation() {
-        HWINSTA own = ::GetProcessWindowStation();
         station_ = ::CreateWindowStationW(kName, 0, WINSTA_ALL_ACCESS, nullptr);
         ::SetProcessWindowStation(station_);
         desktop_ = ::CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
-        ::SetProcessWindowStation(own);
+        ::SetProcessWindowStation(Visible());
     }
     ~InvisibleStation() {
         ::CloseDesktop(desktop_);
@@ -30,6 +29,12 @@ public:
     InvisibleStation(const InvisibleStation&) = delete;
     InvisibleStation& operator=(const InvisibleStation&) = delete;
     HWINSTA Station() const { return station_; }
+    // The visible station, by name: under Wine the handle a process is given for its own
+    // station can already have gone when a test runs.
+    static HWINSTA Visible() {
+        static const HWINSTA visible = ::OpenWindowStationW(L"WinSta0", FALSE, WINSTA_ALL_ACCESS);
+        return visible;
+    }
     static std::wstring Desktop() { return std::wstring(kName) + L"\\Default"; }
 
 private:
