@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake make g++ googletest mingw-w64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           wine wine64 wixl msitools python3 xvfb xauth clang libclang-rt-14-dev
-          openssl osslsigncode)
+          openssl osslsigncode imagemagick)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -3,6 +3,7 @@
 #include "journal/old_journals.h"
 #include "system/sized_text.h"
 
+#include <optional>
 #include <vector>
 
 namespace orvh {
@@ -44,17 +45,38 @@ std::string Utf8(std::wstring_view text) {
     return bytes;
 }
 
-} // namespace
-
-JournalFile::JournalFile() : processStart_(ProcessStart()) {
-    const auto temp = SizedText([](wchar_t* buffer, std::size_t capacity) {
-        const DWORD length = ::GetTempPathW(static_cast<DWORD>(capacity), buffer);
+// The temporary folder. GetTempPath2W, where Windows has it, gives SYSTEM a folder only
+// SYSTEM may write to, instead of the Windows folder's Temp that every user can write to.
+std::optional<std::wstring> TemporaryFolder() {
+    using GetTempPath = DWORD(WINAPI*)(DWORD, LPWSTR);
+    static const auto getTempPath = [] {
+        const auto second = reinterpret_cast<GetTempPath>(
+            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetTempPath2W")));
+        return second ? second : &::GetTempPathW;
+    }();
+    return SizedText([](wchar_t* buffer, std::size_t capacity) {
+        const DWORD length = getTempPath(static_cast<DWORD>(capacity), buffer);
         // The length without the null when the path fitted, the size needed otherwise.
         return length == 0 ? 0 : length < capacity ? length + 1 : length;
     });
+}
+
+// A folder of the program's own: a link to elsewhere, which another user may have planted,
+// would let the rotation of old journals delete files there.
+bool OwnFolder(const std::wstring& folder) {
+    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+} // namespace
+
+JournalFile::JournalFile() : processStart_(ProcessStart()) {
+    const auto temp = TemporaryFolder();
     if (!temp) return;
     const std::wstring folder = *temp + L"OrvhUpdate";
     if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) return;
+    if (!OwnFolder(folder)) return;
 
     SYSTEMTIME start;
     ::GetLocalTime(&start);

@@ -12,7 +12,8 @@ namespace orvh {
 class JournalFile final : public Journal {
 public:
     // Opens this run's journal and deletes the oldest ones beyond those kept. A journal
-    // that cannot be created is left out without a word.
+    // that cannot be created, or whose folder is a link to elsewhere, is left out without
+    // a word.
     JournalFile();
 
     void Write(std::wstring_view event) override;

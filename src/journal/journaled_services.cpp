@@ -49,11 +49,12 @@ void JournaledFileSystem::DeleteFolder(const std::wstring& path) {
     Written(journal_, L"Delete folder " + Quoted(path), [&] { inner_.DeleteFolder(path); });
 }
 
-void JournaledDialogs::ShowMessage(std::wstring_view text, std::wstring_view title, MessageIcon icon) {
+bool JournaledDialogs::ShowMessage(std::wstring_view text, std::wstring_view title, MessageIcon icon) {
     journal_.Write(L"Message box " + Quoted(title) + (icon == MessageIcon::CriticalStop ? L" (stop): " : L" (information): ") +
                    Quoted(text));
-    inner_.ShowMessage(text, title, icon);
+    if (!inner_.ShowMessage(text, title, icon)) return false;
     journal_.Write(L"Message box closed");
+    return true;
 }
 
 std::int32_t JournaledProcesses::AttendiProcesso(std::int32_t processId, bool wait) {
@@ -78,7 +79,12 @@ void JournaledProcesses::Start(const std::wstring& applicationPath, const std::w
 
 void JournaledProcesses::RestartWindows(bool force) {
     journal_.Write(force ? L"Forced restart of Windows requested" : L"Restart of Windows requested");
-    restart_.RestartWindows(force);
+    try {
+        restart_.RestartWindows(force);
+    } catch (const PlatformError& error) {
+        journal_.Write(L"Restart refused, " + error.Source() + L" " + Failure(error));
+        throw;
+    }
 }
 
 void JournaledInstallerEngine::SetUiLevel(int level) {

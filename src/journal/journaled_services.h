@@ -33,7 +33,7 @@ private:
 class JournaledDialogs final : public Dialogs {
 public:
     JournaledDialogs(Dialogs& inner, Journal& journal) : inner_(inner), journal_(journal) {}
-    void ShowMessage(std::wstring_view text, std::wstring_view title, MessageIcon icon) override;
+    bool ShowMessage(std::wstring_view text, std::wstring_view title, MessageIcon icon) override;
 
 private:
     Dialogs& inner_;

@@ -6,6 +6,7 @@
 #include "installer/installation.h"
 #include "installer/installed_product.h"
 #include "installer/msi_engine_win32.h"
+#include "installer/session_installer.h"
 #include "journal/journal_file_win32.h"
 #include "journal/journaled_services.h"
 #include "main/startup.h"
@@ -16,16 +17,20 @@
 #include "system/environment_win32.h"
 #include "system/file_system_win32.h"
 #include "system/folder_identity_win32.h"
+#include "system/library_search_win32.h"
 #include "system/locale_conversions_win32.h"
 #include "system/process_wait_win32.h"
 #include "system/program_start_win32.h"
 #include "system/restart_win32.h"
+#include "system/session_win32.h"
 #include "system/single_instance_win32.h"
 #include "system/win32_error_win32.h"
+#include "ui/console_notices_win32.h"
 #include "ui/message_box_win32.h"
 #include "ui/message_pump_win32.h"
 #include "ui/mouse_pointer_win32.h"
 #include "ui/progress_window_win32.h"
+#include "ui/session_dialogs.h"
 
 #include <exception>
 #include <memory>
@@ -88,7 +93,7 @@ public:
 
 // The platform's error report for an error nothing caught; any other exception is
 // reported as the invalid procedure call it stands for.
-void ReportUnhandledError(HWND owner, Journal& journal) {
+void ReportUnhandledError(HWND owner, Journal& journal, SessionKind session) {
     PlatformError error(5, L"OrvhUpdate", L"Chiamata di routine o argomento non validi.");
     try {
         throw;
@@ -100,7 +105,9 @@ void ReportUnhandledError(HWND owner, Journal& journal) {
     }
     journal.Write(L"Error report: error " + std::to_wstring(error.Number()) + L" from " + error.Source() + L": " +
                   error.Description());
-    Win32Dialogs dialogs(owner);
+    Win32Dialogs screen(owner);
+    Win32ConsoleNotices console;
+    SessionDialogs dialogs(session, screen, console, journal);
     JournaledDialogs(dialogs, journal).ShowMessage(UnhandledErrorReportText(error), L"OrvhUpdate",
                                                    MessageIcon::CriticalStop);
 }
@@ -123,9 +130,11 @@ std::wstring ProgramFolder() {
     return exe.substr(0, exe.rfind(L'\\'));
 }
 
-void Run(Win32WindowLoader& windows, JournalFile& journal) {
-    Win32Dialogs shownDialogs;
-    JournaledDialogs dialogs(shownDialogs, journal);
+void Run(Win32WindowLoader& windows, JournalFile& journal, const SessionFacts& session) {
+    Win32Dialogs screen;
+    Win32ConsoleNotices console;
+    SessionDialogs sessionDialogs(SessionKindOf(session), screen, console, journal);
+    JournaledDialogs dialogs(sessionDialogs, journal);
     Win32MousePointer pointer;
     const VariantLocaleConversions conversions;
     Win32ProfileFunctions profile;
@@ -140,6 +149,7 @@ void Run(Win32WindowLoader& windows, JournalFile& journal) {
     const std::wstring tail(CommandTail(::GetCommandLineW()));
     journal.Write(L"OrvhUpdate " + ProgramVersionText() + L" \"" + ProgramExecutablePath() + L"\"");
     journal.Write(L"Command line: " + tail);
+    journal.Write(SessionNote(session));
     const auto settings = StartUp(tail, UpperCased(tail), {*resources, dialogs, instances, pointer, conversions});
     if (!settings) return;
 
@@ -152,9 +162,10 @@ void Run(Win32WindowLoader& windows, JournalFile& journal) {
     const Win32FolderIdentity folderIdentity;
     InstallerOperations installer(engine, files, folderIdentity, ExpandEnvironmentReferences, conversions,
                                   settings->upgradeCode);
+    SessionInstaller sessionInstaller(SessionKindOf(session), installer, journal);
     Win32ProcessWaiter waiter(pump);
     Win32ProgramStarter starter;
-    Win32SystemRestart restart;
+    Win32SystemRestart restart(SessionKindOf(session));
     JournaledProcesses processes(waiter, starter, restart, journal);
     ImmediateEnd end(journal);
     InstalledProductQueries queries{msi, *fileSystem, ExpandEnvironmentReferences, conversions};
@@ -167,7 +178,7 @@ void Run(Win32WindowLoader& windows, JournalFile& journal) {
         dialogs,
         pump,
         windows,
-        installer,
+        sessionInstaller,
         processes,
         processes,
         processes,
@@ -178,6 +189,7 @@ void Run(Win32WindowLoader& windows, JournalFile& journal) {
         conversions,
         ProgramFolder(),
         folderIdentity,
+        SystemToolPath(L"cluster.exe"),
         ProgramVersionText(),
         journal,
         signatures,
@@ -196,13 +208,15 @@ void Run(Win32WindowLoader& windows, JournalFile& journal) {
 } // namespace orvh
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    orvh::LoadLibrariesFromSystemFolderOnly();
     orvh::JournalFile journal;
     orvh::Win32WindowLoader windows;
+    const orvh::SessionFacts session = orvh::CurrentSessionFacts();
     try {
         const orvh::ComApartment com;
-        orvh::Run(windows, journal);
+        orvh::Run(windows, journal, session);
     } catch (...) {
-        orvh::ReportUnhandledError(windows.Window(), journal);
+        orvh::ReportUnhandledError(windows.Window(), journal, orvh::SessionKindOf(session));
     }
     journal.Write(L"End");
     return 0;

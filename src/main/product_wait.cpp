@@ -25,7 +25,8 @@ void WaitForProduct(std::int32_t processId, ProgressView& view, const StringTabl
     view.Show();
 }
 
-void StartProductOrResource(const std::wstring& clusterResource, const std::wstring& productExecutable,
+void StartProductOrResource(const std::wstring& clusterResource, const std::wstring& clusterTool,
+                            const std::wstring& productExecutable,
                             bool installationResult, std::optional<Edition> edition, ProgressView& view,
                             const StringTable& texts, MessagePump& pump, const FileSystem& fileSystem,
                             ProgramStarter& starter) {
@@ -36,7 +37,7 @@ void StartProductOrResource(const std::wstring& clusterResource, const std::wstr
 
     if (!clusterResource.empty()) {
         view.SetInconStep(false);
-        starter.Start(L"", L"Cluster Res \"" + clusterResource + L"\" /On", ShowCommand::Minimized);
+        starter.Start(clusterTool, L"Cluster Res \"" + clusterResource + L"\" /On", ShowCommand::Minimized);
         return;
     }
     if (productExecutable.empty() || !fileSystem.FileExists(productExecutable)) {

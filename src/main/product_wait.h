@@ -20,10 +20,12 @@ class StringTable;
 // negative), then writes the next activity, moves to the first step and shows the window.
 void WaitForProduct(std::int32_t processId, ProgressView& view, const StringTable& texts, ProcessWaiter& waiter);
 
-// Brings the cluster resource online when one is named, else starts the product executable
-// when the file exists, switched by the installation result; marks the start step's
-// outcome. The activity text names the edition; none is written without an edition.
-void StartProductOrResource(const std::wstring& clusterResource, const std::wstring& productExecutable,
+// Brings the cluster resource online when one is named (through `clusterTool`), else starts
+// the product executable when the file exists, switched by the installation result; marks
+// the start step's outcome. The activity text names the edition; none is written without
+// an edition.
+void StartProductOrResource(const std::wstring& clusterResource, const std::wstring& clusterTool,
+                            const std::wstring& productExecutable,
                             bool installationResult, std::optional<Edition> edition, ProgressView& view,
                             const StringTable& texts, MessagePump& pump, const FileSystem& fileSystem,
                             ProgramStarter& starter);

@@ -49,7 +49,8 @@ public:
                 Note(L"No rotation: the last installation or patch failed");
             }
         }
-        StartProductOrResource(settings_.clusterResource, settings_.productExecutable, lastInstallationResult_,
+        StartProductOrResource(settings_.clusterResource, s_.clusterTool, settings_.productExecutable,
+                               lastInstallationResult_,
                                edition_, View(), s_.texts, s_.pump, s_.fileSystem, s_.starter);
         window_.reset();
         FinalCheck();

@@ -65,6 +65,9 @@ struct RunServices {
     // told apart whatever their spelling.
     std::wstring programFolder;
     const FolderIdentity& folderIdentity;
+    // The cluster tool by its path in the system folder, so that no program of its name in
+    // the launcher's folder or on the search path runs instead.
+    std::wstring clusterTool;
     // The program's own version for the caption: "major.minor.revision".
     std::wstring programVersion;
     // What the run found, decided and did, for whoever supports the product.

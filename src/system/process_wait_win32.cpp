@@ -5,9 +5,9 @@
 namespace orvh {
 namespace {
 
-// The all-access mask of the older Windows headers: standard rights, synchronize and every
-// process-specific right.
-constexpr DWORD kProcessAllAccess = 0x1F0FFF;
+// Only what the wait needs: a product running elevated or under another account grants
+// these where it refuses all access, and the update must not begin while it runs.
+constexpr DWORD kWaitAccess = SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION;
 
 // Reads the exit code into `exitCode`; a failed read leaves it as it was.
 void ReadExitCode(HANDLE process, std::int32_t& exitCode) {
@@ -18,7 +18,7 @@ void ReadExitCode(HANDLE process, std::int32_t& exitCode) {
 } // namespace
 
 std::int32_t AttendiProcesso(std::int32_t processId, bool wait, MessagePump& pump) {
-    const UniqueHandle process(::OpenProcess(kProcessAllAccess, FALSE, static_cast<DWORD>(processId)));
+    const UniqueHandle process(::OpenProcess(kWaitAccess, FALSE, static_cast<DWORD>(processId)));
     if (!process) return 0;
 
     std::int32_t exitCode = 0;

@@ -22,9 +22,8 @@ enum class ShowCommand : std::int32_t { Normal = 1, Minimized = 2 };
 class ProgramStarter {
 public:
     virtual ~ProgramStarter() = default;
-    // Starts a program and returns at once. `applicationPath` is the executable to run;
-    // when it is empty, the executable is the command line's first word, found through the
-    // system's program search. A refused start raises a PlatformError.
+    // Starts a program and returns at once. `applicationPath` is the executable to run,
+    // whatever the command line's first word. A refused start raises a PlatformError.
     virtual void Start(const std::wstring& applicationPath, const std::wstring& commandLine, ShowCommand show) = 0;
 };
 
@@ -32,7 +31,8 @@ class SystemRestart {
 public:
     virtual ~SystemRestart() = default;
     // Asks Windows to restart; `force` ends the running programs without asking them.
-    // Nothing is reported: a refused restart leaves Windows running.
+    // Returns once Windows has accepted; a refused restart raises a PlatformError whose
+    // source names the call or the privilege that failed.
     virtual void RestartWindows(bool force) = 0;
 };
 

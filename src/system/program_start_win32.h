@@ -5,9 +5,11 @@
 namespace orvh {
 
 // Starts the program with the show command and returns at once; the started program runs
-// on by itself. An empty `applicationPath` lets the system find the command line's first
-// word through its program search. A refused start raises the Win32 error.
+// on by itself. A refused start raises the Win32 error.
 void StartProgram(const std::wstring& applicationPath, const std::wstring& commandLine, ShowCommand show);
+
+// A tool of Windows by its path in the system folder ("C:\Windows\System32\<name>").
+std::wstring SystemToolPath(std::wstring_view name);
 
 class Win32ProgramStarter final : public ProgramStarter {
 public:

@@ -1,22 +1,21 @@
 #pragma once
-// Restarting Windows, with the shutdown privilege enabled first where the system has one.
+// Restarting Windows on the Win32 API.
 #include "system/processes.h"
+#include "system/restart.h"
 
 namespace orvh {
 
-// True on the Windows NT family, whose restart needs the shutdown privilege.
-bool IsWindowsNT();
-
-// Enables "SeShutdownPrivilege" in the process's token; a failure leaves it as it was.
-void EnableShutdownPrivilege();
-
-// Starts a restart (forced: running programs are ended without being asked) and returns;
-// nothing is reported.
-void RestartWindows(bool force);
-
-class Win32SystemRestart final : public SystemRestart {
+class Win32SystemRestart final : public SystemRestart, private ShutdownCalls {
 public:
+    explicit Win32SystemRestart(SessionKind kind) : kind_(kind) {}
     void RestartWindows(bool force) override;
+
+private:
+    void EnableShutdownPrivilege() override;
+    void EndSession(bool force) override;
+    void AskShutdownService(bool force) override;
+
+    SessionKind kind_;
 };
 
 } // namespace orvh

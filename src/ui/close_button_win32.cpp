@@ -2,7 +2,6 @@
 
 #include "system/platform_error.h"
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -15,10 +14,6 @@ constexpr std::int32_t kObjectError = static_cast<std::int32_t>(0x80040000u);
 // Carried by the Close item while it is greyed.
 constexpr UINT kClosedSubstitute = static_cast<UINT>(-10);
 constexpr UINT kGreyBits = MFS_GRAYED;
-// The menu item record without its last field (hbmpItem), as first published: 44 bytes
-// on 32-bit Windows, 72 on 64-bit. The system accepts exactly this size or the full one;
-// CCSIZEOF_STRUCT(MENUITEMINFOW, cch) would be 68 on 64-bit, which it refuses.
-constexpr UINT kFirstPublishedSize = offsetof(MENUITEMINFOW, hbmpItem);
 constexpr UINT kTypeBufferLength = 80;
 
 [[noreturn]] void Raise(std::wstring_view procedure, std::wstring_view text) {
@@ -38,7 +33,7 @@ void EnableSystemMenuItem(HWND window, UINT itemId, UINT substituteId, bool enab
 
     wchar_t typeData[kTypeBufferLength] = {};
     MENUITEMINFOW item{};
-    item.cbSize = kFirstPublishedSize;
+    item.cbSize = sizeof item;
     item.dwTypeData = typeData;
     item.cch = kTypeBufferLength;
 

@@ -9,7 +9,9 @@ enum class MessageIcon { CriticalStop, Information };
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
-    virtual void ShowMessage(std::wstring_view text, std::wstring_view title, MessageIcon icon) = 0;
+    // True once the user has closed the box; false when it was not shown, since nobody
+    // could have answered it.
+    virtual bool ShowMessage(std::wstring_view text, std::wstring_view title, MessageIcon icon) = 0;
 };
 
 } // namespace orvh

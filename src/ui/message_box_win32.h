@@ -9,7 +9,7 @@ class Win32Dialogs final : public Dialogs {
 public:
     // Boxes are owned by `owner`, or by the thread's active window when it is null.
     explicit Win32Dialogs(HWND owner = nullptr) : owner_(owner) {}
-    void ShowMessage(std::wstring_view text, std::wstring_view title, MessageIcon icon) override;
+    bool ShowMessage(std::wstring_view text, std::wstring_view title, MessageIcon icon) override;
 
 private:
     HWND owner_;

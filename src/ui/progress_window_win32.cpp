@@ -51,6 +51,13 @@ void SetBitmap(HWND control, HGDIOBJ bitmap) {
     ::SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
 }
 
+// Null when the system cannot make it.
+UniqueGdiObject LabelFont(int dpi) {
+    return UniqueGdiObject(::CreateFontW(-::MulDiv(kFontPoints, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                         DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
+}
+
 } // namespace
 
 // shell32.dll is not loaded ahead of the common controls: that remedied programs of the
@@ -62,9 +69,7 @@ ProgressWindow::ProgressWindow(HMODULE pictures) {
     if (!window_) ThrowLastError(L"CreateWindowExW");
     dpi_ = WindowDpi(window_.get());
     pictures_ = LoadProgressPictures(pictures, dpi_);
-    font_.reset(::CreateFontW(-::MulDiv(kFontPoints, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                              DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
+    font_ = LabelFont(dpi_);
     if (!font_) ThrowLastError(L"CreateFontW");
     ::SendMessageW(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(pictures_.windowLarge.get()));
     ::SendMessageW(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(pictures_.windowSmall.get()));
@@ -130,6 +135,7 @@ HWND ProgressWindow::CreateControl(int id, DWORD style, const TwipsRect& design)
                                            ::GetModuleHandleW(nullptr), nullptr);
     if (!control) ThrowLastError(L"CreateWindowExW");
     ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    designs_.emplace_back(control, design);
     return control;
 }
 
@@ -140,10 +146,37 @@ void ProgressWindow::Place(HWND control, const TwipsRect& design) const {
 }
 
 void ProgressWindow::SizeClientArea() const {
-    RECT frame{0, 0, Pixels(design::kClientWidth), Pixels(design::kClientHeight)};
-    ::AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
-    ::SetWindowPos(window_.get(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The frame is drawn at the window's DPI, which is the new one by the time Windows tells it.
+    const SIZE frame = FrameSize(Pixels(design::kClientWidth), Pixels(design::kClientHeight), kWindowStyle,
+                                 WindowDpi(window_.get()));
+    ::SetWindowPos(window_.get(), nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Called from the window procedure, so it raises nothing: without a new font the labels
+// keep the old one.
+void ProgressWindow::Relayout(int dpi, POINT position) {
+    dpi_ = dpi;
+    // The old font stays until no control uses it.
+    UniqueGdiObject font = LabelFont(dpi_);
+    for (const auto& [control, design] : designs_) {
+        if (font) ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+        Place(control, design);
+    }
+    if (font) font_ = std::move(font);
+    for (const WindowLabel label : {WindowLabel::RicercaVersioni, WindowLabel::OrvhMsi, WindowLabel::OrvhMsp,
+                                    WindowLabel::AvvioOrvh, WindowLabel::Attivita}) {
+        FitLabel(LabelControl(label));
+    }
+    if (arrowAt_) {
+        ::SetWindowPos(controls_.imgFreccia, nullptr, Pixels(arrowAt_->left), Pixels(arrowAt_->top), 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ::SetWindowPos(window_.get(), nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SizeClientArea();
+    RECT client{};
+    ::GetClientRect(window_.get(), &client);
+    StretchLines(client.right);
+    ::InvalidateRect(window_.get(), nullptr, TRUE);
 }
 
 // Every separator line reaches the right edge of the client area.
@@ -172,11 +205,16 @@ void ProgressWindow::SetCaption(std::wstring_view caption) {
     ::SetWindowTextW(window_.get(), std::wstring(caption).c_str());
 }
 
-// Labels size themselves to their text on one line; their height stays.
 void ProgressWindow::SetLabel(WindowLabel label, std::wstring_view text) {
     const HWND control = LabelControl(label);
-    const std::wstring value(text);
-    ::SetWindowTextW(control, value.c_str());
+    ::SetWindowTextW(control, std::wstring(text).c_str());
+    FitLabel(control);
+}
+
+// Labels size themselves to their text on one line; their height stays.
+void ProgressWindow::FitLabel(HWND control) const {
+    std::wstring value(static_cast<std::size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
+    value.resize(static_cast<std::size_t>(::GetWindowTextW(control, value.data(), static_cast<int>(value.size()))));
     const UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
     const HGDIOBJ previous = ::SelectObject(dc.get(), font_.get());
     SIZE extent{};
@@ -190,6 +228,7 @@ void ProgressWindow::SetLabel(WindowLabel label, std::wstring_view text) {
 void ProgressWindow::StepSuccessivo() {
     const ArrowChange change = steps_.StepSuccessivo();
     if (change.position) {
+        arrowAt_ = change.position;
         ::SetWindowPos(controls_.imgFreccia, nullptr, Pixels(change.position->left), Pixels(change.position->top), 0,
                        0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -237,6 +276,13 @@ LRESULT ProgressWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, 
     case WM_SIZE:
         StretchLines(LOWORD(lParam));
         return 0;
+    case WM_DPICHANGED: {
+        // Per-monitor aware, as the manifest declares: moved to a monitor of another DPI,
+        // the window is laid out for it where Windows suggests.
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        Relayout(HIWORD(wParam), {suggested->left, suggested->top});
+        return 0;
+    }
     case WM_CTLCOLORSTATIC: {
         const auto dc = reinterpret_cast<HDC>(wParam);
         ::SetTextColor(dc, kTextColour);

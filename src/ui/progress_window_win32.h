@@ -11,6 +11,9 @@
 #include "ui/step_logic.h"
 
 #include <array>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace orvh {
 
@@ -54,6 +57,9 @@ private:
     HWND CreateControl(int id, DWORD style, const TwipsRect& design);
     void Place(HWND control, const TwipsRect& design) const;
     void SizeClientArea() const;
+    // Everything placed, sized and lettered again for a new DPI, the window at `position`.
+    void Relayout(int dpi, POINT position);
+    void FitLabel(HWND control) const;
     void StretchLines(int clientWidth) const;
     HWND LabelControl(WindowLabel label) const;
     int Pixels(int twips) const { return TwipsToPixels(twips, dpi_); }
@@ -61,6 +67,8 @@ private:
     ProgressPictures pictures_;
     UniqueGdiObject font_;
     Controls controls_;
+    std::vector<std::pair<HWND, TwipsRect>> designs_;  // each control at its design place
+    std::optional<TwipsPoint> arrowAt_;
     StepLogic steps_;
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
     // Last, so that it goes first: its messages still find every other member.

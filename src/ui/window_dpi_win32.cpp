@@ -18,4 +18,15 @@ int WindowDpi(HWND window) {
     return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 
+SIZE FrameSize(int width, int height, DWORD style, int dpi) {
+    using AdjustForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const auto adjustForDpi = reinterpret_cast<AdjustForDpi>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    RECT frame{0, 0, width, height};
+    if (adjustForDpi == nullptr || !adjustForDpi(&frame, style, FALSE, 0, static_cast<UINT>(dpi))) {
+        ::AdjustWindowRectEx(&frame, style, FALSE, 0);
+    }
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
 } // namespace orvh

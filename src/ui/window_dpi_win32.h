@@ -8,4 +8,9 @@ namespace orvh {
 // else the display's.
 int WindowDpi(HWND window);
 
+// The window size whose client area is `width` by `height` pixels, for a window of that
+// style shown at `dpi` (its frame is drawn for that DPI where the system can tell, Windows 10
+// 1607 and later; for the system's DPI otherwise).
+SIZE FrameSize(int width, int height, DWORD style, int dpi);
+
 } // namespace orvh

@@ -3,6 +3,7 @@
 #include "test_text.h"
 #include "update_scenario.h"
 
+#include "fonts/special_folder_win32.h"
 #include "system/win32_error_win32.h"
 
 #include <gtest/gtest.h>
@@ -104,6 +105,14 @@ std::wstring Refused(const std::wstring& file, int reason) {
     return StringText(10002) + L" '" + file + L"' " + StringText(reason) + L". " + StringText(10007);
 }
 
+// Obsolete product fonts call for a restart, and the launcher's account may not restart Windows.
+void FontsToRemoveWithoutTheRightToRestart(UpdateScenario& s, Arranged& a) {
+    const std::wstring font = FontsFolder() + L"\\ORVH MS.TTF";
+    WriteFileBytes(font, "font");
+    s.WithoutShutdownPrivilege();
+    a.kept = std::shared_ptr<void>(nullptr, [font](void*) { ::DeleteFileW(font.c_str()); });
+}
+
 struct Fault {
     const char* name;
     std::function<void(UpdateScenario&, Arranged&)> arrange;
@@ -118,6 +127,7 @@ struct Fault {
     std::wstring told = L"";  // a line the journal holds besides the box and the end
     // Windows compares a signed package's digest; Wine 8 does not, so the row cannot run there.
     bool needsPackageDigest = false;
+    bool nobodySees = false; // the launcher runs on a window station nobody sees: no box at all
 };
 
 void PrintTo(const Fault& fault, std::ostream* os) { *os << fault.name; }
@@ -135,11 +145,12 @@ TEST_P(Faults, ShowWhatTheUserSeesAndWhatIsLeft) {
     scenario.Announce(L"Orvane Hub.msi", L"0001.0002.0000.0000");
     Arranged arranged{scenario.Tail()};
     fault.arrange(scenario, arranged);
+    if (fault.nobodySees) scenario.NobodySees();
     const RunOutcome run = scenario.Run(arranged.tail);
     arranged.kept.reset();
     ASSERT_TRUE(run.ended);
-    ASSERT_EQ(run.boxes.size(), fault.installerBoxes + (fault.title.empty() ? 0u : 1u));
-    if (!fault.title.empty()) {
+    ASSERT_EQ(run.boxes.size(), fault.nobodySees ? 0u : fault.installerBoxes + (fault.title.empty() ? 0u : 1u));
+    if (!fault.title.empty() && !fault.nobodySees) {
         const ShownBox& box = run.boxes.back();
         EXPECT_EQ(box.contents.title, fault.title);
         EXPECT_EQ(box.contents.text, fault.text) << Narrow(box.contents.text);
@@ -158,6 +169,17 @@ TEST_P(Faults, ShowWhatTheUserSeesAndWhatIsLeft) {
     std::vector<std::wstring> told{L"Command line: ", AsInJournal(fault.text), L"End"};
     if (fault.title.empty()) told.erase(told.begin() + 1);
     if (!fault.told.empty()) told.insert(told.begin() + 1, fault.told);
+    if (fault.nobodySees) {
+        told.insert(told.begin() + 1, L"nobody can see this program's windows");
+        told.insert(told.end() - 1, L"Not shown, nobody can see this session");
+        Listing withInterface; // installer calls at a level that can show something
+        for (const auto& line : run.journal) {
+            if (line.event.find(L", interface level ") != line.event.npos && !line.event.ends_with(L" level 2")) {
+                withInterface.push_back(line.event);
+            }
+        }
+        EXPECT_EQ(withInterface, Listing{});
+    }
     if (fault.journaled) {
         EXPECT_EQ(MissingInOrder(run.journal, told), "");
     } else {
@@ -209,6 +231,10 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
           [](UpdateScenario& s, Arranged&) { std::filesystem::remove(s.Sub(L"Nuovo\\ORVHUpdate.cfg")); },
           0, kHubTitle, StringText(202) + L" 'ORVHUpdate.cfg'", true, kOld,
           {{L"Upd\\Nuovo", {L"Orvane Hub.msi 1.2.0"}}, {L"Upd\\Corrente", {}}}, kIgnoring},
+    Fault{"NoConfigurationFileNobodySees",
+          [](UpdateScenario& s, Arranged&) { std::filesystem::remove(s.Sub(L"Nuovo\\ORVHUpdate.cfg")); },
+          0, kHubTitle, StringText(202) + L" 'ORVHUpdate.cfg'", false, kOld,
+          {{L"Upd\\Nuovo", {L"Orvane Hub.msi 1.2.0"}}, {L"Upd\\Corrente", {}}}, kIgnoring, true, L"", false, true},
     // The upgrade code is taken exactly: in lower case it names no edition's product.
     Fault{"UpgradeCodeInLowerCase",
           [](UpdateScenario&, Arranged& a) { a.tail += L" /MsiUpdateCode=" + kLowerCaseCode; },
@@ -235,6 +261,17 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
           },
           2, kHubTitle, StringText(10001), false, kOld,
           {{L"Upd\\Nuovo", {L"ORVHUpdate.cfg", L"Orvane Hub.msi"}}, {L"Upd\\Corrente", {L"Orvane Hub.msi"}}}, kIgnoring},
+    Fault{"PackageWindowsInstallerRefusesTwiceNobodySees",
+          [](UpdateScenario& s, Arranged&) {
+              s.Deliver(L"Orvane Hub.msi", FixturePackagePath(fx::hub_launch_condition_false.file));
+              s.Announce(L"Orvane Hub.msi", L"0001.0003.0000.0000");
+          },
+          0, kHubTitle, StringText(10001), false, kOld,
+          {{L"Upd\\Nuovo", {L"ORVHUpdate.cfg", L"Orvane Hub.msi"}}, {L"Upd\\Corrente", {L"Orvane Hub.msi"}}}, kIgnoring,
+          true, L"", false, true},
+    Fault{"RestartNeededWithoutTheShutdownPrivilege", FontsToRemoveWithoutTheRightToRestart,
+          0, L"OrvhUpdate", ErrorReport(ERROR_NOT_ALL_ASSIGNED), true, kOld,
+          {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {}}, {L"Upd\\Setup", {}}}, kNotStarted},
     Fault{"FourGroupVersionWithALetter",
           [](UpdateScenario& s, Arranged&) { s.Announce(L"Orvane Hub.msi", L"1.a.0.0"); },
           0, L"OrvhUpdate", ErrorReport(13, L"Tipo non corrispondente"), true, kOld,

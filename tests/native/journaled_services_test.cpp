@@ -55,14 +55,25 @@ TEST(JournaledServices, WriteEachCallAndItsOutcome) {
          {"Message box \"Titolo\" (stop): \"Testo\"", "Message box closed"}},
         {[](Services& s) { s.dialogs.ShowMessage(L"Testo", L"Titolo", MessageIcon::Information); },
          {"Message box \"Titolo\" (information): \"Testo\"", "Message box closed"}},
+        {[](Services& s) {
+             s.fakes.boxesAnswered = false;
+             s.dialogs.ShowMessage(L"Testo", L"Titolo", MessageIcon::Information);
+         },
+         {"Message box \"Titolo\" (information): \"Testo\""}},
         {[](Services& s) { s.processes.AttendiProcesso(7, false); },
          {"Waiting for process 7 to end", "Wait over after N ms, exit code 0"}},
         {[](Services& s) { s.processes.Pausa(15); }, {"Paused N ms"}},
-        {[](Services& s) { s.processes.Start(L"", L"Cluster Res \"R\" /On", ShowCommand::Minimized); },
-         {"Start program \"\", command line \"Cluster Res \"R\" /On\", minimized: done"}},
+        {[](Services& s) { s.processes.Start(L"C:\\S\\cluster.exe", L"Cluster Res \"R\" /On", ShowCommand::Minimized); },
+         {"Start program \"C:\\S\\cluster.exe\", command line \"Cluster Res \"R\" /On\", minimized: done"}},
         {[](Services& s) { s.processes.Start(L"C:\\p.exe", L"C:\\p.exe /NoConsole", ShowCommand::Normal); },
          {"Start program \"C:\\p.exe\", command line \"C:\\p.exe /NoConsole\": done"}},
         {[](Services& s) { s.processes.RestartWindows(true); }, {"Forced restart of Windows requested"}},
+        {[](Services& s) {
+             s.fakes.restartRefused = true;
+             s.processes.RestartWindows(true);
+         },
+         {"Forced restart of Windows requested",
+          "Restart refused, AdjustTokenPrivileges SeShutdownPrivilege failed, error 1300: refused", "raised 1300"}},
         {[](Services& s) {
              s.engine.SetUiLevel(99);
              s.engine.InstallProduct(L"C:\\p.msi", L"A=1");

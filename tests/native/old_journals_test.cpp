@@ -35,9 +35,9 @@ TEST(OldJournals, OnlyJournalsBeyondTheNewestKeptGo) {
 }
 
 TEST(OldJournals, NamesOfARun) {
-    const std::wstring name = JournalFileName(2026, 1, 2, 3, 4, 5, 77);
-    EXPECT_EQ(test::Narrow(name), "OrvhUpdate_20260102_030405_77.log");
-    EXPECT_EQ(test::Narrow(InstallerLogFileName(name)), "OrvhUpdate_20260102_030405_77_msi.log");
+    const std::wstring name = JournalFileName(2026, 1, 2, 3, 10, 5, 77);
+    EXPECT_EQ(test::Narrow(name), "OrvhUpdate_20260102_031005_77.log");
+    EXPECT_EQ(test::Narrow(InstallerLogFileName(name)), "OrvhUpdate_20260102_031005_77_msi.log");
     EXPECT_EQ(test::Narrow(JournalFileName(2026, 12, 31, 23, 59, 58, 4294967295ul)),
               "OrvhUpdate_20261231_235958_4294967295.log");
 }

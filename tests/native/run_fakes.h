@@ -43,6 +43,7 @@ public:
                 .numbers = conversions,
                 .programFolder = L"C:\\Orvane",
                 .folderIdentity = folders,
+                .clusterTool = L"C:\\Windows\\System32\\cluster.exe",
                 .programVersion = L"1.0.1",
                 .journal = *this,
                 .signatures = *this,
@@ -51,9 +52,10 @@ public:
     }
 
     std::wstring LoadDllString(std::int32_t index) const override { return L"#" + std::to_wstring(index); }
-    void ShowMessage(std::wstring_view text, std::wstring_view title, MessageIcon icon) override {
+    bool ShowMessage(std::wstring_view text, std::wstring_view title, MessageIcon icon) override {
         Add(L"message " + std::wstring(title) + L" | " + std::wstring(text) +
             (icon == MessageIcon::CriticalStop ? L" | stop" : L" | info"));
+        return boxesAnswered;
     }
     void ProcessPendingMessages() override { Add(L"pump"); }
     std::unique_ptr<ProgressView> Load() override { return std::make_unique<View>(*this); }
@@ -86,7 +88,10 @@ public:
     void Start(const std::wstring& app, const std::wstring& line, ShowCommand show) override {
         Add(L"start [" + app + L"] " + line + L" show " + std::to_wstring(static_cast<int>(show)));
     }
-    void RestartWindows(bool force) override { Add(force ? L"restart forced" : L"restart"); }
+    void RestartWindows(bool force) override {
+        Add(force ? L"restart forced" : L"restart");
+        if (restartRefused) throw PlatformError(1300, L"AdjustTokenPrivileges SeShutdownPrivilege", L"refused");
+    }
     [[noreturn]] void EndNow() override {
         Add(L"end");
         throw Ended{};
@@ -139,6 +144,8 @@ public:
     std::map<std::wstring, FileSignature> signatures;
     std::map<std::wstring, std::wstring> ownVersions;
     bool anotherInstance = false;
+    bool boxesAnswered = true;
+    bool restartRefused = false;
 
 private:
     static bool Next(std::deque<bool>& results) {

@@ -26,6 +26,7 @@ struct Scenario {
     bool cfg = true, fullInNuovo = true, patchInNuovo = true, sourceAvailable = true;
     std::deque<bool> installResults = {}, patchResults = {};
     std::set<std::wstring> fontsAt = {};
+    bool restartRefused = false;
     std::wstring upgradeCode = kHubCode;
     std::int32_t processId = 0;
     Log calls = {};
@@ -50,15 +51,21 @@ struct Bench {
         fakes.installResults = sc.installResults;
         fakes.patchResults = sc.patchResults;
         fakes.fontsAt = sc.fontsAt;
+        fakes.restartRefused = sc.restartRefused;
         try {
             RunUpdate({L"", sc.processId, kProduct, L"U:", sc.upgradeCode}, services);
         } catch (const test::RunFakes::Ended&) {
+        } catch (const PlatformError& error) {
+            fakes.Add(L"raised " + std::to_wstring(error.Number()));
         }
     }
     Log Calls() const {
         Log calls;
         for (const auto& e : fakes.log) {
-            if (e.starts_with(L"install ") || e.starts_with(L"patch ") || e.starts_with(L"restart")) calls.push_back(e);
+            if (e.starts_with(L"install ") || e.starts_with(L"patch ") || e.starts_with(L"restart") || e == L"end" ||
+                e.starts_with(L"raised ")) {
+                calls.push_back(e);
+            }
         }
         return calls;
     }
@@ -108,10 +115,13 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
         {.update = L"", .patch = L"0001.0001.0000.0500", .outcome = L"S F F S rotated ignoring"},
         {.patch = v0700, .calls = {kFull + L"99"}, .outcome = L"S S F S rotated updated"},
         // Fonts removed before an installation (for the version installed then) end in a restart.
-        {.installed = L"0001.0001.0000.0100", .fontsAt = {L"0001.0001.0000.0100"}, .calls = {restart},
+        {.installed = L"0001.0001.0000.0100", .fontsAt = {L"0001.0001.0000.0100"}, .calls = {restart, L"end"},
          .outcome = L"S - - - no start"},
-        {.fontsAt = {L"0001.0002.0000.0000"}, .calls = {kFull + L"99", restart}, .outcome = L"S S - - no start"},
-        {.update = L"", .patch = v0700, .fontsAt = {v0601}, .calls = {restart}, .outcome = L"S F - - no start"},
+        {.fontsAt = {L"0001.0002.0000.0000"}, .calls = {kFull + L"99", restart, L"end"}, .outcome = L"S S - - no start"},
+        {.update = L"", .patch = v0700, .fontsAt = {v0601}, .calls = {restart, L"end"}, .outcome = L"S F - - no start"},
+        // A refused restart does not end the program: its error goes on to the error report.
+        {.installed = L"0001.0001.0000.0100", .fontsAt = {L"0001.0001.0000.0100"}, .restartRefused = true,
+         .calls = {restart, L"raised 1300"}, .outcome = L"S - - - no start"},
         {.update = L"", .patch = L"", .fontsAt = {v0601}, .outcome = L"S F F S rotated ignoring"},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -269,7 +279,8 @@ TEST(ProductWait, StartsTheProductOrTheClusterResource) {
     const std::tuple<std::wstring, std::wstring, bool, std::optional<Edition>, Log> rows[] = {
         {L"", exe, false, Edition::Client, {L"activity #309", L"pump", ignoring, L"icon S"}},
         {L"", exe, false, std::nullopt, {L"pump", ignoring, L"icon S"}},
-        {L"R \"A\"", exe, true, Edition::Server, {L"activity #306", L"pump", L"icon F", L"start [] Cluster Res \"R \"A\"\" /On show 2"}},
+        {L"R \"A\"", exe, true, Edition::Server,
+         {L"activity #306", L"pump", L"icon F", L"start [C:\\Sys\\cluster.exe] Cluster Res \"R \"A\"\" /On show 2"}},
         {L"", exe + L"x", true, Edition::Server, {L"activity #306", L"pump", L"icon F"}},
         {L"", L"", true, Edition::Client, {L"activity #309", L"pump", L"icon F"}},
     };
@@ -279,7 +290,8 @@ TEST(ProductWait, StartsTheProductOrTheClusterResource) {
         fakes.fs.AddFile(exe);
         const auto view = fakes.Load();
         fakes.log.clear();
-        StartProductOrResource(cluster, executable, installed, edition, *view, fakes, fakes, fakes.fs, fakes);
+        StartProductOrResource(cluster, L"C:\\Sys\\cluster.exe", executable, installed, edition, *view, fakes, fakes,
+                               fakes.fs, fakes);
         EXPECT_EQ(fakes.log, events) << "row " << i;
     }
 }

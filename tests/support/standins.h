@@ -12,16 +12,68 @@
 
 namespace orvh::test {
 
-// A started program whose command line is its quoted path, a blank and the tail; ended on
-// destruction, so a failing test leaves nothing.
+// A window station nobody sees, as a service's is, with its desktop "Default"; the programs
+// started on it (Desktop()) show nothing on the screen, and a message box there never returns.
+class InvisibleStation {
+public:
+    InvisibleStation() {
+        station_ = ::CreateWindowStationW(kName, 0, WINSTA_ALL_ACCESS, nullptr);
+        ::SetProcessWindowStation(station_);
+        desktop_ = ::CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        ::SetProcessWindowStation(Visible());
+    }
+    ~InvisibleStation() {
+        ::CloseDesktop(desktop_);
+        ::CloseWindowStation(station_);
+    }
+    InvisibleStation(const InvisibleStation&) = delete;
+    InvisibleStation& operator=(const InvisibleStation&) = delete;
+    HWINSTA Station() const { return station_; }
+    // The visible station, by name: under Wine the handle a process is given for its own
+    // station can already have gone when a test runs.
+    static HWINSTA Visible() {
+        static const HWINSTA visible = ::OpenWindowStationW(L"WinSta0", FALSE, WINSTA_ALL_ACCESS);
+        return visible;
+    }
+    static std::wstring Desktop() { return std::wstring(kName) + L"\\Default"; }
+
+private:
+    static constexpr const wchar_t* kName = L"OrvhNobodySees";
+    HWINSTA station_ = nullptr;
+    HDESK desktop_ = nullptr;
+};
+
+// The test's own token without the shutdown privilege, as an account that may not restart
+// Windows has it.
+inline UniqueHandle TokenWithoutShutdownPrivilege() {
+    HANDLE own = nullptr;
+    ::OpenProcessToken(::GetCurrentProcess(), TOKEN_ALL_ACCESS, &own);
+    const UniqueHandle ownOwner(own);
+    LUID_AND_ATTRIBUTES shutdown{};
+    ::LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &shutdown.Luid);
+    HANDLE restricted = nullptr;
+    if (!::CreateRestrictedToken(own, 0, 0, nullptr, 1, &shutdown, 0, nullptr, &restricted)) {
+        ThrowLastError(L"CreateRestrictedToken");
+    }
+    return UniqueHandle(restricted);
+}
+
+// A started program whose command line is its quoted path, a blank and the tail, on the given
+// desktop ("station\\desktop"; empty: the test's own), with the given token (null: the test's);
+// ended on destruction, so a failing test leaves nothing.
 class LaunchedProgram {
 public:
-    LaunchedProgram(const std::wstring& exePath, const std::wstring& tail, const std::wstring& workingFolder = {}) {
+    LaunchedProgram(const std::wstring& exePath, const std::wstring& tail, const std::wstring& workingFolder = {},
+                    std::wstring desktop = {}, HANDLE token = nullptr) {
         std::wstring line = L"\"" + exePath + L"\" " + tail;
         STARTUPINFOW startup{sizeof(STARTUPINFOW)};
+        if (!desktop.empty()) startup.lpDesktop = desktop.data();
         PROCESS_INFORMATION started{};
-        if (!::CreateProcessW(exePath.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &started)) {
+        const wchar_t* folder = workingFolder.empty() ? nullptr : workingFolder.c_str();
+        if (token ? !::CreateProcessAsUserW(token, exePath.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                            folder, &startup, &started)
+                  : !::CreateProcessW(exePath.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder,
+                                      &startup, &started)) {
             ThrowLastError(L"CreateProcessW " + exePath);
         }
         process_.reset(started.hProcess);

@@ -76,10 +76,14 @@ public:
         std::filesystem::copy_file(SignedFixture(signedLauncher), program_);
         return TrustTestRoot();
     }
+    // The runs that follow start on a window station nobody sees.
+    void NobodySees() { station_ = std::make_unique<InvisibleStation>(); }
+    // The runs that follow may not restart Windows.
+    void WithoutShutdownPrivilege() { token_ = TokenWithoutShutdownPrivilege(); }
     RunOutcome Run(const std::wstring& tail) const {
         using namespace std::chrono;
         if (!std::filesystem::exists(program_)) std::filesystem::copy_file(OrvhUpdateExe(), program_);
-        const LaunchedProgram program(program_, tail);
+        const LaunchedProgram program(program_, tail, {}, station_ ? InvisibleStation::Desktop() : L"", token_.get());
         RunOutcome outcome;
         std::vector<HWND> answered;
         for (const auto deadline = steady_clock::now() + minutes(3); !outcome.ended && steady_clock::now() < deadline;
@@ -107,6 +111,8 @@ private:
     ScratchFolder root_;
     std::wstring product_;
     std::wstring program_ = root_ / L"Program\\OrvhUpdate.exe";
+    std::unique_ptr<InvisibleStation> station_;
+    UniqueHandle token_;
 };
 
 // A folder's entries, sub-folders marked with "\", fixture packages and patches with their version,

@@ -6,18 +6,22 @@
 #include "resources/error_record.h"
 #include "resources/ov_res_dll_win32.h"
 #include "standins.h"
+#include "system/library_search_win32.h"
 #include "system/locale_conversions_win32.h"
 #include "system/platform_error.h"
 #include "system/process_wait_win32.h"
 #include "system/program_start_win32.h"
+#include "system/session_win32.h"
 #include "test_text.h"
 #include "ui/message_pump_win32.h"
 
 #include <gtest/gtest.h>
 #include <mmsystem.h>
 #include <olectl.h>
+#include <sddl.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace orvh {
@@ -56,15 +60,90 @@ TEST(JournalFile, KeepsTheNewestTwentyAndWritesThrough) {
     EXPECT_EQ(lines[0].event, L"first\\r\\nsecond è");
 }
 
+// Grants everyone only what a wait needs, as a product running elevated or under another
+// account does towards the launcher.
+void OnlyWaitRights(HANDLE process) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;0x101000;;;WD)", SDDL_REVISION_1,
+                                                                       &descriptor, nullptr));
+    const UniqueLocalMemory<PSECURITY_DESCRIPTOR> owner(descriptor);
+    ASSERT_TRUE(::SetKernelObjectSecurity(process, DACL_SECURITY_INFORMATION, descriptor));
+    ASSERT_EQ(::OpenProcess(PROCESS_ALL_ACCESS, FALSE, ::GetProcessId(process)), nullptr) << "all access is refused";
+}
+
+// A folder of the search path holds a module named msi.dll; once the search is restricted,
+// Windows Installer's own comes from the system folder. (Wine records the path it found but
+// runs its own built-in code either way, so only the path can tell.)
+TEST(LibrarySearch, TakesLibrariesFromTheSystemFolderOnly) {
+    const test::ScratchFolder scratch;
+    std::filesystem::copy_file(test::TestProgramFolder() + L"\\resources_module.dll", scratch / L"msi.dll");
+    ASSERT_TRUE(::SetDllDirectoryW(scratch.Path().c_str()));
+    LoadLibrariesFromSystemFolderOnly();
+    const UniqueModule msi(::LoadLibraryW(L"msi.dll"));
+    ::SetDllDirectoryW(nullptr);
+    ASSERT_TRUE(msi);
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(msi.get(), path, MAX_PATH);
+    EXPECT_EQ(_wcsicmp(path, SystemToolPath(L"msi.dll").c_str()), 0) << Narrow(path);
+}
+
+// Makes `link` a link to the folder `target`. Wine 8 makes no link of its own (neither
+// CreateSymbolicLinkW nor a junction) but shows a Unix link to a folder as a reparse point:
+// there the host's ln makes it.
+void LinkFolder(const std::wstring& link, const std::wstring& target) {
+    if (::GetEnvironmentVariableW(L"WINEPREFIX", nullptr, 0) == 0) {
+        ASSERT_TRUE(::CreateSymbolicLinkW(link.c_str(), target.c_str(),
+                                          SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE));
+        return;
+    }
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    ASSERT_NE(unixName, nullptr);
+    const auto unix = [&](const std::wstring& path) {
+        char* name = unixName(path.c_str());
+        const std::wstring text = test::Widen(name);
+        ::HeapFree(::GetProcessHeap(), 0, name);
+        return text;
+    };
+    // Wine gives a host program no handle to wait on: the link's arrival tells it has run.
+    const test::LaunchedProgram ln(L"Z:\\bin\\ln", L"-s \"" + unix(target) + L"\" \"" + unix(link) + L"\"");
+    for (int i = 0; i < 250 && ::GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) {
+        std::this_thread::sleep_for(20ms);
+    }
+}
+
+// A journal folder that is a link to elsewhere, as another user could plant it: no journal, and
+// nothing there deleted.
+TEST(JournalFile, NoneInAFolderThatLinksElsewhere) {
+    using namespace test;
+    const ScratchFolder elsewhere;
+    for (int run = 10; run < 35; ++run) WriteFileBytes(elsewhere / (L"OrvhUpdate_20000101_0000" + std::to_wstring(run) + L"_1.log"), "");
+    const std::wstring folder = JournalFolder(), aside = folder + L".aside";
+    ::MoveFileW(folder.c_str(), aside.c_str());
+    LinkFolder(folder, elsewhere.Path());
+    ASSERT_NE(::GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+    {
+        JournalFile journal;
+        journal.Write(L"event");
+        EXPECT_EQ(Narrow(journal.InstallerLogPath()), "");
+    }
+    EXPECT_EQ(FolderEntries(elsewhere.Path()).size(), 25u);
+    if (!::RemoveDirectoryW(folder.c_str())) ::DeleteFileW(folder.c_str());
+    ::MoveFileW(aside.c_str(), folder.c_str());
+}
+
 TEST(ProcessWait, EndsWhenTheProcessHasEnded) {
     struct Row {
         bool exists;
         std::int32_t exitCode;
         bool blocking;
+        bool onlyWaitRights = false;
     };
-    const Row rows[] = {{true, 7, false}, {true, 259, false}, {true, 7, true}, {false, 0, false}};
+    const Row rows[] = {{true, 7, false}, {true, 259, false}, {true, 7, true}, {false, 0, false}, {true, 7, false, true}};
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const test::Sleeper child(1500ms, rows[i].exitCode);
+        if (rows[i].onlyWaitRights) OnlyWaitRights(child.Process());
         Win32MessagePump pump;
         const auto id = rows[i].exists ? static_cast<std::int32_t>(child.ProcessId()) : 0x7FFFFFFC;
         EXPECT_EQ(AttendiProcesso(id, rows[i].blocking, pump), rows[i].exitCode) << "row " << i;
@@ -72,16 +151,33 @@ TEST(ProcessWait, EndsWhenTheProcessHasEnded) {
     }
 }
 
+// The process's own window station, the visible one and one nobody sees. (Wine gives every
+// process session 1, so session 0 shows only on Windows.)
+TEST(Session, TellsAStationNobodySees) {
+    const test::InvisibleStation invisible;
+    const std::pair<HWINSTA, bool> rows[] = {{test::InvisibleStation::Visible(), true}, {invisible.Station(), false}};
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        ASSERT_TRUE(::SetProcessWindowStation(rows[i].first)) << "row " << i;
+        const SessionFacts facts = CurrentSessionFacts();
+        ::SetProcessWindowStation(test::InvisibleStation::Visible());
+        EXPECT_EQ(facts.stationVisible, rows[i].second) << "row " << i;
+        EXPECT_NE(facts.sessionNumber, 0u) << "row " << i;
+    }
+}
+
 TEST(ProgramStart, StartsTheProgramWithItsLineAndShowCommand) {
     const test::ScratchFolder scratch;
     const std::wstring product = scratch / L"My Product\\Orvane Hub.exe";
-    const std::wstring cluster = test::TestProgramFolder() + L"\\cluster\\Cluster.exe";
+    // The cluster tool's stand-in where the launcher looks for the tool, for this test only.
+    const std::wstring cluster = SystemToolPath(L"cluster.exe");
+    std::filesystem::copy_file(test::TestProgramFolder() + L"\\cluster\\Cluster.exe", cluster);
+    const std::shared_ptr<void> removed(nullptr, [&](void*) { ::DeleteFileW(cluster.c_str()); });
     std::filesystem::create_directories(scratch / L"My Product");
     std::filesystem::copy_file(test::TestProgramFolder() + L"\\product_standin.exe", product);
     // A search of the unquoted line would start My.exe.
     std::filesystem::copy_file(product, scratch / L"My.exe");
     struct Row {
-        std::wstring application; // empty: the system finds it from the line
+        std::wstring application;
         std::wstring line;
         ShowCommand show;
         std::int32_t error;
@@ -90,7 +186,7 @@ TEST(ProgramStart, StartsTheProgramWithItsLineAndShowCommand) {
     };
     const Row rows[] = {
         {product, product + L" /NoConsole", ShowCommand::Normal, 0, product, SW_SHOWNORMAL},
-        {L"", L"\"" + cluster + L"\" Res \"Orvane Hub Server\" /On", ShowCommand::Minimized, 0, cluster, SW_SHOWMINIMIZED},
+        {cluster, L"Cluster Res \"Orvane Hub Server\" /On", ShowCommand::Minimized, 0, cluster, SW_SHOWMINIMIZED},
         {scratch / L"Missing.exe", L"Missing.exe", ShowCommand::Normal, ERROR_FILE_NOT_FOUND, L"", 0},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {

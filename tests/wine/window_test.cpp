@@ -4,6 +4,7 @@
 #include "ui/message_pump_win32.h"
 #include "ui/progress_controls.h"
 #include "ui/progress_window_win32.h"
+#include "ui/window_dpi_win32.h"
 
 #include <gtest/gtest.h>
 
@@ -87,6 +88,52 @@ TEST(ProgressWindow, StepsArrowResultsAndCloseRequests) {
         EXPECT_EQ(form.Window() == nullptr, requests[i].closes) << "row " << i;
     }
     form.StepSuccessivo(); // the run goes on without its window
+}
+
+// Told of a monitor of twice the DPI: the client area is the design's at that DPI (its frame
+// drawn at the window's own DPI, which a message alone does not change), the window where
+// Windows suggests, each control at its design place, the letters twice as high, the
+// arrow still at its step and the lines still reaching the right edge.
+TEST(ProgressWindow, LaidOutAgainForANewDpi) {
+    const UniqueModule resources(::LoadLibraryExW(test::OrvhUpdateExe().c_str(), nullptr,
+                                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    ASSERT_TRUE(resources);
+    ProgressWindow form(resources.get());
+    form.SetLabel(WindowLabel::Attivita, L"Ricerca della versione");
+    form.Show();
+    form.StepSuccessivo();
+    const HWND window = form.Window();
+    const int dpi = WindowDpi(window) * 2;
+    RECT suggested{10, 20, 900, 500};
+    ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+
+    const auto placed = [&](int id) {
+        RECT at{};
+        ::GetWindowRect(::GetDlgItem(window, id), &at);
+        ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&at), 2);
+        return at;
+    };
+    RECT client{}, frame{};
+    ::GetClientRect(window, &client);
+    ::GetWindowRect(window, &frame);
+    LOGFONTW letters{};
+    ::GetObjectW(reinterpret_cast<HGDIOBJ>(::SendDlgItemMessageW(window, ids::lblAttivita, WM_GETFONT, 0, 0)),
+                 sizeof letters, &letters);
+    const auto px = [&](int twips) { return TwipsToPixels(twips, dpi); };
+    const std::pair<long, long> rows[] = {
+        {client.right, px(design::kClientWidth)},
+        {client.bottom, px(design::kClientHeight)},
+        {frame.left, 10},
+        {frame.top, 20},
+        {placed(ids::imgStep + 2).left, px(design::imgStep[2].left)},
+        {placed(ids::imgStep + 2).bottom, px(design::imgStep[2].top + design::imgStep[2].height)},
+        {placed(ids::lblAttivita).top, px(design::lblAttivita.top)},
+        {placed(ids::lblAttivita).bottom - placed(ids::lblAttivita).top, px(design::lblAttivita.height)},
+        {-letters.lfHeight, ::MulDiv(9, dpi, 72)},
+        {placed(ids::imgLinea).right, client.right},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) EXPECT_EQ(rows[i].first, rows[i].second) << "row " << i;
+    EXPECT_EQ(Look(window), "0 ----");
 }
 
 } // namespace

@@ -1,0 +1,42 @@
+#include "ui/console_notices_win32.h"
+
+#include "system/windows_api_win32.h"
+
+#include <wtsapi32.h>
+
+#include <string>
+
+namespace orvh {
+namespace {
+
+// Whether a user is logged on in the session: at the logon screen its user name is empty.
+bool UserLoggedOn(DWORD session) {
+    wchar_t* name = nullptr;
+    DWORD bytes = 0;
+    if (!::WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, session, WTSUserName, &name, &bytes)) return false;
+    const bool loggedOn = name != nullptr && name[0] != L'\0';
+    ::WTSFreeMemory(name);
+    return loggedOn;
+}
+
+} // namespace
+
+std::optional<std::uint32_t> Win32ConsoleNotices::Send(std::wstring_view text, std::wstring_view title,
+                                                       MessageIcon icon) {
+    const DWORD session = ::WTSGetActiveConsoleSessionId();
+    if (session == 0xFFFFFFFF || !UserLoggedOn(session)) return std::nullopt;
+    std::wstring body(text);
+    std::wstring caption(title);
+    DWORD response = 0;
+    // Not waited for: the answer is IDASYNC at once, whatever the user does later.
+    if (!::WTSSendMessageW(WTS_CURRENT_SERVER_HANDLE, session, caption.data(),
+                           static_cast<DWORD>(caption.size() * sizeof(wchar_t)), body.data(),
+                           static_cast<DWORD>(body.size() * sizeof(wchar_t)),
+                           MB_OK | (icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONSTOP), 0,
+                           &response, FALSE)) {
+        return std::nullopt;
+    }
+    return session;
+}
+
+} // namespace orvh
