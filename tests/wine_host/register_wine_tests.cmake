@@ -24,3 +24,9 @@ endforeach()
 add_test(NAME e2e.fonts_restart_check
          COMMAND ${CMAKE_CURRENT_LIST_DIR}/fonts_restart_check.sh ${ORVH_HOST_DIR} ${ORVH_WINDOWS_BUILD_DIR})
 set_tests_properties(e2e.fonts_restart_check PROPERTIES FIXTURES_REQUIRED wine_host LABELS e2e TIMEOUT 600)
+
+# Every kill point of four roads of the update run, each in a fresh prefix, two at a time.
+add_test(NAME killsweep.roads
+         COMMAND ${CMAKE_CURRENT_LIST_DIR}/kill_sweep.sh ${ORVH_HOST_DIR} ${ORVH_WINDOWS_BUILD_DIR})
+set_tests_properties(killsweep.roads PROPERTIES FIXTURES_REQUIRED wine_host LABELS killsweep TIMEOUT 600
+                     RESOURCE_LOCK display)
