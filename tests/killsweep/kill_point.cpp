@@ -5,7 +5,9 @@
 // point: the uninterrupted run's end state, nothing lost.
 //   kill_point.exe ROAD points   the uninterrupted run; prints "points N" (its change lines)
 //   kill_point.exe ROAD K        ends the run after its K-th change line (0: at its first line)
+//   kill_point.exe ROAD cut      ends it while the full package is being copied into Corrente
 // Prints "RESULT road K pass|fail|excluded landed=L ..." and its findings; exits 1 on fail.
+#include "bench_packages.h"
 #include "update_scenario.h"
 
 #include "system/file_system.h"
@@ -61,9 +63,11 @@ std::wstring JournalOf(DWORD processId) {
     return found;
 }
 
-// Ends the program as soon as its journal holds `kill` change lines (0: any line), read as
-// it is written; returns the journal's events once the program has gone.
-std::vector<std::string> EndAfter(const LaunchedProgram& program, std::size_t kill) {
+using KillWhen = std::function<bool(const std::vector<std::string>& events)>;
+
+// Ends the program as soon as `when` holds of its journal's events, read as they are
+// written; returns the journal's events once the program has gone.
+std::vector<std::string> EndWhen(const LaunchedProgram& program, const KillWhen& when) {
     UniqueFile journal;
     std::string text;
     char buffer[65536];
@@ -78,14 +82,28 @@ std::vector<std::string> EndAfter(const LaunchedProgram& program, std::size_t ki
         }
         DWORD read = 0;
         while (::ReadFile(journal.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
-        const auto events = Events(text);
-        if (kill == 0 ? !events.empty() : ChangeLines(events) >= kill) {
+        if (when(Events(text))) {
             ::TerminateProcess(program.Process(), 9);
             break;
         }
     }
     program.WaitForExit(10s);
     return Events(ReadFileBytes(JournalOf(program.ProcessId())));
+}
+
+// After `kill` change lines; 0: at the journal's first line.
+KillWhen AfterChangeLines(std::size_t kill) {
+    return [kill](const auto& events) { return kill == 0 ? !events.empty() : ChangeLines(events) >= kill; };
+}
+
+// While the copy to `destination` is under way: its partial file is there and still short.
+KillWhen DuringCopy(const std::wstring& source, const std::wstring& destination) {
+    const auto size = std::filesystem::file_size(source);
+    return [=](const auto&) {
+        std::error_code error;
+        const auto written = std::filesystem::file_size(destination + std::wstring(kPartialCopySuffix), error);
+        return !error && written > 0 && written < size;
+    };
 }
 
 void WaitForNoInstallerProcess() {
@@ -138,6 +156,8 @@ struct Road {
     std::string name;
     std::function<void(UpdateScenario&)> arrange;
     std::wstring finalVersion;
+    const fx::FixturePackage& oldPackage = fx::hub_1_1_601;
+    const fx::FixturePackage& newPackage = fx::hub_1_2_0;
 };
 
 const Road kRoads[] = {
@@ -183,6 +203,16 @@ const Road kRoads[] = {
          AnnounceBoth(s, L"ORVHUpdate.exe", L"ORVHUpdate.zip", L"0001.0000.0000.0001");
      },
      L"1.2.0"},
+    // Packages of real size, so that a copy can be cut short.
+    {"large",
+     [](UpdateScenario& s) {
+         s.Install(fx::hub_large_1_1_601);
+         Corrente(s, L"Orvane Hub.msi", FixturePackagePath(fx::hub_large_1_1_601.file));
+         WriteFileBytes(s.Sub(L"Corrente\\ORVHUpdate.cfg"), kEarlierConfiguration);
+         s.Deliver(L"Orvane Hub.msi", FixturePackagePath(fx::hub_large_1_2_0.file));
+         AnnounceBoth(s, L"Orvane Hub.msi", L"Orvane Hub.zip", L"0001.0002.0000.0000");
+     },
+     L"1.2.0", fx::hub_large_1_1_601, fx::hub_large_1_2_0},
 };
 
 // What is wrong with the end state; empty when nothing.
@@ -210,12 +240,12 @@ std::vector<std::string> Findings(const UpdateScenario& s, const Road& road, con
     for (const auto& [name, bytes] : corrente) {
         expect(!name.ends_with(kPartialCopySuffix), "Corrente holds " + Narrow(name));
     }
-    const std::wstring newCode(fx::hub_1_2_0.productCode), oldCode(fx::hub_1_1_601.productCode);
+    const std::wstring newCode(road.newPackage.productCode), oldCode(road.oldPackage.productCode);
     for (const auto& name : FolderEntries(s.Sub(L"Setup"))) {
         expect(name == newCode || name == oldCode, "Setup holds " + Narrow(name));
     }
     const Files source = FilesIn(s.Sub(L"Setup\\" + newCode));
-    const std::string package = ReadFileBytes(FixturePackagePath(fx::hub_1_2_0.file));
+    const std::string package = ReadFileBytes(FixturePackagePath(road.newPackage.file));
     const std::string patch = ReadFileBytes(FixturePackagePath(fx::hub_1_2_100_msp.file));
     for (const auto& [name, bytes] : source) {
         expect((name == L"Orvane Hub.msi" && bytes == package) || (name == L"ORVHPatch.msp" && bytes == patch),
@@ -243,7 +273,24 @@ int Sweep(const Road& road, const std::string& point) {
         for (const auto& line : run.journal) first.push_back(Narrow(line.event));
         std::printf("points %zu\n", ChangeLines(first));
     } else {
-        first = EndAfter(LaunchedProgram(program, s.Tail()), std::stoul(point));
+        const bool cut = point == "cut";
+        const std::wstring staged = s.Sub(L"Corrente\\Orvane Hub.msi");
+        first = EndWhen(LaunchedProgram(program, s.Tail()), cut ? DuringCopy(s.Sub(L"Nuovo\\Orvane Hub.msi"), staged)
+                                                                : AfterChangeLines(std::stoul(point)));
+        if (cut) {
+            std::error_code none;
+            const auto written = std::filesystem::file_size(staged + std::wstring(kPartialCopySuffix), none);
+            if (none || written >= std::filesystem::file_size(s.Sub(L"Nuovo\\Orvane Hub.msi"))) {
+                std::printf("RESULT %s cut fail: the copy to Corrente was not cut short\n", road.name.c_str());
+                return 1;
+            }
+            const bool earlier = ReadFileBytes(staged) == correnteBefore.at(L"Orvane Hub.msi");
+            std::printf("cut short: the partial copy holds %llu of %llu bytes; %s %s\n",
+                        static_cast<unsigned long long>(written),
+                        static_cast<unsigned long long>(std::filesystem::file_size(s.Sub(L"Nuovo\\Orvane Hub.msi"))),
+                        Narrow(staged).c_str(), earlier ? "still holds the earlier package" : "lost the earlier package");
+            if (!earlier) return 1;
+        }
         WaitForNoInstallerProcess();
         for (const auto& name : kSetFiles) again = again || std::filesystem::exists(s.Sub(L"Nuovo\\" + name));
         if (again) boxes = s.Run(s.Tail()).boxes.size();

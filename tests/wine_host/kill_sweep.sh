@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # kill_sweep.sh HOST_DIR WINDOWS_BUILD_DIR [ROAD...]: every kill point of each road of the update
-# run (tests/killsweep/kill_point.cpp), each in a fresh copy of the host's template prefix, JOBS
-# (default 2) at a time. The uninterrupted run of a road tells its points; a point passes when the
-# run after the kill reaches that run's end state. Points inside a Windows Installer call are
-# listed apart and do not count.
+# run (tests/killsweep/kill_point.cpp), and a staging copy of a package of real size cut short,
+# each in a fresh copy of the host's template prefix, JOBS (default 2) at a time. The
+# uninterrupted run of a road tells its points; a point passes when the run after the kill
+# reaches that run's end state. Points inside a Windows Installer call are listed apart and do
+# not count.
 set -euo pipefail
 
 host=${1:?host folder}
@@ -38,11 +39,12 @@ for road in "${roads[@]}"; do
     [ -n "$count" ] || { cat "$out/$road.points.txt"; echo "FAIL: the uninterrupted $road run gave no points" >&2; exit 1; }
     for k in $(seq 0 "$count"); do tasks+=("$road $k"); done
 done
+tasks=("large cut" "${tasks[@]}")
 printf '%s\n' "${tasks[@]}" | xargs -P "$jobs" -L 1 bash -c 'point "$0" "$1"'
 
-for road in "${roads[@]}"; do
-    for file in "$out/$road.points.txt" $(ls "$out/$road".[0-9]*.txt | sort -t. -k2 -n); do
-        if grep -q '^RESULT.* fail' "$file"; then tr -d '\r' <"$file"; else grep -h '^RESULT.* pass ' "$file" | tr -d '\r' || true; fi
+for road in "${roads[@]}" large; do
+    for file in $(ls "$out/$road".*.txt | sort -t. -k2 -n); do
+        if grep -q '^RESULT.* fail' "$file"; then tr -d '\r' <"$file"; else grep -h '^cut short\|^RESULT.* pass ' "$file" | tr -d '\r' || true; fi
     done
 done
 echo "Inside a Windows Installer call (not counted):"
