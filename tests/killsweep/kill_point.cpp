@@ -147,9 +147,11 @@ void AnnounceBoth(const UpdateScenario& s, const std::wstring& file, const std::
     s.Announce(archive, version);
 }
 
-void Corrente(const UpdateScenario& s, const std::wstring& name, const std::wstring& from) {
+// What an earlier run left in Corrente: its configuration file and, when named, one file more.
+void EarlierCorrente(const UpdateScenario& s, const std::wstring& name = L"", const std::wstring& from = L"") {
     std::filesystem::create_directories(s.Sub(L"Corrente"));
-    std::filesystem::copy_file(from, s.Sub(L"Corrente\\" + name));
+    WriteFileBytes(s.Sub(L"Corrente\\ORVHUpdate.cfg"), kEarlierConfiguration);
+    if (!name.empty()) std::filesystem::copy_file(from, s.Sub(L"Corrente\\" + name));
 }
 
 struct Road {
@@ -176,8 +178,7 @@ const Road kRoads[] = {
     {"patch",
      [](UpdateScenario& s) {
          InstallFromSetup(s, fx::hub_1_2_0);
-         Corrente(s, L"Orvane Hub.msi", FixturePackagePath(fx::hub_1_2_0.file));
-         WriteFileBytes(s.Sub(L"Corrente\\ORVHUpdate.cfg"), kEarlierConfiguration);
+         EarlierCorrente(s, L"Orvane Hub.msi", FixturePackagePath(fx::hub_1_2_0.file));
          s.Deliver(L"ORVHPatch.msp", FixturePackagePath(fx::hub_1_2_100_msp.file));
          AnnounceBoth(s, L"Orvane Hub.msi", L"Orvane Hub.zip", L"0001.0002.0000.0000");
          AnnounceBoth(s, L"ORVHPatch.msp", L"ORVHPatch.zip", L"0001.0002.0000.0100");
@@ -187,8 +188,7 @@ const Road kRoads[] = {
      [](UpdateScenario& s) {
          InstallFromSetup(s, fx::hub_1_2_0);
          std::filesystem::remove(s.Sub(L"Setup\\") + std::wstring(fx::hub_1_2_0.productCode) + L"\\Orvane Hub.msi");
-         std::filesystem::create_directories(s.Sub(L"Corrente"));
-         WriteFileBytes(s.Sub(L"Corrente\\ORVHUpdate.cfg"), kEarlierConfiguration);
+         EarlierCorrente(s);
          s.Deliver(L"Orvane Hub.msi", FixturePackagePath(fx::hub_1_2_0.file));
          AnnounceBoth(s, L"Orvane Hub.msi", L"Orvane Hub.zip", L"0001.0002.0000.0000");
      },
@@ -196,8 +196,7 @@ const Road kRoads[] = {
     {"rotation",
      [](UpdateScenario& s) {
          InstallFromSetup(s, fx::hub_1_2_0);
-         Corrente(s, L"ORVHUpdate.exe", TestProgramFolder() + L"\\sleeper_standin.exe");
-         WriteFileBytes(s.Sub(L"Corrente\\ORVHUpdate.cfg"), kEarlierConfiguration);
+         EarlierCorrente(s, L"ORVHUpdate.exe", TestProgramFolder() + L"\\sleeper_standin.exe");
          s.Deliver(L"ORVHUpdate.exe", OrvhUpdateExe());
          AnnounceBoth(s, L"Orvane Hub.msi", L"Orvane Hub.zip", L"0001.0002.0000.0000");
          AnnounceBoth(s, L"ORVHUpdate.exe", L"ORVHUpdate.zip", L"0001.0000.0000.0001");
@@ -207,8 +206,7 @@ const Road kRoads[] = {
     {"large",
      [](UpdateScenario& s) {
          s.Install(fx::hub_large_1_1_601);
-         Corrente(s, L"Orvane Hub.msi", FixturePackagePath(fx::hub_large_1_1_601.file));
-         WriteFileBytes(s.Sub(L"Corrente\\ORVHUpdate.cfg"), kEarlierConfiguration);
+         EarlierCorrente(s, L"Orvane Hub.msi", FixturePackagePath(fx::hub_large_1_1_601.file));
          s.Deliver(L"Orvane Hub.msi", FixturePackagePath(fx::hub_large_1_2_0.file));
          AnnounceBoth(s, L"Orvane Hub.msi", L"Orvane Hub.zip", L"0001.0002.0000.0000");
      },
