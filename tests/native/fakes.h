@@ -66,6 +66,7 @@ public:
     }
     // In lower case, as the names are kept.
     std::vector<std::wstring> EntryNames(const std::wstring& folder) const override {
+        Refuse(!FolderExists(folder), 3);
         std::vector<std::wstring> names;
         const auto add = [&](const std::wstring& path) {
             if (Parent(path) == Key(folder)) names.push_back(path.substr(path.rfind(L'\\') + 1));

@@ -67,25 +67,26 @@ struct Tree {
 TEST(UpdateSet, VersionKeysPerEditionAndInstalledVersion) {
     const VersionKeys hubFiles{L"Orvane Hub.msi", L"ORVHPatch.msp", L"ORVHUpdate.exe"};
     const VersionKeys hubArchives{L"Orvane Hub.zip", L"ORVHPatch.zip", L"ORVHUpdate.zip"};
-    // Edition, installed version, the configuration's "Orvane Desk.zip" value, a key given a
+    // Edition, installed version, the configuration's "Orvane Desk.zip" value, the keys given a
     // version; the keys, whether the journal says the file was written for another version.
-    const std::tuple<Edition, std::wstring, std::wstring, std::wstring, VersionKeys, bool> rows[] = {
-        {Edition::Server, L"0001.0001.0000.0601", L"1", L"", hubFiles, false},
-        {Edition::Server, L"0001.0001.0000.0602", L"", L"", hubArchives, false},
-        {Edition::Client, L"0009.0000.0000.0000", L"", L"", {L"Orvane Desk.msi", L"ORVDPatch.msp", L"ORVHUpdate.exe"}, false},
-        {Edition::Client, L"0001.0000.0000.0000", L"1", L"", {L"Orvane Desk.zip", L"ORVDPatch.zip", L"ORVHUpdate.zip"}, false},
+    const std::tuple<Edition, std::wstring, std::wstring, std::vector<std::wstring>, VersionKeys, bool> rows[] = {
+        {Edition::Server, L"0001.0001.0000.0601", L"1", {}, hubFiles, false},
+        {Edition::Server, L"0001.0001.0000.0602", L"", {}, hubArchives, false},
+        {Edition::Client, L"0009.0000.0000.0000", L"", {}, {L"Orvane Desk.msi", L"ORVDPatch.msp", L"ORVHUpdate.exe"}, false},
+        {Edition::Client, L"0001.0000.0000.0000", L"1", {}, {L"Orvane Desk.zip", L"ORVDPatch.zip", L"ORVHUpdate.zip"}, false},
         // Only the other scheme's keys name versions.
-        {Edition::Server, L"0001.0002.0000.0000", L"", L"ORVHPatch.msp", hubArchives, true},
-        {Edition::Server, L"0001.0001.0000.0601", L"", L"ORVHUpdate.zip", hubFiles, true},
-        {Edition::Client, L"0001.0000.0000.0000", L"", L"ORVDPatch.zip", {L"Orvane Desk.msi", L"ORVDPatch.msp", L"ORVHUpdate.exe"}, true},
+        {Edition::Server, L"0001.0002.0000.0000", L"", {L"ORVHPatch.msp"}, hubArchives, true},
+        {Edition::Server, L"0001.0001.0000.0601", L"", {L"ORVHUpdate.zip"}, hubFiles, true},
+        {Edition::Client, L"0001.0000.0000.0000", L"", {L"ORVDPatch.zip"}, {L"Orvane Desk.msi", L"ORVDPatch.msp", L"ORVHUpdate.exe"}, true},
         // Both schemes, or only the one read.
-        {Edition::Server, L"0001.0002.0000.0000", L"", L"ORVHPatch.zip", hubArchives, false},
+        {Edition::Server, L"0001.0002.0000.0000", L"", {L"ORVHPatch.zip"}, hubArchives, false},
+        {Edition::Server, L"0001.0002.0000.0000", L"", {L"ORVHPatch.zip", L"ORVHPatch.msp"}, hubArchives, false},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const auto& [edition, installed, deskZip, given, keys, noted] = rows[i];
         Tree t;
         t.profile.Set(L"U:\\Nuovo\\ORVHUpdate.cfg", L"Versione", L"Orvane Desk.zip", deskZip);
-        t.profile.Set(L"U:\\Nuovo\\ORVHUpdate.cfg", L"Versione", given, L"0001.0002.0000.0100");
+        for (const auto& key : given) t.profile.Set(L"U:\\Nuovo\\ORVHUpdate.cfg", L"Versione", key, L"0001.0002.0000.0100");
         t.set.SelectVersionKeys(edition, installed);
         EXPECT_EQ(t.set.Keys(), keys) << "row " << i;
         EXPECT_EQ(t.journal.Holding(L"it was written for another version of the product"), noted ? 1 : 0) << "row " << i;
@@ -130,6 +131,7 @@ TEST(UpdateSet, PartialCopiesOfAStoppedRunAreRemoved) {
     Tree t;
     t.fs.AddFolder(L"U:\\Setup");
     t.fs.AddFolder(L"U:\\Setup\\{A}");
+    t.fs.AddFolder(L"U:\\Corrente\\kept.orvh-partial");  // a folder of that name is no copy
     for (const auto* path : {L"U:\\Corrente\\Orvane Hub.msi.orvh-partial", L"U:\\Corrente\\Orvane Hub.msi",
                              L"U:\\Vecchio\\ORVHUpdate.cfg.orvh-partial", L"U:\\Setup\\{A}\\Orvane Hub.msi.orvh-partial",
                              L"U:\\Setup\\{B}", L"U:\\Setup\\x.orvh-partial", L"U:\\Nuovo\\ORVHPatch.msp.orvh-partial",
