@@ -20,6 +20,8 @@ public:
     bool FileExists(const std::wstring& path) const override { return inner_.FileExists(path); }
     bool FolderExists(const std::wstring& path) const override { return inner_.FolderExists(path); }
     std::wstring GetFilePath(const std::wstring& path) const override { return inner_.GetFilePath(path); }
+    bool SameContent(const std::wstring& a, const std::wstring& b) const override { return inner_.SameContent(a, b); }
+    std::vector<std::wstring> EntryNames(const std::wstring& folder) const override { return inner_.EntryNames(folder); }
     void CreateFolder(const std::wstring& path) override;
     void CopyFile(const std::wstring& source, const std::wstring& destination) override;
     void DeleteFile(const std::wstring& path) override;

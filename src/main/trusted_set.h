@@ -88,6 +88,10 @@ public:
     void CopyFile(const std::wstring& source, const std::wstring& destination) override {
         inner_.CopyFile(source, destination);
     }
+    bool SameContent(const std::wstring& a, const std::wstring& b) const override { return inner_.SameContent(a, b); }
+    std::vector<std::wstring> EntryNames(const std::wstring& folder) const override {
+        return inner_.EntryNames(folder);
+    }
     void DeleteFile(const std::wstring& path) override {
         holds_.Release(path);
         inner_.DeleteFile(path);

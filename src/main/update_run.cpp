@@ -27,11 +27,13 @@ public:
         : settings_(settings), s_(services), edition_(EditionOf(settings.upgradeCode)),
           set_(files_, services.ini,
                PrepareUpdateFolders(settings.updateFolderValue, services.programFolder, services.fileSystem,
-                                    services.expand)) {}
+                                    services.expand),
+               services.journal) {}
 
     void Execute() {
         NoteSettings();
         trust_.VerifyLauncher(s_.programPath);
+        set_.RemovePartialCopies();
         window_ = s_.windows.Load();
         if (edition_) WriteEditionTexts(FactsOf(*edition_));
         WaitForProduct(settings_.processId, View(), s_.texts, s_.waiter);

@@ -1,5 +1,6 @@
 #include "main/update_set.h"
 
+#include "common/journal.h"
 #include "ini/ov_file_ini.h"
 #include "installer/version.h"
 #include "system/file_system.h"
@@ -15,6 +16,10 @@ constexpr std::wstring_view kUpdaterArchiveKey = L"ORVHUpdate.zip";
 
 void DeleteIfPresent(FileSystem& fs, const std::wstring& path) {
     if (fs.FileExists(path)) fs.DeleteFile(path);
+}
+
+std::wstring Listed(const VersionKeys& keys) {
+    return L"\"" + keys.fullPackage + L"\", \"" + keys.patchPackage + L"\", \"" + keys.updater + L"\"";
 }
 
 } // namespace
@@ -42,8 +47,8 @@ bool ShouldReplaceUpdater(std::wstring_view offeredVersion, std::wstring_view co
            !identity.SameFolder(programFolder, folders.vecchio) && !identity.SameFolder(programFolder, folders.nuovo);
 }
 
-UpdateSet::UpdateSet(FileSystem& fileSystem, const OvFileIni& ini, UpdateFolders folders)
-    : fs_(fileSystem), ini_(ini), folders_(std::move(folders)) {}
+UpdateSet::UpdateSet(FileSystem& fileSystem, const OvFileIni& ini, UpdateFolders folders, Journal& journal)
+    : fs_(fileSystem), ini_(ini), folders_(std::move(folders)), journal_(journal) {}
 
 std::wstring UpdateSet::In(const std::wstring& folder, std::wstring_view name) const {
     return folder + L"\\" + std::wstring(name);
@@ -59,6 +64,32 @@ void UpdateSet::SelectVersionKeys(Edition edition, const std::wstring& installed
         archive = !ReadPackageVersion(std::wstring(FactsOf(edition).fullPackageArchiveKey)).empty();
     }
     keys_ = archive ? ArchiveKeys(edition) : FileNameKeys(edition);
+    const VersionKeys other = archive ? FileNameKeys(edition) : ArchiveKeys(edition);
+    if (!NamesAVersion(keys_) && NamesAVersion(other)) {
+        journal_.Write(L"The configuration file names no version under the keys the installed version reads (" +
+                       Listed(keys_) + L"), only under " + Listed(other) +
+                       L": it was written for another version of the product, so nothing of it is offered");
+    }
+}
+
+bool UpdateSet::NamesAVersion(const VersionKeys& keys) const {
+    return !ReadPackageVersion(keys.fullPackage).empty() || !ReadPackageVersion(keys.patchPackage).empty() ||
+           !ReadPackageVersion(keys.updater).empty();
+}
+
+void UpdateSet::RemovePartialCopies() {
+    std::vector<std::wstring> folders{folders_.corrente, folders_.vecchio};
+    for (const auto& name : fs_.EntryNames(folders_.setup)) {
+        if (fs_.FolderExists(In(folders_.setup, name))) folders.push_back(In(folders_.setup, name));
+    }
+    for (const auto& folder : folders) {
+        for (const auto& name : fs_.EntryNames(folder)) {
+            const std::wstring path = In(folder, name);
+            if (!name.ends_with(kPartialCopySuffix) || !fs_.FileExists(path)) continue;
+            journal_.Write(L"\"" + path + L"\" is a copy an interrupted run left unfinished: it is removed");
+            fs_.DeleteFile(path);
+        }
+    }
 }
 
 std::wstring UpdateSet::ReadPackageVersion(const std::wstring& key) const {
@@ -74,8 +105,16 @@ bool UpdateSet::StageRepairPackage() {
 
 void UpdateSet::MoveOnToCorrente(std::wstring_view name) {
     const std::wstring current = In(folders_.corrente, name);
-    if (fs_.FileExists(current)) fs_.CopyFile(current, In(folders_.vecchio, name));
     const std::wstring offered = In(folders_.nuovo, name);
+    if (fs_.FileExists(current)) {
+        // Corrente holds it already when a run stopped after this copy; backing it up
+        // would overwrite the copy from before this update set.
+        if (fs_.SameContent(current, offered)) {
+            journal_.Write(L"\"" + current + L"\" is already Nuovo's copy: not backed up into Vecchio, which keeps the copy from before this update set");
+        } else {
+            fs_.CopyFile(current, In(folders_.vecchio, name));
+        }
+    }
     if (fs_.FileExists(offered)) fs_.CopyFile(offered, current);
 }
 
@@ -98,11 +137,13 @@ void UpdateSet::RotateUpdateSet(const FileVersionReader& fileVersion, const std:
         if (ShouldReplaceUpdater(offered, current, programFolder, folders_, identity)) MoveOnToCorrente(kUpdaterFileName);
     }
     if (fs_.FileExists(folders_.ConfigurationFile())) MoveOnToCorrente(kConfigurationFileName);
-    // The set's files of either edition go, full packages before patches.
-    DeleteIfPresent(fs_, In(folders_.nuovo, kConfigurationFileName));
+    // The set's files of either edition go, full packages before patches, the configuration
+    // file last: a run stopped part-way leaves a set the next run completes, never packages
+    // without their versions.
     DeleteIfPresent(fs_, In(folders_.nuovo, kUpdaterFileName));
     for (const auto& facts : kEditions) DeleteIfPresent(fs_, In(folders_.nuovo, facts.fullPackage));
     for (const auto& facts : kEditions) DeleteIfPresent(fs_, In(folders_.nuovo, facts.patchPackage));
+    DeleteIfPresent(fs_, In(folders_.nuovo, kConfigurationFileName));
 }
 
 } // namespace orvh

@@ -13,6 +13,7 @@ namespace orvh {
 
 class FileSystem;
 class FolderIdentity;
+class Journal;
 class OvFileIni;
 
 inline constexpr std::wstring_view kUpdaterFileName = L"ORVHUpdate.exe";
@@ -49,7 +50,7 @@ using FileVersionReader = std::function<std::wstring(const std::wstring& path)>;
 
 class UpdateSet {
 public:
-    UpdateSet(FileSystem& fileSystem, const OvFileIni& ini, UpdateFolders folders);
+    UpdateSet(FileSystem& fileSystem, const OvFileIni& ini, UpdateFolders folders, Journal& journal);
 
     const UpdateFolders& Folders() const { return folders_; }
     const PackageNames& Names() const { return names_; }
@@ -58,10 +59,15 @@ public:
     void SetPackageNames(Edition edition);
     // The server edition uses the archive keys from 1.1.0.602 on (`installedVersion` is
     // canonical); the client edition when the configuration file has a non-empty
-    // "Orvane Desk.zip" value.
+    // "Orvane Desk.zip" value. A file that names versions only under the other keys was
+    // written for another version, and the journal says so.
     void SelectVersionKeys(Edition edition, const std::wstring& installedVersion);
     // The version stored under `key` in Nuovo\ORVHUpdate.cfg; empty when missing.
     std::wstring ReadPackageVersion(const std::wstring& key) const;
+
+    // Removes the copies a run stopped part-way left under their partial names in Corrente,
+    // Vecchio and the folders of Setup; they are never used.
+    void RemovePartialCopies();
 
     // Each returns whether its package was present in Nuovo; nothing is copied otherwise.
     bool StageRepairPackage();
@@ -75,13 +81,17 @@ public:
 
 private:
     std::wstring In(const std::wstring& folder, std::wstring_view name) const;
-    // Copies Nuovo\name to Corrente, Corrente's previous copy going to Vecchio.
+    // Copies Nuovo\name to Corrente, Corrente's previous copy going to Vecchio unless it is
+    // already Nuovo's: then Vecchio keeps the copy from before this update set.
     void MoveOnToCorrente(std::wstring_view name);
     bool StageWithBackup(const std::wstring& name);
+    // Whether any of the keys names a version in the configuration file.
+    bool NamesAVersion(const VersionKeys& keys) const;
 
     FileSystem& fs_;
     const OvFileIni& ini_;
     UpdateFolders folders_;
+    Journal& journal_;
     PackageNames names_;
     VersionKeys keys_;
 };

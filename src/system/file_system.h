@@ -4,8 +4,12 @@
 // raises a PlatformError with the platform's number and description.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orvh {
+
+// The end of the name a copy is written under until it is complete.
+inline constexpr std::wstring_view kPartialCopySuffix = L".orvh-partial";
 
 class FileSystem {
 public:
@@ -15,8 +19,15 @@ public:
     virtual bool FolderExists(const std::wstring& path) const = 0;
     // Creates the last level of `path`; its parent exists and `path` does not.
     virtual void CreateFolder(const std::wstring& path) = 0;
-    // Copies one file, replacing an existing destination file; the source stays.
+    // Copies one file, replacing an existing destination file; the source stays. All or
+    // nothing: the destination keeps its earlier content or holds the source's whole
+    // content on disk, whenever the program is stopped. A copy under way is written next to
+    // the destination under a name ending in kPartialCopySuffix.
     virtual void CopyFile(const std::wstring& source, const std::wstring& destination) = 0;
+    // Whether both files exist and hold the same bytes.
+    virtual bool SameContent(const std::wstring& a, const std::wstring& b) const = 0;
+    // The names of the files and folders in a folder.
+    virtual std::vector<std::wstring> EntryNames(const std::wstring& folder) const = 0;
     // Deletes the file, read-only files included.
     virtual void DeleteFile(const std::wstring& path) = 0;
     // Deletes the folder with everything in it, read-only files included.

@@ -4,6 +4,9 @@
 #include "system/unique_handles_win32.h"
 #include "system/win32_error_win32.h"
 
+#include <cstring>
+#include <vector>
+
 namespace orvh {
 namespace {
 
@@ -46,6 +49,46 @@ void DeleteTree(const std::wstring& folder) {
     if (::GetLastError() != ERROR_NO_MORE_FILES) ThrowLastError(L"DeleteFolder");
 }
 
+// The source's bytes under the partial name, on disk before the name is given up.
+void CopyFlushed(const std::wstring& source, const std::wstring& partial) {
+    if (!::CopyFileW(source.c_str(), partial.c_str(), FALSE)) ThrowLastError(L"CopyFile");
+    // A read-only source gives a read-only copy, which cannot be opened for writing.
+    const DWORD attributes = Attributes(partial);
+    const bool readOnly = attributes != kNoAttributes && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (readOnly && !::SetFileAttributesW(partial.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+        ThrowLastError(L"CopyFile");
+    }
+    {
+        const UniqueFile file(::CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!file || !::FlushFileBuffers(file.get())) ThrowLastError(L"CopyFile");
+    }
+    if (readOnly && !::SetFileAttributesW(partial.c_str(), attributes)) ThrowLastError(L"CopyFile");
+}
+
+UniqueFile OpenToRead(const std::wstring& path) {
+    return UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}
+
+std::optional<ULONGLONG> FileSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return std::nullopt;
+    }
+    return (ULONGLONG{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
+// Reads up to `size` bytes, fewer only at the end of the file.
+DWORD ReadSome(HANDLE file, char* buffer, DWORD size) {
+    DWORD total = 0;
+    for (DWORD read = 0; total < size; total += read) {
+        if (!::ReadFile(file, buffer + total, size - total, &read, nullptr)) ThrowLastError(L"SameContent");
+        if (read == 0) break;
+    }
+    return total;
+}
+
 } // namespace
 
 std::optional<std::wstring> FullPathName(const std::wstring& path) {
@@ -74,7 +117,55 @@ void Win32FileSystem::CopyFile(const std::wstring& source, const std::wstring& d
     // A read-only destination is refused, as Windows refuses it; Wine would replace it.
     const DWORD target = Attributes(destination);
     if (target != kNoAttributes && (target & FILE_ATTRIBUTE_READONLY)) throw Win32Error(ERROR_ACCESS_DENIED, L"CopyFile");
-    if (!::CopyFileW(source.c_str(), destination.c_str(), FALSE)) ThrowLastError(L"CopyFile");
+    // A destination another program holds open is reported as in use before anything is
+    // written: the replacement needs delete access to it.
+    if (target != kNoAttributes) {
+        const UniqueFile held(::CreateFileW(destination.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!held) ThrowLastError(L"CopyFile");
+    }
+    const std::wstring partial = destination + std::wstring(kPartialCopySuffix);
+    try {
+        CopyFlushed(source, partial);
+        if (!::MoveFileExW(partial.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            ThrowLastError(L"CopyFile");
+        }
+    } catch (const PlatformError&) {
+        // The error raised is the one reported; what is left of the copy goes.
+        ::SetFileAttributesW(partial.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(partial.c_str());
+        throw;
+    }
+}
+
+bool Win32FileSystem::SameContent(const std::wstring& a, const std::wstring& b) const {
+    const auto size = FileSize(a);
+    if (!size || size != FileSize(b)) return false;
+    const UniqueFile first = OpenToRead(a);
+    if (!first) ThrowLastError(L"SameContent");
+    const UniqueFile second = OpenToRead(b);
+    if (!second) ThrowLastError(L"SameContent");
+    constexpr DWORD kChunk = 1 << 20;
+    std::vector<char> one(kChunk), other(kChunk);
+    for (;;) {
+        const DWORD n = ReadSome(first.get(), one.data(), kChunk);
+        if (n != ReadSome(second.get(), other.data(), kChunk) || std::memcmp(one.data(), other.data(), n) != 0) return false;
+        if (n < kChunk) return true;
+    }
+}
+
+std::vector<std::wstring> Win32FileSystem::EntryNames(const std::wstring& folder) const {
+    WIN32_FIND_DATAW entry{};
+    const std::wstring pattern = folder + L"\\*";
+    UniqueFind find(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0));
+    if (!find) ThrowLastError(L"EntryNames");
+    std::vector<std::wstring> names;
+    do {
+        const std::wstring name = entry.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (::FindNextFileW(find.get(), &entry));
+    if (::GetLastError() != ERROR_NO_MORE_FILES) ThrowLastError(L"EntryNames");
+    return names;
 }
 
 void Win32FileSystem::DeleteFile(const std::wstring& path) {

@@ -17,6 +17,8 @@ public:
     bool FolderExists(const std::wstring& path) const override;
     void CreateFolder(const std::wstring& path) override;
     void CopyFile(const std::wstring& source, const std::wstring& destination) override;
+    bool SameContent(const std::wstring& a, const std::wstring& b) const override;
+    std::vector<std::wstring> EntryNames(const std::wstring& folder) const override;
     void DeleteFile(const std::wstring& path) override;
     void DeleteFolder(const std::wstring& path) override;
     std::wstring GetFilePath(const std::wstring& path) const override;

@@ -210,7 +210,9 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
               ::SetFileAttributesW(s.Sub(L"Vecchio\\Orvane Hub.msi").c_str(), FILE_ATTRIBUTE_READONLY);
           },
           0, L"OrvhUpdate", ErrorReport(ERROR_ACCESS_DENIED), true, kOld,
-          {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.1.601"}}}, kNotStarted},
+          {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.1.601"}},
+           {L"Upd\\Vecchio", {L"Orvane Hub.msi 1.1.601"}}},
+          kNotStarted},
     Fault{"ConfigurationHeldInCorrenteDuringTheRotation",
           [](UpdateScenario& s, Arranged& a) { HoldInCorrente(s, a, L"ORVHUpdate.cfg"); },
           0, L"OrvhUpdate", ErrorReport(ERROR_SHARING_VIOLATION), true, kNew,

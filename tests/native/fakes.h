@@ -61,6 +61,20 @@ public:
         log.push_back(L"rmdir " + path);
     }
     std::wstring GetFilePath(const std::wstring& path) const override { return path; }
+    bool SameContent(const std::wstring& a, const std::wstring& b) const override {
+        return files.count(Key(a)) && files.count(Key(b)) && files.at(Key(a)).content == files.at(Key(b)).content;
+    }
+    // In lower case, as the names are kept.
+    std::vector<std::wstring> EntryNames(const std::wstring& folder) const override {
+        Refuse(!FolderExists(folder), 3);
+        std::vector<std::wstring> names;
+        const auto add = [&](const std::wstring& path) {
+            if (Parent(path) == Key(folder)) names.push_back(path.substr(path.rfind(L'\\') + 1));
+        };
+        for (const auto& entry : files) add(entry.first);
+        for (const auto& path : folders_) add(path);
+        return names;
+    }
 
     std::map<std::wstring, File> files;  // by lower-case path
     std::vector<std::wstring> log;

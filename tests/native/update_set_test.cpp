@@ -1,4 +1,5 @@
 // The update folder and its update set: version keys, staging before installing, rotation after.
+#include "common/journal.h"
 #include "fakes.h"
 #include "ini/ov_file_ini.h"
 #include "main/update_set.h"
@@ -40,6 +41,15 @@ TEST(UpdateFolders, TheFolderNamedIfItExistsElseTheProgramsOwn) {
     }
 }
 
+struct Lines final : Journal {
+    void Write(std::wstring_view event) override { lines.emplace_back(event); }
+    // How many lines hold `fragment`.
+    long Holding(std::wstring_view fragment) const {
+        return std::ranges::count_if(lines, [&](const std::wstring& line) { return line.find(fragment) != line.npos; });
+    }
+    std::vector<std::wstring> lines;
+};
+
 // The update folder U: with an update set for the server edition.
 struct Tree {
     Tree() {
@@ -50,24 +60,36 @@ struct Tree {
     test::FakeProfile profile;
     test::FakeConversions conversions;
     OvFileIni ini{profile, conversions};
-    UpdateSet set{fs, ini, UpdateFoldersUnder(L"U:")};
+    Lines journal;
+    UpdateSet set{fs, ini, UpdateFoldersUnder(L"U:"), journal};
 };
 
 TEST(UpdateSet, VersionKeysPerEditionAndInstalledVersion) {
     const VersionKeys hubFiles{L"Orvane Hub.msi", L"ORVHPatch.msp", L"ORVHUpdate.exe"};
-    // Edition, installed version, the configuration's "Orvane Desk.zip" value; the keys.
-    const std::tuple<Edition, std::wstring, std::wstring, VersionKeys> rows[] = {
-        {Edition::Server, L"0001.0001.0000.0601", L"1", hubFiles},
-        {Edition::Server, L"0001.0001.0000.0602", L"", {L"Orvane Hub.zip", L"ORVHPatch.zip", L"ORVHUpdate.zip"}},
-        {Edition::Client, L"0009.0000.0000.0000", L"", {L"Orvane Desk.msi", L"ORVDPatch.msp", L"ORVHUpdate.exe"}},
-        {Edition::Client, L"0001.0000.0000.0000", L"1", {L"Orvane Desk.zip", L"ORVDPatch.zip", L"ORVHUpdate.zip"}},
+    const VersionKeys hubArchives{L"Orvane Hub.zip", L"ORVHPatch.zip", L"ORVHUpdate.zip"};
+    // Edition, installed version, the configuration's "Orvane Desk.zip" value, the keys given a
+    // version; the keys, whether the journal says the file was written for another version.
+    const std::tuple<Edition, std::wstring, std::wstring, std::vector<std::wstring>, VersionKeys, bool> rows[] = {
+        {Edition::Server, L"0001.0001.0000.0601", L"1", {}, hubFiles, false},
+        {Edition::Server, L"0001.0001.0000.0602", L"", {}, hubArchives, false},
+        {Edition::Client, L"0009.0000.0000.0000", L"", {}, {L"Orvane Desk.msi", L"ORVDPatch.msp", L"ORVHUpdate.exe"}, false},
+        {Edition::Client, L"0001.0000.0000.0000", L"1", {}, {L"Orvane Desk.zip", L"ORVDPatch.zip", L"ORVHUpdate.zip"}, false},
+        // Only the other scheme's keys name versions.
+        {Edition::Server, L"0001.0002.0000.0000", L"", {L"ORVHPatch.msp"}, hubArchives, true},
+        {Edition::Server, L"0001.0001.0000.0601", L"", {L"ORVHUpdate.zip"}, hubFiles, true},
+        {Edition::Client, L"0001.0000.0000.0000", L"", {L"ORVDPatch.zip"}, {L"Orvane Desk.msi", L"ORVDPatch.msp", L"ORVHUpdate.exe"}, true},
+        // Both schemes, or only the one read.
+        {Edition::Server, L"0001.0002.0000.0000", L"", {L"ORVHPatch.zip"}, hubArchives, false},
+        {Edition::Server, L"0001.0002.0000.0000", L"", {L"ORVHPatch.zip", L"ORVHPatch.msp"}, hubArchives, false},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& [edition, installed, deskZip, keys] = rows[i];
+        const auto& [edition, installed, deskZip, given, keys, noted] = rows[i];
         Tree t;
         t.profile.Set(L"U:\\Nuovo\\ORVHUpdate.cfg", L"Versione", L"Orvane Desk.zip", deskZip);
+        for (const auto& key : given) t.profile.Set(L"U:\\Nuovo\\ORVHUpdate.cfg", L"Versione", key, L"0001.0002.0000.0100");
         t.set.SelectVersionKeys(edition, installed);
         EXPECT_EQ(t.set.Keys(), keys) << "row " << i;
+        EXPECT_EQ(t.journal.Holding(L"it was written for another version of the product"), noted ? 1 : 0) << "row " << i;
     }
 }
 
@@ -82,6 +104,44 @@ TEST(UpdateSet, StagingCopiesWhatNuovoHoldsAndBacksUpCorrente) {
     const std::wstring stage = L"copy U:\\Nuovo\\Orvane Hub.msi -> U:\\Corrente\\Orvane Hub.msi";
     EXPECT_EQ(t.fs.log, (Log{L"copy U:\\Nuovo\\ORVHPatch.msp -> U:\\Corrente\\ORVHPatch.msp", stage,
                              L"copy U:\\Corrente\\Orvane Hub.msi -> U:\\Vecchio\\Orvane Hub.msi", stage}));
+}
+
+// A file Corrente already holds with Nuovo's content came from this set: Vecchio keeps the
+// copy from before it.
+TEST(UpdateSet, StagingBacksUpOnlyWhatCorrenteHeldBeforeTheSet) {
+    // Corrente's copy ("-": none); Vecchio's copy afterwards, whether the journal tells a skipped backup.
+    const std::tuple<std::string, std::string, bool> rows[] = {
+        {"-", "earlier", false}, {"old", "old", false}, {"new", "earlier", true}};
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const auto& [corrente, vecchio, skipped] = rows[i];
+        Tree t;
+        t.fs.AddFile(L"U:\\Nuovo\\Orvane Hub.msi", "new");
+        t.fs.AddFile(L"U:\\Vecchio\\Orvane Hub.msi", "earlier");
+        if (corrente != "-") t.fs.AddFile(L"U:\\Corrente\\Orvane Hub.msi", corrente);
+        EXPECT_TRUE(t.set.StageFullPackage()) << "row " << i;
+        EXPECT_EQ(t.fs.Content(L"U:\\Corrente\\Orvane Hub.msi") + " " + t.fs.Content(L"U:\\Vecchio\\Orvane Hub.msi"),
+                  "new " + vecchio) << "row " << i;
+        EXPECT_EQ(t.journal.Holding(L"\"U:\\Corrente\\Orvane Hub.msi\" is already Nuovo's copy: not backed up"), skipped ? 1 : 0)
+            << "row " << i;
+    }
+}
+
+// Copies left under their partial names go from Corrente, Vecchio and Setup's folders only.
+TEST(UpdateSet, PartialCopiesOfAStoppedRunAreRemoved) {
+    Tree t;
+    t.fs.AddFolder(L"U:\\Setup");
+    t.fs.AddFolder(L"U:\\Setup\\{A}");
+    t.fs.AddFolder(L"U:\\Corrente\\kept.orvh-partial");  // a folder of that name is no copy
+    for (const auto* path : {L"U:\\Corrente\\Orvane Hub.msi.orvh-partial", L"U:\\Corrente\\Orvane Hub.msi",
+                             L"U:\\Vecchio\\ORVHUpdate.cfg.orvh-partial", L"U:\\Setup\\{A}\\Orvane Hub.msi.orvh-partial",
+                             L"U:\\Setup\\{B}", L"U:\\Setup\\x.orvh-partial", L"U:\\Nuovo\\ORVHPatch.msp.orvh-partial",
+                             L"U:\\Corrente\\orvh-partial.txt"}) {
+        t.fs.AddFile(path);
+    }
+    t.set.RemovePartialCopies();
+    EXPECT_EQ(t.fs.log, (Log{L"delete U:\\Corrente\\orvane hub.msi.orvh-partial", L"delete U:\\Vecchio\\orvhupdate.cfg.orvh-partial",
+                             L"delete U:\\Setup\\{a}\\orvane hub.msi.orvh-partial"}));
+    EXPECT_EQ(t.journal.Holding(L"is a copy an interrupted run left unfinished: it is removed"), 3);
 }
 
 TEST(UpdateSet, RotationMovesTheUpdaterAndTheConfigurationOnAndClearsNuovo) {
@@ -115,6 +175,13 @@ TEST(UpdateSet, RotationMovesTheUpdaterAndTheConfigurationOnAndClearsNuovo) {
         const auto inNuovo = std::count_if(t.fs.files.begin(), t.fs.files.end(),
                                            [](const auto& file) { return file.first.starts_with(L"u:\\nuovo\\"); });
         EXPECT_EQ(t.fs.Content(L"U:\\Nuovo\\Orvane Hub.zip") + " " + std::to_string(inNuovo), "new 1") << "row " << i;
+        // The configuration file goes last.
+        Log deleted;
+        std::ranges::copy_if(t.fs.log, std::back_inserter(deleted), [](const auto& e) { return e.starts_with(L"delete "); });
+        EXPECT_EQ(deleted, (Log{L"delete U:\\Nuovo\\ORVHUpdate.exe", L"delete U:\\Nuovo\\Orvane Hub.msi",
+                                L"delete U:\\Nuovo\\Orvane Desk.msi", L"delete U:\\Nuovo\\ORVHPatch.msp",
+                                L"delete U:\\Nuovo\\ORVDPatch.msp", L"delete U:\\Nuovo\\ORVHUpdate.cfg"}))
+            << "row " << i;
     }
 }
 

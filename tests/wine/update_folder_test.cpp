@@ -72,6 +72,68 @@ TEST(FileSystem, DeletionsOnRealFilesRaiseThePlatformsErrors) {
     }
 }
 
+// Every copy is all or nothing: a refused copy leaves the destination as it was and no
+// partial file behind.
+TEST(FileSystem, CopiesReplaceTheDestinationWholeOrNotAtAll) {
+    enum class Hold { None, NoSharing, NoDeleteSharing, ReadOnly };
+    struct Row {
+        bool source;      // the source exists ("new")
+        bool destination; // the destination exists ("old")
+        Hold hold;
+        DWORD error;
+        std::string after; // the destination's content afterwards
+    };
+    const Row rows[] = {
+        {true, false, Hold::None, 0, "new"},
+        {true, true, Hold::None, 0, "new"},
+        {true, true, Hold::NoSharing, ERROR_SHARING_VIOLATION, "old"},
+        {true, true, Hold::NoDeleteSharing, ERROR_SHARING_VIOLATION, "old"},
+        {true, true, Hold::ReadOnly, ERROR_ACCESS_DENIED, "old"},
+        {false, true, Hold::None, ERROR_FILE_NOT_FOUND, "old"},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const Row& row = rows[i];
+        const test::ScratchFolder scratch;
+        const std::wstring source = scratch / L"source.msi", destination = scratch / L"Corrente.msi";
+        if (row.source) test::WriteFileBytes(source, "new");
+        if (row.destination) test::WriteFileBytes(destination, "old");
+        if (row.hold == Hold::ReadOnly) ::SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_READONLY);
+        DWORD error = 0;
+        {
+            const DWORD sharing = row.hold == Hold::NoDeleteSharing ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0;
+            const bool held = row.hold == Hold::NoSharing || row.hold == Hold::NoDeleteSharing;
+            const UniqueFile lock(held ? ::CreateFileW(destination.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr)
+                                       : INVALID_HANDLE_VALUE);
+            try {
+                Win32FileSystem().CopyFile(source, destination);
+            } catch (const PlatformError& e) {
+                error = static_cast<DWORD>(e.Number());
+            }
+        }
+        EXPECT_EQ(error, row.error) << "row " << i;
+        EXPECT_EQ(test::ReadFileBytes(destination), row.after) << "row " << i;
+        const std::vector<std::wstring> left = test::FolderEntries(scratch.Path());
+        EXPECT_EQ(left.size(), row.source ? 2u : 1u) << "row " << i << ": " << Narrow(left.back());
+    }
+}
+
+TEST(FileSystem, SameContentComparesEveryByte) {
+    const test::ScratchFolder scratch;
+    const std::string big(3 << 20, 'x');  // beyond one read
+    std::string changed = big;
+    changed.back() = 'y';
+    // The two files' contents ("-": none); whether they are the same.
+    const std::tuple<std::string, std::string, bool> rows[] = {
+        {big, big, true}, {big, changed, false}, {big, big + "x", false}, {"", "", true}, {"a", "-", false}, {"-", "-", false}};
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const auto& [a, b, same] = rows[i];
+        const std::wstring first = scratch / (L"a" + std::to_wstring(i)), second = scratch / (L"b" + std::to_wstring(i));
+        if (a != "-") test::WriteFileBytes(first, a);
+        if (b != "-") test::WriteFileBytes(second, b);
+        EXPECT_EQ(Win32FileSystem().SameContent(first, second), same) << "row " << i;
+    }
+}
+
 std::wstring ShortPath(const std::wstring& path) {
     wchar_t buffer[MAX_PATH] = {};
     return std::wstring(buffer, ::GetShortPathNameW(path.c_str(), buffer, MAX_PATH));
