@@ -195,6 +195,7 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
         Log verified;
         for (const auto& event : b.fakes.Events(L"verify U:")) verified.push_back(event.substr(7, event.size() - 12));
         EXPECT_EQ(verified, row.verified) << "row " << i;
+        EXPECT_EQ(b.fakes.Events(L"verify C:"), Log{L"verify C:\\Orvane\\OrvhUpdate.exe"}) << "row " << i;
         if (!row.launcher) continue;
         // A refused set is not touched: nothing copied, installed or rotated.
         const bool accepted = row.messages.empty();
