@@ -18,6 +18,8 @@ const std::wstring kPatch = L"patch U:\\Corrente\\ORVHPatch.msp ui ";
 const std::wstring kUpdated = L"start [C:\\Prod dir\\Hub.exe] C:\\Prod dir\\Hub.exe /NoConsole show 1";
 const std::wstring kIgnoring = L"start [C:\\Prod dir\\Hub.exe] C:\\Prod dir\\Hub.exe /IgnoraAggiornamento /NoConsole show 1";
 const std::wstring k10001 = L"message #2 | #10001 | stop";
+const std::wstring kMsi = L"U:\\Nuovo\\Orvane Hub.msi", kMsp = L"U:\\Nuovo\\ORVHPatch.msp", kExe = L"U:\\Nuovo\\ORVHUpdate.exe";
+const FileSignature kPublisher{SignatureState::Valid, 0, L"ERROR_SUCCESS", {1, 2}, L"CN=Orvane", L"AA"};
 
 // A situation, and what the run did in it: installations and restarts; each step row's
 // icons ("-": none), "rotated" when the update set was, and the start; the messages.
@@ -29,9 +31,17 @@ struct Scenario {
     bool restartRefused = false;
     std::wstring upgradeCode = kHubCode;
     std::int32_t processId = 0;
+    // A signed launcher: its own signature, the set's (the publisher's when missing), the files'
+    // own versions (the announced ones when missing), an ORVHUpdate.exe offered at a version.
+    std::optional<FileSignature> launcher = {};
+    std::map<std::wstring, FileSignature> signatures = {};
+    std::map<std::wstring, std::wstring> own = {};
+    std::wstring updaterOffered = L"";
     Log calls = {};
+    Log verified = {};  // the files of Nuovo verified
     std::wstring outcome = L"";
     Log messages = {};
+    std::wstring journal = L"";  // the journal's account of the last file verified, when given
 };
 
 struct Bench {
@@ -52,6 +62,19 @@ struct Bench {
         fakes.patchResults = sc.patchResults;
         fakes.fontsAt = sc.fontsAt;
         fakes.restartRefused = sc.restartRefused;
+        if (sc.launcher) {
+            fakes.signatures[L"C:\\Orvane\\OrvhUpdate.exe"] = *sc.launcher;
+            for (const auto& path : {kMsi, kMsp, kExe}) fakes.signatures[path] = kPublisher;
+            for (const auto& [path, signature] : sc.signatures) fakes.signatures[path] = signature;
+            fakes.ownVersions = {{kMsi, sc.update}, {kExe, sc.updaterOffered}};
+            for (const auto& [path, version] : sc.own) fakes.ownVersions[path] = version;
+            fakes.fs.AddFile(L"U:\\Corrente\\ORVHUpdate.exe");
+            fakes.updater = L"0001.0000.0000.0001";
+        }
+        if (!sc.updaterOffered.empty()) {
+            fakes.fs.AddFile(kExe);
+            fakes.profile.Set(kCfg, L"Versione", L"ORVHUpdate.exe", sc.updaterOffered);
+        }
         try {
             RunUpdate({L"", sc.processId, kProduct, L"U:", sc.upgradeCode}, services);
         } catch (const test::RunFakes::Ended&) {
@@ -86,6 +109,14 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
     const std::wstring v0601 = L"0001.0001.0000.0601", v0700 = L"0001.0001.0000.0700";
     const std::wstring lowerHub = L"{4a7c1e92-6b3d-4f18-8e25-a19c3b7d5f60}", restart = L"restart forced";
     const std::wstring noVersion = L"message #2 | #203 ";
+    const FileSignature renewed{SignatureState::Valid, 0, L"ERROR_SUCCESS", {1, 2}, L"CN=Orvane", L"BB"};
+    const FileSignature other{SignatureState::Valid, 0, L"ERROR_SUCCESS", {1, 3}, L"CN=Other", L"CC"};
+    const FileSignature broken{SignatureState::NotValid, 0x80096010, L"TRUST_E_BAD_DIGEST", {1, 2}, L"CN=Orvane", L"AA"};
+    const FileSignature unsigned_{};
+    const std::wstring refused = L"S F F S ignoring", v2 = L"0001.0000.0000.0002";
+    const auto box = [](const std::wstring& title, const std::wstring& file, const std::wstring& reason) {
+        return Log{L"message " + title + L" | #10002 '" + file + L"' " + reason + L". #10007 | stop"};
+    };
     const Scenario rows[] = {
         {.calls = {kFull + L"99", kPatch + L"99"}, .outcome = L"S S S S rotated updated"},
         {.update = v0601, .patch = v0601, .outcome = L"S F F S rotated ignoring"},
@@ -123,96 +154,53 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
         {.installed = L"0001.0001.0000.0100", .fontsAt = {L"0001.0001.0000.0100"}, .restartRefused = true,
          .calls = {restart, L"raised 1300"}, .outcome = L"S - - - no start"},
         {.update = L"", .patch = L"", .fontsAt = {v0601}, .outcome = L"S F F S rotated ignoring"},
-    };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        Bench b;
-        b.Run(rows[i]);
-        EXPECT_EQ(b.Calls(), rows[i].calls) << "row " << i;
-        EXPECT_EQ(b.Outcome(), rows[i].outcome) << "row " << i;
-        EXPECT_EQ(b.fakes.Events(L"message "), rows[i].messages) << "row " << i;
-        EXPECT_EQ(b.fakes.Events(L"activity #300"), Log{}) << "row " << i;
-        // An unsigned launcher verifies nothing of the set.
-        EXPECT_EQ(b.fakes.Events(L"verify "), Log{L"verify C:\\Orvane\\OrvhUpdate.exe"}) << "row " << i;
-    }
-}
-
-TEST(UpdateRun, ASignedLauncherUsesOnlyWhatItsPublisherSigned) {
-    const std::wstring v0601 = L"0001.0001.0000.0601", v0700 = L"0001.0001.0000.0700", v2 = L"0001.0000.0000.0002";
-    const std::wstring msi = L"U:\\Nuovo\\Orvane Hub.msi", msp = L"U:\\Nuovo\\ORVHPatch.msp";
-    const std::wstring exe = L"U:\\Nuovo\\ORVHUpdate.exe", launcher = L"C:\\Orvane\\OrvhUpdate.exe";
-    const FileSignature publisher{SignatureState::Valid, 0, L"ERROR_SUCCESS", {1, 2}, L"CN=Orvane", L"AA"};
-    const FileSignature renewed{SignatureState::Valid, 0, L"ERROR_SUCCESS", {1, 2}, L"CN=Orvane", L"BB"};
-    const FileSignature other{SignatureState::Valid, 0, L"ERROR_SUCCESS", {1, 3}, L"CN=Other", L"CC"};
-    const FileSignature broken{SignatureState::NotValid, 0x80096010, L"TRUST_E_BAD_DIGEST", {1, 2}, L"CN=Orvane", L"AA"};
-    const FileSignature unsigned_{};
-    const std::wstring refused = L"S F F S ignoring";
-    const auto box = [](const std::wstring& title, const std::wstring& file, const std::wstring& reason) {
-        return Log{L"message " + title + L" | #10002 '" + file + L"' " + reason + L". #10007 | stop"};
-    };
-    struct Row {
-        Scenario situation;
-        FileSignature launcher = {};
-        std::map<std::wstring, FileSignature> files = {};  // signed by the publisher when missing
-        std::map<std::wstring, std::wstring> own = {};      // the announced version when missing
-        std::wstring updaterOffered = L"";                  // an ORVHUpdate.exe in Nuovo at this version
-        Log verified = {};
-        std::wstring outcome = L"";
-        Log messages = {};
-        std::wstring journal = L"";  // the journal's account of the last file verified, when given
-    };
-    const Row rows[] = {
-        {.situation = {}, .launcher = publisher, .files = {{msi, renewed}}, .updaterOffered = v2,
-         .verified = {msi, msp, exe}, .outcome = L"S S S S rotated updated"},
-        {.situation = {}, .launcher = publisher, .files = {{msi, unsigned_}}, .updaterOffered = v2,
-         .verified = {msi}, .outcome = refused, .messages = box(L"#2", L"Orvane Hub.msi", L"#10003")},
-        {.situation = {}, .launcher = publisher, .files = {{msp, other}}, .verified = {msi, msp}, .outcome = refused,
+        // A signed launcher uses only what its publisher signed, a renewed certificate included.
+        {.launcher = kPublisher, .signatures = {{kMsi, renewed}}, .updaterOffered = v2,
+         .calls = {kFull + L"99", kPatch + L"99"}, .verified = {kMsi, kMsp, kExe}, .outcome = L"S S S S rotated updated"},
+        {.launcher = kPublisher, .signatures = {{kMsi, unsigned_}}, .updaterOffered = v2, .verified = {kMsi},
+         .outcome = refused, .messages = box(L"#2", L"Orvane Hub.msi", L"#10003")},
+        {.launcher = kPublisher, .signatures = {{kMsp, other}}, .verified = {kMsi, kMsp}, .outcome = refused,
          .messages = box(L"#2", L"ORVHPatch.msp", L"#10004")},
-        {.situation = {}, .launcher = publisher, .files = {{exe, broken}}, .updaterOffered = v2,
-         .verified = {msi, msp, exe}, .outcome = refused, .messages = box(L"#2", L"ORVHUpdate.exe", L"#10005"),
-         .journal = L"journal Signature of \"" + exe + L"\": result 0x80096010 TRUST_E_BAD_DIGEST, signer \"CN=Orvane\", "
+        {.launcher = kPublisher, .signatures = {{kExe, broken}}, .updaterOffered = v2, .verified = {kMsi, kMsp, kExe},
+         .outcome = refused, .messages = box(L"#2", L"ORVHUpdate.exe", L"#10005"),
+         .journal = L"journal Signature of \"" + kExe + L"\": result 0x80096010 TRUST_E_BAD_DIGEST, signer \"CN=Orvane\", "
                     L"thumbprint AA, expected publisher \"CN=Orvane\": signature not valid"},
-        {.situation = {}, .launcher = publisher, .own = {{msi, L"0001.0003.0000.0000"}}, .verified = {msi},
-         .outcome = refused, .messages = box(L"#2", L"Orvane Hub.msi", L"#10006"),
-         .journal = L"journal Own version of \"" + msi + L"\" 0001.0003.0000.0000, announced 0001.0002.0000.0000: they differ"},
-        {.situation = {}, .launcher = publisher, .own = {{exe, L""}}, .updaterOffered = v2,
-         .verified = {msi, msp, exe}, .outcome = refused, .messages = box(L"#2", L"ORVHUpdate.exe", L"#10006")},
+        {.launcher = kPublisher, .own = {{kMsi, L"0001.0003.0000.0000"}}, .verified = {kMsi}, .outcome = refused,
+         .messages = box(L"#2", L"Orvane Hub.msi", L"#10006"),
+         .journal = L"journal Own version of \"" + kMsi + L"\" 0001.0003.0000.0000, announced 0001.0002.0000.0000: they differ"},
+        {.launcher = kPublisher, .own = {{kExe, L""}}, .updaterOffered = v2, .verified = {kMsi, kMsp, kExe},
+         .outcome = refused, .messages = box(L"#2", L"ORVHUpdate.exe", L"#10006")},
         // A launcher whose own signature fails uses nothing, whatever the set.
-        {.situation = {.upgradeCode = kDeskCode}, .launcher = broken, .outcome = L"S F F S ignoring",
+        {.upgradeCode = kDeskCode, .launcher = broken, .outcome = refused,
          .messages = box(L"#4", L"OrvhUpdate.exe", L"#10005")},
         // Only the files the run would use count: a patch not above the full package, a
         // full package not installed while the source is there, a launcher not newer.
-        {.situation = {.patch = v0700}, .launcher = publisher, .files = {{msp, unsigned_}, {exe, unsigned_}},
-         .updaterOffered = L"0001.0000.0000.0001",
-         .verified = {msi}, .outcome = L"S S F S rotated updated"},
-        {.situation = {.update = v0601, .patch = v0700}, .launcher = publisher, .files = {{msi, unsigned_}},
-         .verified = {msp}, .outcome = L"S F S S rotated updated"},
-        {.situation = {.update = v0601, .patch = v0700, .sourceAvailable = false}, .launcher = publisher,
-         .files = {{msi, other}}, .verified = {msi}, .outcome = refused, .messages = box(L"#2", L"Orvane Hub.msi", L"#10004")},
+        {.patch = v0700, .launcher = kPublisher, .signatures = {{kMsp, unsigned_}, {kExe, unsigned_}},
+         .updaterOffered = L"0001.0000.0000.0001", .calls = {kFull + L"99"}, .verified = {kMsi},
+         .outcome = L"S S F S rotated updated"},
+        {.update = v0601, .patch = v0700, .launcher = kPublisher, .signatures = {{kMsi, unsigned_}},
+         .calls = {kPatch + L"99"}, .verified = {kMsp}, .outcome = L"S F S S rotated updated"},
+        {.update = v0601, .patch = v0700, .sourceAvailable = false, .launcher = kPublisher,
+         .signatures = {{kMsi, other}}, .verified = {kMsi}, .outcome = refused,
+         .messages = box(L"#2", L"Orvane Hub.msi", L"#10004")},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const Row& row = rows[i];
+        const Scenario& row = rows[i];
         Bench b;
-        b.fakes.signatures[launcher] = row.launcher;
-        for (const auto& path : {msi, msp, exe}) b.fakes.signatures[path] = row.files.count(path) ? row.files.at(path) : publisher;
-        b.fakes.ownVersions = {{msi, row.situation.update}, {exe, row.updaterOffered}};
-        b.fakes.fs.AddFile(L"U:\\Corrente\\ORVHUpdate.exe");
-        b.fakes.updater = L"0001.0000.0000.0001";
-        for (const auto& [path, version] : row.own) b.fakes.ownVersions[path] = version;
-        if (!row.updaterOffered.empty()) {
-            b.fakes.fs.AddFile(exe);
-            b.fakes.profile.Set(kCfg, L"Versione", L"ORVHUpdate.exe", row.updaterOffered);
-        }
-        b.Run(row.situation);
+        b.Run(row);
+        EXPECT_EQ(b.Calls(), row.calls) << "row " << i;
+        EXPECT_EQ(b.Outcome(), row.outcome) << "row " << i;
+        EXPECT_EQ(b.fakes.Events(L"message "), row.messages) << "row " << i;
+        EXPECT_EQ(b.fakes.Events(L"activity #300"), Log{}) << "row " << i;
         Log verified;
         for (const auto& event : b.fakes.Events(L"verify U:")) verified.push_back(event.substr(7, event.size() - 12));
         EXPECT_EQ(verified, row.verified) << "row " << i;
-        EXPECT_EQ(b.Outcome(), row.outcome) << "row " << i;
-        EXPECT_EQ(b.fakes.Events(L"message "), row.messages) << "row " << i;
+        EXPECT_EQ(b.fakes.Events(L"verify C:"), Log{L"verify C:\\Orvane\\OrvhUpdate.exe"}) << "row " << i;
+        if (!row.launcher) continue;
         // A refused set is not touched: nothing copied, installed or rotated.
         const bool accepted = row.messages.empty();
         const auto moved = std::ranges::count_if(b.fakes.fs.log, [](const auto& e) { return !e.starts_with(L"mkdir "); });
         EXPECT_EQ(moved == 0, !accepted) << "row " << i;
-        EXPECT_EQ(b.Calls().empty(), !accepted) << "row " << i;
         const Log verifications = b.fakes.Events(accepted ? L"journal Update set verified" : L"journal Update set refused");
         EXPECT_EQ(verifications.size(), 1u) << "row " << i;
         if (!row.journal.empty()) {

@@ -116,16 +116,7 @@ private:
 };
 
 // A folder's entries, sub-folders marked with "\", fixture packages and patches with their version,
-// the launcher's own copy with "(launcher)", signed copies with what they are.
-inline constexpr std::pair<std::wstring_view, std::wstring_view> kSignedCopies[] = {
-    {L"OrvhUpdate.exe", L"(signed launcher)"},
-    {L"OrvhUpdate-tampered.exe", L"(tampered launcher)"},
-    {L"hub-1.2.0.msi", L"1.2.0 (signed)"},
-    {L"hub-1.2.0-changed.msi", L"1.2.0 (changed after signing)"},
-    {L"hub-1.2.100.msp", L"1.2.100 (signed)"},
-    {L"hub-1.2.100-other.msp", L"1.2.100 (another publisher)"},
-};
-
+// the launcher's own copy with "(launcher)", signed copies with the name of their copy in bin\fixtures\signed.
 inline std::vector<std::wstring> Contents(const std::wstring& folder) {
     namespace fx = fixtures;
     const std::pair<std::wstring_view, std::wstring_view> known[] = {
@@ -140,8 +131,8 @@ inline std::vector<std::wstring> Contents(const std::wstring& folder) {
             if (bytes == ReadFileBytes(FixturePackagePath(file))) entry += L" " + std::wstring(version);
         }
         if (bytes == ReadFileBytes(OrvhUpdateExe())) entry += L" (launcher)";
-        for (const auto& [file, shown] : kSignedCopies) {
-            if (bytes == ReadFileBytes(SignedFixture(std::wstring(file)))) entry += L" " + std::wstring(shown);
+        for (const auto& file : FolderEntries(SignedFixture(L""))) {
+            if (!bytes.empty() && bytes == ReadFileBytes(SignedFixture(file))) entry += L" (signed " + file + L")";
         }
         entries.push_back(entry);
     }

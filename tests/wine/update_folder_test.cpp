@@ -178,7 +178,6 @@ TEST(Signatures, TheStateAndTheSignerOfRealFiles) {
     ASSERT_TRUE(test::TrustTestRoot());
     AuthenticodeVerifier verifier;
     const FileSignature launcher = verifier.Verify(test::SignedFixture(L"OrvhUpdate.exe"), false);
-    const std::wstring other = L"C=IT, O=Altro Editore S.r.l., CN=Altro Editore S.r.l.";
     struct Row {
         std::wstring file;
         SignatureState state;
@@ -191,10 +190,9 @@ TEST(Signatures, TheStateAndTheSignerOfRealFiles) {
         {test::SignedFixture(L"OrvhUpdate.exe"), SignatureState::Valid, L"ERROR_SUCCESS", test::kPublisherSubject, true},
         {test::SignedFixture(L"OrvhUpdate-tampered.exe"), SignatureState::NotValid, L"TRUST_E_BAD_DIGEST",
          std::nullopt, false},
-        {test::SignedFixture(L"OrvhUpdate-other.exe"), SignatureState::Valid, L"ERROR_SUCCESS", other, false},
-        {test::FixturePackagePath(fixtures::hub_1_2_0.file), SignatureState::Unsigned, L"TRUST_E_NOSIGNATURE", L"", false},
         {test::SignedFixture(L"hub-1.2.0.msi"), SignatureState::Valid, L"ERROR_SUCCESS", test::kPublisherSubject, true},
-        {test::SignedFixture(L"hub-1.2.100-other.msp"), SignatureState::Valid, L"ERROR_SUCCESS", other, false},
+        {test::SignedFixture(L"hub-1.2.100-other.msp"), SignatureState::Valid, L"ERROR_SUCCESS",
+         L"C=IT, O=Altro Editore S.r.l., CN=Altro Editore S.r.l.", false},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const Row& row = rows[i];
@@ -210,24 +208,18 @@ TEST(Signatures, TheStateAndTheSignerOfRealFiles) {
         EXPECT_EQ(verifier.SameSubject(signature.subject, launcher.subject), row.samePublisher);
         EXPECT_EQ(signature.thumbprint.size(), row.subject->empty() ? 0u : 40u);
     }
-    // The renewed certificate: the same subject under another thumbprint.
     EXPECT_NE(verifier.Verify(test::SignedFixture(L"hub-1.2.0.msi"), false).thumbprint, launcher.thumbprint);
 }
 
-// A held file can be read, copied and opened by Windows Installer, not deleted until released.
+// A held file can be read, not written or deleted until released.
 TEST(Signatures, AHeldFileIsReadableButNotDeletable) {
     const test::ScratchFolder scratch;
     const std::wstring package = scratch / L"Orvane Hub.msi";
     Win32FileSystem fs;
     fs.CopyFile(test::SignedFixture(L"hub-1.2.0.msi"), package);
     AuthenticodeVerifier verifier;
-    MsiEngine installer;
-    VariantLocaleConversions numbers;
-    InstalledProductQueries queries{installer, fs, ExpandEnvironmentReferences, numbers};
-
     EXPECT_EQ(verifier.Verify(package, true).state, SignatureState::Valid);
     fs.CopyFile(package, scratch / L"copy.msi");
-    EXPECT_EQ(Narrow(GetPackageVersion(queries, package)), "0001.0002.0000.0000");
     EXPECT_FALSE(::DeleteFileW(package.c_str()));
     EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     const UniqueFile writer(::CreateFileW(package.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
