@@ -21,7 +21,6 @@ TEST(Session, NobodySeesItOnAnInvisibleStationOrInSessionZero) {
         {{true, 1}, kInteractive, L"Session 1, window station visible"},
         {{false, 1}, kUnattended, L"Session 1, window station not visible" + unattended},
         {{true, 0}, kUnattended, L"Session 0, window station visible" + unattended},
-        {{false, 0}, kUnattended, L"Session 0, window station not visible" + unattended},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const auto& [facts, kind, note] = rows[i];
