@@ -173,13 +173,6 @@ TEST_P(Faults, ShowWhatTheUserSeesAndWhatIsLeft) {
     if (fault.nobodySees) {
         told.insert(told.begin() + 1, L"nobody can see this program's windows");
         told.insert(told.end() - 1, L"Not shown, nobody can see this session");
-        Listing withInterface; // installer calls at a level that can show something
-        for (const auto& line : run.journal) {
-            if (line.event.find(L", interface level ") != line.event.npos && !line.event.ends_with(L" level 2")) {
-                withInterface.push_back(line.event);
-            }
-        }
-        EXPECT_EQ(withInterface, Listing{});
     }
     if (fault.journaled) {
         EXPECT_EQ(MissingInOrder(run.journal, told), "");
@@ -271,7 +264,7 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
           },
           0, kHubTitle, StringText(10001), false, kOld,
           {{L"Upd\\Nuovo", {L"ORVHUpdate.cfg", L"Orvane Hub.msi"}}, {L"Upd\\Corrente", {L"Orvane Hub.msi"}}}, kIgnoring,
-          true, L"", false, true},
+          true, L"interface level 2 instead of 1", false, true},
     Fault{"RestartNeededWithoutTheShutdownPrivilege", FontsToRemoveWithoutTheRightToRestart,
           0, L"OrvhUpdate", ErrorReport(ERROR_NOT_ALL_ASSIGNED), true, kOld,
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {}}, {L"Upd\\Setup", {}}}, kNotStarted},

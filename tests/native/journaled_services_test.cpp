@@ -55,11 +55,6 @@ TEST(JournaledServices, WriteEachCallAndItsOutcome) {
          {"Message box \"Titolo\" (stop): \"Testo\"", "Message box closed"}},
         {[](Services& s) { s.dialogs.ShowMessage(L"Testo", L"Titolo", MessageIcon::Information); },
          {"Message box \"Titolo\" (information): \"Testo\"", "Message box closed"}},
-        {[](Services& s) {
-             s.fakes.boxesAnswered = false;
-             s.dialogs.ShowMessage(L"Testo", L"Titolo", MessageIcon::Information);
-         },
-         {"Message box \"Titolo\" (information): \"Testo\""}},
         {[](Services& s) { s.processes.AttendiProcesso(7, false); },
          {"Waiting for process 7 to end", "Wait over after N ms, exit code 0"}},
         {[](Services& s) { s.processes.Pausa(15); }, {"Paused N ms"}},

@@ -55,7 +55,7 @@ public:
     bool ShowMessage(std::wstring_view text, std::wstring_view title, MessageIcon icon) override {
         Add(L"message " + std::wstring(title) + L" | " + std::wstring(text) +
             (icon == MessageIcon::CriticalStop ? L" | stop" : L" | info"));
-        return boxesAnswered;
+        return true;
     }
     void ProcessPendingMessages() override { Add(L"pump"); }
     std::unique_ptr<ProgressView> Load() override { return std::make_unique<View>(*this); }
@@ -144,7 +144,6 @@ public:
     std::map<std::wstring, FileSignature> signatures;
     std::map<std::wstring, std::wstring> ownVersions;
     bool anotherInstance = false;
-    bool boxesAnswered = true;
     bool restartRefused = false;
 
 private:

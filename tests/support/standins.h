@@ -12,8 +12,8 @@
 
 namespace orvh::test {
 
-// A window station nobody sees, as a service's is, with its desktop "Default"; the programs
-// started on it (Desktop()) show nothing on the screen, and a message box there never returns.
+// A window station nobody sees, as a service's is; a message box of a program started on its
+// Desktop() never returns.
 class InvisibleStation {
 public:
     InvisibleStation() {
@@ -28,9 +28,7 @@ public:
     }
     InvisibleStation(const InvisibleStation&) = delete;
     InvisibleStation& operator=(const InvisibleStation&) = delete;
-    HWINSTA Station() const { return station_; }
-    // The visible station, by name: under Wine the handle a process is given for its own
-    // station can already have gone when a test runs.
+    // By name: under Wine the handle of the process's own station can already have gone.
     static HWINSTA Visible() {
         static const HWINSTA visible = ::OpenWindowStationW(L"WinSta0", FALSE, WINSTA_ALL_ACCESS);
         return visible;
@@ -43,8 +41,7 @@ private:
     HDESK desktop_ = nullptr;
 };
 
-// The test's own token without the shutdown privilege, as an account that may not restart
-// Windows has it.
+// The test's own token without the shutdown privilege, as an account that may not restart Windows.
 inline UniqueHandle TokenWithoutShutdownPrivilege() {
     HANDLE own = nullptr;
     ::OpenProcessToken(::GetCurrentProcess(), TOKEN_ALL_ACCESS, &own);
@@ -59,8 +56,7 @@ inline UniqueHandle TokenWithoutShutdownPrivilege() {
 }
 
 // A started program whose command line is its quoted path, a blank and the tail, on the given
-// desktop ("station\\desktop"; empty: the test's own), with the given token (null: the test's);
-// ended on destruction, so a failing test leaves nothing.
+// desktop and token (empty: the test's own); ended on destruction, so a failing test leaves nothing.
 class LaunchedProgram {
 public:
     LaunchedProgram(const std::wstring& exePath, const std::wstring& tail, const std::wstring& workingFolder = {},

@@ -11,7 +11,6 @@
 #include "system/platform_error.h"
 #include "system/process_wait_win32.h"
 #include "system/program_start_win32.h"
-#include "system/session_win32.h"
 #include "test_text.h"
 #include "ui/message_pump_win32.h"
 
@@ -60,8 +59,7 @@ TEST(JournalFile, KeepsTheNewestTwentyAndWritesThrough) {
     EXPECT_EQ(lines[0].event, L"first\\r\\nsecond è");
 }
 
-// Grants everyone only what a wait needs, as a product running elevated or under another
-// account does towards the launcher.
+// Only what a wait needs, as a product running elevated or under another account grants.
 void OnlyWaitRights(HANDLE process) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;0x101000;;;WD)", SDDL_REVISION_1,
@@ -71,9 +69,8 @@ void OnlyWaitRights(HANDLE process) {
     ASSERT_EQ(::OpenProcess(PROCESS_ALL_ACCESS, FALSE, ::GetProcessId(process)), nullptr) << "all access is refused";
 }
 
-// A folder of the search path holds a module named msi.dll; once the search is restricted,
-// Windows Installer's own comes from the system folder. (Wine records the path it found but
-// runs its own built-in code either way, so only the path can tell.)
+// An msi.dll on the search path is passed over for the system folder's. (Wine runs its built-in
+// code either way: only the path tells.)
 TEST(LibrarySearch, TakesLibrariesFromTheSystemFolderOnly) {
     const test::ScratchFolder scratch;
     std::filesystem::copy_file(test::TestProgramFolder() + L"\\resources_module.dll", scratch / L"msi.dll");
@@ -87,9 +84,7 @@ TEST(LibrarySearch, TakesLibrariesFromTheSystemFolderOnly) {
     EXPECT_EQ(_wcsicmp(path, SystemToolPath(L"msi.dll").c_str()), 0) << Narrow(path);
 }
 
-// Makes `link` a link to the folder `target`. Wine 8 makes no link of its own (neither
-// CreateSymbolicLinkW nor a junction) but shows a Unix link to a folder as a reparse point:
-// there the host's ln makes it.
+// Wine 8 makes no link itself but shows a Unix link as a reparse point: there the host's ln makes it.
 void LinkFolder(const std::wstring& link, const std::wstring& target) {
     if (::GetEnvironmentVariableW(L"WINEPREFIX", nullptr, 0) == 0) {
         ASSERT_TRUE(::CreateSymbolicLinkW(link.c_str(), target.c_str(),
@@ -113,8 +108,7 @@ void LinkFolder(const std::wstring& link, const std::wstring& target) {
     }
 }
 
-// A journal folder that is a link to elsewhere, as another user could plant it: no journal, and
-// nothing there deleted.
+// A journal folder linking elsewhere, as another user could plant it: no journal, nothing deleted.
 TEST(JournalFile, NoneInAFolderThatLinksElsewhere) {
     using namespace test;
     const ScratchFolder elsewhere;
@@ -148,20 +142,6 @@ TEST(ProcessWait, EndsWhenTheProcessHasEnded) {
         const auto id = rows[i].exists ? static_cast<std::int32_t>(child.ProcessId()) : 0x7FFFFFFC;
         EXPECT_EQ(AttendiProcesso(id, rows[i].blocking, pump), rows[i].exitCode) << "row " << i;
         EXPECT_EQ(child.WaitForExit(0ms), rows[i].exists) << "row " << i << ": the wait ends with the process";
-    }
-}
-
-// The process's own window station, the visible one and one nobody sees. (Wine gives every
-// process session 1, so session 0 shows only on Windows.)
-TEST(Session, TellsAStationNobodySees) {
-    const test::InvisibleStation invisible;
-    const std::pair<HWINSTA, bool> rows[] = {{test::InvisibleStation::Visible(), true}, {invisible.Station(), false}};
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        ASSERT_TRUE(::SetProcessWindowStation(rows[i].first)) << "row " << i;
-        const SessionFacts facts = CurrentSessionFacts();
-        ::SetProcessWindowStation(test::InvisibleStation::Visible());
-        EXPECT_EQ(facts.stationVisible, rows[i].second) << "row " << i;
-        EXPECT_NE(facts.sessionNumber, 0u) << "row " << i;
     }
 }
 
