@@ -78,8 +78,7 @@ TEST(UpdateSet, VersionKeysPerEditionAndInstalledVersion) {
         {Edition::Server, L"0001.0002.0000.0000", L"", {L"ORVHPatch.msp"}, hubArchives, true},
         {Edition::Server, L"0001.0001.0000.0601", L"", {L"ORVHUpdate.zip"}, hubFiles, true},
         {Edition::Client, L"0001.0000.0000.0000", L"", {L"ORVDPatch.zip"}, {L"Orvane Desk.msi", L"ORVDPatch.msp", L"ORVHUpdate.exe"}, true},
-        // Both schemes, or only the one read.
-        {Edition::Server, L"0001.0002.0000.0000", L"", {L"ORVHPatch.zip"}, hubArchives, false},
+        // Both schemes.
         {Edition::Server, L"0001.0002.0000.0000", L"", {L"ORVHPatch.zip", L"ORVHPatch.msp"}, hubArchives, false},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
