@@ -171,10 +171,7 @@ TEST(UpdateSet, RotationMovesTheUpdaterAndTheConfigurationOnAndClearsNuovo) {
             << "row " << i;
         EXPECT_EQ(t.fs.Content(L"U:\\Corrente\\ORVHUpdate.cfg") + " " + t.fs.Content(L"U:\\Vecchio\\ORVHUpdate.cfg"), "new old")
             << "row " << i;
-        const auto inNuovo = std::count_if(t.fs.files.begin(), t.fs.files.end(),
-                                           [](const auto& file) { return file.first.starts_with(L"u:\\nuovo\\"); });
-        EXPECT_EQ(t.fs.Content(L"U:\\Nuovo\\Orvane Hub.zip") + " " + std::to_string(inNuovo), "new 1") << "row " << i;
-        // The configuration file goes last.
+        // The set's files go, the configuration file last; nothing else does.
         Log deleted;
         std::ranges::copy_if(t.fs.log, std::back_inserter(deleted), [](const auto& e) { return e.starts_with(L"delete "); });
         EXPECT_EQ(deleted, (Log{L"delete U:\\Nuovo\\ORVHUpdate.exe", L"delete U:\\Nuovo\\Orvane Hub.msi",
