@@ -1,8 +1,7 @@
-// One point of the kill sweep (tests/wine_host/kill_sweep.sh runs each in a fresh prefix):
-// a road of the update run whose launcher is ended with TerminateProcess once its journal
-// holds the chosen line, then started again with the same command line while Nuovo still
-// holds anything of the set, as the product would. Afterwards the one property of every
-// point: the uninterrupted run's end state, nothing lost.
+// One point of the kill sweep (tests/wine_host/kill_sweep.sh runs each in a fresh prefix): a
+// road's launcher ended with TerminateProcess once its journal holds the chosen line, then run
+// again as the product would while Nuovo holds anything of the set; then the one property of
+// every point: the uninterrupted run's end state, nothing lost.
 //   kill_point.exe ROAD points   the uninterrupted run; prints "points N" (its change lines)
 //   kill_point.exe ROAD K        ends the run after its K-th change line (0: at its first line)
 //   kill_point.exe ROAD cut      ends it while the full package is being copied into Corrente
@@ -16,7 +15,6 @@
 
 #include <cstdio>
 #include <functional>
-#include <iostream>
 #include <map>
 
 namespace orvh::test {
@@ -25,85 +23,44 @@ namespace {
 using namespace std::chrono_literals;
 namespace fx = fixtures;
 using Files = std::map<std::wstring, std::string>;
+using Journal = std::vector<JournalLine>;
 
 const std::wstring kSetFiles[] = {L"ORVHUpdate.cfg", L"ORVHUpdate.exe", L"Orvane Hub.msi",
                                   L"Orvane Desk.msi", L"ORVHPatch.msp", L"ORVDPatch.msp"};
 
 // A change on disk or a Windows Installer call (its start and its end).
-bool IsChangeLine(std::string_view event) {
-    for (const std::string_view start : {"Create folder ", "Copy ", "Delete file ", "Delete folder ",
-                                         "Windows Installer: install ", "Windows Installer: apply patch "}) {
+bool IsChangeLine(std::wstring_view event) {
+    for (const std::wstring_view start : {L"Create folder ", L"Copy ", L"Delete file ", L"Delete folder ",
+                                          L"Windows Installer: install ", L"Windows Installer: apply patch "}) {
         if (event.starts_with(start)) return true;
     }
     return false;
 }
-bool IsInstallerCall(std::string_view event) {
-    return event.starts_with("Windows Installer: ") && event.find(", properties \"") != event.npos;
+
+std::size_t ChangeLines(const Journal& journal) {
+    return std::ranges::count_if(journal, [](const JournalLine& line) { return IsChangeLine(line.event); });
 }
 
-// The journal's complete lines, their time stamps left out.
-std::vector<std::string> Events(const std::string& text) {
-    std::vector<std::string> events;
-    for (std::size_t at = text.starts_with("\xEF\xBB\xBF") ? 3 : 0, next; (next = text.find("\r\n", at)) != text.npos;
-         at = next + 2) {
-        const std::string line = text.substr(at, next - at);
-        const auto stamp = line.find(" ms  ");
-        events.push_back(stamp == line.npos ? line : line.substr(stamp + 5));
-    }
-    return events;
-}
+using KillWhen = std::function<bool(const Journal&)>;
 
-std::size_t ChangeLines(const std::vector<std::string>& events) { return std::ranges::count_if(events, IsChangeLine); }
-
-std::wstring JournalOf(DWORD processId) {
-    std::wstring found;
-    for (const auto& name : FolderEntries(JournalFolder())) {
-        if (name.ends_with(L"_" + std::to_wstring(processId) + L".log")) found = JournalFolder() + L"\\" + name;
-    }
-    return found;
-}
-
-using KillWhen = std::function<bool(const std::vector<std::string>& events)>;
-
-// Ends the program as soon as `when` holds of its journal's events, read as they are
-// written; returns the journal's events once the program has gone.
-std::vector<std::string> EndWhen(const LaunchedProgram& program, const KillWhen& when) {
-    UniqueFile journal;
-    std::string text;
-    char buffer[65536];
+// Ends the program as soon as `when` holds of its journal, read as it is written through;
+// returns the journal once the program has gone.
+Journal EndWhen(const LaunchedProgram& program, const KillWhen& when) {
     while (!program.WaitForExit(0ms)) {
-        if (!journal) {
-            const std::wstring path = JournalOf(program.ProcessId());
-            if (!path.empty()) {
-                journal.reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                            nullptr, OPEN_EXISTING, 0, nullptr));
-            }
-            continue;
-        }
-        DWORD read = 0;
-        while (::ReadFile(journal.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
-        if (when(Events(text))) {
+        if (when(ReadJournal(program.ProcessId()))) {
             ::TerminateProcess(program.Process(), 9);
             break;
         }
     }
     program.WaitForExit(10s);
-    return Events(ReadFileBytes(JournalOf(program.ProcessId())));
+    return ReadJournal(program.ProcessId());
 }
 
-// After `kill` change lines; 0: at the journal's first line.
-KillWhen AfterChangeLines(std::size_t kill) {
-    return [kill](const auto& events) { return kill == 0 ? !events.empty() : ChangeLines(events) >= kill; };
-}
-
-// While the copy to `destination` is under way: its partial file is there and still short.
-KillWhen DuringCopy(const std::wstring& source, const std::wstring& destination) {
-    const auto size = std::filesystem::file_size(source);
-    return [=](const auto&) {
-        std::error_code error;
-        const auto written = std::filesystem::file_size(destination + std::wstring(kPartialCopySuffix), error);
-        return !error && written > 0 && written < size;
-    };
+// The destination's partial copy, while it is shorter than its source; 0 when there is none.
+std::uintmax_t PartialCopySize(const std::wstring& source, const std::wstring& destination) {
+    std::error_code error;
+    const auto written = std::filesystem::file_size(destination + std::wstring(kPartialCopySuffix), error);
+    return !error && written < std::filesystem::file_size(source) ? written : 0;
 }
 
 void WaitForNoInstallerProcess() {
@@ -235,21 +192,16 @@ std::vector<std::string> Findings(const UpdateScenario& s, const Road& road, con
     }
     expect(FilesIn(s.Sub(L"Vecchio")) == vecchio,
            "Vecchio holds" + Names(FilesIn(s.Sub(L"Vecchio"))) + ", not" + Names(vecchio));
-    for (const auto& [name, bytes] : corrente) {
-        expect(!name.ends_with(kPartialCopySuffix), "Corrente holds " + Narrow(name));
-    }
     const std::wstring newCode(road.newPackage.productCode), oldCode(road.oldPackage.productCode);
     for (const auto& name : FolderEntries(s.Sub(L"Setup"))) {
         expect(name == newCode || name == oldCode, "Setup holds " + Narrow(name));
     }
     const Files source = FilesIn(s.Sub(L"Setup\\" + newCode));
-    const std::string package = ReadFileBytes(FixturePackagePath(road.newPackage.file));
-    const std::string patch = ReadFileBytes(FixturePackagePath(fx::hub_1_2_100_msp.file));
-    for (const auto& [name, bytes] : source) {
-        expect((name == L"Orvane Hub.msi" && bytes == package) || (name == L"ORVHPatch.msp" && bytes == patch),
-               "the installation source holds" + Names(source));
+    expect(source.count(L"Orvane Hub.msi") && source.at(L"Orvane Hub.msi") == ReadFileBytes(FixturePackagePath(road.newPackage.file)),
+           "the installation source lacks the complete package:" + Names(source));
+    for (const Files& folder : {corrente, source}) {
+        for (const auto& [name, bytes] : folder) expect(!name.ends_with(kPartialCopySuffix), "a partial copy is left: " + Narrow(name));
     }
-    expect(source.count(L"Orvane Hub.msi") == 1, "the installation source lacks the package:" + Names(source));
     return wrong;
 }
 
@@ -262,32 +214,24 @@ int Sweep(const Road& road, const std::string& point) {
     const std::wstring program = s.Root() / L"Program\\OrvhUpdate.exe";
     std::filesystem::copy_file(OrvhUpdateExe(), program);
 
-    std::vector<std::string> first;
+    Journal first;
     std::size_t boxes = 0;
     bool again = false;
     if (point == "points") {
         const RunOutcome run = s.Run(s.Tail());
         boxes = run.boxes.size();
-        for (const auto& line : run.journal) first.push_back(Narrow(line.event));
+        first = run.journal;
         std::printf("points %zu\n", ChangeLines(first));
     } else {
-        const bool cut = point == "cut";
-        const std::wstring staged = s.Sub(L"Corrente\\Orvane Hub.msi");
-        first = EndWhen(LaunchedProgram(program, s.Tail()), cut ? DuringCopy(s.Sub(L"Nuovo\\Orvane Hub.msi"), staged)
-                                                                : AfterChangeLines(std::stoul(point)));
-        if (cut) {
-            std::error_code none;
-            const auto written = std::filesystem::file_size(staged + std::wstring(kPartialCopySuffix), none);
-            if (none || written >= std::filesystem::file_size(s.Sub(L"Nuovo\\Orvane Hub.msi"))) {
-                std::printf("RESULT %s cut fail: the copy to Corrente was not cut short\n", road.name.c_str());
-                return 1;
-            }
-            const bool earlier = ReadFileBytes(staged) == correnteBefore.at(L"Orvane Hub.msi");
-            std::printf("cut short: the partial copy holds %llu of %llu bytes; %s %s\n",
-                        static_cast<unsigned long long>(written),
-                        static_cast<unsigned long long>(std::filesystem::file_size(s.Sub(L"Nuovo\\Orvane Hub.msi"))),
-                        Narrow(staged).c_str(), earlier ? "still holds the earlier package" : "lost the earlier package");
-            if (!earlier) return 1;
+        const std::wstring source = s.Sub(L"Nuovo\\Orvane Hub.msi"), staged = s.Sub(L"Corrente\\Orvane Hub.msi");
+        const auto kill = point == "cut" ? KillWhen([&](const Journal&) { return PartialCopySize(source, staged) > 0; })
+                                         : KillWhen([k = std::stoul(point)](const Journal& journal) {
+                                               return k == 0 ? !journal.empty() : ChangeLines(journal) >= k;
+                                           });
+        first = EndWhen(LaunchedProgram(program, s.Tail()), kill);
+        if (point == "cut" && PartialCopySize(source, staged) == 0) {
+            std::printf("RESULT %s cut fail: the copy into Corrente was not cut short\n", road.name.c_str());
+            return 1;
         }
         WaitForNoInstallerProcess();
         for (const auto& name : kSetFiles) again = again || std::filesystem::exists(s.Sub(L"Nuovo\\" + name));
@@ -295,28 +239,22 @@ int Sweep(const Road& road, const std::string& point) {
     }
     std::vector<std::string> wrong = Findings(s, road, delivered, correnteBefore, vecchioBefore);
     if (boxes != 0) wrong.push_back(std::to_string(boxes) + " message boxes shown");
-    const bool startedFirst = std::ranges::any_of(first, [](const auto& e) { return e.starts_with("Start program "); });
-    // With Nuovo empty nothing starts the launcher again: the product starts as it would
-    // after any end of the launcher, by whoever starts it next.
-    const std::size_t starts = s.ProductStarts(again || startedFirst ? 1 : 0).size();
-    if (starts != (again || startedFirst ? 1u : 0u) || (again && startedFirst)) {
+    // With Nuovo empty nothing starts the launcher again: the product is started by whoever
+    // starts it next, as after any end of the launcher.
+    const bool startedFirst = std::ranges::any_of(first, [](const auto& l) { return l.event.starts_with(L"Start program "); });
+    const std::size_t expected = again || startedFirst ? 1 : 0, starts = s.ProductStarts(expected).size();
+    if (starts != expected || (again && startedFirst)) {
         wrong.push_back("product started " + std::to_string(starts) + " times" + (startedFirst ? ", by the first run" : ""));
     }
 
-    // Where the kill landed: after the last change line the journal holds.
-    std::string landed = "(no change yet)";
-    for (const auto& event : first) {
-        if (IsChangeLine(event)) landed = event;
+    std::wstring landed = L"(no change yet)";
+    for (const auto& line : first) {
+        if (IsChangeLine(line.event)) landed = line.event;
     }
-    const bool inInstaller = IsInstallerCall(landed);
+    const bool inInstaller = landed.starts_with(L"Windows Installer: ") && landed.find(L", properties \"") != landed.npos;
     const char* verdict = inInstaller ? "excluded" : wrong.empty() ? "pass" : "fail";
     std::printf("RESULT %s %s %s landed=%zu%s after: %s\n", road.name.c_str(), point.c_str(), verdict, ChangeLines(first),
-                again ? " second-run" : "", landed.c_str());
-    if (inInstaller) {
-        std::printf("  inside a Windows Installer call: Wine runs the installation in the launcher's process, without "
-                    "Windows' rollback of an interrupted installation; the end state %s\n",
-                    wrong.empty() ? "is the uninterrupted run's all the same" : "differs:");
-    }
+                again ? " second-run" : "", Narrow(landed).c_str());
     for (const auto& finding : wrong) std::printf("  %s\n", finding.c_str());
     return wrong.empty() || inInstaller ? 0 : 1;
 }
@@ -325,14 +263,9 @@ int Sweep(const Road& road, const std::string& point) {
 } // namespace orvh::test
 
 int main(int argc, char** argv) {
-    using namespace orvh::test;
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: kill_point ROAD points|K\n");
-        return 2;
+    for (const auto& road : orvh::test::kRoads) {
+        if (argc == 3 && road.name == argv[1]) return orvh::test::Sweep(road, argv[2]);
     }
-    for (const auto& road : kRoads) {
-        if (road.name == argv[1]) return Sweep(road, argv[2]);
-    }
-    std::fprintf(stderr, "no road %s\n", argv[1]);
+    std::fprintf(stderr, "usage: kill_point ROAD points|K|cut\n");
     return 2;
 }

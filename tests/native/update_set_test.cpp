@@ -78,8 +78,7 @@ TEST(UpdateSet, VersionKeysPerEditionAndInstalledVersion) {
         {Edition::Server, L"0001.0002.0000.0000", L"", {L"ORVHPatch.msp"}, hubArchives, true},
         {Edition::Server, L"0001.0001.0000.0601", L"", {L"ORVHUpdate.zip"}, hubFiles, true},
         {Edition::Client, L"0001.0000.0000.0000", L"", {L"ORVDPatch.zip"}, {L"Orvane Desk.msi", L"ORVDPatch.msp", L"ORVHUpdate.exe"}, true},
-        // Both schemes, or only the one read.
-        {Edition::Server, L"0001.0002.0000.0000", L"", {L"ORVHPatch.zip"}, hubArchives, false},
+        // Both schemes.
         {Edition::Server, L"0001.0002.0000.0000", L"", {L"ORVHPatch.zip", L"ORVHPatch.msp"}, hubArchives, false},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -172,10 +171,7 @@ TEST(UpdateSet, RotationMovesTheUpdaterAndTheConfigurationOnAndClearsNuovo) {
             << "row " << i;
         EXPECT_EQ(t.fs.Content(L"U:\\Corrente\\ORVHUpdate.cfg") + " " + t.fs.Content(L"U:\\Vecchio\\ORVHUpdate.cfg"), "new old")
             << "row " << i;
-        const auto inNuovo = std::count_if(t.fs.files.begin(), t.fs.files.end(),
-                                           [](const auto& file) { return file.first.starts_with(L"u:\\nuovo\\"); });
-        EXPECT_EQ(t.fs.Content(L"U:\\Nuovo\\Orvane Hub.zip") + " " + std::to_string(inNuovo), "new 1") << "row " << i;
-        // The configuration file goes last.
+        // The set's files go, the configuration file last; nothing else does.
         Log deleted;
         std::ranges::copy_if(t.fs.log, std::back_inserter(deleted), [](const auto& e) { return e.starts_with(L"delete "); });
         EXPECT_EQ(deleted, (Log{L"delete U:\\Nuovo\\ORVHUpdate.exe", L"delete U:\\Nuovo\\Orvane Hub.msi",

@@ -73,47 +73,38 @@ TEST(FileSystem, DeletionsOnRealFilesRaiseThePlatformsErrors) {
 }
 
 // Every copy is all or nothing: a refused copy leaves the destination as it was and no
-// partial file behind.
+// partial file behind. (A read-only destination is a row of the faults table.)
 TEST(FileSystem, CopiesReplaceTheDestinationWholeOrNotAtAll) {
-    enum class Hold { None, NoSharing, NoDeleteSharing, ReadOnly };
-    struct Row {
-        bool source;      // the source exists ("new")
-        bool destination; // the destination exists ("old")
-        Hold hold;
-        DWORD error;
-        std::string after; // the destination's content afterwards
-    };
-    const Row rows[] = {
-        {true, false, Hold::None, 0, "new"},
-        {true, true, Hold::None, 0, "new"},
-        {true, true, Hold::NoSharing, ERROR_SHARING_VIOLATION, "old"},
-        {true, true, Hold::NoDeleteSharing, ERROR_SHARING_VIOLATION, "old"},
-        {true, true, Hold::ReadOnly, ERROR_ACCESS_DENIED, "old"},
-        {false, true, Hold::None, ERROR_FILE_NOT_FOUND, "old"},
+    constexpr DWORD kNotHeld = ~DWORD{0};
+    // Whether the source ("new") and the destination ("old") exist, the sharing the destination
+    // is held open with; the error, the destination's content afterwards.
+    const std::tuple<bool, bool, DWORD, DWORD, std::string> rows[] = {
+        {true, false, kNotHeld, 0, "new"},
+        {true, true, kNotHeld, 0, "new"},
+        {true, true, 0, ERROR_SHARING_VIOLATION, "old"},
+        {true, true, FILE_SHARE_READ | FILE_SHARE_WRITE, ERROR_SHARING_VIOLATION, "old"},
+        {false, true, kNotHeld, ERROR_FILE_NOT_FOUND, "old"},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const Row& row = rows[i];
+        const auto& [hasSource, hasDestination, sharing, expected, after] = rows[i];
         const test::ScratchFolder scratch;
         const std::wstring source = scratch / L"source.msi", destination = scratch / L"Corrente.msi";
-        if (row.source) test::WriteFileBytes(source, "new");
-        if (row.destination) test::WriteFileBytes(destination, "old");
-        if (row.hold == Hold::ReadOnly) ::SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_READONLY);
+        if (hasSource) test::WriteFileBytes(source, "new");
+        if (hasDestination) test::WriteFileBytes(destination, "old");
         DWORD error = 0;
         {
-            const DWORD sharing = row.hold == Hold::NoDeleteSharing ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0;
-            const bool held = row.hold == Hold::NoSharing || row.hold == Hold::NoDeleteSharing;
-            const UniqueFile lock(held ? ::CreateFileW(destination.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr)
-                                       : INVALID_HANDLE_VALUE);
+            const UniqueFile held(sharing == kNotHeld ? INVALID_HANDLE_VALUE
+                                                      : ::CreateFileW(destination.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr));
             try {
                 Win32FileSystem().CopyFile(source, destination);
             } catch (const PlatformError& e) {
                 error = static_cast<DWORD>(e.Number());
             }
         }
-        EXPECT_EQ(error, row.error) << "row " << i;
-        EXPECT_EQ(test::ReadFileBytes(destination), row.after) << "row " << i;
+        EXPECT_EQ(error, expected) << "row " << i;
+        EXPECT_EQ(test::ReadFileBytes(destination), after) << "row " << i;
         const std::vector<std::wstring> left = test::FolderEntries(scratch.Path());
-        EXPECT_EQ(left.size(), row.source ? 2u : 1u) << "row " << i << ": " << Narrow(left.back());
+        EXPECT_EQ(left.size(), hasSource ? 2u : 1u) << "row " << i << ": " << Narrow(left.back());
     }
 }
 
