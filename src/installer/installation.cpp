@@ -1,10 +1,14 @@
 #include "installer/installation.h"
 
 #include "common/edition.h"
+#include "common/journal.h"
 #include "installer/installer_engine.h"
 #include "system/file_system.h"
 #include "system/folder_identity.h"
 #include "system/platform_error.h"
+#include "system/signatures.h"
+
+#include <utility>
 
 namespace orvh {
 namespace {
@@ -31,9 +35,11 @@ bool InstallerSucceeded(unsigned resultCode) {
 
 InstallerOperations::InstallerOperations(InstallerEngine& installer, FileSystem& fileSystem,
                                          const FolderIdentity& folders, EnvironmentExpander expand,
-                                         const LocaleConversions& numbers, std::wstring selectedUpgradeCode)
+                                         const LocaleConversions& numbers, std::wstring selectedUpgradeCode,
+                                         SignatureVerifier& holds, Journal& journal)
     : installer_(installer), fileSystem_(fileSystem), folders_(folders),
-      queries_{installer, fileSystem, std::move(expand), numbers}, selectedUpgradeCode_(std::move(selectedUpgradeCode)) {}
+      queries_{installer, fileSystem, std::move(expand), numbers}, selectedUpgradeCode_(std::move(selectedUpgradeCode)),
+      holds_(holds), journal_(journal) {}
 
 std::wstring InstallerOperations::GetInstalledVersion(const std::wstring& productName, const std::wstring& upgradeCode) {
     return orvh::GetInstalledVersion(queries_, productName, upgradeCode, true);
@@ -57,9 +63,42 @@ bool InstallerOperations::HoldsFolder(const std::wstring& outer, const std::wstr
     return false;
 }
 
+bool InstallerOperations::PlaceCopy(const std::wstring& source, const std::wstring& copy,
+                                    const std::wstring& verified) {
+    // The retry installs from the copy still held since the check, without copying again.
+    if (!verified.empty() && copy == heldCopy_) return true;
+    if (!heldCopy_.empty()) holds_.Release(std::exchange(heldCopy_, L""));
+    fileSystem_.CopyFile(source, copy);
+    if (verified.empty()) return true;
+    if (!holds_.HoldExactCopy(copy, verified)) {
+        journal_.Write(L"\"" + copy + L"\" is not byte for byte the verified \"" + verified +
+                       L"\": it is not given to Windows Installer");
+        return false;
+    }
+    heldCopy_ = copy;
+    return true;
+}
+
+// Only a folder directly in Setup is the launcher's own; a source elsewhere is wherever the
+// product was first installed from (a share, a download folder) and is not the launcher's to delete.
+void InstallerOperations::DeletePreviousSource(const std::wstring& previousSource, const std::wstring& cacheFolder,
+                                               const std::wstring& setupFolder) {
+    if (previousSource.empty() || HoldsFolder(previousSource, cacheFolder)) return;
+    if (!folders_.SameFolder(ParentFolder(previousSource), setupFolder)) {
+        journal_.Write(L"The previous installation source \"" + previousSource + L"\" is not a folder of \"" +
+                       setupFolder + L"\": it is left as it is");
+        return;
+    }
+    try {
+        fileSystem_.DeleteFolder(previousSource);
+    } catch (const PlatformError&) {
+        // A source that stays behind costs only disk space.
+    }
+}
+
 bool InstallerOperations::InstallPackage(const std::wstring& packageName, const std::wstring& packageFolder,
                                          const std::wstring& setupFolder, const std::wstring& properties,
-                                         int uiLevel) {
+                                         int uiLevel, const std::wstring& verified) {
     const std::wstring package = packageFolder + L"\\" + packageName;
     std::wstring previousSource;
     std::wstring cacheFolder;
@@ -71,24 +110,18 @@ bool InstallerOperations::InstallPackage(const std::wstring& packageName, const 
         cacheFolder = setupFolder + L"\\" + productCode;
         if (!fileSystem_.FolderExists(cacheFolder)) fileSystem_.CreateFolder(cacheFolder);
         const std::wstring cachedPackage = cacheFolder + L"\\" + packageName;
-        fileSystem_.CopyFile(package, cachedPackage);
+        if (!PlaceCopy(package, cachedPackage, verified)) return false;
         installer_.SetUiLevel(uiLevel);
         if (!InstallerSucceeded(installer_.InstallProduct(cachedPackage, properties))) return false;
     } catch (const PlatformError&) {
         return false;
     }
     // The product now comes from the cache folder; its previous source is no longer needed.
-    if (!previousSource.empty() && !HoldsFolder(previousSource, cacheFolder)) {
-        try {
-            fileSystem_.DeleteFolder(previousSource);
-        } catch (const PlatformError&) {
-            // A source that stays behind costs only disk space.
-        }
-    }
+    DeletePreviousSource(previousSource, cacheFolder, setupFolder);
     return true;
 }
 
-bool InstallerOperations::ApplyPatchPackage(const std::wstring& patchPath, int uiLevel) {
+bool InstallerOperations::ApplyPatchPackage(const std::wstring& patchPath, int uiLevel, const std::wstring& verified) {
     const auto edition = EditionOf(selectedUpgradeCode_);
     if (!edition) return false;
     try {
@@ -96,7 +129,7 @@ bool InstallerOperations::ApplyPatchPackage(const std::wstring& patchPath, int u
             GetInstallSource(queries_, std::wstring(ProductNameOf(*edition)), std::wstring(UpgradeCodeOf(*edition)));
         if (source.empty()) return false;
         const std::wstring target = source + L"\\" + FileSystem::GetFileName(patchPath);
-        fileSystem_.CopyFile(patchPath, target);
+        if (!PlaceCopy(patchPath, target, verified)) return false;
         installer_.SetUiLevel(uiLevel);
         return InstallerSucceeded(installer_.ApplyPatch(target, kPatchReinstall));
     } catch (const PlatformError&) {

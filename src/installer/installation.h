@@ -5,6 +5,11 @@
 // product's installation source; a patch is applied from a copy placed in the installed
 // product's installation source, next to the package it was installed from. The edition
 // whose source is used is the one the selected upgrade code names.
+//
+// When the run verified the file, the copy Windows Installer receives is held (readable, not
+// writable, not deletable) and checked to be that verified file byte for byte before the
+// call; it stays held through the retry, which uses it again without copying, and is released
+// when the next copy is placed.
 #include "installer/installed_product.h"
 #include "installer/product_installer.h"
 
@@ -15,7 +20,9 @@ namespace orvh {
 class FileSystem;
 class FolderIdentity;
 class InstallerEngine;
+class Journal;
 class LocaleConversions;
+class SignatureVerifier;
 
 // Property string of every patch: files missing or of an equal or older version, registry
 // data and shortcuts are reinstalled.
@@ -29,28 +36,38 @@ class InstallerOperations final : public ProductInstaller {
 public:
     InstallerOperations(InstallerEngine& installer, FileSystem& fileSystem, const FolderIdentity& folders,
                         EnvironmentExpander expand, const LocaleConversions& numbers,
-                        std::wstring selectedUpgradeCode);
+                        std::wstring selectedUpgradeCode, SignatureVerifier& holds, Journal& journal);
 
     std::wstring GetInstalledVersion(const std::wstring& productName, const std::wstring& upgradeCode) override;
     bool InstallSourceAvailable(const std::wstring& productName, const std::wstring& upgradeCode) override;
     // Installs packageFolder\packageName from a copy in setupFolder\{product code}; true when
     // the installer reports success. After a successful installation the product's previous
-    // installation source folder is deleted, unless it is the cache folder or holds it.
+    // installation source folder is deleted when the launcher made it, a folder directly in
+    // setupFolder other than the cache folder; any other is left, and the journal says so.
     bool InstallPackage(const std::wstring& packageName, const std::wstring& packageFolder,
-                        const std::wstring& setupFolder, const std::wstring& properties, int uiLevel) override;
+                        const std::wstring& setupFolder, const std::wstring& properties, int uiLevel,
+                        const std::wstring& verified) override;
     // Copies the patch into the installation source of the selected edition and applies it
     // from there; false without edition, without source, or when any step fails.
-    bool ApplyPatchPackage(const std::wstring& patchPath, int uiLevel) override;
+    bool ApplyPatchPackage(const std::wstring& patchPath, int uiLevel, const std::wstring& verified) override;
 
 private:
     std::wstring PreviousInstallSource();
     bool HoldsFolder(const std::wstring& outer, const std::wstring& folder) const;
+    // Copies `source` to `copy`, the file Windows Installer is given; false when a verified
+    // file's copy is not that file byte for byte.
+    bool PlaceCopy(const std::wstring& source, const std::wstring& copy, const std::wstring& verified);
+    void DeletePreviousSource(const std::wstring& previousSource, const std::wstring& cacheFolder,
+                              const std::wstring& setupFolder);
 
     InstallerEngine& installer_;
     FileSystem& fileSystem_;
     const FolderIdentity& folders_;
     InstalledProductQueries queries_;
     std::wstring selectedUpgradeCode_;
+    SignatureVerifier& holds_;
+    Journal& journal_;
+    std::wstring heldCopy_; // the copy last handed to Windows Installer, while it is held
 };
 
 } // namespace orvh

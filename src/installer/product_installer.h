@@ -17,9 +17,12 @@ public:
     // Canonical version of the first installed product matching name and upgrade code.
     virtual std::wstring GetInstalledVersion(const std::wstring& productName, const std::wstring& upgradeCode) = 0;
     virtual bool InstallSourceAvailable(const std::wstring& productName, const std::wstring& upgradeCode) = 0;
+    // `verified`: the held file of the update set of which Windows Installer must receive an
+    // exact copy; empty when the run verifies nothing.
     virtual bool InstallPackage(const std::wstring& packageName, const std::wstring& packageFolder,
-                                const std::wstring& setupFolder, const std::wstring& properties, int uiLevel) = 0;
-    virtual bool ApplyPatchPackage(const std::wstring& patchPath, int uiLevel) = 0;
+                                const std::wstring& setupFolder, const std::wstring& properties, int uiLevel,
+                                const std::wstring& verified) = 0;
+    virtual bool ApplyPatchPackage(const std::wstring& patchPath, int uiLevel, const std::wstring& verified) = 0;
 };
 
 } // namespace orvh

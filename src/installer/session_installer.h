@@ -24,11 +24,12 @@ public:
         return inner_.InstallSourceAvailable(productName, upgradeCode);
     }
     bool InstallPackage(const std::wstring& packageName, const std::wstring& packageFolder,
-                        const std::wstring& setupFolder, const std::wstring& properties, int uiLevel) override {
-        return inner_.InstallPackage(packageName, packageFolder, setupFolder, properties, Level(uiLevel));
+                        const std::wstring& setupFolder, const std::wstring& properties, int uiLevel,
+                        const std::wstring& verified) override {
+        return inner_.InstallPackage(packageName, packageFolder, setupFolder, properties, Level(uiLevel), verified);
     }
-    bool ApplyPatchPackage(const std::wstring& patchPath, int uiLevel) override {
-        return inner_.ApplyPatchPackage(patchPath, Level(uiLevel));
+    bool ApplyPatchPackage(const std::wstring& patchPath, int uiLevel, const std::wstring& verified) override {
+        return inner_.ApplyPatchPackage(patchPath, Level(uiLevel), verified);
     }
 
 private:

@@ -160,8 +160,9 @@ void Run(Win32WindowLoader& windows, JournalFile& journal, const SessionFacts& s
         journal.Write(L"Windows Installer's log: \"" + journal.InstallerLogPath() + L"\"");
     }
     const Win32FolderIdentity folderIdentity;
+    AuthenticodeVerifier signatures;
     InstallerOperations installer(engine, files, folderIdentity, ExpandEnvironmentReferences, conversions,
-                                  settings->upgradeCode);
+                                  settings->upgradeCode, signatures, journal);
     SessionInstaller sessionInstaller(SessionKindOf(session), installer, journal);
     Win32ProcessWaiter waiter(pump);
     Win32ProgramStarter starter;
@@ -169,7 +170,6 @@ void Run(Win32WindowLoader& windows, JournalFile& journal, const SessionFacts& s
     JournaledProcesses processes(waiter, starter, restart, journal);
     ImmediateEnd end(journal);
     InstalledProductQueries queries{msi, *fileSystem, ExpandEnvironmentReferences, conversions};
-    AuthenticodeVerifier signatures;
 
     RunServices services{
         files,

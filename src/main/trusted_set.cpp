@@ -2,7 +2,6 @@
 
 #include "common/journal.h"
 #include "common/string_ids.h"
-#include "installer/version.h"
 #include "resources/string_table.h"
 
 namespace orvh {
@@ -32,27 +31,6 @@ const wchar_t* Why(Refusal refusal) {
 }
 
 } // namespace
-
-std::vector<SetFile> FilesTheRunUses(const UpdateSet& set, const FileSystem& fs, const RunRoad& road) {
-    std::vector<SetFile> files;
-    const auto use = [&](SetFileKind kind, std::wstring_view name, const std::wstring& announced) {
-        const std::wstring path = set.Folders().nuovo + L"\\" + std::wstring(name);
-        if (fs.FileExists(path)) files.push_back({kind, path, announced});
-    };
-    const auto& names = set.Names();
-    if (VersionGreater(road.update, road.installed)) {
-        use(SetFileKind::FullPackage, names.fullPackage, road.update);
-        if (VersionGreater(road.patch, road.update)) use(SetFileKind::Patch, names.patchPackage, road.patch);
-    } else {
-        if (!road.sourceAvailable()) use(SetFileKind::FullPackage, names.fullPackage, road.update);
-        if (VersionGreater(road.patch, road.installed)) use(SetFileKind::Patch, names.patchPackage, road.patch);
-    }
-    if (fs.FileExists(set.Folders().nuovo + L"\\" + std::wstring(kUpdaterFileName)) &&
-        road.updaterReplaced(road.updater)) {
-        use(SetFileKind::Updater, kUpdaterFileName, road.updater);
-    }
-    return files;
-}
 
 void SetTrust::VerifyLauncher(const std::wstring& path) {
     launcherPath_ = path;

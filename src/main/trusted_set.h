@@ -2,13 +2,13 @@
 // The trust of the update set. A launcher that carries no signature uses the set as it
 // comes. A validly signed one uses only files that its own publisher (the subject of its
 // signer certificate) signed, a full package whose own version and a launcher whose own
-// file version are the versions announced; every file the run would use is verified, and
+// file version are the versions announced; every file the run's road uses is verified, and
 // held, before anything moves. A launcher whose own signature does not verify uses none.
+#include "main/run_road.h"
 #include "main/update_set.h"
 #include "system/file_system.h"
 #include "system/signatures.h"
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,30 +16,6 @@ namespace orvh {
 
 class Journal;
 class StringTable;
-
-enum class SetFileKind { FullPackage, Patch, Updater };
-
-struct SetFile {
-    SetFileKind kind;
-    std::wstring path;
-    std::wstring announced; // the version ORVHUpdate.cfg gives it
-    bool operator==(const SetFile&) const = default;
-};
-
-// What the run knows once the versions are determined (canonical; the patch empty when it
-// is ignored).
-struct RunRoad {
-    std::wstring installed, update, patch, updater;
-    // Asked only when no newer full package is installed: a missing source is repaired.
-    std::function<bool()> sourceAvailable;
-    // Whether Nuovo's launcher, offered at a version, would be copied into Corrente.
-    std::function<bool(const std::wstring& offered)> updaterReplaced;
-};
-
-// The files of Nuovo the run would use, in their order of use: the full package when it is
-// newer or repairs a missing source, the patch when it would be applied, the launcher when
-// it would be copied into Corrente.
-std::vector<SetFile> FilesTheRunUses(const UpdateSet& set, const FileSystem& fs, const RunRoad& road);
 
 enum class Refusal { None, NotSigned, OtherPublisher, NotValid, VersionsDisagree };
 

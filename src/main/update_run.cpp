@@ -6,6 +6,7 @@
 #include "installer/product_installer.h"
 #include "installer/version.h"
 #include "main/product_wait.h"
+#include "main/run_road.h"
 #include "main/trusted_set.h"
 #include "resources/string_table.h"
 #include "system/file_system.h"
@@ -45,7 +46,7 @@ public:
             s_.pump.ProcessPendingMessages();
             if (lastInstallationResult_ || nothingToInstall_) {
                 Note(L"Rotating the update set through Corrente and Vecchio");
-                set_.RotateUpdateSet(s_.fileVersion, ExpandPath(s_.programFolder, s_.expand), s_.folderIdentity);
+                set_.RotateUpdateSet(road_);
                 Note(L"Rotation done");
             } else {
                 Note(L"No rotation: the last installation or patch failed");
@@ -127,39 +128,51 @@ private:
         set_.SelectVersionKeys(*edition_, installedVersion_);
         View().SetLabel(WindowLabel::Attivita, Text(text::kFindingUpdateVersion));
 
-        updateVersion_ = set_.ReadPackageVersion(set_.Keys().fullPackage);
-        View().SetLabel(WindowLabel::OrvhMsi, updateVersion_.empty() ? Text(text::kNoUpdate)
-                                                                     : Text(text::kUpdateVersion) + L" " +
-                                                                           FormatVersion(updateVersion_, false, s_.numbers));
+        const std::wstring update = set_.ReadPackageVersion(set_.Keys().fullPackage);
+        View().SetLabel(WindowLabel::OrvhMsi, update.empty() ? Text(text::kNoUpdate)
+                                                             : Text(text::kUpdateVersion) + L" " +
+                                                                   FormatVersion(update, false, s_.numbers));
         View().SetLabel(WindowLabel::Attivita, Text(text::kFindingPatchVersion));
 
-        patchVersion_ = set_.ReadPackageVersion(set_.Keys().patchPackage);
-        const std::wstring announcedPatch = patchVersion_;
-        if (VersionGreater(installedVersion_, patchVersion_)) patchVersion_.clear();
-        if (VersionGreater(updateVersion_, patchVersion_)) patchVersion_.clear();
-        View().SetLabel(WindowLabel::OrvhMsp, patchVersion_.empty() ? Text(text::kNoPatch)
-                                                                    : Text(text::kPatchVersion) + L" " +
-                                                                          FormatVersion(patchVersion_, false, s_.numbers));
+        const std::wstring announcedPatch = set_.ReadPackageVersion(set_.Keys().patchPackage);
+        road_ = DecideOnce(update, announcedPatch);
+        View().SetLabel(WindowLabel::OrvhMsp, road_.patch.empty() ? Text(text::kNoPatch)
+                                                                  : Text(text::kPatchVersion) + L" " +
+                                                                        FormatVersion(road_.patch, false, s_.numbers));
         Note(L"Versions announced (keys \"" + set_.Keys().fullPackage + L"\", \"" + set_.Keys().patchPackage +
-             L"\"): full package " + Shown(updateVersion_) + L", patch " + Shown(announcedPatch) +
-             (patchVersion_ != announcedPatch ? L", not above the installed or the full package's version: ignored" : L""));
+             L"\"): full package " + Shown(update) + L", patch " + Shown(announcedPatch) +
+             (road_.patch != announcedPatch ? L", not above the installed or the full package's version: ignored" : L""));
+        Note(L"Road of this run: " + Described(road_));
         View().SetInconStep(true);
         return true;
     }
 
-    // A signed launcher verifies the files this run would use before anything moves; a
+    // Every version of the configuration file read once, Nuovo looked at once, one decision:
+    // the check, the installation phase and the rotation all follow it.
+    RunRoad DecideOnce(const std::wstring& update, const std::wstring& announcedPatch) {
+        const auto& folders = set_.Folders();
+        const auto inNuovo = [&](std::wstring_view name) {
+            return s_.fileSystem.FileExists(folders.nuovo + L"\\" + std::wstring(name));
+        };
+        const RoadFacts facts{installedVersion_, update, announcedPatch,
+                              set_.ReadPackageVersion(set_.Keys().updater), inNuovo(set_.Names().fullPackage),
+                              inNuovo(set_.Names().patchPackage), inNuovo(kUpdaterFileName)};
+        const RoadQuestions questions{
+            [this] { return SourceAvailable(); },
+            [this, &folders](const std::wstring& offered) {
+                // The running program is never overwritten: it may itself be Corrente's copy.
+                return ShouldReplaceUpdater(offered,
+                                            s_.fileVersion(folders.corrente + L"\\" + std::wstring(kUpdaterFileName)),
+                                            ExpandPath(s_.programFolder, s_.expand), folders, s_.folderIdentity);
+            }};
+        return DecideRoad(facts, questions, folders.nuovo, set_.Names());
+    }
+
+    // A signed launcher verifies the files of the run's road before anything moves; a
     // refused set fails both installation steps, with one message.
     bool SetAccepted() {
         if (!trust_.Checks()) return true;
-        const auto& folders = set_.Folders();
-        const RunRoad road{installedVersion_, updateVersion_, patchVersion_, set_.ReadPackageVersion(set_.Keys().updater),
-                           [this] { return SourceAvailable(); },
-                           [this, &folders](const std::wstring& offered) {
-                               return ShouldReplaceUpdater(
-                                   offered, s_.fileVersion(folders.corrente + L"\\" + std::wstring(kUpdaterFileName)),
-                                   ExpandPath(s_.programFolder, s_.expand), folders, s_.folderIdentity);
-                           }};
-        const TrustVerdict verdict = trust_.Check(FilesTheRunUses(set_, files_, road), {s_.packageVersion, s_.fileVersion});
+        const TrustVerdict verdict = trust_.Check(road_.files, {s_.packageVersion, s_.fileVersion});
         if (verdict.refusal == Refusal::None) return true;
         refused_ = true;
         for (int step = 1; step <= 2; ++step) {
@@ -198,7 +211,7 @@ private:
     }
 
     void InstallationPhase() {
-        if (VersionGreater(updateVersion_, installedVersion_)) {
+        if (road_.newerFullPackage) {
             Note(L"The full package is newer than the installed version: it is installed");
             InstallNewerFullPackage();
         } else {
@@ -207,34 +220,41 @@ private:
         }
     }
 
+    // The held file of Nuovo whose exact copy Windows Installer receives; none when nothing
+    // is verified.
+    std::wstring Verified(const std::wstring& name) const {
+        return trust_.Checks() ? set_.Folders().nuovo + L"\\" + name : L"";
+    }
+
+    bool InstallFullPackage(const std::wstring& properties, int uiLevel) {
+        const auto& folders = set_.Folders();
+        const auto& name = set_.Names().fullPackage;
+        return s_.installer.InstallPackage(name, folders.corrente, folders.setup, properties, uiLevel, Verified(name));
+    }
+
     void InstallNewerFullPackage() {
         RestartIfFontsRemoved(installedVersion_);
         View().StepSuccessivo();
         View().SetLabel(WindowLabel::Attivita, Text(text::kInstallingUpdate));
         s_.pump.ProcessPendingMessages();
-        if (!set_.StageFullPackage()) {
+        if (!road_.installFullPackage) {
             Note(L"The full package is not in Nuovo: nothing is installed");
             return;
         }
-
-        const auto& folders = set_.Folders();
-        const auto& name = set_.Names().fullPackage;
-        lastInstallationResult_ =
-            s_.installer.InstallPackage(name, folders.corrente, folders.setup, L"", kUiLevelBasicProgressOnly);
-        if (!lastInstallationResult_) {
-            lastInstallationResult_ =
-                s_.installer.InstallPackage(name, folders.corrente, folders.setup, L"", kUiLevelDefault);
-        }
+        set_.StageFullPackage();
+        lastInstallationResult_ = InstallFullPackage(L"", kUiLevelBasicProgressOnly);
+        if (!lastInstallationResult_) lastInstallationResult_ = InstallFullPackage(L"", kUiLevelDefault);
         View().SetInconStep(lastInstallationResult_);
         Note(lastInstallationResult_ ? L"Full package installed" : L"The full package was not installed");
 
+        // Whether the product has its package in its source now is the installation's result.
         if (!SourceAvailable()) {
             Note(L"The installed product's package is not in its installation source: no patch");
             return;
         }
-        if (VersionGreater(patchVersion_, updateVersion_)) {
+        if (road_.patchDue) {
             Note(L"The patch is newer than the full package: it is applied");
-            RestartIfFontsRemoved(updateVersion_);
+            RestartIfFontsRemoved(road_.update);
             BeginPatchStep();
         } else {
             Note(L"No patch newer than the full package");
@@ -245,26 +265,26 @@ private:
     void RepairOrPatch() {
         View().StepSuccessivo();
         s_.pump.ProcessPendingMessages();
-        if (!SourceAvailable()) {
+        bool sourceThere = !road_.sourceMissing;
+        if (road_.sourceMissing) {
             // The installed product's cached package is gone: reinstall from a fresh copy,
             // once. Its result shows on the step but does not count as the installation's.
             Note(L"The installed product's package is not in its installation source: it is repaired");
-            if (set_.StageRepairPackage()) {
-                const auto& folders = set_.Folders();
-                View().SetInconStep(s_.installer.InstallPackage(set_.Names().fullPackage, folders.corrente,
-                                                                folders.setup, kRepairProperties,
-                                                                kUiLevelBasicProgressOnly));
+            if (road_.repairSource) {
+                set_.StageRepairPackage();
+                View().SetInconStep(InstallFullPackage(kRepairProperties, kUiLevelBasicProgressOnly));
+                sourceThere = SourceAvailable();
             }
         } else {
             View().SetInconStep(false);
         }
 
-        if (!SourceAvailable()) {
+        if (!sourceThere) {
             Note(L"The installation source is still missing: no patch");
             SkipPatchStep();
             return;
         }
-        if (!VersionGreater(patchVersion_, installedVersion_)) {
+        if (!road_.patchDue) {
             Note(L"No patch newer than the installed version: nothing to install");
             nothingToInstall_ = true;
             SkipPatchStep();
@@ -276,15 +296,17 @@ private:
     }
 
     void ApplyPatch() {
-        if (!set_.StagePatchPackage()) {
+        if (!road_.applyPatch) {
             Note(L"The patch is not in Nuovo: nothing is applied");
             return;
         }
-        const std::wstring patch = set_.Folders().corrente + L"\\" + set_.Names().patchPackage;
-        lastInstallationResult_ = s_.installer.ApplyPatchPackage(patch, kUiLevelBasicProgressOnly);
+        set_.StagePatchPackage();
+        const auto& name = set_.Names().patchPackage;
+        const std::wstring patch = set_.Folders().corrente + L"\\" + name;
+        lastInstallationResult_ = s_.installer.ApplyPatchPackage(patch, kUiLevelBasicProgressOnly, Verified(name));
         if (!lastInstallationResult_) {
             View().SetInconStep(false);
-            lastInstallationResult_ = s_.installer.ApplyPatchPackage(patch, kUiLevelDefault);
+            lastInstallationResult_ = s_.installer.ApplyPatchPackage(patch, kUiLevelDefault, Verified(name));
         }
         View().SetInconStep(lastInstallationResult_);
         Note(lastInstallationResult_ ? L"Patch applied" : L"The patch was not applied");
@@ -297,8 +319,8 @@ private:
         const std::wstring before = installedVersion_;
         installedVersion_ = InstalledVersionNow();
         const bool unchanged = installedVersion_ == before;
-        const bool due = VersionGreater(updateVersion_, installedVersion_) ||
-                         VersionGreater(patchVersion_, installedVersion_);
+        const bool due = VersionGreater(road_.update, installedVersion_) ||
+                         VersionGreater(road_.patch, installedVersion_);
         Note(L"Final check: installed version " + Shown(installedVersion_) +
              (due && unchanged ? L", unchanged although an update was due" : L""));
         if (due && unchanged && !refused_) {
@@ -314,9 +336,8 @@ private:
     SetTrust trust_{s_.signatures, s_.journal};
     UpdateSet set_;
     std::unique_ptr<ProgressView> window_;
+    RunRoad road_;
     std::wstring installedVersion_;
-    std::wstring updateVersion_;
-    std::wstring patchVersion_;
     bool lastInstallationResult_ = false;
     bool nothingToInstall_ = false;
     bool refused_ = false;

@@ -3,6 +3,7 @@
 #include "common/journal.h"
 #include "ini/ov_file_ini.h"
 #include "installer/version.h"
+#include "main/run_road.h"
 #include "system/file_system.h"
 #include "system/folder_identity.h"
 
@@ -96,11 +97,8 @@ std::wstring UpdateSet::ReadPackageVersion(const std::wstring& key) const {
     return ini_.ReadIniString(folders_.ConfigurationFile(), std::wstring(kVersionSection), key, L"", 255);
 }
 
-bool UpdateSet::StageRepairPackage() {
-    const std::wstring source = In(folders_.nuovo, names_.fullPackage);
-    if (!fs_.FileExists(source)) return false;
-    fs_.CopyFile(source, In(folders_.corrente, names_.fullPackage));
-    return true;
+void UpdateSet::StageRepairPackage() {
+    fs_.CopyFile(In(folders_.nuovo, names_.fullPackage), In(folders_.corrente, names_.fullPackage));
 }
 
 void UpdateSet::MoveOnToCorrente(std::wstring_view name) {
@@ -115,27 +113,17 @@ void UpdateSet::MoveOnToCorrente(std::wstring_view name) {
             fs_.CopyFile(current, In(folders_.vecchio, name));
         }
     }
-    if (fs_.FileExists(offered)) fs_.CopyFile(offered, current);
+    fs_.CopyFile(offered, current);
 }
 
-bool UpdateSet::StageWithBackup(const std::wstring& name) {
-    if (!fs_.FileExists(In(folders_.nuovo, name))) return false;
-    MoveOnToCorrente(name);
-    return true;
-}
+void UpdateSet::StageFullPackage() { MoveOnToCorrente(names_.fullPackage); }
 
-bool UpdateSet::StageFullPackage() { return StageWithBackup(names_.fullPackage); }
+void UpdateSet::StagePatchPackage() { MoveOnToCorrente(names_.patchPackage); }
 
-bool UpdateSet::StagePatchPackage() { return StageWithBackup(names_.patchPackage); }
-
-void UpdateSet::RotateUpdateSet(const FileVersionReader& fileVersion, const std::wstring& programFolder,
-                                const FolderIdentity& identity) {
-    if (fs_.FileExists(In(folders_.nuovo, kUpdaterFileName))) {
-        const std::wstring offered = ReadPackageVersion(keys_.updater);
-        const std::wstring current = fileVersion(In(folders_.corrente, kUpdaterFileName));
-        // The running program is never overwritten: it may itself be Corrente's copy.
-        if (ShouldReplaceUpdater(offered, current, programFolder, folders_, identity)) MoveOnToCorrente(kUpdaterFileName);
-    }
+void UpdateSet::RotateUpdateSet(const RunRoad& road) {
+    // Decided with the rest of the road, from the version read before the check: a launcher
+    // dropped into Nuovo or announced anew since is not copied.
+    if (road.replaceUpdater) MoveOnToCorrente(kUpdaterFileName);
     if (fs_.FileExists(folders_.ConfigurationFile())) MoveOnToCorrente(kConfigurationFileName);
     // The set's files of either edition go, full packages before patches, the configuration
     // file last: a run stopped part-way leaves a set the next run completes, never packages

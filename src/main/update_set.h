@@ -15,6 +15,7 @@ class FileSystem;
 class FolderIdentity;
 class Journal;
 class OvFileIni;
+struct RunRoad;
 
 inline constexpr std::wstring_view kUpdaterFileName = L"ORVHUpdate.exe";
 inline constexpr std::wstring_view kVersionSection = L"Versione";
@@ -69,22 +70,21 @@ public:
     // Vecchio and the folders of Setup; they are never used.
     void RemovePartialCopies();
 
-    // Each returns whether its package was present in Nuovo; nothing is copied otherwise.
-    bool StageRepairPackage();
-    bool StageFullPackage();
-    bool StagePatchPackage();
+    // Copy the package from Nuovo to Corrente; the run's road says which, once it found
+    // them in Nuovo.
+    void StageRepairPackage();
+    void StageFullPackage();
+    void StagePatchPackage();
 
-    // Moves the updater and the configuration file on to Corrente (their previous copies
-    // to Vecchio) and clears the update set's files from Nuovo.
-    void RotateUpdateSet(const FileVersionReader& fileVersion, const std::wstring& programFolder,
-                         const FolderIdentity& identity);
+    // Moves the updater, when the road replaces it, and the configuration file on to
+    // Corrente (their previous copies to Vecchio) and clears the update set's files from Nuovo.
+    void RotateUpdateSet(const RunRoad& road);
 
 private:
     std::wstring In(const std::wstring& folder, std::wstring_view name) const;
     // Copies Nuovo\name to Corrente, Corrente's previous copy going to Vecchio unless it is
     // already Nuovo's: then Vecchio keeps the copy from before this update set.
     void MoveOnToCorrente(std::wstring_view name);
-    bool StageWithBackup(const std::wstring& name);
     // Whether any of the keys names a version in the configuration file.
     bool NamesAVersion(const VersionKeys& keys) const;
 

@@ -5,6 +5,9 @@
 
 #include <softpub.h>
 
+#include <cstring>
+#include <vector>
+
 namespace orvh {
 namespace {
 
@@ -63,6 +66,36 @@ std::wstring Thumbprint(PCCERT_CONTEXT certificate) {
     return text;
 }
 
+// Up to `size` bytes from `offset`, fewer only at the end; the handle's own position is not
+// relied on, as WinVerifyTrust read the file through it.
+DWORD ReadAt(HANDLE file, ULONGLONG offset, char* buffer, DWORD size) {
+    DWORD total = 0;
+    for (DWORD read = 0; total < size; total += read) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset + total);
+        at.OffsetHigh = static_cast<DWORD>((offset + total) >> 32);
+        if (!::ReadFile(file, buffer + total, size - total, &read, &at)) {
+            if (::GetLastError() == ERROR_HANDLE_EOF) break;
+            ThrowLastError(L"HoldExactCopy");
+        }
+        if (read == 0) break;
+    }
+    return total;
+}
+
+bool SameBytes(HANDLE a, HANDLE b) {
+    LARGE_INTEGER sizeA{}, sizeB{};
+    if (!::GetFileSizeEx(a, &sizeA) || !::GetFileSizeEx(b, &sizeB)) ThrowLastError(L"HoldExactCopy");
+    if (sizeA.QuadPart != sizeB.QuadPart) return false;
+    constexpr DWORD kChunk = 1 << 20;
+    std::vector<char> one(kChunk), other(kChunk);
+    for (ULONGLONG offset = 0;; offset += kChunk) {
+        const DWORD n = ReadAt(a, offset, one.data(), kChunk);
+        if (n != ReadAt(b, offset, other.data(), kChunk) || std::memcmp(one.data(), other.data(), n) != 0) return false;
+        if (n < kChunk) return true;
+    }
+}
+
 // The signer certificate of the first signature, when the verification got that far.
 void ReadSigner(HANDLE state, FileSignature& signature) {
     CRYPT_PROVIDER_DATA* provider = state ? ::WTHelperProvDataFromStateData(state) : nullptr;
@@ -115,6 +148,21 @@ FileSignature AuthenticodeVerifier::Verify(const std::wstring& path, bool hold) 
     ReadSigner(state.get(), signature);
     if (hold) held_.insert_or_assign(path, std::move(file));
     return signature;
+}
+
+// The copy is held first and then compared: what is compared is what stays held, and so what
+// Windows Installer reads through its path.
+bool AuthenticodeVerifier::HoldExactCopy(const std::wstring& copy, const std::wstring& verified) {
+    if (held_.count(copy)) return true;
+    const auto original = held_.find(verified);
+    if (original == held_.end()) return false;
+    // Held as Verify holds a file: read sharing only.
+    UniqueFile file(::CreateFileW(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) ThrowLastError(L"HoldExactCopy");
+    if (!SameBytes(original->second.get(), file.get())) return false;
+    held_.emplace(copy, std::move(file));
+    return true;
 }
 
 void AuthenticodeVerifier::Release(const std::wstring& path) { held_.erase(path); }

@@ -30,7 +30,11 @@ public:
     // the file stays open from the verification on: others may read it but neither write
     // nor delete it until Release. A file that cannot be opened raises a PlatformError.
     virtual FileSignature Verify(const std::wstring& path, bool hold) = 0;
-    // Ends the hold of a file verified with `hold`; nothing for any other path.
+    // Holds `copy` as a verified file is held, when it holds byte for byte what the held file
+    // `verified` holds, read through the holds; tells whether it does. A copy that differs,
+    // or a `verified` that is not held, is not held. A held copy is not checked again.
+    virtual bool HoldExactCopy(const std::wstring& copy, const std::wstring& verified) = 0;
+    // Ends the hold of a file verified with `hold` or of a held copy; nothing for any other path.
     virtual void Release(const std::wstring& path) = 0;
     // Whether two encoded subjects name the same subject.
     virtual bool SameSubject(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) const = 0;

@@ -102,6 +102,27 @@ void SignedLauncherOver(UpdateScenario& s, const std::wstring& package = L"hub-1
     s.Deliver(L"Orvane Hub.msi", package.empty() ? FixturePackagePath(fx::hub_1_2_0.file) : SignedFixture(package));
 }
 
+// A signed launcher over the signed package; as soon as its journal shows the installer call, a
+// Windows process (this one: the launcher's sharing holds against it) drops an unsigned
+// launcher into Nuovo and announces it as the newest.
+void UnsignedLauncherDroppedDuringTheInstallation(UpdateScenario& s, Arranged& a) {
+    SignedLauncherOver(s);
+    const std::vector<std::wstring> earlier = FolderEntries(JournalFolder());
+    a.kept = std::make_shared<std::jthread>([&s, earlier](std::stop_token stop) {
+        for (; !stop.stop_requested(); std::this_thread::sleep_for(5ms)) {
+            for (const auto& name : FolderEntries(JournalFolder())) {
+                if (std::ranges::count(earlier, name) ||
+                    ReadFileBytes(JournalFolder() + L"\\" + name).find("Windows Installer: install ") == std::string::npos) {
+                    continue;
+                }
+                ::CopyFileW(OrvhUpdateExe().c_str(), s.Sub(L"Nuovo\\ORVHUpdate.exe").c_str(), FALSE);
+                s.Announce(L"ORVHUpdate.exe", L"9999.0000.0000.0001");
+                return;
+            }
+        }
+    });
+}
+
 std::wstring Refused(const std::wstring& file, int reason) {
     return StringText(10002) + L" '" + file + L"' " + StringText(reason) + L". " + StringText(10007);
 }
@@ -276,6 +297,12 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
           0, L"", L"", false, kNew,
           {{L"Upd\\Nuovo", {}}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"ORVHUpdate.exe (launcher)", L"Orvane Hub.msi 1.2.0"}}},
           L" /NoConsole"},
+    // The product was first installed from a folder outside the update folder (Delivered).
+    Fault{"PreviousSourceOutsideSetupIsLeft", [](UpdateScenario&, Arranged&) {},
+          0, L"", L"", false, kNew,
+          {{L"Delivered", {L"hub-1.1.601.msi 1.1.601"}}, {L"Upd\\Nuovo", {}},
+           {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}}},
+          L" /NoConsole", true, L"Delivered\" is not a folder of "},
     Fault{"TailOf40000Characters",
           [](UpdateScenario&, Arranged& a) {
               while (a.tail.size() < 40000) a.tail += L" /Altro=valore x=y / = ";
@@ -323,7 +350,12 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
     Fault{"SignedPackageChangedAfterSigning",
           [](UpdateScenario& s, Arranged&) { SignedLauncherOver(s, L"hub-1.2.0-changed.msi"); },
           0, kHubTitle, Refused(L"Orvane Hub.msi", 10005), true, kOld,
-          Untouched({L"ORVHUpdate.cfg", L"Orvane Hub.msi (signed hub-1.2.0-changed.msi)"}), kIgnoring, true, L"", true}),
+          Untouched({L"ORVHUpdate.cfg", L"Orvane Hub.msi (signed hub-1.2.0-changed.msi)"}), kIgnoring, true, L"", true},
+    // The dropped file was in Nuovo before the rotation, which deleted it and did not copy it.
+    Fault{"UnsignedLauncherDroppedWhileTheVerifiedPackageInstalls", UnsignedLauncherDroppedDuringTheInstallation,
+          0, L"", L"", false, kNew,
+          {{L"Upd\\Nuovo", {}}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi (signed hub-1.2.0.msi)"}}},
+          L" /NoConsole", true, L"Nuovo\\ORVHUpdate.exe\": done"}),
     [](const testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -1,10 +1,12 @@
 // Windows Installer's side: the installed edition's version, source and package; a full
 // package installed from a cache folder (the previous source deleted), a patch applied.
+#include "common/journal.h"
 #include "fakes.h"
 #include "installer/installation.h"
 #include "installer/installer_engine.h"
 #include "installer/installed_product.h"
 #include "system/folder_identity.h"
+#include "system/signatures.h"
 
 #include <gtest/gtest.h>
 
@@ -69,6 +71,22 @@ FakeInstaller::Values Installed(std::wstring code, std::wstring name, std::wstri
     return product;
 }
 
+// Holds a copy that has the verified file's content; holds and journal lines go to the file
+// system's log, in order with its changes.
+struct FakeHolds final : SignatureVerifier, Journal {
+    explicit FakeHolds(test::FakeFileSystem& fs) : fs(fs) {}
+    FileSignature Verify(const std::wstring&, bool) override { return {}; }
+    bool HoldExactCopy(const std::wstring& copy, const std::wstring& verified) override {
+        if (!fs.SameContent(copy, verified)) return false;
+        fs.log.push_back(L"hold " + copy);
+        return true;
+    }
+    void Release(const std::wstring& path) override { fs.log.push_back(L"release " + path); }
+    bool SameSubject(const std::vector<std::uint8_t>&, const std::vector<std::uint8_t>&) const override { return false; }
+    void Write(std::wstring_view event) override { fs.log.push_back(L"journal " + std::wstring(event)); }
+    test::FakeFileSystem& fs;
+};
+
 const std::wstring kHub = L"Orvane Hub", kCode = L"{4A7C1E92-6B3D-4F18-8E25-A19C3B7D5F60}";
 
 std::optional<std::wstring> Expand(std::wstring_view text) {
@@ -82,7 +100,8 @@ TEST(InstalledProduct, EditionVersionSourceAndPackage) {
     const test::FakeFolderIdentity folders;
     const test::FakeConversions numbers;
     const InstalledProductQueries q{installer, fs, Expand, numbers};
-    InstallerOperations operations(installer, fs, folders, Expand, numbers, kCode);  // what the run asks, through its queries
+    FakeHolds holds(fs);
+    InstallerOperations operations(installer, fs, folders, Expand, numbers, kCode, holds, holds);  // what the run asks
     fs.AddFile(L"S:\\Setup\\p.msi");
     fs.AddFile(L"U:\\Upd\\D\\p.msi");
     auto noPackageName = Installed(L"{A}", kHub, kCode, L"1.0.0");
@@ -132,9 +151,13 @@ using Log = std::vector<std::wstring>;
 const std::wstring kHubCode = kCode, kDeskCode = L"{D3E85B17-92AF-4C06-B471-5E2A8C9F1D34}";
 const std::wstring kSetup = L"U:\\Upd\\Setup", kOldCache = kSetup + L"\\{1111}", kNewCache = kSetup + L"\\{2222}";
 const std::wstring kPackage = L"U:\\Upd\\Corrente\\Orvane Hub.msi", kPatch = L"U:\\Upd\\Corrente\\ORVHPatch.msp";
+// Verified files in Nuovo: of Corrente's content, and another.
+const std::wstring kVerified = L"U:\\Upd\\Nuovo\\Orvane Hub.msi", kVerifiedPatch = L"U:\\Upd\\Nuovo\\ORVHPatch.msp";
+const std::wstring kChanged = L"U:\\Upd\\Nuovo\\changed.msi";
 
 // Corrente holds the full package (product code {2222}) and a patch, the server edition comes
-// from `source` (none when empty); the operation; what it returned, copied and asked.
+// from `source` (none when empty); the operation, made `calls` times (a retry), with the verified
+// file its copy must be; what it returned, copied, held and journaled, and what it asked.
 struct Row {
     std::wstring source = kOldCache, selected = kHubCode, deskSource = L"", same = L"";
     std::optional<std::wstring> packageCode = L"{2222}";  // nullopt: it cannot be read
@@ -143,6 +166,8 @@ struct Row {
     bool patch = false;
     std::wstring properties = L"";
     int uiLevel = kUiLevelBasicProgressOnly;
+    std::wstring verified = L"";
+    int calls = 1;
     bool result = true;
     Log log = {}, changes = {};
 };
@@ -154,17 +179,33 @@ TEST(Installation, InstallPackageAndApplyPatchPackage) {
     const std::wstring reinstall = L"REINSTALL=ALL REINSTALLMODE=dmus";
     const std::wstring copyPatch = L"copy " + kPatch + L" -> " + kOldCache + L"\\ORVHPatch.msp";
     const std::wstring patch = L"patch " + kOldCache + L"\\ORVHPatch.msp [REINSTALL=ALL REINSTALLMODE=emus] ui ";
+    const auto left = [](const std::wstring& source) {
+        return L"journal The previous installation source \"" + source + L"\" is not a folder of \"" + kSetup +
+               L"\": it is left as it is";
+    };
     const Row rows[] = {
         {.log = {mkdir, copy, rmdir}, .changes = {install}},
         {.source = kNewCache, .properties = reinstall, .uiLevel = kUiLevelDefault, .log = {copy},
          .changes = {L"install " + kNewCache + L"\\Orvane Hub.msi [" + reinstall + L"] ui 1"}},
         {.source = L"", .log = {mkdir, copy}, .changes = {install}},
         {.source = L"%UPD%\\Setup\\{1111}", .log = {mkdir, copy, rmdir}, .changes = {install}},
-        {.selected = kDeskCode, .deskSource = L"D:\\Desk\\", .log = {mkdir, copy, L"rmdir D:\\Desk"}, .changes = {install}},
+        // Only a folder directly in Setup is deleted, under whatever name: another is the launcher's to leave.
+        {.selected = kDeskCode, .deskSource = L"D:\\Desk\\", .log = {mkdir, copy, left(L"D:\\Desk")}, .changes = {install}},
+        {.source = kOldCache + L"\\sub", .log = {mkdir, copy, left(kOldCache + L"\\sub")}, .changes = {install}},
+        {.source = L"X:\\Alias\\{1111}", .same = L"X:\\Alias=" + kSetup, .log = {mkdir, copy, L"rmdir X:\\Alias\\{1111}"},
+         .changes = {install}},
         {.selected = L"{4a7c1e92-6b3d-4f18-8e25-a19c3b7d5f60}", .log = {mkdir, copy}, .changes = {install}},
         {.source = L"U:\\SETUP~1", .same = L"U:\\SETUP~1=" + kSetup, .log = {mkdir, copy}, .changes = {install}},
         {.source = L"U:\\", .log = {mkdir, copy}, .changes = {install}},
-        {.source = L"U:\\Gone", .log = {mkdir, copy}, .changes = {install}},
+        {.source = kSetup + L"\\{Gone}", .log = {mkdir, copy}, .changes = {install}},
+        // A verified file's copy is held and checked before the call, and stays held for the retry.
+        {.verified = kVerified, .calls = 2, .log = {mkdir, copy, L"hold " + kNewCache + L"\\Orvane Hub.msi", rmdir},
+         .changes = {install, install}},
+        {.verified = kChanged, .result = false,
+         .log = {mkdir, copy, L"journal \"" + kNewCache + L"\\Orvane Hub.msi\" is not byte for byte the verified \"" +
+                                  kChanged + L"\": it is not given to Windows Installer"}},
+        {.patch = true, .verified = kVerifiedPatch, .log = {copyPatch, L"hold " + kOldCache + L"\\ORVHPatch.msp"},
+         .changes = {patch + L"99"}},
         {.resultCode = 1603, .result = false, .log = {mkdir, copy}, .changes = {install}},
         {.packageCode = std::nullopt, .result = false},
         {.packageCode = L"", .result = false},
@@ -184,20 +225,29 @@ TEST(Installation, InstallPackageAndApplyPatchPackage) {
         test::FakeFileSystem fs;
         test::FakeFolderIdentity folders;
         const test::FakeConversions numbers;
-        for (const auto& f : {L"U:", L"U:\\Upd", L"U:\\Upd\\Corrente", kSetup.c_str(), L"D:\\Desk"}) fs.AddFolder(f);
+        for (const auto& f : {L"U:", L"U:\\Upd", L"U:\\Upd\\Corrente", kSetup.c_str(), L"D:\\Desk", L"X:\\Alias\\{1111}"}) {
+            fs.AddFolder(f);
+        }
         fs.AddFolder(row.source == kNewCache ? kNewCache : kOldCache);
         fs.AddFile(row.readOnlyFile, "locked", true);
         fs.AddFile(kPackage);
         fs.AddFile(kPatch);
+        fs.AddFile(kVerified);
+        fs.AddFile(kVerifiedPatch);
+        fs.AddFile(kChanged, "changed");
         if (row.packageCode) installer.packageCodes[kPackage] = *row.packageCode;
         if (!row.source.empty()) installer.products.push_back(Installed(L"{1111}", kHub, kHubCode, L"1.1.601", row.source + L"\\"));
         if (!row.deskSource.empty()) installer.products.push_back(Installed(L"{D}", L"Orvane Desk", kDeskCode, L"1", row.deskSource));
         folders.same = row.same;
         installer.result = row.resultCode;
-        InstallerOperations operations(installer, fs, folders, Expand, numbers, row.selected);
-        const bool result = row.patch ? operations.ApplyPatchPackage(kPatch, row.uiLevel)
-                                      : operations.InstallPackage(L"Orvane Hub.msi", L"U:\\Upd\\Corrente", kSetup,
-                                                                  row.properties, row.uiLevel);
+        FakeHolds holds(fs);
+        InstallerOperations operations(installer, fs, folders, Expand, numbers, row.selected, holds, holds);
+        bool result = false;
+        for (int call = 0; call < row.calls; ++call) {
+            result = row.patch ? operations.ApplyPatchPackage(kPatch, row.uiLevel, row.verified)
+                               : operations.InstallPackage(L"Orvane Hub.msi", L"U:\\Upd\\Corrente", kSetup,
+                                                           row.properties, row.uiLevel, row.verified);
+        }
         EXPECT_EQ(result, row.result) << "row " << i;
         EXPECT_EQ(fs.log, row.log) << "row " << i;
         EXPECT_EQ(installer.changes, row.changes) << "row " << i;

@@ -63,19 +63,24 @@ public:
         Add(L"installed? " + name + L" " + code);
         return installed;
     }
-    bool InstallSourceAvailable(const std::wstring&, const std::wstring&) override { return sourceAvailable; }
+    bool InstallSourceAvailable(const std::wstring&, const std::wstring&) override {
+        const bool available = sourceAvailable;
+        if (sourceLostOnceAsked) sourceAvailable = false;
+        return available;
+    }
     bool InstallPackage(const std::wstring& name, const std::wstring& folder, const std::wstring& setup,
-                        const std::wstring& properties, int ui) override {
+                        const std::wstring& properties, int ui, const std::wstring& verified) override {
         Add(L"install " + name + L" from " + folder + L" into " + setup + L" [" + properties + L"] ui " +
-            std::to_wstring(ui));
+            std::to_wstring(ui) + Of(verified));
+        if (whileInstalling) whileInstalling();
         const bool ok = Next(installResults);
         sourceAvailable = sourceAvailable || ok;
         if (properties.empty()) lastResult = ok;
         if (ok && properties.empty()) installed = fullInstalls;
         return ok;
     }
-    bool ApplyPatchPackage(const std::wstring& path, int ui) override {
-        Add(L"patch " + path + L" ui " + std::to_wstring(ui));
+    bool ApplyPatchPackage(const std::wstring& path, int ui, const std::wstring& verified) override {
+        Add(L"patch " + path + L" ui " + std::to_wstring(ui) + Of(verified));
         lastResult = Next(patchResults);
         if (*lastResult) installed = patchInstalls;
         return *lastResult;
@@ -110,6 +115,8 @@ public:
         none.resultName = L"TRUST_E_NOSIGNATURE";
         return none;
     }
+    // The run's installer is faked: no copy is ever placed.
+    bool HoldExactCopy(const std::wstring&, const std::wstring&) override { return false; }
     void Release(const std::wstring& path) override {
         if (fs.refused.erase(path)) Add(L"release " + path);
     }
@@ -136,6 +143,8 @@ public:
     // Installer state and scripted results (success once a list runs out).
     std::wstring installed, fullInstalls, patchInstalls;
     bool sourceAvailable = true;
+    bool sourceLostOnceAsked = false;      // the source goes right after the first question
+    std::function<void()> whileInstalling; // what others do during a full package's installation
     std::deque<bool> installResults, patchResults;
     std::optional<bool> lastResult;  // of the last full installation or patch
     std::set<std::wstring> fontsAt;  // installed versions for which obsolete fonts are found
@@ -147,6 +156,7 @@ public:
     bool restartRefused = false;
 
 private:
+    static std::wstring Of(const std::wstring& verified) { return verified.empty() ? L"" : L" of " + verified; }
     static bool Next(std::deque<bool>& results) {
         const bool result = results.empty() || results.front();
         if (!results.empty()) results.pop_front();

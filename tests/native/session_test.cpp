@@ -87,9 +87,9 @@ TEST(Session, InstallationsAndTheRetryRunWithoutInterfaceWhereNobodySees) {
         test::RunFakes inner, journal;
         SessionInstaller installer(rows[i].kind, inner, journal);
         if (rows[i].call.starts_with(L"patch")) {
-            installer.ApplyPatchPackage(L"C:\\p.msp", rows[i].requested);
+            installer.ApplyPatchPackage(L"C:\\p.msp", rows[i].requested, L"");
         } else {
-            installer.InstallPackage(L"p.msi", L"C:\\C", L"C:\\S", L"", rows[i].requested);
+            installer.InstallPackage(L"p.msi", L"C:\\C", L"C:\\S", L"", rows[i].requested, L"");
         }
         EXPECT_EQ(inner.log, Log{rows[i].call}) << "row " << i;
         EXPECT_EQ(journal.log, rows[i].journal) << "row " << i;

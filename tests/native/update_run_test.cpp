@@ -19,6 +19,8 @@ const std::wstring kUpdated = L"start [C:\\Prod dir\\Hub.exe] C:\\Prod dir\\Hub.
 const std::wstring kIgnoring = L"start [C:\\Prod dir\\Hub.exe] C:\\Prod dir\\Hub.exe /IgnoraAggiornamento /NoConsole show 1";
 const std::wstring k10001 = L"message #2 | #10001 | stop";
 const std::wstring kMsi = L"U:\\Nuovo\\Orvane Hub.msi", kMsp = L"U:\\Nuovo\\ORVHPatch.msp", kExe = L"U:\\Nuovo\\ORVHUpdate.exe";
+// The held file of which a signed run's installer call receives the copy.
+const std::wstring kOfMsi = L" of " + kMsi, kOfMsp = L" of " + kMsp;
 const FileSignature kPublisher{SignatureState::Valid, 0, L"ERROR_SUCCESS", {1, 2}, L"CN=Orvane", L"AA"};
 
 // A situation, and what the run did in it: installations and restarts; each step row's
@@ -36,6 +38,9 @@ struct Scenario {
     std::map<std::wstring, FileSignature> signatures = {};
     std::map<std::wstring, std::wstring> own = {};
     std::wstring updaterOffered = L"";
+    // Others meanwhile: an unsigned launcher dropped into Nuovo and announced at 9999 while the
+    // full package installs; the installation source lost once the run has asked about it.
+    bool dropUpdater = false, sourceLost = false;
     Log calls = {};
     Log verified = {};  // the files of Nuovo verified
     std::wstring outcome = L"";
@@ -60,6 +65,13 @@ struct Bench {
         fakes.installResults = sc.installResults;
         fakes.patchResults = sc.patchResults;
         fakes.fontsAt = sc.fontsAt;
+        fakes.sourceLostOnceAsked = sc.sourceLost;
+        if (sc.dropUpdater) {
+            fakes.whileInstalling = [this] {
+                fakes.fs.AddFile(kExe, "dropped");
+                fakes.profile.Set(kCfg, L"Versione", L"ORVHUpdate.exe", L"9999.0000.0000.0001");
+            };
+        }
         if (sc.launcher) {
             fakes.signatures[L"C:\\Orvane\\OrvhUpdate.exe"] = *sc.launcher;
             for (const auto& path : {kMsi, kMsp, kExe}) fakes.signatures[path] = kPublisher;
@@ -91,6 +103,7 @@ struct Bench {
         std::wstring outcome;
         for (const auto& icons : fakes.icons) outcome += (icons.empty() ? L"-" : icons) + L" ";
         if (fakes.fs.FileExists(L"U:\\Corrente\\ORVHUpdate.cfg")) outcome += L"rotated ";
+        if (std::ranges::count(fakes.fs.log, L"copy " + kExe + L" -> U:\\Corrente\\ORVHUpdate.exe")) outcome += L"new launcher ";
         const Log started = fakes.Events(L"start ");
         if (started.empty()) return outcome + L"no start";
         return outcome + (started == Log{kUpdated} ? L"updated" : started == Log{kIgnoring} ? L"ignoring" : started[0]);
@@ -148,7 +161,8 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
         {.update = L"", .patch = L"", .fontsAt = {v0601}, .outcome = L"S F F S rotated ignoring"},
         // A signed launcher uses only what its publisher signed, a renewed certificate included.
         {.launcher = kPublisher, .signatures = {{kMsi, renewed}}, .updaterOffered = v2,
-         .calls = {kFull + L"99", kPatch + L"99"}, .verified = {kMsi, kMsp, kExe}, .outcome = L"S S S S rotated updated"},
+         .calls = {kFull + L"99" + kOfMsi, kPatch + L"99" + kOfMsp}, .verified = {kMsi, kMsp, kExe},
+         .outcome = L"S S S S rotated new launcher updated"},
         {.launcher = kPublisher, .signatures = {{kMsi, unsigned_}}, .updaterOffered = v2, .verified = {kMsi},
          .outcome = refused, .messages = box(L"#2", L"Orvane Hub.msi", L"#10003")},
         {.launcher = kPublisher, .signatures = {{kMsp, other}}, .verified = {kMsi, kMsp}, .outcome = refused,
@@ -168,10 +182,21 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
         // Only the files the run would use count: a patch not above the full package, a
         // full package not installed while the source is there, a launcher not newer.
         {.patch = v0700, .launcher = kPublisher, .signatures = {{kMsp, unsigned_}, {kExe, unsigned_}},
-         .updaterOffered = L"0001.0000.0000.0001", .calls = {kFull + L"99"}, .verified = {kMsi},
+         .updaterOffered = L"0001.0000.0000.0001", .calls = {kFull + L"99" + kOfMsi}, .verified = {kMsi},
          .outcome = L"S S F S rotated updated"},
         {.update = v0601, .patch = v0700, .launcher = kPublisher, .signatures = {{kMsi, unsigned_}},
-         .calls = {kPatch + L"99"}, .verified = {kMsp}, .outcome = L"S F S S rotated updated"},
+         .calls = {kPatch + L"99" + kOfMsp}, .verified = {kMsp}, .outcome = L"S F S S rotated updated"},
+        {.update = v0601, .patch = v0700, .sourceAvailable = false, .launcher = kPublisher,
+         .calls = {kRepair + kOfMsi, kPatch + L"99" + kOfMsp}, .verified = {kMsi, kMsp}, .outcome = L"S S S S rotated updated"},
+        // Decided once: what others change after the decision is not used, signed or not. A
+        // launcher dropped into Nuovo and announced anew is not copied; a source lost after the
+        // question is not repaired (for a signed launcher, from a full package it never verified).
+        {.dropUpdater = true, .calls = {kFull + L"99", kPatch + L"99"}, .outcome = L"S S S S rotated updated"},
+        {.launcher = kPublisher, .dropUpdater = true, .calls = {kFull + L"99" + kOfMsi, kPatch + L"99" + kOfMsp},
+         .verified = {kMsi, kMsp}, .outcome = L"S S S S rotated updated"},
+        {.update = v0601, .patch = v0700, .sourceLost = true, .calls = {kPatch + L"99"}, .outcome = L"S F S S rotated updated"},
+        {.update = v0601, .patch = v0700, .launcher = kPublisher, .signatures = {{kMsi, unsigned_}}, .sourceLost = true,
+         .calls = {kPatch + L"99" + kOfMsp}, .verified = {kMsp}, .outcome = L"S F S S rotated updated"},
         {.update = v0601, .patch = v0700, .sourceAvailable = false, .launcher = kPublisher,
          .signatures = {{kMsi, other}}, .verified = {kMsi}, .outcome = refused,
          .messages = box(L"#2", L"Orvane Hub.msi", L"#10004")},
@@ -229,6 +254,8 @@ TEST(UpdateRun, WindowTextsAndOrderOfTheRun) {
                    L"journal Configuration file \"" + kCfg + L"\"", L"journal Installed version 0001.0001.0000.0601",
                    L"journal Versions announced (keys \"Orvane Hub.msi\", \"ORVHPatch.msp\"): full package "
                    L"0001.0002.0000.0000, patch 0001.0002.0000.0100",
+                   L"journal Road of this run: full package 0001.0002.0000.0000 installed; patch 0001.0002.0000.0100 "
+                   L"applied; launcher not replaced; files of Nuovo used: \"" + kMsi + L"\", \"" + kMsp + L"\"",
                    L"journal The full package is newer than the installed version: it is installed",
                    L"journal Full package installed", L"journal The patch is newer than the full package: it is applied",
                    L"journal Patch applied", L"journal Rotating the update set through Corrente and Vecchio",

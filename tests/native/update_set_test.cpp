@@ -2,6 +2,7 @@
 #include "common/journal.h"
 #include "fakes.h"
 #include "ini/ov_file_ini.h"
+#include "main/run_road.h"
 #include "main/update_set.h"
 
 #include <gtest/gtest.h>
@@ -92,14 +93,14 @@ TEST(UpdateSet, VersionKeysPerEditionAndInstalledVersion) {
     }
 }
 
-TEST(UpdateSet, StagingCopiesWhatNuovoHoldsAndBacksUpCorrente) {
+TEST(UpdateSet, StagingCopiesFromNuovoAndBacksUpCorrente) {
     Tree t;
-    EXPECT_FALSE(t.set.StageFullPackage() || t.set.StagePatchPackage() || t.set.StageRepairPackage());
     t.fs.AddFile(L"U:\\Nuovo\\Orvane Hub.msi", "new");
     t.fs.AddFile(L"U:\\Nuovo\\ORVHPatch.msp");
-    EXPECT_TRUE(t.set.StagePatchPackage() && t.set.StageRepairPackage());
+    t.set.StagePatchPackage();
+    t.set.StageRepairPackage();
     t.fs.AddFile(L"U:\\Corrente\\Orvane Hub.msi", "old");
-    EXPECT_TRUE(t.set.StageFullPackage());
+    t.set.StageFullPackage();
     const std::wstring stage = L"copy U:\\Nuovo\\Orvane Hub.msi -> U:\\Corrente\\Orvane Hub.msi";
     EXPECT_EQ(t.fs.log, (Log{L"copy U:\\Nuovo\\ORVHPatch.msp -> U:\\Corrente\\ORVHPatch.msp", stage,
                              L"copy U:\\Corrente\\Orvane Hub.msi -> U:\\Vecchio\\Orvane Hub.msi", stage}));
@@ -117,7 +118,7 @@ TEST(UpdateSet, StagingBacksUpOnlyWhatCorrenteHeldBeforeTheSet) {
         t.fs.AddFile(L"U:\\Nuovo\\Orvane Hub.msi", "new");
         t.fs.AddFile(L"U:\\Vecchio\\Orvane Hub.msi", "earlier");
         if (corrente != "-") t.fs.AddFile(L"U:\\Corrente\\Orvane Hub.msi", corrente);
-        EXPECT_TRUE(t.set.StageFullPackage()) << "row " << i;
+        t.set.StageFullPackage();
         EXPECT_EQ(t.fs.Content(L"U:\\Corrente\\Orvane Hub.msi") + " " + t.fs.Content(L"U:\\Vecchio\\Orvane Hub.msi"),
                   "new " + vecchio) << "row " << i;
         EXPECT_EQ(t.journal.Holding(L"\"U:\\Corrente\\Orvane Hub.msi\" is already Nuovo's copy: not backed up"), skipped ? 1 : 0)
@@ -144,17 +145,19 @@ TEST(UpdateSet, PartialCopiesOfAStoppedRunAreRemoved) {
 }
 
 TEST(UpdateSet, RotationMovesTheUpdaterAndTheConfigurationOnAndClearsNuovo) {
-    // Installed version (it picks the keys), the updater's key, program folder; the updaters after.
-    const std::tuple<std::wstring, std::wstring, std::wstring, std::string> rows[] = {
-        {L"0001.0001.0000.0601", L"ORVHUpdate.exe", L"C:\\Orvane", "new old"},
-        {L"0001.0001.0000.0602", L"ORVHUpdate.zip", L"C:\\Orvane", "new old"},
-        {L"0001.0001.0000.0601", L"ORVHUpdate.exe", L"U:\\Corrente", "old -"},
-        {L"0001.0001.0000.0601", L"ORVHUpdate.exe", L"U:\\Vecchio", "old -"},
-        {L"0001.0001.0000.0601", L"ORVHUpdate.exe", L"U:\\Nuovo", "old -"},
-        {L"0001.0001.0000.0601", L"ORVHUpdate.exe", L"X:\\Alias", "old -"},  // Corrente under another name
+    // The updater's version offered, the program's folder (Corrente's updater is 0001.0000.0000.0004);
+    // the updaters in Corrente and Vecchio after.
+    const std::wstring newer = L"0001.0000.0000.0005";
+    const std::tuple<std::wstring, std::wstring, std::string> rows[] = {
+        {newer, L"C:\\Orvane", "new old"},
+        {L"0001.0000.0000.0004", L"C:\\Orvane", "old -"},
+        {newer, L"U:\\Corrente", "old -"},
+        {newer, L"U:\\Vecchio", "old -"},
+        {newer, L"U:\\Nuovo", "old -"},
+        {newer, L"X:\\Alias", "old -"},  // Corrente under another name
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& [installed, key, program, updater] = rows[i];
+        const auto& [offered, program, updater] = rows[i];
         Tree t;
         for (const auto* name : {L"ORVHUpdate.cfg", L"ORVHUpdate.exe", L"Orvane Hub.msi", L"Orvane Desk.msi",
                                  L"ORVHPatch.msp", L"ORVDPatch.msp", L"Orvane Hub.zip"}) {
@@ -162,11 +165,11 @@ TEST(UpdateSet, RotationMovesTheUpdaterAndTheConfigurationOnAndClearsNuovo) {
         }
         t.fs.AddFile(L"U:\\Corrente\\ORVHUpdate.exe", "old");
         t.fs.AddFile(L"U:\\Corrente\\ORVHUpdate.cfg", "old");
-        t.profile.Set(L"U:\\Nuovo\\ORVHUpdate.cfg", L"Versione", key, L"0001.0000.0000.0005");
-        t.set.SelectVersionKeys(Edition::Server, installed);
         test::FakeFolderIdentity identity;
         identity.same = L"X:\\Alias=U:\\Corrente";
-        t.set.RotateUpdateSet([](const std::wstring&) { return L"0001.0000.0000.0004"; }, program, identity);
+        RunRoad road;
+        road.replaceUpdater = ShouldReplaceUpdater(offered, L"0001.0000.0000.0004", program, t.set.Folders(), identity);
+        t.set.RotateUpdateSet(road);
         EXPECT_EQ(t.fs.Content(L"U:\\Corrente\\ORVHUpdate.exe") + " " + t.fs.Content(L"U:\\Vecchio\\ORVHUpdate.exe"), updater)
             << "row " << i;
         EXPECT_EQ(t.fs.Content(L"U:\\Corrente\\ORVHUpdate.cfg") + " " + t.fs.Content(L"U:\\Vecchio\\ORVHUpdate.cfg"), "new old")

@@ -1,5 +1,6 @@
 // The update folder's adapters on a real disk: deletions, one folder under its other names, and
 // Windows Installer with real packages (full ones from the source cache, a patch made by tools/msp).
+#include "common/journal.h"
 #include "installer/installation.h"
 #include "installer/msi_engine_win32.h"
 #include "signed_fixtures.h"
@@ -210,12 +211,22 @@ TEST(Signatures, AHeldFileIsReadableButNotDeletable) {
     fs.CopyFile(test::SignedFixture(L"hub-1.2.0.msi"), package);
     AuthenticodeVerifier verifier;
     EXPECT_EQ(verifier.Verify(package, true).state, SignatureState::Valid);
-    fs.CopyFile(package, scratch / L"copy.msi");
-    EXPECT_FALSE(::DeleteFileW(package.c_str()));
-    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-    const UniqueFile writer(::CreateFileW(package.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                          OPEN_EXISTING, 0, nullptr));
-    EXPECT_FALSE(writer) << "opened for writing while held";
+    // A copy is held only when it is the held file byte for byte.
+    const std::wstring copy = scratch / L"copy.msi", other = scratch / L"other.msi";
+    fs.CopyFile(package, copy);
+    fs.CopyFile(test::SignedFixture(L"OrvhUpdate.exe"), other);
+    EXPECT_TRUE(verifier.HoldExactCopy(copy, package));
+    EXPECT_FALSE(verifier.HoldExactCopy(other, package));
+    EXPECT_NO_THROW(fs.DeleteFile(other));
+    for (const auto& held : {package, copy}) {
+        EXPECT_FALSE(::DeleteFileW(held.c_str())) << Narrow(held);
+        EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+        const UniqueFile writer(::CreateFileW(held.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                              OPEN_EXISTING, 0, nullptr));
+        EXPECT_FALSE(writer) << "opened for writing while held";
+    }
+    verifier.Release(copy);
+    EXPECT_NO_THROW(fs.DeleteFile(copy));
     verifier.Release(package);
     EXPECT_NO_THROW(fs.DeleteFile(package));
     EXPECT_THROW(verifier.Verify(package, true), PlatformError) << "a missing file";
@@ -227,20 +238,32 @@ TEST(Installer, AProductInstalledUpgradedAndPatched) {
     const test::ScratchFolder scratch;
     const std::wstring corrente = scratch / L"Corrente";
     const std::wstring setup = scratch / L"Setup";
+    const std::wstring nuovo = scratch / L"Nuovo";
     MsiEngine installer;
     Win32FileSystem fs;
     Win32FolderIdentity folders;
     VariantLocaleConversions numbers;
     InstalledProductQueries queries{installer, fs, ExpandEnvironmentReferences, numbers};
-    InstallerOperations operations{installer, fs, folders, ExpandEnvironmentReferences, numbers, hubCode};
-    for (const auto& folder : {corrente, setup}) fs.CreateFolder(folder);
-    const auto install = [&](const fixtures::FixturePackage& package, int uiLevel) {
+    // The upgrade and the patch are installed from copies held as verified files are.
+    AuthenticodeVerifier holds;
+    struct : Journal {
+        void Write(std::wstring_view) override {}
+    } journal;
+    InstallerOperations operations{installer, fs, folders, ExpandEnvironmentReferences, numbers, hubCode, holds, journal};
+    for (const auto& folder : {corrente, setup, nuovo}) fs.CreateFolder(folder);
+    const auto verified = [&](std::wstring_view fixture, const wchar_t* name) {
+        fs.CopyFile(test::FixturePackagePath(fixture), nuovo + L"\\" + name);
+        holds.Verify(nuovo + L"\\" + name, true);
+        return nuovo + L"\\" + name;
+    };
+    const auto install = [&](const fixtures::FixturePackage& package, int uiLevel, const std::wstring& held) {
         fs.CopyFile(test::FixturePackagePath(package.file), corrente + L"\\Orvane Hub.msi");
-        return operations.InstallPackage(L"Orvane Hub.msi", corrente, setup, L"", uiLevel);
+        return operations.InstallPackage(L"Orvane Hub.msi", corrente, setup, L"", uiLevel, held);
     };
     const auto patch = [&] {
         fs.CopyFile(test::FixturePackagePath(fixtures::hub_1_2_100_msp.file), corrente + L"\\ORVHPatch.msp");
-        return operations.ApplyPatchPackage(corrente + L"\\ORVHPatch.msp", kUiLevelBasicProgressOnly);
+        return operations.ApplyPatchPackage(corrente + L"\\ORVHPatch.msp", kUiLevelBasicProgressOnly,
+                                            verified(fixtures::hub_1_2_100_msp.file, L"ORVHPatch.msp"));
     };
     const auto cache = [&](const fixtures::FixturePackage& p) { return setup + L"\\" + std::wstring(p.productCode); };
     struct Row {
@@ -252,13 +275,15 @@ TEST(Installer, AProductInstalledUpgradedAndPatched) {
     };
     const Row rows[] = {
         {"nothing installed", [] { return true; }, true, L"", L""},
-        {"install 1.1.601", [&] { return install(fixtures::hub_1_1_601, kUiLevelBasicProgressOnly); }, true,
+        {"install 1.1.601", [&] { return install(fixtures::hub_1_1_601, kUiLevelBasicProgressOnly, L""); }, true,
          L"0001.0001.0000.0601", cache(fixtures::hub_1_1_601)},
-        {"upgrade to 1.2.0", [&] { return install(fixtures::hub_1_2_0, kUiLevelBasicProgressOnly); }, true,
+        {"upgrade to 1.2.0",
+         [&] { return install(fixtures::hub_1_2_0, kUiLevelBasicProgressOnly, verified(fixtures::hub_1_2_0.file, L"Orvane Hub.msi")); },
+         true,
          L"0001.0002.0000.0000", cache(fixtures::hub_1_2_0)},
         {"patch to 1.2.100", patch, true, L"0001.0002.0000.0100", cache(fixtures::hub_1_2_0)},
         {"a package whose launch condition fails",
-         [&] { return install(fixtures::hub_launch_condition_false, kUiLevelNone); }, false, L"0001.0002.0000.0100",
+         [&] { return install(fixtures::hub_launch_condition_false, kUiLevelNone, L""); }, false, L"0001.0002.0000.0100",
          cache(fixtures::hub_1_2_0)},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -272,6 +297,7 @@ TEST(Installer, AProductInstalledUpgradedAndPatched) {
     EXPECT_FALSE(fs.FolderExists(cache(fixtures::hub_1_1_601))) << "the replaced version's source stays";
     EXPECT_EQ(test::ReadFileBytes(cache(fixtures::hub_1_2_0) + L"\\ORVHPatch.msp"),
               test::ReadFileBytes(corrente + L"\\ORVHPatch.msp"));
+    EXPECT_FALSE(::DeleteFileW((cache(fixtures::hub_1_2_0) + L"\\ORVHPatch.msp").c_str())) << "the patch's copy stays held";
     EXPECT_EQ(Narrow(GetPackageVersion(queries, cache(fixtures::hub_1_2_0) + L"\\Orvane Hub.msi")), "0001.0002.0000.0000")
         << "the package's own version, not that of its installed and patched product";
     test::WriteFileBytes(scratch / L"text.msi", "not a package");

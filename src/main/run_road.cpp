@@ -1,0 +1,72 @@
+#include "main/run_road.h"
+
+#include "installer/version.h"
+#include "main/update_set.h"
+
+namespace orvh {
+namespace {
+
+std::wstring Versioned(const wchar_t* what, const std::wstring& version) {
+    return std::wstring(what) + L" " + (version.empty() ? L"(none announced)" : version);
+}
+
+std::wstring FullPackagePart(const RunRoad& road) {
+    if (road.newerFullPackage) {
+        return Versioned(L"full package", road.update) + (road.installFullPackage ? L" installed" : L" not in Nuovo");
+    }
+    if (!road.sourceMissing) return L"no newer full package";
+    return road.repairSource ? L"installation source repaired from the full package"
+                             : L"installation source missing, no full package to repair it";
+}
+
+std::wstring PatchPart(const RunRoad& road) {
+    if (road.applyPatch) return Versioned(L"patch", road.patch) + L" applied";
+    if (!road.patchDue) return L"no patch";
+    return Versioned(L"patch", road.patch) + L" not applied";
+}
+
+} // namespace
+
+RunRoad DecideRoad(const RoadFacts& facts, const RoadQuestions& ask, const std::wstring& nuovo,
+                   const PackageNames& names) {
+    RunRoad road;
+    road.installed = facts.installed;
+    road.update = facts.update;
+    road.patch = facts.patch;
+    road.updater = facts.updater;
+    if (VersionGreater(road.installed, road.patch)) road.patch.clear();
+    if (VersionGreater(road.update, road.patch)) road.patch.clear();
+    road.newerFullPackage = VersionGreater(road.update, road.installed);
+    bool patchReached = false;
+    if (road.newerFullPackage) {
+        // A full package missing from Nuovo ends the installation phase: no patch either.
+        road.installFullPackage = facts.fullPackageInNuovo;
+        road.patchDue = VersionGreater(road.patch, road.update);
+        patchReached = road.installFullPackage;
+    } else {
+        road.sourceMissing = !ask.sourceAvailable();
+        road.repairSource = road.sourceMissing && facts.fullPackageInNuovo;
+        road.patchDue = VersionGreater(road.patch, road.installed);
+        patchReached = !road.sourceMissing || road.repairSource;
+    }
+    road.applyPatch = road.patchDue && facts.patchInNuovo && patchReached;
+    road.replaceUpdater = facts.updaterInNuovo && ask.updaterReplaceable(road.updater);
+
+    const auto use = [&](SetFileKind kind, std::wstring_view name, const std::wstring& announced) {
+        road.files.push_back({kind, nuovo + L"\\" + std::wstring(name), announced});
+    };
+    if (road.installFullPackage || road.repairSource) use(SetFileKind::FullPackage, names.fullPackage, road.update);
+    if (road.applyPatch) use(SetFileKind::Patch, names.patchPackage, road.patch);
+    if (road.replaceUpdater) use(SetFileKind::Updater, kUpdaterFileName, road.updater);
+    return road;
+}
+
+std::wstring Described(const RunRoad& road) {
+    std::wstring files;
+    for (const auto& file : road.files) files += (files.empty() ? L"\"" : L", \"") + file.path + L"\"";
+    return FullPackagePart(road) + L"; " + PatchPart(road) + L"; " +
+           (road.replaceUpdater ? Versioned(L"launcher", road.updater) + L" copied into Corrente" : L"launcher not replaced") +
+           L"; files of Nuovo used: " + (files.empty() ? L"none" : files);
+}
+
+} // namespace orvh
