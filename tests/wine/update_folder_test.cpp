@@ -251,6 +251,7 @@ TEST(Installer, AProductInstalledUpgradedAndPatched) {
     } journal;
     InstallerOperations operations{installer, fs, folders, ExpandEnvironmentReferences, numbers, hubCode, holds, journal};
     for (const auto& folder : {corrente, setup, nuovo}) fs.CreateFolder(folder);
+    const auto cache = [&](const fixtures::FixturePackage& p) { return setup + L"\\" + std::wstring(p.productCode); };
     const auto verified = [&](std::wstring_view fixture, const wchar_t* name) {
         fs.CopyFile(test::FixturePackagePath(fixture), nuovo + L"\\" + name);
         holds.Verify(nuovo + L"\\" + name, true);
@@ -262,10 +263,12 @@ TEST(Installer, AProductInstalledUpgradedAndPatched) {
     };
     const auto patch = [&] {
         fs.CopyFile(test::FixturePackagePath(fixtures::hub_1_2_100_msp.file), corrente + L"\\ORVHPatch.msp");
-        return operations.ApplyPatchPackage(corrente + L"\\ORVHPatch.msp", kUiLevelBasicProgressOnly,
-                                            verified(fixtures::hub_1_2_100_msp.file, L"ORVHPatch.msp"));
+        const bool applied = operations.ApplyPatchPackage(corrente + L"\\ORVHPatch.msp", kUiLevelBasicProgressOnly,
+                                                          verified(fixtures::hub_1_2_100_msp.file, L"ORVHPatch.msp"));
+        EXPECT_FALSE(::DeleteFileW((cache(fixtures::hub_1_2_0) + L"\\ORVHPatch.msp").c_str()))
+            << "the copy Windows Installer read is no longer held";
+        return applied;
     };
-    const auto cache = [&](const fixtures::FixturePackage& p) { return setup + L"\\" + std::wstring(p.productCode); };
     struct Row {
         const char* step;
         std::function<bool()> run;
@@ -297,7 +300,6 @@ TEST(Installer, AProductInstalledUpgradedAndPatched) {
     EXPECT_FALSE(fs.FolderExists(cache(fixtures::hub_1_1_601))) << "the replaced version's source stays";
     EXPECT_EQ(test::ReadFileBytes(cache(fixtures::hub_1_2_0) + L"\\ORVHPatch.msp"),
               test::ReadFileBytes(corrente + L"\\ORVHPatch.msp"));
-    EXPECT_FALSE(::DeleteFileW((cache(fixtures::hub_1_2_0) + L"\\ORVHPatch.msp").c_str())) << "the patch's copy stays held";
     EXPECT_EQ(Narrow(GetPackageVersion(queries, cache(fixtures::hub_1_2_0) + L"\\Orvane Hub.msi")), "0001.0002.0000.0000")
         << "the package's own version, not that of its installed and patched product";
     test::WriteFileBytes(scratch / L"text.msi", "not a package");
