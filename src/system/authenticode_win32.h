@@ -12,7 +12,6 @@ class AuthenticodeVerifier final : public SignatureVerifier {
 public:
     FileSignature Verify(const std::wstring& path, bool hold) override;
     void Release(const std::wstring& path) override;
-    bool SameSubject(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) const override;
 
 private:
     std::map<std::wstring, UniqueFile> held_;

@@ -113,9 +113,6 @@ public:
     void Release(const std::wstring& path) override {
         if (fs.refused.erase(path)) Add(L"release " + path);
     }
-    bool SameSubject(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) const override {
-        return a == b;
-    }
 
     void Add(std::wstring event) { log.push_back(std::move(event)); }
     // The events that begin with `prefix`, in order.
