@@ -80,9 +80,9 @@ public:
         if (*lastResult) installed = patchInstalls;
         return *lastResult;
     }
-    std::int32_t AttendiProcesso(std::int32_t id, bool wait) override {
+    ProcessWait AttendiProcesso(std::int32_t id, bool wait) override {
         Add(L"wait " + std::to_wstring(id) + (wait ? L" blocking" : L" polling"));
-        return 0;
+        return {0, waitOpenError};
     }
     void Pausa(std::int32_t ms) override { Add(L"pause " + std::to_wstring(ms)); }
     void Start(const std::wstring& app, const std::wstring& line, ShowCommand show) override {
@@ -142,6 +142,7 @@ public:
     std::map<std::wstring, std::wstring> ownVersions;
     bool anotherInstance = false;
     bool restartRefused = false;
+    std::uint32_t waitOpenError = 0; // why the product's process cannot be opened; 0: it can
 
 private:
     static bool Next(std::deque<bool>& results) {
