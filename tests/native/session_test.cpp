@@ -104,12 +104,13 @@ struct FakeShutdown final : ShutdownCalls {
     }
     void AskShutdownService(bool force) override {
         calls.push_back(force ? L"ask forced" : L"ask");
-        const std::int32_t answer = answers.at(calls.size() / 2 - 1);
+        const std::int32_t answer = answers.at(asked++);
         if (answer != 0) throw PlatformError(answer, L"InitiateSystemShutdownExW", L"refused");
     }
     void Pause(std::int32_t milliseconds) override { calls.push_back(L"pause " + std::to_wstring(milliseconds)); }
     bool privilegeRefused = false;
     std::vector<std::int32_t> answers;
+    std::size_t asked = 0;
     Log calls;
 };
 
