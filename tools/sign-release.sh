@@ -5,16 +5,21 @@
 # signed this way installs only files signed by the same publisher (README, "Signing a
 # release").
 #
-#   tools/sign-release.sh -c CERT.pem -k KEY.pem [-t TIMESTAMP_URL] [-n DESCRIPTION] FILE...
+#   tools/sign-release.sh -c CERT.pem -k KEY.pem [-a CHAIN.pem] [-t TIMESTAMP_URL] [-n DESCRIPTION] FILE...
 #
+# The signature carries the whole chain below the root: CERT.pem is the publisher's
+# certificate, possibly followed by the intermediate certificates that issued it; -a names
+# a file of further intermediates. A machine then needs only the root, which an offline
+# machine cannot fetch (README, "Signing a release").
 # -t names an RFC 3161 time-stamping server: a timestamped signature stays valid after the
 # certificate has expired. Leave it out only for test signatures.
 set -euo pipefail
 
-cert="" key="" timestamp="" description="Orvane"
-while getopts "c:k:t:n:" option; do
+cert="" key="" chain="" timestamp="" description="Orvane"
+while getopts "c:k:a:t:n:" option; do
     case $option in
         c) cert=$OPTARG ;;
+        a) chain=$OPTARG ;;
         k) key=$OPTARG ;;
         t) timestamp=$OPTARG ;;
         n) description=$OPTARG ;;
@@ -23,13 +28,13 @@ while getopts "c:k:t:n:" option; do
 done
 shift $((OPTIND - 1))
 if [[ -z $cert || -z $key || $# -eq 0 ]]; then
-    echo "usage: $0 -c CERT.pem -k KEY.pem [-t TIMESTAMP_URL] [-n DESCRIPTION] FILE..." >&2
+    echo "usage: $0 -c CERT.pem -k KEY.pem [-a CHAIN.pem] [-t TIMESTAMP_URL] [-n DESCRIPTION] FILE..." >&2
     exit 2
 fi
 
 for file in "$@"; do
     signed="$file.signing"
-    osslsigncode sign -certs "$cert" -key "$key" -h sha256 -n "$description" \
+    osslsigncode sign -certs "$cert" ${chain:+-ac "$chain"} -key "$key" -h sha256 -n "$description" \
         ${timestamp:+-ts "$timestamp"} -in "$file" -out "$signed" >/dev/null
     mv -f "$signed" "$file"
     echo "signed: $file"

@@ -25,6 +25,10 @@ void Written(Journal& journal, const std::wstring& what, const std::function<voi
     journal.Write(what + L": done");
 }
 
+// What OpenProcess tells of a process it does not open.
+constexpr std::uint32_t kAccessDenied = 5;   // ERROR_ACCESS_DENIED: it runs under rights the launcher lacks
+constexpr std::uint32_t kNoSuchProcess = 87; // ERROR_INVALID_PARAMETER: no process has that id
+
 std::wstring MillisecondsSince(std::chrono::steady_clock::time_point start) {
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     return std::to_wstring(elapsed.count()) + L" ms";
@@ -57,12 +61,24 @@ bool JournaledDialogs::ShowMessage(std::wstring_view text, std::wstring_view tit
     return true;
 }
 
-std::int32_t JournaledProcesses::AttendiProcesso(std::int32_t processId, bool wait) {
-    journal_.Write(L"Waiting for process " + std::to_wstring(processId) + L" to end");
+ProcessWait JournaledProcesses::AttendiProcesso(std::int32_t processId, bool wait) {
+    const std::wstring process = L"process " + std::to_wstring(processId);
+    journal_.Write(L"Waiting for " + process + L" to end");
     const auto start = std::chrono::steady_clock::now();
-    const std::int32_t exitCode = waiter_.AttendiProcesso(processId, wait);
-    journal_.Write(L"Wait over after " + MillisecondsSince(start) + L", exit code " + std::to_wstring(exitCode));
-    return exitCode;
+    const ProcessWait result = waiter_.AttendiProcesso(processId, wait);
+    const std::wstring error = L" (error " + std::to_wstring(result.openError) + L")";
+    switch (result.openError) {
+    case 0:
+        journal_.Write(L"Wait over after " + MillisecondsSince(start) + L", exit code " + std::to_wstring(result.exitCode));
+        break;
+    case kNoSuchProcess: journal_.Write(L"Wait over at once: there is no " + process + error); break;
+    case kAccessDenied:
+        journal_.Write(L"Wait over at once: " + process + L" runs but may not be opened" + error +
+                       L"; the update goes on while it runs");
+        break;
+    default: journal_.Write(L"Wait over at once: " + process + L" cannot be opened" + error); break;
+    }
+    return result;
 }
 
 void JournaledProcesses::Pausa(std::int32_t milliseconds) {

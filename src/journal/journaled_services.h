@@ -46,7 +46,8 @@ class JournaledProcesses final : public ProcessWaiter, public ProgramStarter, pu
 public:
     JournaledProcesses(ProcessWaiter& waiter, ProgramStarter& starter, SystemRestart& restart, Journal& journal)
         : waiter_(waiter), starter_(starter), restart_(restart), journal_(journal) {}
-    std::int32_t AttendiProcesso(std::int32_t processId, bool wait) override;
+    // The journal tells a process that ended from one that could not be opened, and why.
+    ProcessWait AttendiProcesso(std::int32_t processId, bool wait) override;
     void Pausa(std::int32_t milliseconds) override;
     void Start(const std::wstring& applicationPath, const std::wstring& commandLine, ShowCommand show) override;
     void RestartWindows(bool force) override;

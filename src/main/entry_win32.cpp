@@ -166,7 +166,7 @@ void Run(Win32WindowLoader& windows, JournalFile& journal, const SessionFacts& s
     SessionInstaller sessionInstaller(SessionKindOf(session), installer, journal);
     Win32ProcessWaiter waiter(pump);
     Win32ProgramStarter starter;
-    Win32SystemRestart restart(SessionKindOf(session));
+    Win32SystemRestart restart;
     JournaledProcesses processes(waiter, starter, restart, journal);
     ImmediateEnd end(journal);
     InstalledProductQueries queries{msi, *fileSystem, ExpandEnvironmentReferences, conversions};

@@ -15,7 +15,11 @@ std::wstring Hex(std::uint32_t code) {
 }
 
 std::wstring Described(const FileSignature& signature) {
-    return L"result " + Hex(signature.result) + L" " + signature.resultName + L", signer \"" + signature.subjectText +
+    // That result means unsigned or not valid according to the last error.
+    const std::wstring lastError =
+        signature.result == kTrustNoSignature ? L" (last error " + Hex(signature.lastError) + L")" : L"";
+    return L"result " + Hex(signature.result) + L" " + signature.resultName + lastError + L", signer \"" +
+           signature.subjectText +
            L"\", thumbprint " + (signature.thumbprint.empty() ? L"none" : signature.thumbprint);
 }
 
@@ -73,7 +77,7 @@ Refusal SetTrust::Verify(const SetFile& file, const OwnVersions& versions) {
         refusal = Refusal::NotSigned;
     } else if (signature.state == SignatureState::NotValid) {
         refusal = Refusal::NotValid;
-    } else if (!verifier_.SameSubject(signature.subject, launcher_.subject)) {
+    } else if (!SamePublisher(signature.publisher, launcher_.publisher)) {
         refusal = Refusal::OtherPublisher;
     }
     journal_.Write(L"Signature of \"" + file.path + L"\": " + Described(signature) + L", expected publisher \"" +

@@ -44,15 +44,6 @@ std::wstring ResultName(LONG result) {
     return SystemErrorDescription(static_cast<DWORD>(result));
 }
 
-// The forms a file without any signature is reported in.
-SignatureState StateOf(LONG result) {
-    if (result == ERROR_SUCCESS) return SignatureState::Valid;
-    if (result == TRUST_E_NOSIGNATURE || result == TRUST_E_SUBJECT_FORM_UNKNOWN || result == TRUST_E_PROVIDER_UNKNOWN) {
-        return SignatureState::Unsigned;
-    }
-    return SignatureState::NotValid;
-}
-
 std::wstring Thumbprint(PCCERT_CONTEXT certificate) {
     BYTE hash[20];
     DWORD size = sizeof hash;
@@ -96,6 +87,14 @@ bool SameBytes(HANDLE a, HANDLE b) {
     }
 }
 
+// The subject's first attribute of a kind, decoded to text by Windows; empty when there is none.
+std::wstring SubjectAttribute(PCCERT_CONTEXT certificate, const char* oid) {
+    return SizedText([&](wchar_t* buffer, std::size_t size) {
+               return ::CertGetNameStringW(certificate, CERT_NAME_ATTR_TYPE, 0, const_cast<char*>(oid), buffer,
+                                           static_cast<DWORD>(size));
+           }).value_or(L"");
+}
+
 // The signer certificate of the first signature, when the verification got that far.
 void ReadSigner(HANDLE state, FileSignature& signature) {
     CRYPT_PROVIDER_DATA* provider = state ? ::WTHelperProvDataFromStateData(state) : nullptr;
@@ -103,7 +102,12 @@ void ReadSigner(HANDLE state, FileSignature& signature) {
     if (!signer || signer->csCertChain == 0 || !signer->pasCertChain[0].pCert) return;
     const PCCERT_CONTEXT certificate = signer->pasCertChain[0].pCert;
     CERT_NAME_BLOB& subject = certificate->pCertInfo->Subject;
-    signature.subject.assign(subject.pbData, subject.pbData + subject.cbData);
+    PublisherName& publisher = signature.publisher;
+    publisher.organization = SubjectAttribute(certificate, szOID_ORGANIZATION_NAME);
+    publisher.locality = SubjectAttribute(certificate, szOID_LOCALITY_NAME);
+    publisher.state = SubjectAttribute(certificate, szOID_STATE_OR_PROVINCE_NAME);
+    publisher.country = SubjectAttribute(certificate, szOID_COUNTRY_NAME);
+    publisher.commonName = SubjectAttribute(certificate, szOID_COMMON_NAME);
     signature.subjectText = SizedText(
                                 [&](wchar_t* buffer, std::size_t size) {
                                     return ::CertNameToStrW(X509_ASN_ENCODING, &subject, CERT_X500_NAME_STR | CERT_NAME_STR_NO_QUOTING_FLAG,
@@ -139,11 +143,13 @@ FileSignature AuthenticodeVerifier::Verify(const std::wstring& path, bool hold) 
     data.dwProvFlags = WTD_CACHE_ONLY_URL_RETRIEVAL | WTD_REVOCATION_CHECK_NONE;
     GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
     const LONG result = ::WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+    const DWORD lastError = ::GetLastError();
     const UniqueTrustState state(data, action);
 
     FileSignature signature;
-    signature.state = StateOf(result);
+    signature.state = SignatureStateOf(static_cast<std::uint32_t>(result), lastError);
     signature.result = static_cast<std::uint32_t>(result);
+    signature.lastError = lastError;
     signature.resultName = ResultName(result);
     ReadSigner(state.get(), signature);
     if (hold) held_.insert_or_assign(path, std::move(file));
@@ -166,11 +172,5 @@ bool AuthenticodeVerifier::HoldExactCopy(const std::wstring& copy, const std::ws
 }
 
 void AuthenticodeVerifier::Release(const std::wstring& path) { held_.erase(path); }
-
-bool AuthenticodeVerifier::SameSubject(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) const {
-    CERT_NAME_BLOB first{static_cast<DWORD>(a.size()), const_cast<BYTE*>(a.data())};
-    CERT_NAME_BLOB second{static_cast<DWORD>(b.size()), const_cast<BYTE*>(b.data())};
-    return !a.empty() && ::CertCompareCertificateName(X509_ASN_ENCODING, &first, &second);
-}
 
 } // namespace orvh

@@ -13,7 +13,6 @@ public:
     FileSignature Verify(const std::wstring& path, bool hold) override;
     bool HoldExactCopy(const std::wstring& copy, const std::wstring& verified) override;
     void Release(const std::wstring& path) override;
-    bool SameSubject(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) const override;
 
 private:
     std::map<std::wstring, UniqueFile> held_;

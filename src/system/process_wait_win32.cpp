@@ -17,15 +17,15 @@ void ReadExitCode(HANDLE process, std::int32_t& exitCode) {
 
 } // namespace
 
-std::int32_t AttendiProcesso(std::int32_t processId, bool wait, MessagePump& pump) {
+ProcessWait AttendiProcesso(std::int32_t processId, bool wait, MessagePump& pump) {
     const UniqueHandle process(::OpenProcess(kWaitAccess, FALSE, static_cast<DWORD>(processId)));
-    if (!process) return 0;
+    if (!process) return {0, ::GetLastError()};
 
     std::int32_t exitCode = 0;
     if (wait) {
-        if (::WaitForSingleObject(process.get(), INFINITE) == WAIT_FAILED) return 0;
+        if (::WaitForSingleObject(process.get(), INFINITE) == WAIT_FAILED) return {};
         ReadExitCode(process.get(), exitCode);
-        return exitCode;
+        return {exitCode};
     }
 
     ReadExitCode(process.get(), exitCode);
@@ -39,12 +39,12 @@ std::int32_t AttendiProcesso(std::int32_t processId, bool wait, MessagePump& pum
         // A process that ended with the code 259 itself has still ended.
         if (woken == WAIT_OBJECT_0 || woken == WAIT_FAILED) break;
     }
-    return exitCode;
+    return {exitCode};
 }
 
 void Pausa(std::int32_t milliseconds) { ::SleepEx(milliseconds < 0 ? 1 : static_cast<DWORD>(milliseconds), FALSE); }
 
-std::int32_t Win32ProcessWaiter::AttendiProcesso(std::int32_t processId, bool wait) {
+ProcessWait Win32ProcessWaiter::AttendiProcesso(std::int32_t processId, bool wait) {
     return orvh::AttendiProcesso(processId, wait, pump_);
 }
 

@@ -7,17 +7,17 @@
 
 namespace orvh {
 
-// The exit code of the process once it has ended; 0 at once when it cannot be opened, and
-// 0 when a blocking wait fails. With `wait` true the thread blocks without handling window
-// messages; with `wait` false `pump` handles them until the process has ended.
-std::int32_t AttendiProcesso(std::int32_t processId, bool wait, MessagePump& pump);
+// The exit code of the process once it has ended; at once, with OpenProcess's error, when it
+// cannot be opened; 0 when a blocking wait fails. With `wait` true the thread blocks without
+// handling window messages; with `wait` false `pump` handles them until the process has ended.
+ProcessWait AttendiProcesso(std::int32_t processId, bool wait, MessagePump& pump);
 
 void Pausa(std::int32_t milliseconds);
 
 class Win32ProcessWaiter final : public ProcessWaiter {
 public:
     explicit Win32ProcessWaiter(MessagePump& pump) : pump_(pump) {}
-    std::int32_t AttendiProcesso(std::int32_t processId, bool wait) override;
+    ProcessWait AttendiProcesso(std::int32_t processId, bool wait) override;
     void Pausa(std::int32_t milliseconds) override;
 
 private:

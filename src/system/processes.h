@@ -6,12 +6,20 @@
 
 namespace orvh {
 
+// How a wait for a process ended: the exit code (0 when the process could not be opened), and
+// why it could not be opened (a system error code; 0 when it was waited for).
+struct ProcessWait {
+    std::int32_t exitCode = 0;
+    std::uint32_t openError = 0;
+    bool operator==(const ProcessWait&) const = default;
+};
+
 class ProcessWaiter {
 public:
     virtual ~ProcessWaiter() = default;
-    // Waits for the process to end and returns its exit code; 0 when the process cannot be
-    // opened. With `wait` false the thread's window messages keep being handled meanwhile.
-    virtual std::int32_t AttendiProcesso(std::int32_t processId, bool wait) = 0;
+    // Waits for the process to end; goes on at once when the process cannot be opened. With
+    // `wait` false the thread's window messages keep being handled meanwhile.
+    virtual ProcessWait AttendiProcesso(std::int32_t processId, bool wait) = 0;
     // Suspends the thread; a negative length counts as 1 ms, 0 gives up the time slice.
     virtual void Pausa(std::int32_t milliseconds) = 0;
 };

@@ -40,16 +40,14 @@ void Win32SystemRestart::EnableShutdownPrivilege() {
     }
 }
 
-void Win32SystemRestart::EndSession(bool force) {
-    if (!::ExitWindowsEx(force ? EWX_REBOOT | EWX_FORCE : EWX_REBOOT, kReason)) ThrowLastError(L"ExitWindowsEx");
-}
-
 void Win32SystemRestart::AskShutdownService(bool force) {
     if (!::InitiateSystemShutdownExW(nullptr, nullptr, 0, force, TRUE, kReason)) {
         ThrowLastError(L"InitiateSystemShutdownExW");
     }
 }
 
-void Win32SystemRestart::RestartWindows(bool force) { RequestRestart(kind_, force, *this); }
+void Win32SystemRestart::Pause(std::int32_t milliseconds) { ::Sleep(static_cast<DWORD>(milliseconds)); }
+
+void Win32SystemRestart::RestartWindows(bool force) { RequestRestart(force, *this); }
 
 } // namespace orvh

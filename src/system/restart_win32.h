@@ -7,15 +7,12 @@ namespace orvh {
 
 class Win32SystemRestart final : public SystemRestart, private ShutdownCalls {
 public:
-    explicit Win32SystemRestart(SessionKind kind) : kind_(kind) {}
     void RestartWindows(bool force) override;
 
 private:
     void EnableShutdownPrivilege() override;
-    void EndSession(bool force) override;
     void AskShutdownService(bool force) override;
-
-    SessionKind kind_;
+    void Pause(std::int32_t milliseconds) override;
 };
 
 } // namespace orvh

@@ -2,7 +2,6 @@
 // Authenticode signatures of files: whether a file carries a valid one and who signed it.
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace orvh {
 
@@ -12,16 +11,41 @@ enum class SignatureState {
     NotValid,  // a signature that does not verify: changed content, untrusted root, expired...
 };
 
+// The attributes of a certificate's subject that name a publisher, decoded to text (not as
+// they are encoded: a renewed certificate may encode the same name in other string types).
+struct PublisherName {
+    std::wstring organization; // O
+    std::wstring locality;     // L
+    std::wstring state;        // S (ST)
+    std::wstring country;      // C
+    std::wstring commonName;   // CN
+};
+
+// Whether two subjects name the same publisher, as Windows' publisher rules compare them:
+// O, L, S, C and CN each the same text, letters A to Z compared without case. A name
+// with none of them is nobody's.
+bool SamePublisher(const PublisherName& a, const PublisherName& b);
+
 struct FileSignature {
     SignatureState state = SignatureState::Unsigned;
-    std::uint32_t result = 0;   // the verification's result code
-    std::wstring resultName;    // its symbolic name, e.g. TRUST_E_NOSIGNATURE
-    // The signer certificate's subject: as encoded in the certificate (what is compared),
-    // and as text (what is written); empty when no signer was found.
-    std::vector<std::uint8_t> subject;
+    std::uint32_t result = 0;    // the verification's result code
+    std::wstring resultName;     // its symbolic name, e.g. TRUST_E_NOSIGNATURE
+    std::uint32_t lastError = 0; // the thread's last error the verification left
+    // The signer certificate's subject: its publisher attributes (what is compared), and
+    // the whole name as text (what is written); empty when no signer was found.
+    PublisherName publisher;
     std::wstring subjectText;
-    std::wstring thumbprint;    // SHA-1 of the signer certificate, hexadecimal
+    std::wstring thumbprint;     // SHA-1 of the signer certificate, hexadecimal
 };
+
+// TRUST_E_NOSIGNATURE: the result code that, with one of the last errors below, says unsigned.
+inline constexpr std::uint32_t kTrustNoSignature = 0x800B0100;
+
+// The state a verification's result code and last error tell. Only what Windows' own
+// example treats as unsigned is unsigned: TRUST_E_NOSIGNATURE with the last error
+// TRUST_E_NOSIGNATURE, TRUST_E_SUBJECT_FORM_UNKNOWN or TRUST_E_PROVIDER_UNKNOWN. Any other
+// failure, a file that could not be read included, is a signature that is not valid.
+SignatureState SignatureStateOf(std::uint32_t result, std::uint32_t lastError);
 
 class SignatureVerifier {
 public:
@@ -36,8 +60,6 @@ public:
     virtual bool HoldExactCopy(const std::wstring& copy, const std::wstring& verified) = 0;
     // Ends the hold of a file verified with `hold` or of a held copy; nothing for any other path.
     virtual void Release(const std::wstring& path) = 0;
-    // Whether two encoded subjects name the same subject.
-    virtual bool SameSubject(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) const = 0;
 };
 
 } // namespace orvh

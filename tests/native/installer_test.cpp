@@ -82,7 +82,6 @@ struct FakeHolds final : SignatureVerifier, Journal {
         return true;
     }
     void Release(const std::wstring& path) override { fs.log.push_back(L"release " + path); }
-    bool SameSubject(const std::vector<std::uint8_t>&, const std::vector<std::uint8_t>&) const override { return false; }
     void Write(std::wstring_view event) override { fs.log.push_back(L"journal " + std::wstring(event)); }
     test::FakeFileSystem& fs;
 };

@@ -57,6 +57,17 @@ TEST(JournaledServices, WriteEachCallAndItsOutcome) {
          {"Message box \"Titolo\" (information): \"Testo\"", "Message box closed"}},
         {[](Services& s) { s.processes.AttendiProcesso(7, false); },
          {"Waiting for process 7 to end", "Wait over after N ms, exit code 0"}},
+        {[](Services& s) {
+             s.fakes.waitOpenError = 87;
+             s.processes.AttendiProcesso(7, false);
+         },
+         {"Waiting for process 7 to end", "Wait over at once: there is no process 7 (error 87)"}},
+        {[](Services& s) {
+             s.fakes.waitOpenError = 5;
+             s.processes.AttendiProcesso(7, false);
+         },
+         {"Waiting for process 7 to end",
+          "Wait over at once: process 7 runs but may not be opened (error 5); the update goes on while it runs"}},
         {[](Services& s) { s.processes.Pausa(15); }, {"Paused N ms"}},
         {[](Services& s) { s.processes.Start(L"C:\\S\\cluster.exe", L"Cluster Res \"R\" /On", ShowCommand::Minimized); },
          {"Start program \"C:\\S\\cluster.exe\", command line \"Cluster Res \"R\" /On\", minimized: done"}},

@@ -85,9 +85,9 @@ public:
         if (*lastResult) installed = patchInstalls;
         return *lastResult;
     }
-    std::int32_t AttendiProcesso(std::int32_t id, bool wait) override {
+    ProcessWait AttendiProcesso(std::int32_t id, bool wait) override {
         Add(L"wait " + std::to_wstring(id) + (wait ? L" blocking" : L" polling"));
-        return 0;
+        return {0, waitOpenError};
     }
     void Pausa(std::int32_t ms) override { Add(L"pause " + std::to_wstring(ms)); }
     void Start(const std::wstring& app, const std::wstring& line, ShowCommand show) override {
@@ -120,9 +120,6 @@ public:
     void Release(const std::wstring& path) override {
         if (fs.refused.erase(path)) Add(L"release " + path);
     }
-    bool SameSubject(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) const override {
-        return a == b;
-    }
 
     void Add(std::wstring event) { log.push_back(std::move(event)); }
     // The events that begin with `prefix`, in order.
@@ -154,6 +151,7 @@ public:
     std::map<std::wstring, std::wstring> ownVersions;
     bool anotherInstance = false;
     bool restartRefused = false;
+    std::uint32_t waitOpenError = 0; // why the product's process cannot be opened; 0: it can
 
 private:
     static std::wstring Of(const std::wstring& verified) { return verified.empty() ? L"" : L" of " + verified; }

@@ -96,44 +96,54 @@ TEST(Session, InstallationsAndTheRetryRunWithoutInterfaceWhereNobodySees) {
     }
 }
 
-// Each call as it is made; the one named in `refused` raises.
+// Each call as it is made; the service answers each request with the next code (0: accepted).
 struct FakeShutdown final : ShutdownCalls {
-    void EnableShutdownPrivilege() override { Call(L"privilege"); }
-    void EndSession(bool force) override { Call(force ? L"exit windows forced" : L"exit windows"); }
-    void AskShutdownService(bool force) override { Call(force ? L"initiate shutdown forced" : L"initiate shutdown"); }
-    void Call(const std::wstring& call) {
-        calls.push_back(call);
-        if (call == refused) throw PlatformError(5, call, L"refused");
+    void EnableShutdownPrivilege() override {
+        calls.push_back(L"privilege");
+        if (privilegeRefused) throw PlatformError(1300, L"AdjustTokenPrivileges", L"refused");
     }
-    std::wstring refused;
+    void AskShutdownService(bool force) override {
+        calls.push_back(force ? L"ask forced" : L"ask");
+        const std::int32_t answer = answers.at(asked++);
+        if (answer != 0) throw PlatformError(answer, L"InitiateSystemShutdownExW", L"refused");
+    }
+    void Pause(std::int32_t milliseconds) override { calls.push_back(L"pause " + std::to_wstring(milliseconds)); }
+    bool privilegeRefused = false;
+    std::vector<std::int32_t> answers;
+    std::size_t asked = 0;
     Log calls;
 };
 
-TEST(Session, TheRestartIsAskedOfTheServiceWhereNobodySeesAndReturnsOnlyWhenAccepted) {
+TEST(Session, TheRestartReturnsOnlyWhenTheShutdownServiceAccepted) {
     struct Row {
-        SessionKind kind;
-        std::wstring refused;
-        Log calls;
+        std::vector<std::int32_t> answers; // none: the privilege is refused
+        std::int32_t raised;
     };
     const Row rows[] = {
-        {kInteractive, L"", {L"privilege", L"exit windows forced"}},
-        {kUnattended, L"", {L"privilege", L"initiate shutdown forced"}},
-        {kUnattended, L"privilege", {L"privilege"}},
-        {kInteractive, L"exit windows forced", {L"privilege", L"exit windows forced"}},
-        {kUnattended, L"initiate shutdown forced", {L"privilege", L"initiate shutdown forced"}},
+        {{0}, 0},
+        {{1115}, 0}, // ERROR_SHUTDOWN_IN_PROGRESS: Windows restarts already
+        {{21, 21, 0}, 0}, // ERROR_NOT_READY, asked again
+        {std::vector<std::int32_t>(kNotReadyAttempts, 21), 21},
+        {{5}, 5},
+        {{}, 1300},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         FakeShutdown shutdown;
-        shutdown.refused = rows[i].refused;
-        bool accepted = true;
+        shutdown.answers = rows[i].answers;
+        shutdown.privilegeRefused = rows[i].answers.empty();
+        std::int32_t raised = 0;
         try {
-            RequestRestart(rows[i].kind, true, shutdown);
+            RequestRestart(true, shutdown);
         } catch (const PlatformError& error) {
-            accepted = false;
-            EXPECT_EQ(error.Source(), rows[i].refused) << "row " << i;
+            raised = error.Number();
         }
-        EXPECT_EQ(shutdown.calls, rows[i].calls) << "row " << i;
-        EXPECT_EQ(accepted, rows[i].refused.empty()) << "row " << i;
+        Log calls{L"privilege"};
+        for (std::size_t ask = 0; ask < rows[i].answers.size(); ++ask) {
+            if (ask > 0) calls.push_back(L"pause 500");
+            calls.push_back(L"ask forced");
+        }
+        EXPECT_EQ(shutdown.calls, calls) << "row " << i;
+        EXPECT_EQ(raised, rows[i].raised) << "row " << i;
     }
 }
 

@@ -21,7 +21,7 @@ const std::wstring k10001 = L"message #2 | #10001 | stop";
 const std::wstring kMsi = L"U:\\Nuovo\\Orvane Hub.msi", kMsp = L"U:\\Nuovo\\ORVHPatch.msp", kExe = L"U:\\Nuovo\\ORVHUpdate.exe";
 // The held file of which a signed run's installer call receives the copy.
 const std::wstring kOfMsi = L" of " + kMsi, kOfMsp = L" of " + kMsp;
-const FileSignature kPublisher{SignatureState::Valid, 0, L"ERROR_SUCCESS", {1, 2}, L"CN=Orvane", L"AA"};
+const FileSignature kPublisher{SignatureState::Valid, 0, L"ERROR_SUCCESS", 0, {L"", L"", L"", L"", L"Orvane"}, L"CN=Orvane", L"AA"};
 
 // A situation, and what the run did in it: installations and restarts; each step row's
 // icons ("-": none), "rotated" when the update set was, and the start; the messages.
@@ -117,9 +117,9 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
     const std::wstring v0601 = L"0001.0001.0000.0601", v0700 = L"0001.0001.0000.0700";
     const std::wstring lowerHub = L"{4a7c1e92-6b3d-4f18-8e25-a19c3b7d5f60}", restart = L"restart forced";
     const std::wstring noVersion = L"message #2 | #203 ";
-    const FileSignature renewed{SignatureState::Valid, 0, L"ERROR_SUCCESS", {1, 2}, L"CN=Orvane", L"BB"};
-    const FileSignature other{SignatureState::Valid, 0, L"ERROR_SUCCESS", {1, 3}, L"CN=Other", L"CC"};
-    const FileSignature broken{SignatureState::NotValid, 0x80096010, L"TRUST_E_BAD_DIGEST", {1, 2}, L"CN=Orvane", L"AA"};
+    const FileSignature renewed{SignatureState::Valid, 0, L"ERROR_SUCCESS", 0, {L"", L"", L"", L"", L"Orvane"}, L"CN=Orvane", L"BB"};
+    const FileSignature other{SignatureState::Valid, 0, L"ERROR_SUCCESS", 0, {L"", L"", L"", L"", L"Other"}, L"CN=Other", L"CC"};
+    const FileSignature broken{SignatureState::NotValid, 0x80096010, L"TRUST_E_BAD_DIGEST", 0, {L"", L"", L"", L"", L"Orvane"}, L"CN=Orvane", L"AA"};
     const FileSignature unsigned_{};
     const std::wstring refused = L"S F F S ignoring", v2 = L"0001.0000.0000.0002";
     const auto box = [](const std::wstring& title, const std::wstring& file, const std::wstring& reason) {
@@ -224,6 +224,45 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
             const Log lines = b.fakes.Events(L"journal ");
             EXPECT_EQ(*(std::find(lines.begin(), lines.end(), verifications[0]) - 1), row.journal) << "row " << i;
         }
+    }
+}
+
+// Unsigned only as Windows' own example tells it; any other failure is a signature not valid.
+TEST(Signatures, UnsignedOnlyForNoSignatureWithItsLastErrors) {
+    constexpr auto kUnsigned = SignatureState::Unsigned, kNotValid = SignatureState::NotValid;
+    const std::tuple<std::uint32_t, std::uint32_t, SignatureState> rows[] = {
+        {0, 0, SignatureState::Valid},
+        {0x800B0100, 0x800B0100, kUnsigned},
+        {0x800B0100, 0x800B0003, kUnsigned},
+        {0x800B0100, 0x800B0001, kUnsigned},
+        {0x800B0100, 32, kNotValid}, // the file could not be read
+        {0x800B0003, 0x800B0003, kNotValid},
+        {0x80096010, 0x80096010, kNotValid},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const auto& [result, lastError, state] = rows[i];
+        EXPECT_EQ(SignatureStateOf(result, lastError), state) << "row " << i;
+    }
+}
+
+// The publisher is the subject's decoded O, L, S, C and CN, letters compared without case.
+TEST(Signatures, OnePublisherIsTheSameDecodedNameAttributes) {
+    const PublisherName orvane{L"Orvane S.p.A.", L"Milano", L"MI", L"IT", L"Orvane S.p.A."};
+    const auto with = [&](std::wstring PublisherName::*attribute, std::wstring value) {
+        PublisherName name = orvane;
+        name.*attribute = std::move(value);
+        return name;
+    };
+    const std::tuple<PublisherName, PublisherName, bool> rows[] = {
+        {orvane, orvane, true},
+        {orvane, with(&PublisherName::commonName, L"ORVANE s.P.a."), true},
+        {orvane, with(&PublisherName::locality, L""), false},
+        {orvane, with(&PublisherName::organization, L"Orvane S.r.l."), false},
+        {PublisherName{}, PublisherName{}, false},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const auto& [a, b, same] = rows[i];
+        EXPECT_EQ(SamePublisher(a, b), same) << "row " << i;
     }
 }
 

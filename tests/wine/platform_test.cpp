@@ -60,10 +60,9 @@ TEST(JournalFile, KeepsTheNewestTwentyAndWritesThrough) {
 }
 
 // Only what a wait needs, as a product running elevated or under another account grants.
-void OnlyWaitRights(HANDLE process) {
+void OnlyRights(HANDLE process, const wchar_t* dacl) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;0x101000;;;WD)", SDDL_REVISION_1,
-                                                                       &descriptor, nullptr));
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(dacl, SDDL_REVISION_1, &descriptor, nullptr));
     const UniqueLocalMemory<PSECURITY_DESCRIPTOR> owner(descriptor);
     ASSERT_TRUE(::SetKernelObjectSecurity(process, DACL_SECURITY_INFORMATION, descriptor));
     ASSERT_EQ(::OpenProcess(PROCESS_ALL_ACCESS, FALSE, ::GetProcessId(process)), nullptr) << "all access is refused";
@@ -129,19 +128,21 @@ TEST(JournalFile, NoneInAFolderThatLinksElsewhere) {
 
 TEST(ProcessWait, EndsWhenTheProcessHasEnded) {
     struct Row {
-        bool exists;
         std::int32_t exitCode;
         bool blocking;
-        bool onlyWaitRights = false;
+        const wchar_t* dacl = nullptr; // the process's own, when not the default
+        std::uint32_t openError = 0;   // 87: the process is not there
     };
-    const Row rows[] = {{true, 7, false}, {true, 259, false}, {true, 7, true}, {false, 0, false}, {true, 7, false, true}};
+    const Row rows[] = {{7, false}, {259, false}, {7, true}, {0, false, nullptr, 87},
+                        {7, false, L"D:(A;;0x101000;;;WD)"}, {0, false, L"D:", 5}};
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const test::Sleeper child(1500ms, rows[i].exitCode);
-        if (rows[i].onlyWaitRights) OnlyWaitRights(child.Process());
+        if (rows[i].dacl) OnlyRights(child.Process(), rows[i].dacl);
         Win32MessagePump pump;
-        const auto id = rows[i].exists ? static_cast<std::int32_t>(child.ProcessId()) : 0x7FFFFFFC;
-        EXPECT_EQ(AttendiProcesso(id, rows[i].blocking, pump), rows[i].exitCode) << "row " << i;
-        EXPECT_EQ(child.WaitForExit(0ms), rows[i].exists) << "row " << i << ": the wait ends with the process";
+        const auto id = rows[i].openError == 87 ? 0x7FFFFFFC : static_cast<std::int32_t>(child.ProcessId());
+        EXPECT_EQ(AttendiProcesso(id, rows[i].blocking, pump), (ProcessWait{rows[i].exitCode, rows[i].openError}))
+            << "row " << i;
+        EXPECT_EQ(child.WaitForExit(0ms), rows[i].openError == 0) << "row " << i << ": the wait ends with the process";
     }
 }
 

@@ -165,7 +165,8 @@ TEST(FolderIdentity, OneFolderUnderItsOtherNames) {
 }
 
 // What WinVerifyTrust reports for real signatures of test certificates: the state, the code,
-// the signer; a renewed certificate of the same subject is the same publisher.
+// the signer; a renewed certificate of the same subject is the same publisher, its name's
+// strings encoded in other types too.
 TEST(Signatures, TheStateAndTheSignerOfRealFiles) {
     ASSERT_TRUE(test::TrustTestRoot());
     AuthenticodeVerifier verifier;
@@ -183,6 +184,8 @@ TEST(Signatures, TheStateAndTheSignerOfRealFiles) {
         {test::SignedFixture(L"OrvhUpdate-tampered.exe"), SignatureState::NotValid, L"TRUST_E_BAD_DIGEST",
          std::nullopt, false},
         {test::SignedFixture(L"hub-1.2.0.msi"), SignatureState::Valid, L"ERROR_SUCCESS", test::kPublisherSubject, true},
+        {test::SignedFixture(L"hub-1.2.100-renewed.msp"), SignatureState::Valid, L"ERROR_SUCCESS",
+         test::kPublisherSubject, true},
         {test::SignedFixture(L"hub-1.2.100-other.msp"), SignatureState::Valid, L"ERROR_SUCCESS",
          L"C=IT, O=Altro Editore S.r.l., CN=Altro Editore S.r.l.", false},
     };
@@ -197,7 +200,7 @@ TEST(Signatures, TheStateAndTheSignerOfRealFiles) {
         // Wine 8 quotes values with blanks in spite of CERT_NAME_STR_NO_QUOTING_FLAG.
         if (test::UnderWine()) std::erase(shown, L'"');
         EXPECT_EQ(Narrow(shown), Narrow(*row.subject));
-        EXPECT_EQ(verifier.SameSubject(signature.subject, launcher.subject), row.samePublisher);
+        EXPECT_EQ(SamePublisher(signature.publisher, launcher.publisher), row.samePublisher);
         EXPECT_EQ(signature.thumbprint.size(), row.subject->empty() ? 0u : 40u);
     }
     EXPECT_NE(verifier.Verify(test::SignedFixture(L"hub-1.2.0.msi"), false).thumbprint, launcher.thumbprint);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # fonts_restart_check.sh HOST_DIR WINDOWS_BUILD_DIR: a run that finds obsolete product fonts and restarts
 # Windows, watched from Linux. With 1.1.601 installed, "ORVH MS.TTF" is obsolete, "MONO821N.ttf" is not.
+# Wine accepts the request to its shutdown service without restarting: the launcher must end by itself.
 set -euo pipefail
 
 host=${1:?host folder}
@@ -33,7 +34,7 @@ cp "$bin/product_standin.exe" "$drive/Prod/Hub.exe"
 ORVH_STANDIN_LOG='C:\starts' w timeout 120 wine "$bin/OrvhUpdate.exe" '/PathAggiornamento=C:\Upd' '/ExeName=C:\Prod\Hub.exe' \
     || [ $? -ne 124 ] || fail "OrvhUpdate.exe did not end"
 for _ in $(seq 300); do [ -z "$(prefix_processes)" ] && break; sleep 0.1; done
-[ -z "$(prefix_processes)" ] || fail "processes of the prefix still run after the restart"
+[ -z "$(prefix_processes)" ] || fail "processes of the prefix still run after the restart request"
 
 [ ! -e "$fonts/ORVH MS.TTF" ] || fail "the obsolete font ORVH MS.TTF is still there"
 [ -e "$fonts/MONO821N.ttf" ] || fail "MONO821N.ttf, not obsolete for 1.1.601, was deleted"
