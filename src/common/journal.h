@@ -12,4 +12,10 @@ public:
     virtual void Write(std::wstring_view event) = 0;
 };
 
+// A journal that keeps nothing, for services used outside the update run.
+class NoJournal final : public Journal {
+public:
+    void Write(std::wstring_view) override {}
+};
+
 } // namespace orvh

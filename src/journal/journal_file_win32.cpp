@@ -1,9 +1,12 @@
 #include "journal/journal_file_win32.h"
 
+#include "journal/journal_folder.h"
 #include "journal/old_journals.h"
-#include "system/sized_text.h"
+#include "system/environment_win32.h"
 
-#include <optional>
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <vector>
 
 namespace orvh {
@@ -45,46 +48,92 @@ std::string Utf8(std::wstring_view text) {
     return bytes;
 }
 
-// The temporary folder. GetTempPath2W, where Windows has it, gives SYSTEM a folder only
-// SYSTEM may write to, instead of the Windows folder's Temp that every user can write to.
-std::optional<std::wstring> TemporaryFolder() {
-    using GetTempPath = DWORD(WINAPI*)(DWORD, LPWSTR);
-    static const auto getTempPath = [] {
-        const auto second = reinterpret_cast<GetTempPath>(
-            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetTempPath2W")));
-        return second ? second : &::GetTempPathW;
-    }();
-    return SizedText([](wchar_t* buffer, std::size_t capacity) {
-        const DWORD length = getTempPath(static_cast<DWORD>(capacity), buffer);
-        // The length without the null when the path fitted, the size needed otherwise.
-        return length == 0 ? 0 : length < capacity ? length + 1 : length;
-    });
+// The owner of the folder behind `folder`, compared with SYSTEM, the administrators and the
+// process's own user; one that cannot be read counts as someone else.
+FolderOwner OwnerOf(HANDLE folder) {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(folder, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                          &descriptor) != ERROR_SUCCESS) {
+        return FolderOwner::Other;
+    }
+    const UniqueLocalMemory<PSECURITY_DESCRIPTOR> ownerDescriptor(descriptor);
+    if (::IsWellKnownSid(owner, WinLocalSystemSid) || ::IsWellKnownSid(owner, WinBuiltinAdministratorsSid)) {
+        return FolderOwner::SystemOrAdministrators;
+    }
+    UniqueHandle token;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put())) return FolderOwner::Other;
+    alignas(TOKEN_USER) BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    DWORD size = 0;
+    if (!::GetTokenInformation(token.get(), TokenUser, user, sizeof user, &size)) return FolderOwner::Other;
+    return ::EqualSid(owner, reinterpret_cast<const TOKEN_USER*>(user)->User.Sid) ? FolderOwner::RunningUser
+                                                                                  : FolderOwner::Other;
 }
 
-// A folder of the program's own: a link to elsewhere, which another user may have planted,
-// would let the rotation of old journals delete files there.
-bool OwnFolder(const std::wstring& folder) {
-    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-           !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+// The folder, created with the security the run gives it when it is not there yet.
+bool MakeFolder(const std::wstring& folder, bool elevated) {
+    const auto security = JournalFolderSecurity(elevated);
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (security && !::ConvertStringSecurityDescriptorToSecurityDescriptorW(security->c_str(), SDDL_REVISION_1,
+                                                                            &descriptor, nullptr)) {
+        return false;
+    }
+    const UniqueLocalMemory<PSECURITY_DESCRIPTOR> owner(descriptor);
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+    return ::CreateDirectoryW(folder.c_str(), security ? &attributes : nullptr) ||
+           ::GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+// The folder itself, not what a link there points to, held without delete sharing: as long
+// as the run holds it nobody can rename or delete it, so its path names it for the whole run.
+UniqueFile OpenFolder(const std::wstring& folder) {
+    return UniqueFile(::CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | READ_CONTROL,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+// The folder's facts through the handle that is then held. A link is looked for by the name
+// too, before the folder is opened: a file system that follows a link on its own when it is
+// opened (Wine with a host's symbolic link, a Samba share with a Unix one) shows it only there.
+JournalFolderFacts FactsOf(HANDLE folder, DWORD attributesByName) {
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (!::GetFileInformationByHandleEx(folder, FileAttributeTagInfo, &tag, sizeof tag)) return {false, true};
+    const DWORD attributes = tag.FileAttributes | attributesByName;
+    return {(attributes & FILE_ATTRIBUTE_DIRECTORY) != 0, (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0,
+            OwnerOf(folder)};
+}
+
+// A file of the folder deleted as the entry it is: a link planted under a journal's name
+// goes, and what it points to stays.
+void DeleteEntry(const std::wstring& path) {
+    const UniqueFile doomed(::CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING,
+                                          FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
 }
 
 } // namespace
 
-JournalFile::JournalFile() : processStart_(ProcessStart()) {
+JournalFile::JournalFile(bool elevated) : processStart_(ProcessStart()) {
     const auto temp = TemporaryFolder();
     if (!temp) return;
     const std::wstring folder = *temp + L"OrvhUpdate";
-    if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) return;
-    if (!OwnFolder(folder)) return;
+    if (!MakeFolder(folder, elevated)) return;
+    const DWORD attributesByName = ::GetFileAttributesW(folder.c_str());
+    if (attributesByName == INVALID_FILE_ATTRIBUTES) return;
+    folder_ = OpenFolder(folder);
+    if (!folder_ || !UseJournalFolder(elevated, FactsOf(folder_.get(), attributesByName))) {
+        folder_.reset();
+        return;
+    }
 
     SYSTEMTIME start;
     ::GetLocalTime(&start);
     const std::wstring name = JournalFileName(start.wYear, start.wMonth, start.wDay, start.wHour, start.wMinute,
                                               start.wSecond, ::GetCurrentProcessId());
-    // Written through: nothing of a line may wait in a cache when Windows restarts.
-    file_.reset(::CreateFileW((folder + L"\\" + name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
+    // Written through: nothing of a line may wait in a cache when Windows restarts. A new
+    // file only: whatever stands under the name already (a link, say) is not written through.
+    file_.reset(::CreateFileW((folder + L"\\" + name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
     if (!file_) return;
     constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
     DWORD written = 0;
@@ -96,7 +145,7 @@ JournalFile::JournalFile() : processStart_(ProcessStart()) {
 
     // This run's own files stay even when a clock set back made earlier names look newer.
     for (const auto& old : JournalsToDelete(FileNamesIn(folder))) {
-        if (old != name && old != InstallerLogFileName(name)) ::DeleteFileW((folder + L"\\" + old).c_str());
+        if (old != name && old != InstallerLogFileName(name)) DeleteEntry(folder + L"\\" + old);
     }
 }
 

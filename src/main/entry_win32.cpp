@@ -25,12 +25,12 @@
 #include "system/session_win32.h"
 #include "system/single_instance_win32.h"
 #include "system/win32_error_win32.h"
-#include "ui/console_notices_win32.h"
 #include "ui/message_box_win32.h"
 #include "ui/message_pump_win32.h"
 #include "ui/mouse_pointer_win32.h"
 #include "ui/progress_window_win32.h"
 #include "ui/session_dialogs.h"
+#include "ui/user_notices_win32.h"
 
 #include <exception>
 #include <memory>
@@ -106,8 +106,8 @@ void ReportUnhandledError(HWND owner, Journal& journal, SessionKind session) {
     journal.Write(L"Error report: error " + std::to_wstring(error.Number()) + L" from " + error.Source() + L": " +
                   error.Description());
     Win32Dialogs screen(owner);
-    Win32ConsoleNotices console;
-    SessionDialogs dialogs(session, screen, console, journal);
+    Win32UserNotices notices;
+    SessionDialogs dialogs(session, screen, notices, journal);
     JournaledDialogs(dialogs, journal).ShowMessage(UnhandledErrorReportText(error), L"OrvhUpdate",
                                                    MessageIcon::CriticalStop);
 }
@@ -130,22 +130,22 @@ std::wstring ProgramFolder() {
     return exe.substr(0, exe.rfind(L'\\'));
 }
 
-void Run(Win32WindowLoader& windows, JournalFile& journal, const SessionFacts& session) {
+void Run(Win32WindowLoader& windows, JournalFile& journal, const SessionFacts& session, bool elevated) {
     Win32Dialogs screen;
-    Win32ConsoleNotices console;
-    SessionDialogs sessionDialogs(SessionKindOf(session), screen, console, journal);
+    Win32UserNotices notices;
+    SessionDialogs sessionDialogs(SessionKindOf(session), screen, notices, journal);
     JournaledDialogs dialogs(sessionDialogs, journal);
     Win32MousePointer pointer;
     const VariantLocaleConversions conversions;
     Win32ProfileFunctions profile;
 
     // The three objects the whole run shares, in their order of creation.
-    auto fileSystem = std::make_unique<Win32FileSystem>();
+    auto fileSystem = std::make_unique<Win32FileSystem>(journal);
     JournaledFileSystem files(*fileSystem, journal);
     auto ini = std::make_unique<OvFileIni>(profile, conversions);
     auto resources = std::make_unique<OvResDll>();
 
-    const NamedMutexInstanceGuard instances;
+    const NamedMutexInstanceGuard instances(elevated);
     const std::wstring tail(CommandTail(::GetCommandLineW()));
     journal.Write(L"OrvhUpdate " + ProgramVersionText() + L" \"" + ProgramExecutablePath() + L"\"");
     journal.Write(L"Command line: " + tail);
@@ -209,12 +209,13 @@ void Run(Win32WindowLoader& windows, JournalFile& journal, const SessionFacts& s
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     orvh::LoadLibrariesFromSystemFolderOnly();
-    orvh::JournalFile journal;
+    const bool elevated = orvh::ProcessElevated();
+    orvh::JournalFile journal(elevated);
     orvh::Win32WindowLoader windows;
     const orvh::SessionFacts session = orvh::CurrentSessionFacts();
     try {
         const orvh::ComApartment com;
-        orvh::Run(windows, journal, session);
+        orvh::Run(windows, journal, session, elevated);
     } catch (...) {
         orvh::ReportUnhandledError(windows.Window(), journal, orvh::SessionKindOf(session));
     }

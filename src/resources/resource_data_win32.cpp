@@ -53,7 +53,8 @@ std::wstring OvResDll::LoadDllText(std::int16_t index, const std::wstring& resFo
 std::int32_t OvResDll::SaveDllData(std::int16_t index, const std::wstring& target, const std::wstring& resFormat,
                                    bool overwrite) const {
     try {
-        Win32FileSystem files;
+        NoJournal journal;
+        Win32FileSystem files(journal);
         if (files.FileExists(target)) {
             if (!overwrite) return 0;
             files.DeleteFile(target);

@@ -1,5 +1,6 @@
 #include "system/file_system_win32.h"
 
+#include "system/replace_retry.h"
 #include "system/sized_text.h"
 #include "system/unique_handles_win32.h"
 #include "system/win32_error_win32.h"
@@ -49,25 +50,41 @@ void DeleteTree(const std::wstring& folder) {
     if (::GetLastError() != ERROR_NO_MORE_FILES) ThrowLastError(L"DeleteFolder");
 }
 
-// The source's bytes under the partial name, on disk before the name is given up.
-void CopyFlushed(const std::wstring& source, const std::wstring& partial) {
-    if (!::CopyFileW(source.c_str(), partial.c_str(), FALSE)) ThrowLastError(L"CopyFile");
-    // A read-only source gives a read-only copy, which cannot be opened for writing.
-    const DWORD attributes = Attributes(partial);
-    const bool readOnly = attributes != kNoAttributes && (attributes & FILE_ATTRIBUTE_READONLY);
-    if (readOnly && !::SetFileAttributesW(partial.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
-        ThrowLastError(L"CopyFile");
-    }
-    {
-        const UniqueFile file(::CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        if (!file || !::FlushFileBuffers(file.get())) ThrowLastError(L"CopyFile");
-    }
-    if (readOnly && !::SetFileAttributesW(partial.c_str(), attributes)) ThrowLastError(L"CopyFile");
-}
-
 UniqueFile OpenToRead(const std::wstring& path) {
     return UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}
+
+// The source's bytes, attributes and times under the partial name, on disk before the name is
+// given up. Written and flushed through one handle that lets readers in: a scanner or indexer
+// that opens the new file at once does not make the copy fail.
+void CopyFlushed(const std::wstring& source, const std::wstring& partial) {
+    const UniqueFile from = OpenToRead(source);
+    FILE_BASIC_INFO basic{};
+    if (!from || !::GetFileInformationByHandleEx(from.get(), FileBasicInfo, &basic, sizeof basic)) {
+        ThrowLastError(L"CopyFile");
+    }
+    const UniqueFile to(::CreateFileW(partial.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!to) ThrowLastError(L"CopyFile");
+    constexpr DWORD kChunk = 1 << 20;
+    std::vector<char> buffer(kChunk);
+    for (DWORD read = 0;;) {
+        if (!::ReadFile(from.get(), buffer.data(), kChunk, &read, nullptr)) ThrowLastError(L"CopyFile");
+        if (read == 0) break;
+        DWORD written = 0;
+        if (!::WriteFile(to.get(), buffer.data(), read, &written, nullptr)) ThrowLastError(L"CopyFile");
+    }
+    // The copy keeps the source's times and attributes (a read-only source gives a read-only
+    // copy), as CopyFileW would; set through the handle that wrote, which they do not bind.
+    basic.ChangeTime.QuadPart = 0;
+    basic.FileAttributes &= FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                            FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    if (!::SetFileInformationByHandle(to.get(), FileBasicInfo, &basic, sizeof basic) ||
+        !::FlushFileBuffers(to.get())) {
+        ThrowLastError(L"CopyFile");
+    }
 }
 
 std::optional<ULONGLONG> FileSize(const std::wstring& path) {
@@ -127,8 +144,14 @@ void Win32FileSystem::CopyFile(const std::wstring& source, const std::wstring& d
     const std::wstring partial = destination + std::wstring(kPartialCopySuffix);
     try {
         CopyFlushed(source, partial);
-        if (!::MoveFileExW(partial.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            ThrowLastError(L"CopyFile");
+        const auto replace = [&]() -> unsigned long {
+            const BOOL moved =
+                ::MoveFileExW(partial.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+            return moved ? 0 : ::GetLastError();
+        };
+        const auto pause = [](int milliseconds) { ::Sleep(static_cast<DWORD>(milliseconds)); };
+        if (const unsigned long error = ReplaceRetrying(replace, pause, journal_, destination)) {
+            throw Win32Error(static_cast<DWORD>(error), L"CopyFile");
         }
     } catch (const PlatformError&) {
         // The error raised is the one reported; what is left of the copy goes.

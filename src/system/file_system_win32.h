@@ -1,5 +1,6 @@
 #pragma once
 // The file-system object on the Win32 file API.
+#include "common/journal.h"
 #include "system/file_system.h"
 
 #include <optional>
@@ -13,6 +14,8 @@ std::optional<std::wstring> FullPathName(const std::wstring& path);
 
 class Win32FileSystem final : public FileSystem {
 public:
+    // `journal` is told of a copy's replacement tried again.
+    explicit Win32FileSystem(Journal& journal) : journal_(journal) {}
     bool FileExists(const std::wstring& path) const override;
     bool FolderExists(const std::wstring& path) const override;
     void CreateFolder(const std::wstring& path) override;
@@ -22,6 +25,9 @@ public:
     void DeleteFile(const std::wstring& path) override;
     void DeleteFolder(const std::wstring& path) override;
     std::wstring GetFilePath(const std::wstring& path) const override;
+
+private:
+    Journal& journal_;
 };
 
 } // namespace orvh

@@ -13,6 +13,7 @@ enum class SessionKind { Interactive, Unattended };
 struct SessionFacts {
     bool stationVisible = true;      // the process's window station shows on a screen
     std::uint32_t sessionNumber = 1;
+    bool connected = true;           // a disconnected session (a remote desktop left) shows nowhere
 };
 
 SessionKind SessionKindOf(const SessionFacts& facts);

@@ -2,6 +2,8 @@
 
 #include "system/windows_api_win32.h"
 
+#include <wtsapi32.h>
+
 namespace orvh {
 
 SessionFacts CurrentSessionFacts() {
@@ -14,6 +16,13 @@ SessionFacts CurrentSessionFacts() {
     }
     DWORD session = 0;
     if (::ProcessIdToSessionId(::GetCurrentProcessId(), &session)) facts.sessionNumber = session;
+    WTS_CONNECTSTATE_CLASS* state = nullptr;
+    DWORD bytes = 0;
+    if (::WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, WTS_CURRENT_SESSION, WTSConnectState,
+                                      reinterpret_cast<LPWSTR*>(&state), &bytes)) {
+        facts.connected = bytes >= sizeof *state && *state == WTSActive;
+        ::WTSFreeMemory(state);
+    }
     return facts;
 }
 

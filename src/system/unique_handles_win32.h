@@ -61,6 +61,9 @@ inline void ReleaseComInterface(IUnknown* object) noexcept { object->Release(); 
 inline void FreeLocalMemory(void* memory) noexcept { ::LocalFree(memory); }
 inline void FreeTaskMemory(void* memory) noexcept { ::CoTaskMemFree(memory); }
 inline void FreeSystemString(BSTR text) noexcept { ::SysFreeString(text); }
+inline void DeleteBoundary(HANDLE h) noexcept { ::DeleteBoundaryDescriptor(h); }
+// Closed, not destroyed: the namespace stays for the other launchers that hold it.
+inline void ClosePrivateNamespaceHandle(HANDLE h) noexcept { ::ClosePrivateNamespace(h, 0); }
 
 // Process, thread, mutex, event: NULL means none.
 using UniqueHandle = UniqueResource<HANDLE, CloseKernelHandle, nullptr>;
@@ -87,6 +90,10 @@ using UniqueLocalMemory = UniqueResource<Pointer, FreeLocalMemory, nullptr>;
 using UniqueIdList = UniqueResource<LPITEMIDLIST, FreeTaskMemory, nullptr>;
 // Automation strings (SysAllocString, VarBstrFrom...).
 using UniqueBstr = UniqueResource<BSTR, FreeSystemString, nullptr>;
+// CreateBoundaryDescriptorW (AddSIDToBoundaryDescriptor may replace the handle it is given).
+using UniqueBoundaryDescriptor = UniqueResource<HANDLE, DeleteBoundary, nullptr>;
+// CreatePrivateNamespaceW, OpenPrivateNamespaceW.
+using UniquePrivateNamespace = UniqueResource<HANDLE, ClosePrivateNamespaceHandle, nullptr>;
 
 // WinVerifyTrust's state after WTD_STATEACTION_VERIFY (the signer, the chain): closed by
 // the same call on the same data with WTD_STATEACTION_CLOSE.

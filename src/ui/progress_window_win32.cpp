@@ -62,7 +62,7 @@ UniqueGdiObject LabelFont(int dpi) {
 
 // shell32.dll is not loaded ahead of the common controls: that remedied programs of the
 // first visual-styles era failing as they ended, which this one does not.
-ProgressWindow::ProgressWindow(HMODULE pictures) {
+ProgressWindow::ProgressWindow(HMODULE pictures) : module_(pictures) {
     ::InitCommonControls();
     window_.reset(::CreateWindowExW(0, RegisterWindowClass(&WindowProcedure), L"", kWindowStyle, 0, 0, 0, 0, nullptr,
                                     nullptr, ::GetModuleHandleW(nullptr), this));
@@ -146,15 +146,15 @@ void ProgressWindow::Place(HWND control, const TwipsRect& design) const {
 }
 
 void ProgressWindow::SizeClientArea() const {
-    // The frame is drawn at the window's DPI, which is the new one by the time Windows tells it.
+    // The frame is drawn at the window's DPI.
     const SIZE frame = FrameSize(Pixels(design::kClientWidth), Pixels(design::kClientHeight), kWindowStyle,
                                  WindowDpi(window_.get()));
     ::SetWindowPos(window_.get(), nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // Called from the window procedure, so it raises nothing: without a new font the labels
-// keep the old one.
-void ProgressWindow::Relayout(int dpi, POINT position) {
+// keep the old one, without new pictures the controls keep the old ones.
+void ProgressWindow::Relayout(int dpi, const RECT& suggested) {
     dpi_ = dpi;
     // The old font stays until no control uses it.
     UniqueGdiObject font = LabelFont(dpi_);
@@ -163,6 +163,11 @@ void ProgressWindow::Relayout(int dpi, POINT position) {
         Place(control, design);
     }
     if (font) font_ = std::move(font);
+    try {
+        ShowPictures(LoadProgressPictures(module_, dpi_));
+    } catch (const PlatformError&) {
+        // The pictures of the earlier DPI stay, drawn at their controls' new size.
+    }
     for (const WindowLabel label : {WindowLabel::RicercaVersioni, WindowLabel::OrvhMsi, WindowLabel::OrvhMsp,
                                     WindowLabel::AvvioOrvh, WindowLabel::Attivita}) {
         FitLabel(LabelControl(label));
@@ -171,12 +176,32 @@ void ProgressWindow::Relayout(int dpi, POINT position) {
         ::SetWindowPos(controls_.imgFreccia, nullptr, Pixels(arrowAt_->left), Pixels(arrowAt_->top), 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    ::SetWindowPos(window_.get(), nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SizeClientArea();
+    // Where and as large as Windows suggests: a rectangle it chose for the new monitor.
+    ::SetWindowPos(window_.get(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     RECT client{};
     ::GetClientRect(window_.get(), &client);
     StretchLines(client.right);
     ::InvalidateRect(window_.get(), nullptr, TRUE);
+}
+
+// The pictures of a new DPI in their controls, a finished step's result included; the
+// earlier ones go once no control shows them.
+void ProgressWindow::ShowPictures(ProgressPictures pictures) {
+    for (auto& done : controls_.imgStepDone) {
+        const auto shown = reinterpret_cast<HICON>(::SendMessageW(done, STM_GETICON, 0, 0));
+        if (shown == pictures_.success.get()) SetIcon(done, pictures.success.get());
+        if (shown == pictures_.failure.get()) SetIcon(done, pictures.failure.get());
+    }
+    for (int k = 0; k < kStepCount; ++k) SetIcon(controls_.imgStep[k], pictures.steps[k].get());
+    SetIcon(controls_.imgFreccia, pictures.arrow.get());
+    SetIcon(controls_.imgOk, pictures.success.get());
+    SetIcon(controls_.ImgFail, pictures.failure.get());
+    for (const HWND line : controls_.imgLinea) SetBitmap(line, pictures.line.get());
+    SetBitmap(controls_.imgSfondo, pictures.banner.get());
+    ::SendMessageW(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(pictures.windowLarge.get()));
+    ::SendMessageW(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(pictures.windowSmall.get()));
+    pictures_ = std::move(pictures);
 }
 
 // Every separator line reaches the right edge of the client area.
@@ -278,9 +303,8 @@ LRESULT ProgressWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, 
         return 0;
     case WM_DPICHANGED: {
         // Per-monitor aware, as the manifest declares: moved to a monitor of another DPI,
-        // the window is laid out for it where Windows suggests.
-        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-        Relayout(HIWORD(wParam), {suggested->left, suggested->top});
+        // the window is laid out for it in the rectangle Windows suggests.
+        Relayout(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     }
     case WM_CTLCOLORSTATIC: {

@@ -57,13 +57,16 @@ private:
     HWND CreateControl(int id, DWORD style, const TwipsRect& design);
     void Place(HWND control, const TwipsRect& design) const;
     void SizeClientArea() const;
-    // Everything placed, sized and lettered again for a new DPI, the window at `position`.
-    void Relayout(int dpi, POINT position);
+    // Everything placed, sized, lettered and pictured again for a new DPI, the window in
+    // the `suggested` rectangle.
+    void Relayout(int dpi, const RECT& suggested);
+    void ShowPictures(ProgressPictures pictures);
     void FitLabel(HWND control) const;
     void StretchLines(int clientWidth) const;
     HWND LabelControl(WindowLabel label) const;
     int Pixels(int twips) const { return TwipsToPixels(twips, dpi_); }
 
+    HMODULE module_;  // where the pictures come from
     ProgressPictures pictures_;
     UniqueGdiObject font_;
     Controls controls_;

@@ -2,6 +2,7 @@
 // error it raised, which goes on to the caller. Durations read as "N ms".
 #include "journal/journaled_services.h"
 #include "run_fakes.h"
+#include "system/replace_retry.h"
 #include "test_text.h"
 
 #include <gtest/gtest.h>
@@ -109,6 +110,32 @@ TEST(JournaledServices, WriteEachCallAndItsOutcome) {
             s.journal.lines.push_back("raised " + std::to_string(error.Number()));
         }
         EXPECT_EQ(s.journal.lines, rows[i].second) << "row " << i;
+    }
+}
+
+// A copy's replacement refused by a program holding a file a moment: 5 and 32 are tried again,
+// paused between attempts, for kReplaceAttempts at most; the journal has the refusal and its end.
+TEST(JournaledServices, AReplacementRefusedForAMomentIsTriedAgain) {
+    using Lines = std::vector<std::string>;
+    const std::string first = "Replace \"C:\\d\": error 32, tried again for up to 5 s";
+    const std::tuple<std::vector<unsigned long>, unsigned long, int, Lines> rows[] = {
+        {{0}, 0, 0, {}},
+        {{2}, 2, 0, {}},
+        {{32, 5, 0}, 0, 2, {first, "Replace \"C:\\d\": done at attempt 3"}},
+        {{32, 1224}, 1224, 1, {first, "Replace \"C:\\d\": error 1224 at attempt 2"}},
+        {std::vector<unsigned long>(kReplaceAttempts + 1, 32), 32, kReplaceAttempts - 1,
+         {first, "Replace \"C:\\d\": error 32 at attempt 20"}},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const auto& [results, last, pauses, lines] = rows[i];
+        RecordingJournal journal;
+        std::size_t made = 0;
+        int paused = 0;
+        const auto attempt = [&, &results = results] { return results.at(made++); };
+        const auto pause = [&](int ms) { paused += ms == kReplacePauseMs; };
+        EXPECT_EQ(ReplaceRetrying(attempt, pause, journal, L"C:\\d"), last) << "row " << i;
+        EXPECT_EQ(paused, pauses) << "row " << i;
+        EXPECT_EQ(journal.lines, lines) << "row " << i;
     }
 }
 

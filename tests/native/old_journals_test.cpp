@@ -1,4 +1,5 @@
 // The journals of earlier runs: which go, and the names a run gives its own.
+#include "journal/journal_folder.h"
 #include "journal/old_journals.h"
 #include "test_text.h"
 
@@ -40,6 +41,27 @@ TEST(OldJournals, NamesOfARun) {
     EXPECT_EQ(test::Narrow(InstallerLogFileName(name)), "OrvhUpdate_20260102_031005_77_msi.log");
     EXPECT_EQ(test::Narrow(JournalFileName(2026, 12, 31, 23, 59, 58, 4294967295ul)),
               "OrvhUpdate_20261231_235958_4294967295.log");
+}
+
+// A link is never used; an elevated run uses only a folder of SYSTEM's, the administrators' or
+// its own user's, and creates one for SYSTEM and the administrators alone.
+TEST(OldJournals, TheFolderAnElevatedRunUses) {
+    using enum FolderOwner;
+    const std::tuple<bool, JournalFolderFacts, bool> rows[] = {
+        {false, {true, false, Other}, true},
+        {false, {true, true, RunningUser}, false},
+        {false, {false, false, RunningUser}, false},
+        {true, {true, false, SystemOrAdministrators}, true},
+        {true, {true, false, RunningUser}, true},
+        {true, {true, false, Other}, false},
+        {true, {true, true, SystemOrAdministrators}, false},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const auto& [elevated, facts, used] = rows[i];
+        EXPECT_EQ(UseJournalFolder(elevated, facts), used) << "row " << i;
+    }
+    EXPECT_EQ(JournalFolderSecurity(false), std::nullopt);
+    EXPECT_EQ(test::Narrow(JournalFolderSecurity(true).value()), "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)");
 }
 
 } // namespace

@@ -21,6 +21,7 @@ TEST(Session, NobodySeesItOnAnInvisibleStationOrInSessionZero) {
         {{true, 1}, kInteractive, L"Session 1, window station visible"},
         {{false, 1}, kUnattended, L"Session 1, window station not visible" + unattended},
         {{true, 0}, kUnattended, L"Session 0, window station visible" + unattended},
+        {{true, 2, false}, kUnattended, L"Session 2, window station visible, session disconnected" + unattended},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const auto& [facts, kind, note] = rows[i];
@@ -29,12 +30,12 @@ TEST(Session, NobodySeesItOnAnInvisibleStationOrInSessionZero) {
     }
 }
 
-struct FakeConsole final : ConsoleNotices {
-    std::optional<std::uint32_t> Send(std::wstring_view text, std::wstring_view title, MessageIcon) override {
+struct FakeNotices final : UserNotices {
+    std::vector<std::uint32_t> Send(std::wstring_view text, std::wstring_view title, MessageIcon) override {
         sent.push_back(std::wstring(title) + L" | " + std::wstring(text));
-        return session;
+        return sessions;
     }
-    std::optional<std::uint32_t> session;
+    std::vector<std::uint32_t> sessions;
     Log sent;
 };
 
@@ -42,27 +43,29 @@ TEST(Session, ABoxIsShownOnlyWhereSomeoneCanAnswerIt) {
     const std::wstring box = L"journal Message box \"T\" (stop): \"Testo\"";
     struct Row {
         SessionKind kind;
-        std::optional<std::uint32_t> console; // the session a notice reaches
+        std::vector<std::uint32_t> reached; // the sessions a notice reaches
         bool answered;
-        Log screen, console_, journal;
+        Log screen, notices, journal;
     };
     const Row rows[] = {
-        {kInteractive, 1, true, {L"message T | Testo | stop"}, {}, {box, L"journal Message box closed"}},
-        {kUnattended, 1, false, {}, {L"T | Testo"},
-         {box, L"journal Not shown, nobody can see this session: sent to console session 1 without waiting for an answer"}},
-        {kUnattended, std::nullopt, false, {}, {L"T | Testo"},
-         {box, L"journal Not shown, nobody can see this session, and no notice reached a user at the console"}},
+        {kInteractive, {1}, true, {L"message T | Testo | stop"}, {}, {box, L"journal Message box closed"}},
+        {kUnattended, {1}, false, {}, {L"T | Testo"},
+         {box, L"journal Not shown, nobody can see this session: sent to session 1 without waiting for an answer"}},
+        {kUnattended, {3, 5}, false, {}, {L"T | Testo"},
+         {box, L"journal Not shown, nobody can see this session: sent to session 3, 5 without waiting for an answer"}},
+        {kUnattended, {}, false, {}, {L"T | Testo"},
+         {box, L"journal Not shown, nobody can see this session, and no notice reached a user of an active session"}},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         test::RunFakes screen, journal;
-        FakeConsole console;
-        console.session = rows[i].console;
-        SessionDialogs session(rows[i].kind, screen, console, journal);
+        FakeNotices notices;
+        notices.sessions = rows[i].reached;
+        SessionDialogs session(rows[i].kind, screen, notices, journal);
         EXPECT_EQ(JournaledDialogs(session, journal).ShowMessage(L"Testo", L"T", MessageIcon::CriticalStop),
                   rows[i].answered)
             << "row " << i;
         EXPECT_EQ(screen.log, rows[i].screen) << "row " << i;
-        EXPECT_EQ(console.sent, rows[i].console_) << "row " << i;
+        EXPECT_EQ(notices.sent, rows[i].notices) << "row " << i;
         EXPECT_EQ(journal.log, rows[i].journal) << "row " << i;
     }
 }

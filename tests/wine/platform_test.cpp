@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 #include <mmsystem.h>
 #include <olectl.h>
+#include <aclapi.h>
 #include <sddl.h>
 
 #include <functional>
@@ -42,9 +43,11 @@ TEST(JournalFile, KeepsTheNewestTwentyAndWritesThrough) {
     for (const auto& name : older) WriteFileBytes(JournalFolder() + L"\\" + name, "");
     WriteFileBytes(JournalFolder() + L"\\OrvhUpdate_notes.log", "");
     {
-        JournalFile journal;
+        JournalFile journal(true);
         journal.Write(L"first\r\nsecond è");
         EXPECT_EQ(journal.InstallerLogPath().substr(0, JournalFolder().size()), JournalFolder());
+        // Held for the run: the folder cannot be moved away and a link put in its place.
+        EXPECT_FALSE(::MoveFileW(JournalFolder().c_str(), (JournalFolder() + L".aside").c_str()));
     }
     const std::vector<std::wstring> left = FolderEntries(JournalFolder());
     std::vector<std::wstring> expected(older.end() - 19, older.end());
@@ -83,11 +86,14 @@ TEST(LibrarySearch, TakesLibrariesFromTheSystemFolderOnly) {
     EXPECT_EQ(_wcsicmp(path, SystemToolPath(L"msi.dll").c_str()), 0) << Narrow(path);
 }
 
-// Wine 8 makes no link itself but shows a Unix link as a reparse point: there the host's ln makes it.
+// Wine 8 makes no link itself but shows a Unix link as a reparse point: there the host's ln
+// makes it and the host's rm removes it (Wine would remove or rename what it points to).
 void LinkFolder(const std::wstring& link, const std::wstring& target) {
     if (::GetEnvironmentVariableW(L"WINEPREFIX", nullptr, 0) == 0) {
-        ASSERT_TRUE(::CreateSymbolicLinkW(link.c_str(), target.c_str(),
-                                          SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE));
+        ASSERT_TRUE(target.empty() ? ::RemoveDirectoryW(link.c_str())
+                                   : ::CreateSymbolicLinkW(link.c_str(), target.c_str(),
+                                                           SYMBOLIC_LINK_FLAG_DIRECTORY |
+                                                               SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE));
         return;
     }
     using UnixName = char*(CDECL*)(const wchar_t*);
@@ -100,14 +106,20 @@ void LinkFolder(const std::wstring& link, const std::wstring& target) {
         ::HeapFree(::GetProcessHeap(), 0, name);
         return text;
     };
-    // Wine gives a host program no handle to wait on: the link's arrival tells it has run.
-    const test::LaunchedProgram ln(L"Z:\\bin\\ln", L"-s \"" + unix(target) + L"\" \"" + unix(link) + L"\"");
-    for (int i = 0; i < 250 && ::GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) {
+    const bool making = !target.empty();
+    const test::LaunchedProgram host(making ? L"Z:\\bin\\ln" : L"Z:\\bin\\rm",
+                                     making ? L"-s \"" + unix(target) + L"\" \"" + unix(link) + L"\""
+                                            : L"\"" + unix(link) + L"\"");
+    // Wine gives a host program no handle to wait on: the link's arrival or leaving tells it has run.
+    for (int i = 0; i < 250 && (::GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES) == making; ++i) {
         std::this_thread::sleep_for(20ms);
     }
 }
 
 // A journal folder linking elsewhere, as another user could plant it: no journal, nothing deleted.
+// Then the folder an elevated run creates itself: no access for everyone. (Wine keeps no owner
+// and no access list of a file: it shows an owner of the running user and the access the
+// file's Unix mode gives, so only the missing access for everyone shows here.)
 TEST(JournalFile, NoneInAFolderThatLinksElsewhere) {
     using namespace test;
     const ScratchFolder elsewhere;
@@ -117,12 +129,23 @@ TEST(JournalFile, NoneInAFolderThatLinksElsewhere) {
     LinkFolder(folder, elsewhere.Path());
     ASSERT_NE(::GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
     {
-        JournalFile journal;
+        JournalFile journal(true);
         journal.Write(L"event");
         EXPECT_EQ(Narrow(journal.InstallerLogPath()), "");
     }
     EXPECT_EQ(FolderEntries(elsewhere.Path()).size(), 25u);
-    if (!::RemoveDirectoryW(folder.c_str())) ::DeleteFileW(folder.c_str());
+    LinkFolder(folder, L"");
+    JournalFile(true).Write(L"event");
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(::GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                      nullptr, nullptr, &descriptor), ERROR_SUCCESS);
+    const UniqueLocalMemory<PSECURITY_DESCRIPTOR> owner(descriptor);
+    wchar_t* text = nullptr;
+    ASSERT_TRUE(::ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1,
+                                                                      DACL_SECURITY_INFORMATION, &text, nullptr));
+    const UniqueLocalMemory<wchar_t*> sddl(text);
+    EXPECT_EQ(std::wstring_view(text).find(L";WD)"), std::wstring_view::npos) << Narrow(text);
+    std::filesystem::remove_all(folder);
     ::MoveFileW(aside.c_str(), folder.c_str());
 }
 

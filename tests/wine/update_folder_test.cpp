@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <optional>
+#include <thread>
 
 namespace orvh {
 namespace {
@@ -25,6 +26,8 @@ namespace fixtures = test::fixtures;
 using test::Narrow;
 
 enum class State { Absent, ReadOnlyFile, LockedFile, ReadOnlyTree };
+
+NoJournal journal;
 
 UniqueFile OpenWithoutSharing(const std::wstring& path) {
     return UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
@@ -47,7 +50,7 @@ TEST(FileSystem, DeletionsOnRealFilesRaiseThePlatformsErrors) {
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const test::ScratchFolder scratch;
-        Win32FileSystem fs;
+        Win32FileSystem fs(journal);
         const std::wstring target = scratch / L"target";
         const bool tree = rows[i].target == State::ReadOnlyTree;
         if (tree) std::filesystem::create_directories(target + L"\\sub");
@@ -84,6 +87,8 @@ TEST(FileSystem, CopiesReplaceTheDestinationWholeOrNotAtAll) {
         {true, true, kNotHeld, 0, "new"},
         {true, true, 0, ERROR_SHARING_VIOLATION, "old"},
         {true, true, FILE_SHARE_READ | FILE_SHARE_WRITE, ERROR_SHARING_VIOLATION, "old"},
+        // A scanner's way: held with every sharing, let go after 600 ms; the replacement waits.
+        {true, true, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0, "new"},
         {false, true, kNotHeld, ERROR_FILE_NOT_FOUND, "old"},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -94,10 +99,16 @@ TEST(FileSystem, CopiesReplaceTheDestinationWholeOrNotAtAll) {
         if (hasDestination) test::WriteFileBytes(destination, "old");
         DWORD error = 0;
         {
-            const UniqueFile held(sharing == kNotHeld ? INVALID_HANDLE_VALUE
-                                                      : ::CreateFileW(destination.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr));
+            UniqueFile held(sharing == kNotHeld ? INVALID_HANDLE_VALUE
+                                                : ::CreateFileW(destination.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr));
+            const bool scanner = sharing != kNotHeld && (sharing & FILE_SHARE_DELETE);
+            const std::jthread letGo([&held, scanner] {
+                if (!scanner) return;
+                std::this_thread::sleep_for(std::chrono::milliseconds(600));
+                held.reset();
+            });
             try {
-                Win32FileSystem().CopyFile(source, destination);
+                Win32FileSystem(journal).CopyFile(source, destination);
             } catch (const PlatformError& e) {
                 error = static_cast<DWORD>(e.Number());
             }
@@ -122,7 +133,7 @@ TEST(FileSystem, SameContentComparesEveryByte) {
         const std::wstring first = scratch / (L"a" + std::to_wstring(i)), second = scratch / (L"b" + std::to_wstring(i));
         if (a != "-") test::WriteFileBytes(first, a);
         if (b != "-") test::WriteFileBytes(second, b);
-        EXPECT_EQ(Win32FileSystem().SameContent(first, second), same) << "row " << i;
+        EXPECT_EQ(Win32FileSystem(journal).SameContent(first, second), same) << "row " << i;
     }
 }
 
@@ -210,7 +221,7 @@ TEST(Signatures, TheStateAndTheSignerOfRealFiles) {
 TEST(Signatures, AHeldFileIsReadableButNotDeletable) {
     const test::ScratchFolder scratch;
     const std::wstring package = scratch / L"Orvane Hub.msi";
-    Win32FileSystem fs;
+    Win32FileSystem fs(journal);
     fs.CopyFile(test::SignedFixture(L"hub-1.2.0.msi"), package);
     AuthenticodeVerifier verifier;
     EXPECT_EQ(verifier.Verify(package, true).state, SignatureState::Valid);
@@ -243,7 +254,7 @@ TEST(Installer, AProductInstalledUpgradedAndPatched) {
     const std::wstring setup = scratch / L"Setup";
     const std::wstring nuovo = scratch / L"Nuovo";
     MsiEngine installer;
-    Win32FileSystem fs;
+    Win32FileSystem fs(journal);
     Win32FolderIdentity folders;
     VariantLocaleConversions numbers;
     InstalledProductQueries queries{installer, fs, ExpandEnvironmentReferences, numbers};

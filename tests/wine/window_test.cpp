@@ -90,8 +90,8 @@ TEST(ProgressWindow, StepsArrowResultsAndCloseRequests) {
     form.StepSuccessivo(); // the run goes on without its window
 }
 
-// Told of twice the DPI: the design's client area and places at that DPI, the window where
-// Windows suggests, the letters scaled, the arrow still at its step.
+// Told of twice the DPI: the design's places at that DPI, the window in the rectangle Windows
+// suggests, the letters and pictures scaled, the arrow still at its step.
 TEST(ProgressWindow, LaidOutAgainForANewDpi) {
     const UniqueModule resources(::LoadLibraryExW(test::OrvhUpdateExe().c_str(), nullptr,
                                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
@@ -110,6 +110,11 @@ TEST(ProgressWindow, LaidOutAgainForANewDpi) {
         ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&at), 2);
         return at;
     };
+    ICONINFO step{};
+    ::GetIconInfo(reinterpret_cast<HICON>(::SendDlgItemMessageW(window, ids::imgStep + 2, STM_GETICON, 0, 0)), &step);
+    const UniqueGdiObject stepColour(step.hbmColor), stepMask(step.hbmMask);
+    BITMAP stepPicture{};
+    ::GetObjectW(step.hbmColor, sizeof stepPicture, &stepPicture);
     RECT client{}, frame{};
     ::GetClientRect(window, &client);
     ::GetWindowRect(window, &frame);
@@ -118,10 +123,11 @@ TEST(ProgressWindow, LaidOutAgainForANewDpi) {
                  sizeof letters, &letters);
     const auto px = [&](int twips) { return TwipsToPixels(twips, dpi); };
     const std::pair<long, long> rows[] = {
-        {client.right, px(design::kClientWidth)},
-        {client.bottom, px(design::kClientHeight)},
         {frame.left, 10},
         {frame.top, 20},
+        {frame.right, 900},
+        {frame.bottom, 500},
+        {stepPicture.bmWidth, px(design::imgStep[2].width)},
         {placed(ids::imgStep + 2).left, px(design::imgStep[2].left)},
         {placed(ids::lblAttivita).top, px(design::lblAttivita.top)},
         {-letters.lfHeight, ::MulDiv(9, dpi, 72)},
