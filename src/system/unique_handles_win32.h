@@ -61,6 +61,7 @@ inline void ReleaseComInterface(IUnknown* object) noexcept { object->Release(); 
 inline void FreeLocalMemory(void* memory) noexcept { ::LocalFree(memory); }
 inline void FreeTaskMemory(void* memory) noexcept { ::CoTaskMemFree(memory); }
 inline void FreeSystemString(BSTR text) noexcept { ::SysFreeString(text); }
+inline void CloseCryptMessage(HCRYPTMSG message) noexcept { ::CryptMsgClose(message); }
 
 // Process, thread, mutex, event: NULL means none.
 using UniqueHandle = UniqueResource<HANDLE, CloseKernelHandle, nullptr>;
@@ -85,6 +86,10 @@ template <typename Pointer>
 using UniqueLocalMemory = UniqueResource<Pointer, FreeLocalMemory, nullptr>;
 // Memory the shell or COM allocated with CoTaskMemAlloc (item identifier lists).
 using UniqueIdList = UniqueResource<LPITEMIDLIST, FreeTaskMemory, nullptr>;
+// Texts COM allocated with CoTaskMemAlloc (the names IEnumSTATSTG gives).
+using UniqueTaskText = UniqueResource<wchar_t*, FreeTaskMemory, nullptr>;
+// A signed file's PKCS #7 message (CryptQueryObject).
+using UniqueCryptMessage = UniqueResource<HCRYPTMSG, CloseCryptMessage, nullptr>;
 // Automation strings (SysAllocString, VarBstrFrom...).
 using UniqueBstr = UniqueResource<BSTR, FreeSystemString, nullptr>;
 
