@@ -71,7 +71,11 @@ bool Timestamped(const std::wstring& path) {
         return false;
     }
     DWORD size = 0;
-    if (!::CryptMsgGetParam(message.get(), CMSG_SIGNER_UNAUTH_ATTR_PARAM, 0, nullptr, &size)) return false;
+    // Wine reports a signer without unsigned attributes as an empty parameter.
+    if (!::CryptMsgGetParam(message.get(), CMSG_SIGNER_UNAUTH_ATTR_PARAM, 0, nullptr, &size) ||
+        size < sizeof(CRYPT_ATTRIBUTES)) {
+        return false;
+    }
     std::vector<BYTE> buffer(size);
     if (!::CryptMsgGetParam(message.get(), CMSG_SIGNER_UNAUTH_ATTR_PARAM, 0, buffer.data(), &size)) return false;
     const auto* attributes = reinterpret_cast<const CRYPT_ATTRIBUTES*>(buffer.data());
