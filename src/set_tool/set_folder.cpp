@@ -52,19 +52,12 @@ SetFolder ReadSetFolder(const std::wstring& folder, std::optional<Edition> editi
     SetFolder set;
     set.folder = folder;
     set.entries = fs.EntryNames(folder);
-    if (!edition) {
-        for (const auto& facts : kEditions) {
-            if (Named(set.entries, facts.fullPackage)) {
-                edition = EditionOf(ReadFile(set.PathOf(facts.fullPackage), Role::FullPackage, reader).package->upgradeCode);
-                if (!edition) edition = facts.edition;
-                break;
-            }
+    for (const auto& facts : kEditions) {
+        if (!edition && (Named(set.entries, facts.fullPackage) || Named(set.entries, facts.patchPackage))) {
+            edition = facts.edition;
         }
     }
-    if (!edition) {
-        edition = Named(set.entries, FactsOf(Edition::Client).patchPackage) ? Edition::Client : Edition::Server;
-    }
-    set.edition = *edition;
+    set.edition = edition.value_or(Edition::Server);
 
     const std::wstring configuration = set.PathOf(kConfigurationFileName);
     set.configurationPresent = fs.FileExists(configuration);

@@ -38,8 +38,8 @@ std::wstring NameOf(Role role, Edition edition);
 // source is the file's path.
 FileFacts ReadFile(const std::wstring& path, Role role, SetFileReader& reader);
 
-// The edition of a set: the one asked for, else the full package's upgrade code's, else the
-// one whose file names are present; the server edition when nothing tells.
+// The edition of a set: the one asked for, else the one whose package or patch names are
+// present, as the launcher knows its files by name; the server edition when nothing tells.
 // A file the reader cannot read raises its PlatformError.
 SetFolder ReadSetFolder(const std::wstring& folder, std::optional<Edition> edition, const FileSystem& fs,
                         const OvFileIni& ini, SetFileReader& reader);
