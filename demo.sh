@@ -1,16 +1,29 @@
 #!/usr/bin/env bash
-# Builds OrvhUpdate.exe and runs one delivery under Wine on a private display, as the
-# product would start it: "Orvane Hub" 1.1.601 installed, the next version and its patch, a newer
-# launcher and ORVHUpdate.cfg waiting in Nuovo, the product's process running. Prints what
-# happened: the versions before and after, the folders, the product's command line,
-# whether the progress window was shown, and where a picture of it taken from the display
-# while the update ran was saved.
+# Builds what it runs (OrvhUpdate.exe, the delivering side's tool OrvhSet.exe, the demo's
+# packages and its driver) and runs one delivery under Wine on a private display, as the
+# product would start it: the update set (the next version and its patch, a newer launcher)
+# made by tools/orvh-set and its plan shown first, then "Orvane Hub" 1.1.601 installed, the set
+# waiting in Nuovo, the product's process running. Prints what happened: the versions
+# before and after, the folders, the product's command line, whether the progress window
+# was shown, and where a picture of it taken from the display while the update ran was saved.
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 
 "$root/tools/install-deps.sh"
 echo "building..."
-"$root/tools/build.sh" >/dev/null
+windows="$root/build/windows"
+cmake -S "$root" -B "$windows" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
+      -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$windows" --target orvh_demo OrvhSet -j "$(nproc)" >/dev/null
+
+update_set="$root/build/demo/set"
+rm -rf "$update_set"
+mkdir -p "$(dirname "$update_set")"
+echo "making the update set with tools/orvh-set:"
+"$root/tools/orvh-set" make "$update_set" "$windows/bin/fixtures/hub-1.2.0.msi" "$windows/bin/fixtures/hub-1.2.100.msp" \
+    "$windows/bin/OrvhUpdate.exe"
+echo "its plan for the installed version of this demo, as the launcher's own run decides it:"
+"$root/tools/orvh-set" plan "$update_set" --installed 1.1.601
 bench="$root/build/demo-bench"
 picture="$root/build/demo/progress-window.png"
 mkdir -p "$(dirname "$picture")"
@@ -33,7 +46,7 @@ display=$(cat "$bench/display")
 ) &
 capture=$!
 rc=0
-"$root/tests/wine_host/wine_host.sh" run "$bench" "$root/build/windows/bin/orvh_demo.exe" || rc=$?
+"$root/tests/wine_host/wine_host.sh" run "$bench" "$windows/bin/orvh_demo.exe" "Z:${update_set//\//\\}" || rc=$?
 kill "$capture" 2>/dev/null || true
 wait "$capture" 2>/dev/null || true
 capture=""
