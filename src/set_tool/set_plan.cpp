@@ -76,7 +76,7 @@ public:
         : set_(set), case_(planCase), profile_(profile), numbers_(numbers), reader_(reader) {
         for (const auto* folder : {&kProgramFolder, &kUpdateFolder, &kNuovo, &kSource}) folders_.insert(Lower(*folder));
         Put(kProduct, {std::nullopt, L""});
-        Put(kLauncher, {std::nullopt, L"running"});
+        Put(kLauncher, {std::nullopt, L""});
         if (set.configurationPresent) Put(Nuovo(std::wstring(kConfigurationFileName)), {std::nullopt, L""});
         for (const auto& [role, file] : set.files) Put(Nuovo(NameOf(role, set.edition)), {role, L""});
         const std::wstring fullPackage = NameOf(Role::FullPackage, set.edition);
@@ -227,7 +227,7 @@ public:
         const Content& content = files_.at(Lower(path));
         std::wstring version = content.launcherVersion;
         if (content.role == Role::Launcher) version = set_.files.at(Role::Launcher).executableVersion;
-        return version.empty() || version == L"running" ? std::nullopt : std::optional(version);
+        return version.empty() ? std::nullopt : std::optional(version);
     }
     unsigned InstallProduct(const std::wstring& path, const std::wstring& properties) override {
         const PackageFacts& package = Package(path);
