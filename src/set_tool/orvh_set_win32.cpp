@@ -69,7 +69,7 @@ struct Tool {
             planCase.installed = installed;
             plans.push_back(PlanRun(set, planCase, profile, numbers, reader));
         }
-        Print(stdout, command.json ? PlanJson(plans) : PlanText(plans, command.journal, numbers));
+        Print(stdout, command.json ? PlanJson(plans) : PlanText(plans, numbers));
         return kAllWell;
     }
 

@@ -103,6 +103,8 @@ public:
         const bool archive = ReadsArchiveKeys(set_.edition, plan_.installed,
                                               set_.Announced(ArchiveKeys(set_.edition).fullPackage));
         plan_.keys = archive ? ArchiveKeys(set_.edition) : FileNameKeys(set_.edition);
+        plan_.announced = {set_.Announced(plan_.keys.fullPackage), set_.Announced(plan_.keys.patchPackage),
+                           set_.Announced(plan_.keys.updater)};
         const std::wstring upgradeCode(UpgradeCodeOf(set_.edition));
         OvFileIni ini(*this, numbers_);
         InstallerOperations installer(*this, *this, *this, Identity, numbers_, upgradeCode);
@@ -272,7 +274,9 @@ public:
     void Write(std::wstring_view event) override { plan_.journal.emplace_back(event); }
 
     FileSignature Verify(const std::wstring& path, bool) override {
-        if (Lower(path) == Lower(kLauncher)) return case_.launcher.value_or(FileSignature{});
+        if (Lower(path) == Lower(kLauncher)) {
+            return case_.launcher.value_or(FileSignature{SignatureState::Unsigned, 0x800B0100, L"TRUST_E_NOSIGNATURE", {}, L"", L""});
+        }
         const Content& content = files_.at(Lower(path));
         return content.role ? set_.files.at(*content.role).signature.signature : FileSignature{};
     }

@@ -29,7 +29,8 @@ struct PlanCase {
 
 struct RunPlan {
     std::wstring installed;
-    VersionKeys keys; // the scheme the installed version reads
+    VersionKeys keys;      // the scheme the installed version reads
+    VersionKeys announced; // the versions under those keys, as read
     std::vector<std::wstring> steps;                             // Windows Installer's calls and their results
     std::wstring endVersion;
     bool rotated = false;          // the set was cleared from Nuovo

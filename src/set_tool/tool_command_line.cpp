@@ -14,12 +14,12 @@ std::wstring ToolUsage() {
   OrvhSet check FOLDER [--publisher SIGNED_FILE] [--edition hub|desk]
       Checks an update set as the launcher will see it; one line per finding.
   OrvhSet plan FOLDER --installed VERSION [--installed VERSION]... [--corrente VERSION]
-               [--source-missing] [--launcher FILE] [--edition hub|desk] [--json] [--journal]
+               [--source-missing] [--launcher FILE] [--edition hub|desk] [--json]
       Runs the launcher's own run over the set for each installed version, with Windows
       Installer, the window and the boxes simulated. --corrente: the version of the launcher
       copy in Corrente; --source-missing: the installed product's cached package is gone;
-      --launcher: the OrvhUpdate.exe that runs (its signature decides the trust check);
-      --journal: the launcher's own journal of each run.
+      --launcher: the OrvhUpdate.exe that runs (its signature decides the trust check).
+      Each run is shown with the launcher's own account of its decisions.
 
 Versions as 1.1.601 or 0001.0001.0000.0601. Exit code: 0 all well, 1 the set has errors,
 2 usage error or unreadable input. Reads no network; writes only OUT_FOLDER.
@@ -59,8 +59,6 @@ ParsedCommand ParseToolCommand(const std::vector<std::wstring>& arguments, const
             return {ToolCommand{}, L""};
         } else if (argument == L"--json" && command.command == Command::Plan) {
             command.json = true;
-        } else if (argument == L"--journal" && command.command == Command::Plan) {
-            command.journal = true;
         } else if (argument == L"--source-missing" && command.command == Command::Plan) {
             command.sourceMissing = true;
         } else if (argument == L"--edition") {

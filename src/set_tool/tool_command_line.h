@@ -25,7 +25,6 @@ struct ToolCommand {
     bool sourceMissing = false;         // --source-missing
     std::wstring launcher;              // --launcher FILE: the launcher that runs
     bool json = false;                  // --json
-    bool journal = false;               // --journal
 };
 
 // The command, or the usage error's text.

@@ -15,9 +15,10 @@ std::wstring Ids(const std::vector<std::int32_t>& ids, const wchar_t* separator)
     return text;
 }
 
-void RunText(std::wstring& out, const RunPlan& run, bool journal, const std::wstring& indent) {
-    out += indent + L"reads the keys \"" + run.keys.fullPackage + L"\", \"" + run.keys.patchPackage + L"\", \"" +
-           run.keys.updater + L"\"\n";
+void RunText(std::wstring& out, const RunPlan& run, const std::wstring& indent) {
+    out += indent + L"reads \"" + run.keys.fullPackage + L"\" " + Shown(run.announced.fullPackage) + L", \"" +
+           run.keys.patchPackage + L"\" " + Shown(run.announced.patchPackage) + L", \"" + run.keys.updater + L"\" " +
+           Shown(run.announced.updater) + L"\n";
     if (run.steps.empty()) out += indent + L"Windows Installer: nothing installed\n";
     for (const auto& step : run.steps) out += indent + L"Windows Installer: " + step + L"\n";
     out += indent + L"ends at " + Shown(run.endVersion) + (run.rotated ? L"; the set is rotated out of Nuovo" : L"; the set stays in Nuovo") +
@@ -25,10 +26,8 @@ void RunText(std::wstring& out, const RunPlan& run, bool journal, const std::wst
     if (run.errorReport) out += indent + L"the launcher ends with error report " + std::to_wstring(*run.errorReport) + L"\n";
     out += indent + L"product: " + (run.productCommandLine.empty() ? L"not started" : run.productCommandLine) + L"\n";
     for (const auto& box : run.messages) out += indent + L"message box: strings " + Ids(box, L", ") + L"\n";
-    if (journal) {
-        out += indent + L"journal (simulated paths):\n";
-        for (const auto& line : run.journal) out += indent + L"  " + line + L"\n";
-    }
+    out += indent + L"the launcher's account (simulated paths):\n";
+    for (const auto& line : run.journal) out += indent + L"  " + line + L"\n";
 }
 
 std::wstring Json(const std::wstring& text) {
@@ -52,7 +51,8 @@ std::wstring Bool(bool value) { return value ? L"true" : L"false"; }
 
 std::wstring RunJson(const RunPlan& run) {
     std::wstring out = L"{\"installed\": " + Json(run.installed) + L", \"keys\": [" + Json(run.keys.fullPackage) + L", " +
-                       Json(run.keys.patchPackage) + L", " + Json(run.keys.updater) + L"], \"steps\": [";
+                       Json(run.keys.patchPackage) + L", " + Json(run.keys.updater) + L"], \"announced\": [" + Json(run.announced.fullPackage) + L", " +
+                       Json(run.announced.patchPackage) + L", " + Json(run.announced.updater) + L"], \"steps\": [";
     for (std::size_t i = 0; i < run.steps.size(); ++i) out += (i ? L", " : L"") + Json(run.steps[i]);
     out += L"], \"endVersion\": " + Json(run.endVersion) + L", \"rotated\": " + Bool(run.rotated) +
            L", \"launcherReplaced\": " + Bool(run.launcherReplaced) + L", \"ignoreUpdate\": " + Bool(run.ignoreUpdate) +
@@ -80,14 +80,14 @@ std::wstring FindingsText(const std::vector<Finding>& findings, const std::wstri
            std::to_wstring(findings.size() - errors) + L" warning(s)\n";
 }
 
-std::wstring PlanText(const std::vector<Plan>& plans, bool journal, const LocaleConversions& numbers) {
+std::wstring PlanText(const std::vector<Plan>& plans, const LocaleConversions& numbers) {
     std::wstring out;
     for (const auto& plan : plans) {
         out += L"Installed " + FormatVersion(plan.run.installed, false, numbers) + L" (" + plan.run.installed + L"):\n";
-        RunText(out, plan.run, journal, L"  ");
+        RunText(out, plan.run, L"  ");
         if (plan.afterStop) {
             out += L"  stopped between the full package and the patch, the next run:\n";
-            RunText(out, *plan.afterStop, journal, L"    ");
+            RunText(out, *plan.afterStop, L"    ");
         }
     }
     return out;

@@ -12,7 +12,7 @@ namespace orvh::set_tool {
 // One line per finding: "error: FILE: text" or "warning: ...", then a summary line.
 std::wstring FindingsText(const std::vector<Finding>& findings, const std::wstring& folder);
 
-std::wstring PlanText(const std::vector<Plan>& plans, bool journal, const LocaleConversions& numbers);
+std::wstring PlanText(const std::vector<Plan>& plans, const LocaleConversions& numbers);
 
 // An array with one object per installed version (README, "Delivering an update set").
 std::wstring PlanJson(const std::vector<Plan>& plans);
