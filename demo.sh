@@ -10,6 +10,16 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 
 "$root/tools/install-deps.sh"
+bench="$root/build/demo-bench"
+picture="$root/build/demo/progress-window.png"
+mkdir -p "$(dirname "$picture")"
+rm -f "$picture"
+capture="" host=""
+trap '[ -z "$capture" ] || kill "$capture" 2>/dev/null; [ -z "$host" ] || wait "$host"; "$root/tests/wine_host/wine_host.sh" cleanup "$bench"' EXIT
+# The display and the booted prefix of the run are made while the build runs.
+"$root/tests/wine_host/wine_host.sh" setup "$bench" &
+host=$!
+
 echo "building..."
 windows="$root/build/windows"
 cmake -S "$root" -B "$windows" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
@@ -18,19 +28,17 @@ cmake --build "$windows" --target orvh_demo OrvhSet -j "$(nproc)" >/dev/null
 
 update_set="$root/build/demo/set"
 rm -rf "$update_set"
-mkdir -p "$(dirname "$update_set")"
+# The tool runs in the prefix the build booted for the patch builder.
+export WINEPREFIX="$windows/fixture-prefix"
 echo "making the update set with tools/orvh-set:"
 "$root/tools/orvh-set" make "$update_set" "$windows/bin/fixtures/hub-1.2.0.msi" "$windows/bin/fixtures/hub-1.2.100.msp" \
     "$windows/bin/OrvhUpdate.exe"
 echo "its plan for the installed version of this demo, as the launcher's own run decides it:"
 "$root/tools/orvh-set" plan "$update_set" --installed 1.1.601
-bench="$root/build/demo-bench"
-picture="$root/build/demo/progress-window.png"
-mkdir -p "$(dirname "$picture")"
-rm -f "$picture"
-capture=""
-trap '[ -z "$capture" ] || kill "$capture" 2>/dev/null; "$root/tests/wine_host/wine_host.sh" cleanup "$bench"' EXIT
-"$root/tests/wine_host/wine_host.sh" setup "$bench"
+wineserver -k 2>/dev/null || true
+unset WINEPREFIX
+wait "$host"
+host=""
 
 # The display is black but for the launcher's window: every frame that shows something
 # replaces the picture, which so keeps the window's last state before it went.
