@@ -89,7 +89,9 @@ struct Tool {
             Print(stderr, command.folder + L": nothing written\n");
             return kSetHasErrors;
         }
-        if (files.FolderExists(command.folder) ? !files.EntryNames(command.folder).empty() : (files.CreateFolder(command.folder), false)) {
+        if (!files.FolderExists(command.folder)) {
+            files.CreateFolder(command.folder);
+        } else if (!files.EntryNames(command.folder).empty()) {
             Print(stderr, command.folder + L": not empty; make writes a new set into an empty folder\n");
             return kUsageOrUnreadable;
         }
