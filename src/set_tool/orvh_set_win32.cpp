@@ -129,8 +129,8 @@ int Run(const std::vector<std::wstring>& arguments) {
         if (command.command == Command::Make) return tool.Make(command);
         return command.command == Command::Check ? tool.Check(command) : tool.Plan(command);
     } catch (const PlatformError& error) {
-        Print(stderr, error.Source() + L": cannot be read: " + error.Description() + L" (error " +
-                          std::to_wstring(error.Number()) + L")\n");
+        // A file that cannot be read names itself as the error's source.
+        Print(stderr, error.Source() + L": " + error.Description() + L" (error " + std::to_wstring(error.Number()) + L")\n");
         return kUsageOrUnreadable;
     }
 }
