@@ -47,12 +47,11 @@ struct Tool {
     int Check(const ToolCommand& command) {
         std::optional<Publisher> publisher;
         if (!command.publisher.empty()) {
-            const FileSignature signature = reader.Signature(command.publisher).signature;
-            if (signature.state != SignatureState::Valid) {
-                Print(stderr, command.publisher + L": not validly signed (" + signature.resultName + L"): it names no publisher\n");
+            publisher = reader.PublisherOf(command.publisher);
+            if (!publisher) {
+                Print(stderr, command.publisher + L": neither a validly signed file nor a certificate: it names no publisher\n");
                 return kUsageOrUnreadable;
             }
-            publisher = Publisher{signature.subject, signature.subjectText};
         }
         const SetFolder set = ReadSetFolder(command.folder, command.edition, files, ini, reader);
         const auto findings = CheckSet(set, publisher, reader, numbers);

@@ -150,6 +150,27 @@ std::optional<Role> Win32SetFileReader::RoleOf(const std::wstring& path) {
     return std::nullopt;
 }
 
+std::optional<Publisher> Win32SetFileReader::PublisherOf(const std::wstring& path) {
+    const FileSignature signature = signatures_.Verify(path, false);
+    if (signature.state == SignatureState::Valid) return Publisher{signature.subject, signature.subjectText};
+    UniqueCertificate certificate;
+    if (!::CryptQueryObject(CERT_QUERY_OBJECT_FILE, path.c_str(), CERT_QUERY_CONTENT_FLAG_CERT, CERT_QUERY_FORMAT_FLAG_ALL,
+                            0, nullptr, nullptr, nullptr, nullptr, nullptr,
+                            reinterpret_cast<const void**>(certificate.put()))) {
+        return std::nullopt;
+    }
+    CERT_NAME_BLOB& subject = certificate.get()->pCertInfo->Subject;
+    const std::wstring text = SizedText(
+                                  [&](wchar_t* buffer, std::size_t size) {
+                                      return ::CertNameToStrW(X509_ASN_ENCODING, &subject,
+                                                              CERT_X500_NAME_STR | CERT_NAME_STR_NO_QUOTING_FLAG, buffer,
+                                                              static_cast<DWORD>(size));
+                                  },
+                                  0)
+                                  .value_or(L"");
+    return Publisher{{subject.pbData, subject.pbData + subject.cbData}, text};
+}
+
 bool Win32SetFileReader::SamePublisher(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
     return signatures_.SameSubject(a, b);
 }

@@ -4,6 +4,7 @@
 // patch's structured storage), the version resource through Windows Installer, signatures
 // through WinVerifyTrust, the timestamp through the signature's message (crypt32).
 #include "installer/msi_engine_win32.h"
+#include "set_tool/set_check.h"
 #include "set_tool/set_facts.h"
 #include "system/authenticode_win32.h"
 
@@ -17,6 +18,9 @@ public:
     SignatureFacts Signature(const std::wstring& path) override;
     std::optional<Role> RoleOf(const std::wstring& path) override;
     bool SamePublisher(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) override;
+    // The publisher named by a validly signed file (the signer's subject) or by a certificate
+    // file (its subject); nullopt for anything else.
+    std::optional<Publisher> PublisherOf(const std::wstring& path);
 
 private:
     MsiEngine installer_;

@@ -11,8 +11,9 @@ std::wstring ToolUsage() {
       Writes a new update set into OUT_FOLDER (new or empty): each file under the edition's
       name (a full package .msi, a patch .msp, a launcher OrvhUpdate.exe, told by content)
       and ORVHUpdate.cfg with each file's own version under both key schemes; then checks it.
-  OrvhSet check FOLDER [--publisher SIGNED_FILE] [--edition hub|desk]
-      Checks an update set as the launcher will see it; one line per finding.
+  OrvhSet check FOLDER [--publisher SIGNED_FILE|CERTIFICATE] [--edition hub|desk]
+      Checks an update set as the launcher will see it; one line per finding. --publisher:
+      a signed OrvhUpdate.exe, or the publisher's certificate (.cer, DER or Base64).
   OrvhSet plan FOLDER --installed VERSION [--installed VERSION]... [--corrente VERSION]
                [--source-missing] [--launcher FILE] [--edition hub|desk] [--json]
       Runs the launcher's own run over the set for each installed version, with Windows

@@ -62,6 +62,7 @@ inline void FreeLocalMemory(void* memory) noexcept { ::LocalFree(memory); }
 inline void FreeTaskMemory(void* memory) noexcept { ::CoTaskMemFree(memory); }
 inline void FreeSystemString(BSTR text) noexcept { ::SysFreeString(text); }
 inline void CloseCryptMessage(HCRYPTMSG message) noexcept { ::CryptMsgClose(message); }
+inline void FreeCertificate(PCCERT_CONTEXT certificate) noexcept { ::CertFreeCertificateContext(certificate); }
 
 // Process, thread, mutex, event: NULL means none.
 using UniqueHandle = UniqueResource<HANDLE, CloseKernelHandle, nullptr>;
@@ -90,6 +91,8 @@ using UniqueIdList = UniqueResource<LPITEMIDLIST, FreeTaskMemory, nullptr>;
 using UniqueTaskText = UniqueResource<wchar_t*, FreeTaskMemory, nullptr>;
 // A signed file's PKCS #7 message (CryptQueryObject).
 using UniqueCryptMessage = UniqueResource<HCRYPTMSG, CloseCryptMessage, nullptr>;
+// A certificate read from a file (CryptQueryObject).
+using UniqueCertificate = UniqueResource<PCCERT_CONTEXT, FreeCertificate, nullptr>;
 // Automation strings (SysAllocString, VarBstrFrom...).
 using UniqueBstr = UniqueResource<BSTR, FreeSystemString, nullptr>;
 
