@@ -13,6 +13,7 @@ layers=(
     "installer"
     "fonts journal"
     "main"
+    "set_tool"
 )
 declare -A rank
 for i in "${!layers[@]}"; do

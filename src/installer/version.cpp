@@ -77,4 +77,13 @@ bool VersionGreater(std::wstring_view a, std::wstring_view b) {
     return a > b;
 }
 
+bool IsCanonicalVersion(std::wstring_view version) {
+    if (version.size() != 19) return false;
+    for (std::size_t at = 0; at < version.size(); ++at) {
+        const bool separator = at % 5 == 4;
+        if (separator ? version[at] != L'.' : version[at] < L'0' || version[at] > L'9') return false;
+    }
+    return true;
+}
+
 } // namespace orvh

@@ -30,4 +30,8 @@ std::wstring FormatVersion(std::wstring_view version, bool fourGroups, const Loc
 // is the numeric order of their groups.
 bool VersionGreater(std::wstring_view a, std::wstring_view b);
 
+// Whether `version` is canonical with four digits in every group: the texts whose order is
+// the numeric order of their groups.
+bool IsCanonicalVersion(std::wstring_view version);
+
 } // namespace orvh

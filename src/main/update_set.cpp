@@ -57,13 +57,14 @@ std::wstring UpdateSet::In(const std::wstring& folder, std::wstring_view name) c
 
 void UpdateSet::SetPackageNames(Edition edition) { names_ = PackageNamesOf(edition); }
 
+bool ReadsArchiveKeys(Edition edition, const std::wstring& installedVersion, const std::wstring& deskArchiveValue) {
+    return edition == Edition::Server ? VersionGreater(installedVersion, kServerArchiveKeysAbove) : !deskArchiveValue.empty();
+}
+
 void UpdateSet::SelectVersionKeys(Edition edition, const std::wstring& installedVersion) {
-    bool archive = false;
-    if (edition == Edition::Server) {
-        archive = VersionGreater(installedVersion, kServerArchiveKeysAbove);
-    } else {
-        archive = !ReadPackageVersion(std::wstring(FactsOf(edition).fullPackageArchiveKey)).empty();
-    }
+    const bool archive =
+        ReadsArchiveKeys(edition, installedVersion,
+                         edition == Edition::Server ? L"" : ReadPackageVersion(std::wstring(FactsOf(edition).fullPackageArchiveKey)));
     keys_ = archive ? ArchiveKeys(edition) : FileNameKeys(edition);
     const VersionKeys other = archive ? FileNameKeys(edition) : ArchiveKeys(edition);
     if (!NamesAVersion(keys_) && NamesAVersion(other)) {

@@ -34,6 +34,10 @@ struct VersionKeys {
 };
 
 PackageNames PackageNamesOf(Edition edition);
+// Whether an installed version reads the archive keys: the server edition from 1.1.0.602 on
+// (`installedVersion` canonical), the client edition when `deskArchiveValue`, the value of
+// "Orvane Desk.zip", is not empty.
+bool ReadsArchiveKeys(Edition edition, const std::wstring& installedVersion, const std::wstring& deskArchiveValue);
 // The keys named after the files themselves, and after their archives.
 VersionKeys FileNameKeys(Edition edition);
 VersionKeys ArchiveKeys(Edition edition);

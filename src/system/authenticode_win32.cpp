@@ -101,25 +101,30 @@ void ReadSigner(HANDLE state, FileSignature& signature) {
     CRYPT_PROVIDER_SGNR* signer = provider ? ::WTHelperGetProvSignerFromChain(provider, 0, FALSE, 0) : nullptr;
     if (!signer || signer->csCertChain == 0 || !signer->pasCertChain[0].pCert) return;
     const PCCERT_CONTEXT certificate = signer->pasCertChain[0].pCert;
-    CERT_NAME_BLOB& subject = certificate->pCertInfo->Subject;
-    PublisherName& publisher = signature.publisher;
-    publisher.organization = SubjectAttribute(certificate, szOID_ORGANIZATION_NAME);
-    publisher.locality = SubjectAttribute(certificate, szOID_LOCALITY_NAME);
-    publisher.state = SubjectAttribute(certificate, szOID_STATE_OR_PROVINCE_NAME);
-    publisher.country = SubjectAttribute(certificate, szOID_COUNTRY_NAME);
-    publisher.commonName = SubjectAttribute(certificate, szOID_COMMON_NAME);
-    signature.subjectText = SizedText(
-                                [&](wchar_t* buffer, std::size_t size) {
-                                    return ::CertNameToStrW(X509_ASN_ENCODING, &subject, CERT_X500_NAME_STR | CERT_NAME_STR_NO_QUOTING_FLAG,
-                                                            buffer,
-                                                            static_cast<DWORD>(size));
-                                },
-                                0)
-                                .value_or(L"");
+    signature.publisher = PublisherNameOf(certificate);
+    signature.subjectText = SubjectTextOf(certificate);
     signature.thumbprint = Thumbprint(certificate);
 }
 
 } // namespace
+
+PublisherName PublisherNameOf(PCCERT_CONTEXT certificate) {
+    return {SubjectAttribute(certificate, szOID_ORGANIZATION_NAME), SubjectAttribute(certificate, szOID_LOCALITY_NAME),
+            SubjectAttribute(certificate, szOID_STATE_OR_PROVINCE_NAME), SubjectAttribute(certificate, szOID_COUNTRY_NAME),
+            SubjectAttribute(certificate, szOID_COMMON_NAME)};
+}
+
+std::wstring SubjectTextOf(PCCERT_CONTEXT certificate) {
+    CERT_NAME_BLOB& subject = certificate->pCertInfo->Subject;
+    return SizedText(
+               [&](wchar_t* buffer, std::size_t size) {
+                   return ::CertNameToStrW(X509_ASN_ENCODING, &subject,
+                                           CERT_X500_NAME_STR | CERT_NAME_STR_NO_QUOTING_FLAG, buffer,
+                                           static_cast<DWORD>(size));
+               },
+               0)
+        .value_or(L"");
+}
 
 FileSignature AuthenticodeVerifier::Verify(const std::wstring& path, bool hold) {
     // A held file stays readable for the copies and Windows Installer; it can be neither

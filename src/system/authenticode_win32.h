@@ -8,6 +8,10 @@
 
 namespace orvh {
 
+// A certificate's subject: the attributes that name its publisher, and the whole name as text.
+PublisherName PublisherNameOf(PCCERT_CONTEXT certificate);
+std::wstring SubjectTextOf(PCCERT_CONTEXT certificate);
+
 class AuthenticodeVerifier final : public SignatureVerifier {
 public:
     FileSignature Verify(const std::wstring& path, bool hold) override;

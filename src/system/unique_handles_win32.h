@@ -64,6 +64,8 @@ inline void FreeSystemString(BSTR text) noexcept { ::SysFreeString(text); }
 inline void DeleteBoundary(HANDLE h) noexcept { ::DeleteBoundaryDescriptor(h); }
 // Closed, not destroyed: the namespace stays for the other launchers that hold it.
 inline void ClosePrivateNamespaceHandle(HANDLE h) noexcept { ::ClosePrivateNamespace(h, 0); }
+inline void CloseCryptMessage(HCRYPTMSG message) noexcept { ::CryptMsgClose(message); }
+inline void FreeCertificate(PCCERT_CONTEXT certificate) noexcept { ::CertFreeCertificateContext(certificate); }
 
 // Process, thread, mutex, event: NULL means none.
 using UniqueHandle = UniqueResource<HANDLE, CloseKernelHandle, nullptr>;
@@ -88,6 +90,12 @@ template <typename Pointer>
 using UniqueLocalMemory = UniqueResource<Pointer, FreeLocalMemory, nullptr>;
 // Memory the shell or COM allocated with CoTaskMemAlloc (item identifier lists).
 using UniqueIdList = UniqueResource<LPITEMIDLIST, FreeTaskMemory, nullptr>;
+// Texts COM allocated with CoTaskMemAlloc (the names IEnumSTATSTG gives).
+using UniqueTaskText = UniqueResource<wchar_t*, FreeTaskMemory, nullptr>;
+// A signed file's PKCS #7 message (CryptQueryObject).
+using UniqueCryptMessage = UniqueResource<HCRYPTMSG, CloseCryptMessage, nullptr>;
+// A certificate read from a file (CryptQueryObject).
+using UniqueCertificate = UniqueResource<PCCERT_CONTEXT, FreeCertificate, nullptr>;
 // Automation strings (SysAllocString, VarBstrFrom...).
 using UniqueBstr = UniqueResource<BSTR, FreeSystemString, nullptr>;
 // CreateBoundaryDescriptorW (AddSIDToBoundaryDescriptor may replace the handle it is given).

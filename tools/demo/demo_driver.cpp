@@ -1,7 +1,8 @@
 // The demo: one delivery as it happens on a customer's server. "Orvane Hub" 1.1.601 is
-// installed, the update folder's Nuovo receives the next full package, its patch, a newer launcher
-// and ORVHUpdate.cfg, a stand-in product process is running, and OrvhUpdate.exe is started
-// as the product starts it. Prints what happened.
+// installed, the update folder's Nuovo receives the update set made by OrvhSet (the next full
+// package, its patch, a newer launcher and ORVHUpdate.cfg; its folder is the one argument), a
+// stand-in product process is running, and OrvhUpdate.exe is started as the product starts it.
+// Prints what happened.
 #include "fixture_packages.h"
 #include "standins.h"
 #include "test_text.h"
@@ -28,22 +29,22 @@ void PrintFolder(const UpdateScenario& scenario, const std::wstring& name) {
 
 } // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
     using namespace std::chrono_literals;
     namespace fx = orvh::test::fixtures;
     const std::wstring hubCode(fx::hub_1_1_601.upgradeCode);
 
+    if (argc != 2) {
+        Print(L"usage: orvh_demo.exe UPDATE_SET_FOLDER\n");
+        return 2;
+    }
     UpdateScenario scenario;
     if (scenario.Install(fx::hub_1_1_601) != 0) {
         Print(L"could not install Orvane Hub 1.1.601\n");
         return 1;
     }
-    scenario.Deliver(L"Orvane Hub.msi", FixturePackagePath(fx::hub_1_2_0.file));
-    scenario.Announce(L"Orvane Hub.msi", L"0001.0002.0000.0000");
-    scenario.Deliver(L"ORVHPatch.msp", FixturePackagePath(fx::hub_1_2_100_msp.file));
-    scenario.Announce(L"ORVHPatch.msp", L"0001.0002.0000.0100");
-    scenario.Deliver(L"ORVHUpdate.exe", OrvhUpdateExe());
-    scenario.Announce(L"ORVHUpdate.exe", L"0001.0000.0000.0001");
+    const std::wstring set = argv[1];
+    for (const auto& name : FolderEntries(set)) scenario.Deliver(name, set + L"\\" + name);
 
     Sleeper product(3s, 0);
     const std::wstring tail = scenario.Tail() + L" /AttendiProcesso=" + std::to_wstring(product.ProcessId());

@@ -1,0 +1,160 @@
+// The delivering side's tool end to end: OrvhSet.exe's plan of a set is what OrvhUpdate.exe
+// does with it; make then check finds nothing; each broken set of the table gives its error.
+#include "installer/version.h"
+#include "system/locale_conversions_win32.h"
+#include "test_text.h"
+#include "update_scenario.h"
+
+#include <gtest/gtest.h>
+
+namespace orvh::test {
+namespace {
+
+namespace fx = fixtures;
+
+struct ToolRun {
+    DWORD exitCode = 0;
+    std::string output; // stdout and stderr
+};
+
+std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+ToolRun RunTool(const std::wstring& arguments) {
+    const ScratchFolder scratch;
+    const std::wstring tool = TestProgramFolder() + L"\\OrvhSet.exe", outPath = scratch / L"out.txt";
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    UniqueFile out(::CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS, 0, nullptr));
+    STARTUPINFOW startup{sizeof startup};
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = out.get();
+    std::wstring line = Quoted(tool) + L" " + arguments;
+    PROCESS_INFORMATION started{};
+    if (!::CreateProcessW(tool.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started)) {
+        ThrowLastError(L"CreateProcessW " + tool);
+    }
+    const UniqueHandle process(started.hProcess), thread(started.hThread);
+    ToolRun run;
+    ::WaitForSingleObject(process.get(), 120000);
+    ::GetExitCodeProcess(process.get(), &run.exitCode);
+    out.reset();
+    run.output = ReadFileBytes(outPath);
+    return run;
+}
+
+// The first value of a field of the plan's JSON, unescaped; arrays whole.
+std::string Field(const std::string& json, const std::string& name) {
+    auto at = json.find("\"" + name + "\": ");
+    if (at == std::string::npos) return "?";
+    at += name.size() + 4;
+    if (json[at] == '[') return json.substr(at, json.find(']', at) - at + 1);
+    if (json[at] != '"') return json.substr(at, json.find_first_of(",}", at) - at);
+    std::string value;
+    for (++at; json[at] != '"'; ++at) value += json[at] == '\\' ? json[++at] : json[at];
+    return value;
+}
+
+// The typical set: the next full package, its patch and a launcher, unsigned or signed by the
+// launcher's publisher.
+std::vector<std::wstring> TypicalFiles(bool signedSet) {
+    if (signedSet) return {SignedFixture(L"hub-1.2.0.msi"), SignedFixture(L"hub-1.2.100.msp"), SignedFixture(L"OrvhUpdate.exe")};
+    return {FixturePackagePath(fx::hub_1_2_0.file), FixturePackagePath(fx::hub_1_2_100_msp.file), OrvhUpdateExe()};
+}
+
+ToolRun Make(const std::wstring& folder, const std::vector<std::wstring>& files) {
+    std::wstring arguments = L"make " + Quoted(folder);
+    for (const auto& file : files) arguments += L" " + Quoted(file);
+    return RunTool(arguments);
+}
+
+TEST(SetTool, ThePlanIsWhatTheLauncherDoes) {
+    struct Row {
+        const fx::FixturePackage& installed;
+        bool signedSet, signedLauncher;
+    };
+    const Row rows[] = {{fx::hub_1_1_500, false, false},
+                        {fx::hub_1_1_601, true, true},
+                        {fx::hub_1_2_0, false, false},
+                        {fx::hub_1_1_601, false, true}};
+    const VariantLocaleConversions numbers;
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const Row& row = rows[i];
+        UpdateScenario scenario;
+        ASSERT_EQ(scenario.Install(row.installed), 0u) << "row " << i;
+        const std::wstring set = scenario.Root() / L"set";
+        ASSERT_EQ(Make(set, TypicalFiles(row.signedSet)).exitCode, 0u) << "row " << i;
+        const ToolRun plan = RunTool(L"plan " + Quoted(set) + L" --json --installed " + std::wstring(row.installed.version) +
+                                     (row.signedLauncher ? L" --launcher " + Quoted(SignedFixture(L"OrvhUpdate.exe")) : L""));
+        ASSERT_EQ(plan.exitCode, 0u) << plan.output;
+        for (const auto& name : FolderEntries(set)) scenario.Deliver(name, set + L"\\" + name);
+        if (row.signedLauncher) ASSERT_TRUE(scenario.RunSigned(L"OrvhUpdate.exe"));
+
+        const RunOutcome run = scenario.Run(scenario.Tail());
+
+        ASSERT_TRUE(run.ended) << "row " << i;
+        const auto starts = scenario.ProductStarts();
+        ASSERT_EQ(starts.size(), 1u) << "row " << i;
+        const std::wstring installed = InstalledVersion(row.installed.upgradeCode);
+        EXPECT_EQ(Field(plan.output, "endVersion"), Narrow(FormatVersion(installed, true, numbers))) << "row " << i;
+        EXPECT_EQ(Field(plan.output, "rotated") == "true", !std::filesystem::exists(scenario.Sub(L"Nuovo\\ORVHUpdate.cfg")))
+            << "row " << i;
+        const std::string planned = Field(plan.output, "productCommandLine");
+        EXPECT_EQ(planned.substr(planned.find(".exe") + 4), Narrow(starts[0].commandLine.substr(scenario.ProductPath().size())))
+            << "row " << i;
+        EXPECT_EQ(Field(plan.output, "messages") == "[]", run.boxes.empty()) << "row " << i;
+    }
+}
+
+TEST(SetTool, MakeThenCheckFindsNothingAndEachBrokenSetGivesItsError) {
+    const ScratchFolder folder;
+    for (const bool signedSet : {false, true}) {
+        const ToolRun made = Make(folder / (signedSet ? L"signed" : L"unsigned"), TypicalFiles(signedSet));
+        EXPECT_EQ(made.exitCode, 0u) << made.output;
+        EXPECT_NE(made.output.find(": 0 error(s)"), std::string::npos) << made.output;
+    }
+    const std::string cfg = ReadFileBytes(folder / L"unsigned\\ORVHUpdate.cfg");
+    for (const auto* entry : {"Orvane Hub.msi=0001.0002.0000.0000", "Orvane Hub.zip=0001.0002.0000.0000",
+                              "ORVHPatch.msp=0001.0002.0000.0100", "ORVHPatch.zip=0001.0002.0000.0100",
+                              "ORVHUpdate.exe=0001.0000.0000.0001", "ORVHUpdate.zip=0001.0000.0000.0001"}) {
+        EXPECT_NE(cfg.find(entry), std::string::npos) << entry;
+    }
+
+    const std::string names = "Orvane Hub.msi=0001.0002.0000.0000\r\nORVHPatch.msp=0001.0002.0000.0100\r\n"
+                              "ORVHUpdate.exe=0001.0000.0000.0001\r\n";
+    const std::string archives = "Orvane Hub.zip=0001.0002.0000.0000\r\nORVHPatch.zip=0001.0002.0000.0100\r\n"
+                                 "ORVHUpdate.zip=0001.0000.0000.0001\r\n";
+    const std::string package = "Orvane Hub.msi=0001.0002.0000.0000\r\nOrvane Hub.zip=0001.0002.0000.0000\r\n";
+    const std::string patchAtPackage = "ORVHPatch.msp=0001.0002.0000.0000\r\nORVHPatch.zip=0001.0002.0000.0000\r\n";
+    const auto files = [](const std::wstring& package, const std::wstring& patch, const std::wstring& launcher) {
+        return std::vector<std::pair<std::wstring, std::wstring>>{
+            {L"Orvane Hub.msi", package}, {L"ORVHPatch.msp", patch}, {L"ORVHUpdate.exe", launcher}};
+    };
+    const auto unsignedFiles = files(FixturePackagePath(fx::hub_1_2_0.file), FixturePackagePath(fx::hub_1_2_100_msp.file),
+                                     OrvhUpdateExe());
+    // The files, ORVHUpdate.cfg's entries after "[Versione]", and a part of the error.
+    const std::tuple<std::vector<std::pair<std::wstring, std::wstring>>, std::string, std::string> rows[] = {
+        {unsignedFiles, "Orvane Hub.msi=1.2.0\r\n" + archives, "is not in the canonical form"},
+        {unsignedFiles, names, "Write both key schemes"},
+        {{{L"Orvane Hub.msi", FixturePackagePath(fx::desk_1_2_0.file)}}, package, "is the one of Orvane Desk"},
+        {unsignedFiles, package + patchAtPackage, "not above the full package"},
+        {unsignedFiles, package + "ORVHUpdate.exe=0001.0000.0000.0002\r\nORVHUpdate.zip=0001.0000.0000.0002\r\n",
+         "but its own version is"},
+        {files(SignedFixture(L"hub-1.2.0.msi"), SignedFixture(L"hub-1.2.100-other.msp"), SignedFixture(L"OrvhUpdate.exe")),
+         names + archives, "(message 10004)"},
+        {files(SignedFixture(L"hub-1.2.0.msi"), FixturePackagePath(fx::hub_1_2_100_msp.file), SignedFixture(L"OrvhUpdate.exe")),
+         names + archives, "not signed, beside signed files"},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const auto& [set, entries, error] = rows[i];
+        const std::wstring broken = folder / (L"broken" + std::to_wstring(i));
+        std::filesystem::create_directories(broken);
+        for (const auto& [name, source] : set) std::filesystem::copy_file(source, broken + L"\\" + name);
+        WriteFileBytes(broken + L"\\ORVHUpdate.cfg", "[Versione]\r\n" + entries);
+        const ToolRun check = RunTool(L"check " + Quoted(broken));
+        EXPECT_EQ(check.exitCode, 1u) << "row " << i << "\n" << check.output;
+        EXPECT_NE(check.output.find("error: "), std::string::npos) << "row " << i;
+        EXPECT_NE(check.output.find(error), std::string::npos) << "row " << i << "\n" << check.output;
+    }
+}
+
+} // namespace
+} // namespace orvh::test

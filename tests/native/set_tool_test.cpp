@@ -1,0 +1,180 @@
+// The delivering side's tool: the findings of a check, what make writes or refuses, and the
+// plan, which is the launcher's own run over a simulated Windows Installer.
+#include "fakes.h"
+#include "set_tool/set_check.h"
+#include "set_tool/set_make.h"
+#include "set_tool/set_plan.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace orvh::set_tool {
+namespace {
+
+const std::wstring kHub(kServerUpgradeCode), kDesk(kClientUpgradeCode);
+const std::wstring kCode120 = L"{79BFBBD3-7201-408A-83D0-199A674CFA26}";
+const std::wstring kFolder = L"S:\\Set";
+
+struct Reader final : SetFileReader {
+    PackageFacts Package(const std::wstring&) override { return {}; }
+    PatchFacts Patch(const std::wstring&) override { return {}; }
+    std::wstring ExecutableVersion(const std::wstring&) override { return L""; }
+    SignatureFacts Signature(const std::wstring&) override { return {}; }
+    std::optional<Role> RoleOf(const std::wstring&) override { return std::nullopt; }
+};
+
+// "Orvane Hub" 1.2.0, its patch to 1.2.100 and a launcher 1.0.0.2, announced under both schemes.
+SetFolder Typical() {
+    SetFolder set;
+    set.folder = kFolder;
+    set.configurationPresent = true;
+    set.entries = {L"ORVHUpdate.cfg", L"Orvane Hub.msi", L"ORVHPatch.msp", L"ORVHUpdate.exe"};
+    set.files[Role::FullPackage] = {kFolder + L"\\Orvane Hub.msi", Role::FullPackage,
+                                    PackageFacts{L"Orvane Hub", L"1.2.0", kCode120, kHub}, std::nullopt, L"", {}};
+    set.files[Role::Patch] = {kFolder + L"\\ORVHPatch.msp", Role::Patch, std::nullopt,
+                              PatchFacts{L"{23AB4191-9484-4E9D-9E9F-162F81BDC0FE}", {kCode120},
+                                         {{kCode120, L"1.2.0", kCode120, L"1.2.100", kHub}}},
+                              L"", {}};
+    set.files[Role::Launcher] = {kFolder + L"\\ORVHUpdate.exe", Role::Launcher, std::nullopt, std::nullopt, L"1.0.0.2", {}};
+    for (const auto& [name, archive, version] :
+         {std::tuple{L"Orvane Hub.msi", L"Orvane Hub.zip", L"0001.0002.0000.0000"},
+          std::tuple{L"ORVHPatch.msp", L"ORVHPatch.zip", L"0001.0002.0000.0100"},
+          std::tuple{L"ORVHUpdate.exe", L"ORVHUpdate.zip", L"0001.0000.0000.0002"}}) {
+        set.announced[name] = version;
+        set.announced[archive] = version;
+    }
+    return set;
+}
+
+// Every file signed by the publisher "Orvane", with a timestamp.
+void Signed(SetFolder& set) {
+    for (auto& [role, file] : set.files) {
+        file.signature.signature.state = SignatureState::Valid;
+        file.signature.signature.publisher.commonName = L"Orvane";
+        file.signature.timestamped = true;
+    }
+}
+
+using Change = std::function<void(SetFolder&)>;
+
+TEST(SetCheck, EachSlipOfTheDeliveringSideIsOneFindingWithItsFile) {
+    // A change to the typical set, and its findings as severity and file, in order.
+    const std::pair<Change, std::vector<std::wstring>> rows[] = {
+        {[](SetFolder&) {}, {}},
+        {[](SetFolder& s) { s.announced[L"Orvane Hub.msi"] = s.announced[L"Orvane Hub.zip"] = L"1.2.0.0"; },
+         {L"E Orvane Hub.msi", L"E Orvane Hub.zip", L"E Orvane Hub.msi", L"E ORVHPatch.msp"}},
+        {[](SetFolder& s) { std::erase_if(s.announced, [](const auto& e) { return e.first.ends_with(L".zip"); }); },
+         {L"E ORVHUpdate.cfg", L"E ORVHUpdate.cfg"}},
+        {[](SetFolder& s) { s.files[Role::FullPackage].package->upgradeCode = kDesk; }, {L"E Orvane Hub.msi"}},
+        {[](SetFolder& s) {
+             s.announced[L"ORVHPatch.msp"] = s.announced[L"ORVHPatch.zip"] = L"0001.0002.0000.0000";
+             s.files[Role::Patch].patch->targets[0].resultingVersion = L"1.2.0";
+         },
+         {L"E ORVHPatch.msp"}},
+        {[](SetFolder& s) { s.files[Role::Patch].patch->targets[0].productCode = kDesk; }, {L"E ORVHPatch.msp"}},
+        {[](SetFolder& s) { s.files[Role::Launcher].executableVersion = L"1.0.0.1"; }, {L"E ORVHUpdate.exe"}},
+        {[](SetFolder& s) { s.configurationPresent = false; }, {L"E ORVHUpdate.cfg"}},
+        {[](SetFolder& s) { s.entries.push_back(L"Orvane Hub 1.2.msi"); }, {L"W Orvane Hub 1.2.msi"}},
+        {[](SetFolder& s) { Signed(s); }, {}},
+        {[](SetFolder& s) {
+             Signed(s);
+             s.files[Role::Patch].signature.signature.publisher.commonName = L"Other";
+         },
+         {L"E ORVHPatch.msp"}},
+        {[](SetFolder& s) {
+             Signed(s);
+             s.files[Role::Launcher].signature = {};
+         },
+         {L"E ORVHUpdate.exe"}},
+        {[](SetFolder& s) {
+             Signed(s);
+             s.files[Role::FullPackage].signature.timestamped = false;
+         },
+         {L"W Orvane Hub.msi"}},
+    };
+    test::FakeConversions numbers;
+    Reader reader;
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SetFolder set = Typical();
+        rows[i].first(set);
+        std::vector<std::wstring> found;
+        for (const auto& f : CheckSet(set, std::nullopt, reader, numbers)) {
+            found.push_back((f.severity == Severity::Error ? L"E " : L"W ") + f.file);
+        }
+        EXPECT_EQ(found, rows[i].second) << "row " << i;
+    }
+}
+
+TEST(SetMake, BothKeySchemesWithEachFilesOwnVersionOrARefusal) {
+    using Inputs = std::vector<FileFacts>;
+    const auto typical = [] {
+        const SetFolder set = Typical();
+        return Inputs{set.files.at(Role::FullPackage), set.files.at(Role::Patch), set.files.at(Role::Launcher)};
+    };
+    test::FakeConversions numbers;
+    const MadeSet made = MakeSet(typical(), std::nullopt, numbers);
+    EXPECT_EQ(made.entries, (std::vector<std::pair<std::wstring, std::wstring>>{
+                                {L"Orvane Hub.msi", L"0001.0002.0000.0000"}, {L"Orvane Hub.zip", L"0001.0002.0000.0000"},
+                                {L"ORVHPatch.msp", L"0001.0002.0000.0100"}, {L"ORVHPatch.zip", L"0001.0002.0000.0100"},
+                                {L"ORVHUpdate.exe", L"0001.0000.0000.0002"}, {L"ORVHUpdate.zip", L"0001.0000.0000.0002"}}));
+    EXPECT_EQ(made.copies.size(), 3u);
+
+    // A change to the inputs and the edition asked for: each is refused.
+    const std::pair<std::function<void(Inputs&)>, std::optional<Edition>> refused[] = {
+        {[](Inputs&) {}, Edition::Client},
+        {[](Inputs& in) { in[1].patch->targets[0].resultingVersion = L"1.2.0"; }, std::nullopt},
+        {[](Inputs& in) { in[1].patch->targets[0].productCode = kDesk; }, std::nullopt},
+        {[](Inputs& in) { in[2].executableVersion.clear(); }, std::nullopt},
+    };
+    for (std::size_t i = 0; i < std::size(refused); ++i) {
+        Inputs inputs = typical();
+        refused[i].first(inputs);
+        EXPECT_EQ(MakeSet(inputs, refused[i].second, numbers).refusals.size(), 1u) << "row " << i;
+    }
+}
+
+TEST(SetPlan, TheLaunchersRunForEachInstalledVersion) {
+    struct Row {
+        std::wstring installed;
+        Change change;
+        bool launcherSigned;
+        std::wstring endVersion;
+        bool rotated, ignoreUpdate;
+        std::vector<std::int32_t> firstStrings; // of each box
+        std::wstring endAfterStop;              // "" when the run does not install and then patch
+    };
+    const Row rows[] = {
+        {L"0001.0001.0000.0601", {}, false, L"0001.0002.0000.0100", true, false, {}, L"0001.0002.0000.0100"},
+        // The trap of the key schemes: a run stopped after 1.2.0 reads the archive keys.
+        {L"0001.0001.0000.0601",
+         [](SetFolder& s) { std::erase_if(s.announced, [](const auto& e) { return e.first.ends_with(L".zip"); }); }, false,
+         L"0001.0002.0000.0100", true, false, {}, L"0001.0002.0000.0000"},
+        {L"0001.0002.0000.0000", {}, false, L"0001.0002.0000.0100", true, false, {}, L""},
+        {L"0001.0003.0000.0000", {}, false, L"0001.0003.0000.0000", true, true, {}, L""},
+        {L"0001.0001.0000.0601", {}, true, L"0001.0001.0000.0601", false, true, {10002}, L""},
+        {L"0001.0001.0000.0601", [](SetFolder& s) { Signed(s); }, true, L"0001.0002.0000.0100", true, false, {}, L"0001.0002.0000.0100"},
+    };
+    test::FakeConversions numbers;
+    Reader reader;
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const Row& row = rows[i];
+        SetFolder set = Typical();
+        if (row.change) row.change(set);
+        test::FakeProfile profile;
+        for (const auto& [key, value] : set.announced) profile.Set(kFolder + L"\\ORVHUpdate.cfg", L"Versione", key, value);
+        PlanCase planCase{row.installed, L"", false, std::nullopt};
+        if (row.launcherSigned) planCase.launcher = FileSignature{SignatureState::Valid, 0, L"", 0, {L"", L"", L"", L"", L"Orvane"}, L"CN=Orvane", L""};
+        const Plan plan = PlanRun(set, planCase, profile, numbers, reader);
+        std::vector<std::int32_t> first;
+        for (const auto& box : plan.run.messages) first.push_back(box.at(0));
+        EXPECT_EQ(plan.run.endVersion, row.endVersion) << "row " << i;
+        EXPECT_EQ(plan.run.rotated, row.rotated) << "row " << i;
+        EXPECT_EQ(plan.run.ignoreUpdate, row.ignoreUpdate) << "row " << i;
+        EXPECT_EQ(first, row.firstStrings) << "row " << i;
+        EXPECT_EQ(plan.afterStop ? plan.afterStop->endVersion : L"", row.endAfterStop) << "row " << i;
+    }
+}
+
+} // namespace
+} // namespace orvh::set_tool
