@@ -14,6 +14,7 @@
 #include "resources/ov_res_dll_win32.h"
 #include "resources/program_version_win32.h"
 #include "system/authenticode_win32.h"
+#include "system/com_apartment_win32.h"
 #include "system/environment_win32.h"
 #include "system/file_system_win32.h"
 #include "system/folder_identity_win32.h"
@@ -75,20 +76,6 @@ public:
 
 private:
     std::unique_ptr<ProgressWindow> window_;
-};
-
-// Windows Installer requires COM on the thread that opens products and packages; Wine
-// does not enforce it, so no test there fails without it. One apartment for the
-// program's life, on its only thread.
-class ComApartment {
-public:
-    ComApartment() {
-        const HRESULT result = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        if (FAILED(result)) throw Win32Error(static_cast<DWORD>(result), L"CoInitializeEx");
-    }
-    ~ComApartment() { ::CoUninitialize(); }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
 };
 
 // The platform's error report for an error nothing caught; any other exception is

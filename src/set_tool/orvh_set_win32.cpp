@@ -8,6 +8,7 @@
 #include "set_tool/set_reader_win32.h"
 #include "set_tool/tool_command_line.h"
 #include "set_tool/tool_output.h"
+#include "system/com_apartment_win32.h"
 #include "system/file_system_win32.h"
 #include "system/locale_conversions_win32.h"
 #include "system/win32_error_win32.h"
@@ -26,17 +27,6 @@ void Print(std::FILE* stream, const std::wstring& text) {
     std::fputs(bytes.c_str(), stream);
     std::fflush(stream);
 }
-
-class ComApartment {
-public:
-    ComApartment() {
-        const HRESULT result = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        if (FAILED(result)) throw Win32Error(static_cast<DWORD>(result), L"CoInitializeEx");
-    }
-    ~ComApartment() { ::CoUninitialize(); }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-};
 
 struct Tool {
     const VariantLocaleConversions numbers;
