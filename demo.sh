@@ -16,8 +16,8 @@ picture="$root/build/demo/progress-window.png"
 mkdir -p "$(dirname "$picture")"
 rm -f "$picture"
 capture=""
-trap '[ -z "$capture" ] || kill "$capture" 2>/dev/null; "$root/tests/wine_host/wine_host.sh" cleanup "$bench"' EXIT
-"$root/tests/wine_host/wine_host.sh" setup "$bench"
+trap '[ -z "$capture" ] || kill "$capture" 2>/dev/null; "$root/tools/wine_host.sh" cleanup "$bench"' EXIT
+"$root/tools/wine_host.sh" setup "$bench"
 
 # The display is black but for the launcher's window: every frame that shows something
 # replaces the picture, which so keeps the window's last state before it went.
@@ -33,7 +33,7 @@ display=$(cat "$bench/display")
 ) &
 capture=$!
 rc=0
-"$root/tests/wine_host/wine_host.sh" run "$bench" "$root/build/windows/bin/orvh_demo.exe" || rc=$?
+"$root/tools/wine_host.sh" run "$bench" "$root/build/windows/bin/orvh_demo.exe" || rc=$?
 kill "$capture" 2>/dev/null || true
 wait "$capture" 2>/dev/null || true
 capture=""

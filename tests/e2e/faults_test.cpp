@@ -1,7 +1,7 @@
 // The README's table "Failure behaviour": faults in the way of a run that installs a newer full
 // package (Orvane Hub 1.1.601 installed, 1.2.0 delivered), what the user sees and what is left.
 #include "test_text.h"
-#include "update_scenario.h"
+#include "delivery.h"
 
 #include "fonts/special_folder_win32.h"
 #include "system/win32_error_win32.h"

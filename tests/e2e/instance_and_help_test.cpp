@@ -1,8 +1,8 @@
 // The usage message, which creates nothing; a second launcher refused while the first runs on.
 #include "journal_reader.h"
-#include "message_box_reader.h"
-#include "standins.h"
-#include "test_paths.h"
+#include "message_boxes.h"
+#include "started_programs.h"
+#include "paths.h"
 #include "test_text.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The typical road of a real update run; the roads that end in a message are rows of faults_test.cpp.
 #include "test_text.h"
-#include "update_scenario.h"
+#include "delivery.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

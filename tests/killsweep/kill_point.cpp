@@ -1,4 +1,4 @@
-// One point of the kill sweep (tests/wine_host/kill_sweep.sh runs each in a fresh prefix): a
+// One point of the kill sweep (tests/killsweep/kill_sweep.sh runs each in a fresh prefix): a
 // road's launcher ended with TerminateProcess once its journal holds the chosen line, then run
 // again as the product would while Nuovo holds anything of the set; then the one property of
 // every point: the uninterrupted run's end state, nothing lost.
@@ -7,7 +7,7 @@
 //   kill_point.exe ROAD cut      ends it while the full package is being copied into Corrente
 // Prints "RESULT road K pass|fail|excluded landed=L ..." and its findings; exits 1 on fail.
 #include "bench_packages.h"
-#include "update_scenario.h"
+#include "delivery.h"
 
 #include "system/file_system.h"
 

@@ -5,7 +5,7 @@
 #include "journal_reader.h"
 #include "resources/error_record.h"
 #include "resources/ov_res_dll_win32.h"
-#include "standins.h"
+#include "started_programs.h"
 #include "system/library_search_win32.h"
 #include "system/locale_conversions_win32.h"
 #include "system/platform_error.h"

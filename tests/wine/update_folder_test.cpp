@@ -10,7 +10,7 @@
 #include "system/locale_conversions_win32.h"
 #include "system/platform_error.h"
 #include "test_text.h"
-#include "update_scenario.h"
+#include "delivery.h"
 
 #include <gtest/gtest.h>
 

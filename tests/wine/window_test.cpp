@@ -1,6 +1,6 @@
 // The progress window as a user's tools see it: arrow, result pictures, close button and requests.
 #include "system/unique_handles_win32.h"
-#include "test_paths.h"
+#include "paths.h"
 #include "ui/message_pump_win32.h"
 #include "ui/progress_controls.h"
 #include "ui/progress_window_win32.h"

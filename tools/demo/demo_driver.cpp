@@ -3,9 +3,9 @@
 // and ORVHUpdate.cfg, a stand-in product process is running, and OrvhUpdate.exe is started
 // as the product starts it. Prints what happened.
 #include "fixture_packages.h"
-#include "standins.h"
+#include "started_programs.h"
 #include "test_text.h"
-#include "update_scenario.h"
+#include "delivery.h"
 
 #include <cstdio>
 #include <string>

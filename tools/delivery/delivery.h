@@ -2,9 +2,9 @@
 // One delivery, end to end: a run of OrvhUpdate.exe whose message boxes are read and answered.
 #include "fixture_packages.h"
 #include "journal_reader.h"
-#include "message_box_reader.h"
+#include "message_boxes.h"
 #include "signed_fixtures.h"
-#include "standins.h"
+#include "started_programs.h"
 
 #include <msi.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 // The journal a run of OrvhUpdate.exe left in the temporary folder, read back.
-#include "test_paths.h"
+#include "paths.h"
 #include "test_text.h"
 
 

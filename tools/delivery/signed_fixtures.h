@@ -1,7 +1,7 @@
 #pragma once
 // The signed copies of the launcher and of fixture packages (bin\fixtures\signed), and their
 // test root, trusted as a Windows machine trusts the root of its publisher's certificate.
-#include "test_paths.h"
+#include "paths.h"
 
 #include <wincrypt.h>
 

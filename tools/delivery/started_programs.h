@@ -1,6 +1,6 @@
 #pragma once
-// Programs a test starts: the program under test and the stand-ins of tests/standins.
-#include "test_paths.h"
+// Programs a test starts: the program under test and the stand-ins of tools/standins.
+#include "paths.h"
 
 #include "system/unique_handles_win32.h"
 #include "system/win32_error_win32.h"
