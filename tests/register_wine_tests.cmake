@@ -22,7 +22,7 @@ foreach(level wine e2e)
 endforeach()
 
 add_test(NAME e2e.fonts_restart_check
-         COMMAND ${PROJECT_SOURCE_DIR}/tests/e2e/fonts_restart_check.sh ${ORVH_HOST_DIR} ${ORVH_WINDOWS_BUILD_DIR})
+         COMMAND ${host} with ${ORVH_HOST_DIR} ${PROJECT_SOURCE_DIR}/tests/e2e/fonts_restart_check.sh ${ORVH_HOST_DIR} ${ORVH_WINDOWS_BUILD_DIR})
 set_tests_properties(e2e.fonts_restart_check PROPERTIES FIXTURES_REQUIRED wine_host LABELS e2e TIMEOUT 600)
 
 # Every kill point of four roads of the update run and a copy of a package of real size cut
@@ -30,6 +30,6 @@ set_tests_properties(e2e.fonts_restart_check PROPERTIES FIXTURES_REQUIRED wine_h
 add_test(NAME killsweep.large_packages COMMAND ${CMAKE_COMMAND} --build ${ORVH_WINDOWS_BUILD_DIR} --target orvh_bench_packages)
 set_tests_properties(killsweep.large_packages PROPERTIES FIXTURES_SETUP large_packages LABELS killsweep TIMEOUT 600)
 add_test(NAME killsweep.roads
-         COMMAND ${PROJECT_SOURCE_DIR}/tests/killsweep/kill_sweep.sh ${ORVH_HOST_DIR} ${ORVH_WINDOWS_BUILD_DIR})
+         COMMAND ${host} with ${ORVH_HOST_DIR} ${PROJECT_SOURCE_DIR}/tests/killsweep/kill_sweep.sh ${ORVH_HOST_DIR} ${ORVH_WINDOWS_BUILD_DIR})
 set_tests_properties(killsweep.roads PROPERTIES FIXTURES_REQUIRED "wine_host;large_packages" LABELS killsweep
                      TIMEOUT 600 RESOURCE_LOCK display)
