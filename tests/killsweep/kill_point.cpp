@@ -84,7 +84,7 @@ Files FilesIn(const std::wstring& folder) {
 
 std::string Names(const Files& files) {
     std::string names;
-    for (const auto& [name, bytes] : files) names += " " + Narrow(name) + "(" + std::to_string(bytes.size()) + ")";
+    for (const auto& [name, bytes] : files) names += " " + Utf8(name) + "(" + std::to_string(bytes.size()) + ")";
     return names.empty() ? " (none)" : names;
 }
 
@@ -178,13 +178,13 @@ std::vector<std::string> Findings(const UpdateScenario& s, const Road& road, con
         if (!holds) wrong.push_back(what);
     };
     const std::wstring installed = InstalledVersion(fx::hub_1_1_601.upgradeCode);
-    expect(installed == road.finalVersion, "installed version " + Narrow(installed) + ", not " + Narrow(road.finalVersion));
+    expect(installed == road.finalVersion, "installed version " + Utf8(installed) + ", not " + Utf8(road.finalVersion));
     for (const auto& name : kSetFiles) {
-        expect(!std::filesystem::exists(s.Sub(L"Nuovo\\" + name)), "Nuovo still holds " + Narrow(name));
+        expect(!std::filesystem::exists(s.Sub(L"Nuovo\\" + name)), "Nuovo still holds " + Utf8(name));
     }
     const Files corrente = FilesIn(s.Sub(L"Corrente"));
     for (const auto& [name, bytes] : delivered) {
-        expect(corrente.count(name) && corrente.at(name) == bytes, "Corrente lacks the delivered " + Narrow(name));
+        expect(corrente.count(name) && corrente.at(name) == bytes, "Corrente lacks the delivered " + Utf8(name));
     }
     Files vecchio = vecchioBefore;
     for (const auto& [name, bytes] : correnteBefore) {
@@ -194,13 +194,13 @@ std::vector<std::string> Findings(const UpdateScenario& s, const Road& road, con
            "Vecchio holds" + Names(FilesIn(s.Sub(L"Vecchio"))) + ", not" + Names(vecchio));
     const std::wstring newCode(road.newPackage.productCode), oldCode(road.oldPackage.productCode);
     for (const auto& name : FolderEntries(s.Sub(L"Setup"))) {
-        expect(name == newCode || name == oldCode, "Setup holds " + Narrow(name));
+        expect(name == newCode || name == oldCode, "Setup holds " + Utf8(name));
     }
     const Files source = FilesIn(s.Sub(L"Setup\\" + newCode));
     expect(source.count(L"Orvane Hub.msi") && source.at(L"Orvane Hub.msi") == ReadFileBytes(FixturePackagePath(road.newPackage.file)),
            "the installation source lacks the complete package:" + Names(source));
     for (const Files& folder : {corrente, source}) {
-        for (const auto& [name, bytes] : folder) expect(!name.ends_with(kPartialCopySuffix), "a partial copy is left: " + Narrow(name));
+        for (const auto& [name, bytes] : folder) expect(!name.ends_with(kPartialCopySuffix), "a partial copy is left: " + Utf8(name));
     }
     return wrong;
 }
@@ -254,7 +254,7 @@ int Sweep(const Road& road, const std::string& point) {
     const bool inInstaller = landed.starts_with(L"Windows Installer: ") && landed.find(L", properties \"") != landed.npos;
     const char* verdict = inInstaller ? "excluded" : wrong.empty() ? "pass" : "fail";
     std::printf("RESULT %s %s %s landed=%zu%s after: %s\n", road.name.c_str(), point.c_str(), verdict, ChangeLines(first),
-                again ? " second-run" : "", Narrow(landed).c_str());
+                again ? " second-run" : "", Utf8(landed).c_str());
     for (const auto& finding : wrong) std::printf("  %s\n", finding.c_str());
     return wrong.empty() || inInstaller ? 0 : 1;
 }

@@ -1,6 +1,6 @@
 // The journals of earlier runs: which go, and the names a run gives its own.
+#include "rows.h"
 #include "journal/old_journals.h"
-#include "test_text.h"
 
 #include <gtest/gtest.h>
 
@@ -28,18 +28,17 @@ TEST(OldJournals, OnlyJournalsBeyondTheNewestKeptGo) {
           L"OrvhUpdate_20250101_000000_1_msi.log.bak", L"notes.log", Journal(c)},
          0, {Journal(c)}},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& [names, kept, expected] = rows[i];
-        EXPECT_EQ(JournalsToDelete(names, kept), expected) << "row " << i;
-    }
+    test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [names, kept, expected] = row;
+        EXPECT_EQ(JournalsToDelete(names, kept), expected);
+    });
 }
 
 TEST(OldJournals, NamesOfARun) {
     const std::wstring name = JournalFileName(2026, 1, 2, 3, 10, 5, 77);
-    EXPECT_EQ(test::Narrow(name), "OrvhUpdate_20260102_031005_77.log");
-    EXPECT_EQ(test::Narrow(InstallerLogFileName(name)), "OrvhUpdate_20260102_031005_77_msi.log");
-    EXPECT_EQ(test::Narrow(JournalFileName(2026, 12, 31, 23, 59, 58, 4294967295ul)),
-              "OrvhUpdate_20261231_235958_4294967295.log");
+    EXPECT_EQ(name, L"OrvhUpdate_20260102_031005_77.log");
+    EXPECT_EQ(InstallerLogFileName(name), L"OrvhUpdate_20260102_031005_77_msi.log");
+    EXPECT_EQ(JournalFileName(2026, 12, 31, 23, 59, 58, 4294967295ul), L"OrvhUpdate_20261231_235958_4294967295.log");
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 // A session nobody can see: no box waits for an answer, installations run without interface.
+#include "rows.h"
 #include "installer/session_installer.h"
 #include "journal/journaled_services.h"
 #include "run_fakes.h"
@@ -22,11 +23,11 @@ TEST(Session, NobodySeesItOnAnInvisibleStationOrInSessionZero) {
         {{false, 1}, kUnattended, L"Session 1, window station not visible" + unattended},
         {{true, 0}, kUnattended, L"Session 0, window station visible" + unattended},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& [facts, kind, note] = rows[i];
-        EXPECT_EQ(SessionKindOf(facts), kind) << "row " << i;
-        EXPECT_EQ(SessionNote(facts), note) << "row " << i;
-    }
+    test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [facts, kind, note] = row;
+        EXPECT_EQ(SessionKindOf(facts), kind);
+        EXPECT_EQ(SessionNote(facts), note);
+    });
 }
 
 struct FakeConsole final : ConsoleNotices {
@@ -53,18 +54,17 @@ TEST(Session, ABoxIsShownOnlyWhereSomeoneCanAnswerIt) {
         {kUnattended, std::nullopt, false, {}, {L"T | Testo"},
          {box, L"journal Not shown, nobody can see this session, and no notice reached a user at the console"}},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
+    test::ForEachRow(rows, [&](const auto& row) {
         test::RunFakes screen, journal;
         FakeConsole console;
-        console.session = rows[i].console;
-        SessionDialogs session(rows[i].kind, screen, console, journal);
+        console.session = row.console;
+        SessionDialogs session(row.kind, screen, console, journal);
         EXPECT_EQ(JournaledDialogs(session, journal).ShowMessage(L"Testo", L"T", MessageIcon::CriticalStop),
-                  rows[i].answered)
-            << "row " << i;
-        EXPECT_EQ(screen.log, rows[i].screen) << "row " << i;
-        EXPECT_EQ(console.sent, rows[i].console_) << "row " << i;
-        EXPECT_EQ(journal.log, rows[i].journal) << "row " << i;
-    }
+                  row.answered);
+        EXPECT_EQ(screen.log, row.screen);
+        EXPECT_EQ(console.sent, row.console_);
+        EXPECT_EQ(journal.log, row.journal);
+    });
 }
 
 TEST(Session, InstallationsAndTheRetryRunWithoutInterfaceWhereNobodySees) {
@@ -83,17 +83,17 @@ TEST(Session, InstallationsAndTheRetryRunWithoutInterfaceWhereNobodySees) {
         {kUnattended, kUiLevelDefault, L"patch C:\\p.msp ui 2",
          {L"journal Nobody can see this session: interface level 2 instead of 1"}},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
+    test::ForEachRow(rows, [&](const auto& row) {
         test::RunFakes inner, journal;
-        SessionInstaller installer(rows[i].kind, inner, journal);
-        if (rows[i].call.starts_with(L"patch")) {
-            installer.ApplyPatchPackage(L"C:\\p.msp", rows[i].requested);
+        SessionInstaller installer(row.kind, inner, journal);
+        if (row.call.starts_with(L"patch")) {
+            installer.ApplyPatchPackage(L"C:\\p.msp", row.requested);
         } else {
-            installer.InstallPackage(L"p.msi", L"C:\\C", L"C:\\S", L"", rows[i].requested);
+            installer.InstallPackage(L"p.msi", L"C:\\C", L"C:\\S", L"", row.requested);
         }
-        EXPECT_EQ(inner.log, Log{rows[i].call}) << "row " << i;
-        EXPECT_EQ(journal.log, rows[i].journal) << "row " << i;
-    }
+        EXPECT_EQ(inner.log, Log{row.call});
+        EXPECT_EQ(journal.log, row.journal);
+    });
 }
 
 // Each call as it is made; the one named in `refused` raises.
@@ -122,19 +122,19 @@ TEST(Session, TheRestartIsAskedOfTheServiceWhereNobodySeesAndReturnsOnlyWhenAcce
         {kInteractive, L"exit windows forced", {L"privilege", L"exit windows forced"}},
         {kUnattended, L"initiate shutdown forced", {L"privilege", L"initiate shutdown forced"}},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
+    test::ForEachRow(rows, [&](const auto& row) {
         FakeShutdown shutdown;
-        shutdown.refused = rows[i].refused;
+        shutdown.refused = row.refused;
         bool accepted = true;
         try {
-            RequestRestart(rows[i].kind, true, shutdown);
+            RequestRestart(row.kind, true, shutdown);
         } catch (const PlatformError& error) {
             accepted = false;
-            EXPECT_EQ(error.Source(), rows[i].refused) << "row " << i;
+            EXPECT_EQ(error.Source(), row.refused);
         }
-        EXPECT_EQ(shutdown.calls, rows[i].calls) << "row " << i;
-        EXPECT_EQ(accepted, rows[i].refused.empty()) << "row " << i;
-    }
+        EXPECT_EQ(shutdown.calls, row.calls);
+        EXPECT_EQ(accepted, row.refused.empty());
+    });
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 // The progress window as a user's tools see it: arrow, result pictures, close button and requests.
+#include "rows.h"
 #include "system/unique_handles_win32.h"
 #include "paths.h"
 #include "ui/message_pump_win32.h"
@@ -61,11 +62,11 @@ TEST(ProgressWindow, StepsArrowResultsAndCloseRequests) {
     };
     const Row rows[] = {{std::nullopt, "-1 ----"}, {true, "0 o---"}, {false, "1 ox--"}, {false, "2 oxx-"},
                         {true, "3 oxxo"}, {std::nullopt, "-1 oxxo"}};
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
+    test::ForEachRow(rows, [&](const auto& row, std::size_t i) {
         if (i > 0) form.StepSuccessivo();
-        if (rows[i].outcome) form.SetInconStep(*rows[i].outcome);
-        EXPECT_EQ(Observe([&] { return Look(form.Window()); }), rows[i].seen) << "row " << i;
-    }
+        if (row.outcome) form.SetInconStep(*row.outcome);
+        EXPECT_EQ(Observe([&] { return Look(form.Window()); }), row.seen);
+    });
 
     // Each request closes an ordinary window; the progress window obeys only the system's.
     struct Request {
@@ -77,16 +78,16 @@ TEST(ProgressWindow, StepsArrowResultsAndCloseRequests) {
     const Request requests[] = {{WM_SYSCOMMAND, SC_CLOSE, 0, false}, // the close button
                                 {WM_SYSKEYDOWN, VK_F4, 0x20000001, false}, // Alt+F4
                                 {WM_CLOSE, 0, 0, true}}; // the task manager, the shutdown
-    for (std::size_t i = 0; i < std::size(requests); ++i) {
+    test::ForEachRow(requests, [&](const auto& row) {
         const HWND ordinary = ::CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 99, 99, nullptr, nullptr,
                                                 nullptr, nullptr);
         for (const HWND window : {ordinary, form.Window()}) {
-            ::PostMessageW(window, requests[i].message, requests[i].wParam, requests[i].lParam);
+            ::PostMessageW(window, row.message, row.wParam, row.lParam);
         }
         Observe([] { std::this_thread::sleep_for(300ms); });
-        EXPECT_FALSE(::IsWindow(ordinary)) << "row " << i << ": the request closes no window";
-        EXPECT_EQ(form.Window() == nullptr, requests[i].closes) << "row " << i;
-    }
+        EXPECT_FALSE(::IsWindow(ordinary)) << "the request closes no window";
+        EXPECT_EQ(form.Window() == nullptr, row.closes);
+    });
     form.StepSuccessivo(); // the run goes on without its window
 }
 
@@ -127,7 +128,7 @@ TEST(ProgressWindow, LaidOutAgainForANewDpi) {
         {-letters.lfHeight, ::MulDiv(9, dpi, 72)},
         {placed(ids::imgLinea).right, client.right},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) EXPECT_EQ(rows[i].first, rows[i].second) << "row " << i;
+    test::ForEachRow(rows, [](const auto& row) { EXPECT_EQ(row.first, row.second); });
     EXPECT_EQ(Look(window), "0 ----");
 }
 
