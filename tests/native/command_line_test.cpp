@@ -73,7 +73,7 @@ TEST(StartUp, EndsOrReadsTheProcessIdInItsOrder) {
     const std::tuple<std::wstring, bool, std::vector<std::wstring>, std::optional<std::int32_t>> rows[] = {
         {L"/AttendiProcesso=7 /?", true, {L"message #2 | #10000 | stop"}, std::nullopt},
         {L"/AttendiProcesso=7 /?", false, {L"hourglass", L"message #2 | #200 | info"}, std::nullopt},
-        {L"/AttendiProcesso=12,5", false, {L"hourglass"}, 12},
+        {L"/AttendiProcesso=12", false, {L"hourglass"}, 12},
         {L"/AttendiProcesso=abc", false, {L"hourglass"}, 0},
         {L"/AttendiProcesso=2147483648", false, {L"hourglass"}, 0},
     };
@@ -81,7 +81,6 @@ TEST(StartUp, EndsOrReadsTheProcessIdInItsOrder) {
         const auto& [tail, another, events, processId] = row;
         test::RunFakes fakes;
         fakes.anotherInstance = another;
-        fakes.conversions.decimal = L',';
         const auto settings = StartUp(tail, Upper(tail), {.texts = fakes, .dialogs = fakes, .instances = fakes,
                                                           .pointer = fakes, .numbers = fakes.conversions});
         EXPECT_EQ(settings ? std::optional(settings->processId) : std::nullopt, processId);
