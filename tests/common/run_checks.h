@@ -7,12 +7,17 @@
 
 namespace orvh::test {
 
+// OrvhUpdate.exe's resources, loaded once.
+inline HMODULE ProgramResources() {
+    static const UniqueModule program(::LoadLibraryExW(OrvhUpdateExe().c_str(), nullptr,
+                                                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    return program.get();
+}
+
 // The text of one string of the program's own string table.
 inline std::wstring StringText(unsigned id) {
-    static const HMODULE program = ::LoadLibraryExW(OrvhUpdateExe().c_str(), nullptr,
-                                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     const wchar_t* text = nullptr;
-    const int length = ::LoadStringW(program, id, reinterpret_cast<wchar_t*>(&text), 0);
+    const int length = ::LoadStringW(ProgramResources(), id, reinterpret_cast<wchar_t*>(&text), 0);
     return std::wstring(text, static_cast<std::size_t>(length));
 }
 

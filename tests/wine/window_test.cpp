@@ -1,7 +1,7 @@
 // The progress window as a user's tools see it: arrow, result pictures, close button and requests.
 #include "rows.h"
 #include "system/unique_handles_win32.h"
-#include "paths.h"
+#include "run_checks.h"
 #include "ui/message_pump_win32.h"
 #include "ui/progress_controls.h"
 #include "ui/progress_window_win32.h"
@@ -51,10 +51,7 @@ std::string Look(HWND window) {
 }
 
 TEST(ProgressWindow, StepsArrowResultsAndCloseRequests) {
-    const UniqueModule resources(::LoadLibraryExW(test::OrvhUpdateExe().c_str(), nullptr,
-                                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
-    ASSERT_TRUE(resources);
-    ProgressWindow form(resources.get());
+    ProgressWindow form(test::ProgramResources());
     form.Show();
     struct Row {
         std::optional<bool> outcome; // the result set after the row's step
@@ -94,10 +91,7 @@ TEST(ProgressWindow, StepsArrowResultsAndCloseRequests) {
 // Told of twice the DPI: the design's client area and places at that DPI, the window where
 // Windows suggests, the letters scaled, the arrow still at its step.
 TEST(ProgressWindow, LaidOutAgainForANewDpi) {
-    const UniqueModule resources(::LoadLibraryExW(test::OrvhUpdateExe().c_str(), nullptr,
-                                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
-    ASSERT_TRUE(resources);
-    ProgressWindow form(resources.get());
+    ProgressWindow form(test::ProgramResources());
     form.Show();
     form.StepSuccessivo();
     const HWND window = form.Window();
