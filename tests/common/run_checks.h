@@ -43,13 +43,12 @@ inline std::wstring MissingInOrder(const std::vector<JournalLine>& journal, cons
     return L"";
 }
 
-// A folder's entries, sub-folders marked with "\", fixture packages and patches with their version,
-// the launcher's own copy with "(launcher)", signed copies with the name of their copy in bin\fixtures\signed.
+// A folder's entries, sub-folders marked with "\", the fixture packages with their version, the
+// launcher's own copy with "(launcher)".
 inline std::vector<std::wstring> Contents(const std::wstring& folder) {
     namespace fx = fixtures;
     const std::pair<std::wstring_view, std::wstring_view> known[] = {
-        {fx::hub_1_1_601.file, fx::hub_1_1_601.version}, {fx::hub_1_2_0.file, fx::hub_1_2_0.version},
-        {fx::hub_1_2_100_msp.file, fx::hub_1_2_100_msp.version}};
+        {fx::hub_1_1_601.file, fx::hub_1_1_601.version}, {fx::hub_1_2_0.file, fx::hub_1_2_0.version}};
     std::vector<std::wstring> entries;
     for (const auto& name : FolderEntries(folder)) {
         const std::wstring path = folder + L"\\" + name;
@@ -59,9 +58,6 @@ inline std::vector<std::wstring> Contents(const std::wstring& folder) {
             if (bytes == ReadFileBytes(FixturePackagePath(file))) entry += L" " + std::wstring(version);
         }
         if (bytes == ReadFileBytes(OrvhUpdateExe())) entry += L" (launcher)";
-        for (const auto& file : FolderEntries(SignedFixture(L""))) {
-            if (!bytes.empty() && bytes == ReadFileBytes(SignedFixture(file))) entry += L" (signed " + file + L")";
-        }
         entries.push_back(entry);
     }
     return entries;
