@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 
 namespace orvh::test {
@@ -136,8 +137,11 @@ TEST_P(Faults, ShowWhatTheUserSeesAndWhatIsLeft) {
     scenario.Announce(L"Orvane Hub.msi", L"0001.0002.0000.0000");
     Arranged arranged{scenario.Tail()};
     fault.arrange(scenario, arranged);
-    const InvisibleStation station;
-    if (fault.nobodySees) scenario.StartOn(InvisibleStation::Desktop());
+    std::optional<InvisibleStation> station;
+    if (fault.nobodySees) {
+        station.emplace();
+        scenario.StartOn(InvisibleStation::Desktop());
+    }
     const RunOutcome run = scenario.Run(arranged.tail);
     arranged.kept.reset();
     ASSERT_TRUE(run.ended);
