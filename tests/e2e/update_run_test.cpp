@@ -13,11 +13,11 @@ namespace {
 using namespace std::chrono_literals;
 namespace fx = fixtures;
 
-// Orvane Hub 1.1.601 installed and left in Corrente by an earlier run; the next full package, its
-// patch and a newer launcher delivered; the product still running when the launcher starts.
+// Orvane Hub 1.1.601 installed from Setup and left in Corrente by an earlier run; the next full
+// package, its patch and a newer launcher delivered; the product still running when the launcher starts.
 TEST(UpdateRun, TypicalUpdateWithPatchSignedByTheLaunchersPublisher) {
     UpdateScenario scenario;
-    ASSERT_EQ(scenario.Install(fx::hub_1_1_601), 0u);
+    ASSERT_EQ(scenario.Install(fx::hub_1_1_601, true), 0u);
     scenario.EarlierRun();
     ASSERT_TRUE(scenario.RunSigned(L"OrvhUpdate.exe"));
     scenario.Deliver(L"Orvane Hub.msi", SignedFixture(L"hub-1.2.0.msi"));
@@ -34,6 +34,8 @@ TEST(UpdateRun, TypicalUpdateWithPatchSignedByTheLaunchersPublisher) {
     EXPECT_EQ(run.boxes.size(), 0u);
     EXPECT_TRUE(run.windowShown) << "the progress window was never on screen";
     EXPECT_EQ(InstalledVersion(fx::hub_1_1_601.upgradeCode), L"1.2.100");
+    EXPECT_EQ(FolderEntries(scenario.Sub(L"Setup")), std::vector<std::wstring>{std::wstring(fx::hub_1_2_0.productCode)})
+        << "the replaced version's source stays";
     const auto starts = scenario.ProductStarts();
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0].commandLine, scenario.ProductPath() + L" /NoConsole");

@@ -88,15 +88,6 @@ std::string Names(const Files& files) {
     return names.empty() ? " (none)" : names;
 }
 
-// The product installed from a copy in Setup\{product code}, as an earlier run left it.
-void InstallFromSetup(const UpdateScenario& s, const fx::FixturePackage& package) {
-    const std::wstring folder = s.Sub(L"Setup\\") + std::wstring(package.productCode);
-    std::filesystem::create_directories(folder);
-    std::filesystem::copy_file(FixturePackagePath(package.file), folder + L"\\Orvane Hub.msi");
-    ::MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
-    ::MsiInstallProductW((folder + L"\\Orvane Hub.msi").c_str(), L"");
-}
-
 // Both key schemes, so that the set reads the same whichever version is installed.
 void AnnounceBoth(const UpdateScenario& s, const std::wstring& file, const std::wstring& archive,
                   const std::wstring& version) {
@@ -134,7 +125,7 @@ const Road kRoads[] = {
      L"1.2.100"},
     {"patch",
      [](UpdateScenario& s) {
-         InstallFromSetup(s, fx::hub_1_2_0);
+         s.Install(fx::hub_1_2_0, true);
          EarlierCorrente(s, L"Orvane Hub.msi", FixturePackagePath(fx::hub_1_2_0.file));
          s.Deliver(L"ORVHPatch.msp", FixturePackagePath(fx::hub_1_2_100_msp.file));
          AnnounceBoth(s, L"Orvane Hub.msi", L"Orvane Hub.zip", L"0001.0002.0000.0000");
@@ -143,7 +134,7 @@ const Road kRoads[] = {
      L"1.2.100"},
     {"repair",
      [](UpdateScenario& s) {
-         InstallFromSetup(s, fx::hub_1_2_0);
+         s.Install(fx::hub_1_2_0, true);
          std::filesystem::remove(s.Sub(L"Setup\\") + std::wstring(fx::hub_1_2_0.productCode) + L"\\Orvane Hub.msi");
          EarlierCorrente(s);
          s.Deliver(L"Orvane Hub.msi", FixturePackagePath(fx::hub_1_2_0.file));
@@ -152,7 +143,7 @@ const Road kRoads[] = {
      L"1.2.0"},
     {"rotation",
      [](UpdateScenario& s) {
-         InstallFromSetup(s, fx::hub_1_2_0);
+         s.Install(fx::hub_1_2_0, true);
          EarlierCorrente(s, L"ORVHUpdate.exe", TestProgramFolder() + L"\\sleeper_standin.exe");
          s.Deliver(L"ORVHUpdate.exe", OrvhUpdateExe());
          AnnounceBoth(s, L"Orvane Hub.msi", L"Orvane Hub.zip", L"0001.0002.0000.0000");

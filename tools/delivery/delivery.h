@@ -62,9 +62,12 @@ public:
         std::filesystem::copy_file(FixturePackagePath(fixtures::hub_1_1_601.file), Sub(L"Corrente\\Orvane Hub.msi"));
         WriteFileBytes(Sub(L"Corrente\\ORVHUpdate.cfg"), kEarlierConfiguration);
     }
-    // The copy installed from becomes the product's installation source.
-    unsigned Install(const fixtures::FixturePackage& package) const {
-        const std::wstring copy = root_ / (L"Delivered\\" + std::wstring(package.file));
+    // The copy installed from becomes the product's installation source: one in Delivered, or one in
+    // Setup\{product code} as an earlier run leaves it.
+    unsigned Install(const fixtures::FixturePackage& package, bool fromSetup = false) const {
+        const std::wstring folder = fromSetup ? Sub(L"Setup\\") + std::wstring(package.productCode) : root_ / L"Delivered";
+        const std::wstring copy = folder + L"\\" + (fromSetup ? L"Orvane Hub.msi" : std::wstring(package.file));
+        std::filesystem::create_directories(folder);
         std::filesystem::copy_file(FixturePackagePath(package.file), copy);
         ::MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
         return ::MsiInstallProductW(copy.c_str(), L"");
