@@ -15,9 +15,9 @@ picture="$root/build/demo/progress-window.png"
 mkdir -p "$(dirname "$picture")"
 rm -f "$picture"
 capture="" host=""
-trap '[ -z "$capture" ] || kill "$capture" 2>/dev/null; [ -z "$host" ] || wait "$host"; "$root/tests/wine_host/wine_host.sh" cleanup "$bench"' EXIT
+trap '[ -z "$capture" ] || kill "$capture" 2>/dev/null; [ -z "$host" ] || wait "$host"; "$root/tools/wine_host.sh" cleanup "$bench"' EXIT
 # The display and the booted prefix of the run are made while the build runs.
-"$root/tests/wine_host/wine_host.sh" setup "$bench" &
+"$root/tools/wine_host.sh" setup "$bench" &
 host=$!
 
 echo "building..."
@@ -54,7 +54,7 @@ display=$(cat "$bench/display")
 ) &
 capture=$!
 rc=0
-"$root/tests/wine_host/wine_host.sh" run "$bench" "$windows/bin/orvh_demo.exe" "Z:${update_set//\//\\}" || rc=$?
+"$root/tools/wine_host.sh" run "$bench" "$windows/bin/orvh_demo.exe" "Z:${update_set//\//\\}" || rc=$?
 kill "$capture" 2>/dev/null || true
 wait "$capture" 2>/dev/null || true
 capture=""

@@ -46,12 +46,12 @@ echo "large packages made, signed or checked in $(( $(date +%s) - started )) s"
 exe="$windows/bin/OrvhUpdate.exe"
 
 bench="$build/figures-bench"
-trap '"$root/tests/wine_host/wine_host.sh" cleanup "$bench" >/dev/null 2>&1 || true' EXIT
-"$root/tests/wine_host/wine_host.sh" setup "$bench"
+trap '"$root/tools/wine_host.sh" cleanup "$bench" >/dev/null 2>&1 || true' EXIT
+"$root/tools/wine_host.sh" setup "$bench"
 echo "machine: $(nproc) cores, $(wine --version 2>/dev/null), $(uname -r)"
 
 out="$bench/output.txt"
-"$root/tests/wine_host/wine_host.sh" run "$bench" "$windows/bin/orvh_bench.exe" "$runs" | stdbuf -oL tr -d '\r' | tee "$out"
+"$root/tools/wine_host.sh" run "$bench" "$windows/bin/orvh_bench.exe" "$runs" | stdbuf -oL tr -d '\r' | tee "$out"
 
 bytes=$(stat -c %s "$exe")
 echo

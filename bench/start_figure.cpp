@@ -3,9 +3,9 @@
 // program and showing a box costs here). The two are taken alternately.
 #include "figures.h"
 
-#include "standins.h"
-#include "message_box_reader.h"
-#include "test_paths.h"
+#include "started_programs.h"
+#include "message_boxes.h"
+#include "paths.h"
 
 #include <chrono>
 #include <cstdio>

@@ -18,10 +18,10 @@
 #include "fixture_packages.h"
 #include "installer/product_installer.h"
 #include "installer/installation.h"
-#include "standins.h"
-#include "message_box_reader.h"
-#include "test_paths.h"
-#include "update_scenario.h"
+#include "started_programs.h"
+#include "message_boxes.h"
+#include "paths.h"
+#include "delivery.h"
 
 #include <msi.h>
 

@@ -6,9 +6,9 @@
 // plain window being on screen (what starting any program and showing a window costs).
 #include "figures.h"
 
-#include "message_box_reader.h"
-#include "standins.h"
-#include "test_paths.h"
+#include "message_boxes.h"
+#include "started_programs.h"
+#include "paths.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,6 +1,7 @@
 #include "journal/journal_file_win32.h"
 
 #include "journal/journal_folder.h"
+#include "journal/journal_line.h"
 #include "journal/old_journals.h"
 #include "system/environment_win32.h"
 
@@ -154,10 +155,7 @@ void JournalFile::Write(std::wstring_view event) {
     std::wstring line = std::to_wstring((Now() - processStart_) / 10000);
     // Right-aligned in eight places, so that the events stand in one column.
     if (line.size() < 8) line.insert(0, 8 - line.size(), L' ');
-    line += L" ms  ";
-    // One event, one line: the line breaks of a message's text are written as \r and \n.
-    for (const wchar_t c : event) line += c == L'\r' ? L"\\r" : c == L'\n' ? L"\\n" : std::wstring(1, c);
-    line += L"\r\n";
+    line += L" ms  " + OneLine(event) + L"\r\n";
     const std::string bytes = Utf8(line);
     DWORD written = 0;
     // One write per line: a line is never torn by a later failure. After a failed write the

@@ -2,8 +2,8 @@
 // does with it; make then check finds nothing; each broken set of the table gives its error.
 #include "installer/version.h"
 #include "system/locale_conversions_win32.h"
-#include "test_text.h"
-#include "update_scenario.h"
+#include "rows.h"
+#include "run_checks.h"
 
 #include <gtest/gtest.h>
 
@@ -76,12 +76,11 @@ TEST(SetTool, ThePlanIsWhatTheLauncherDoes) {
                         {fx::hub_1_2_0, false, false},
                         {fx::hub_1_1_601, false, true}};
     const VariantLocaleConversions numbers;
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const Row& row = rows[i];
+    ForEachRow(rows, [&](const Row& row) {
         UpdateScenario scenario;
-        ASSERT_EQ(scenario.Install(row.installed), 0u) << "row " << i;
+        ASSERT_EQ(scenario.Install(row.installed), 0u);
         const std::wstring set = scenario.Root() / L"set";
-        ASSERT_EQ(Make(set, TypicalFiles(row.signedSet)).exitCode, 0u) << "row " << i;
+        ASSERT_EQ(Make(set, TypicalFiles(row.signedSet)).exitCode, 0u);
         const ToolRun plan = RunTool(L"plan " + Quoted(set) + L" --json --installed " + std::wstring(row.installed.version) +
                                      (row.signedLauncher ? L" --launcher " + Quoted(SignedFixture(L"OrvhUpdate.exe")) : L""));
         ASSERT_EQ(plan.exitCode, 0u) << plan.output;
@@ -90,18 +89,16 @@ TEST(SetTool, ThePlanIsWhatTheLauncherDoes) {
 
         const RunOutcome run = scenario.Run(scenario.Tail());
 
-        ASSERT_TRUE(run.ended) << "row " << i;
+        ASSERT_TRUE(run.ended);
         const auto starts = scenario.ProductStarts();
-        ASSERT_EQ(starts.size(), 1u) << "row " << i;
+        ASSERT_EQ(starts.size(), 1u);
         const std::wstring installed = InstalledVersion(row.installed.upgradeCode);
-        EXPECT_EQ(Field(plan.output, "endVersion"), Narrow(FormatVersion(installed, true, numbers))) << "row " << i;
-        EXPECT_EQ(Field(plan.output, "rotated") == "true", !std::filesystem::exists(scenario.Sub(L"Nuovo\\ORVHUpdate.cfg")))
-            << "row " << i;
+        EXPECT_EQ(Field(plan.output, "endVersion"), Utf8(FormatVersion(installed, true, numbers)));
+        EXPECT_EQ(Field(plan.output, "rotated") == "true", !std::filesystem::exists(scenario.Sub(L"Nuovo\\ORVHUpdate.cfg")));
         const std::string planned = Field(plan.output, "productCommandLine");
-        EXPECT_EQ(planned.substr(planned.find(".exe") + 4), Narrow(starts[0].commandLine.substr(scenario.ProductPath().size())))
-            << "row " << i;
-        EXPECT_EQ(Field(plan.output, "messages") == "[]", run.boxes.empty()) << "row " << i;
-    }
+        EXPECT_EQ(planned.substr(planned.find(".exe") + 4), Utf8(starts[0].commandLine.substr(scenario.ProductPath().size())));
+        EXPECT_EQ(Field(plan.output, "messages") == "[]", run.boxes.empty());
+    });
 }
 
 TEST(SetTool, MakeThenCheckFindsNothingAndEachBrokenSetGivesItsError) {
@@ -143,17 +140,17 @@ TEST(SetTool, MakeThenCheckFindsNothingAndEachBrokenSetGivesItsError) {
         {files(SignedFixture(L"hub-1.2.0.msi"), FixturePackagePath(fx::hub_1_2_100_msp.file), SignedFixture(L"OrvhUpdate.exe")),
          names + archives, "not signed, beside signed files"},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& [set, entries, error] = rows[i];
+    ForEachRow(rows, [&](const auto& row, std::size_t i) {
+        const auto& [set, entries, error] = row;
         const std::wstring broken = folder / (L"broken" + std::to_wstring(i));
         std::filesystem::create_directories(broken);
         for (const auto& [name, source] : set) std::filesystem::copy_file(source, broken + L"\\" + name);
         WriteFileBytes(broken + L"\\ORVHUpdate.cfg", "[Versione]\r\n" + entries);
         const ToolRun check = RunTool(L"check " + Quoted(broken));
-        EXPECT_EQ(check.exitCode, 1u) << "row " << i << "\n" << check.output;
-        EXPECT_NE(check.output.find("error: "), std::string::npos) << "row " << i;
-        EXPECT_NE(check.output.find(error), std::string::npos) << "row " << i << "\n" << check.output;
-    }
+        EXPECT_EQ(check.exitCode, 1u) << check.output;
+        EXPECT_NE(check.output.find("error: "), std::string::npos);
+        EXPECT_NE(check.output.find(error), std::string::npos) << check.output;
+    });
 }
 
 } // namespace

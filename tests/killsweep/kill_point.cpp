@@ -1,4 +1,4 @@
-// One point of the kill sweep (tests/wine_host/kill_sweep.sh runs each in a fresh prefix): a
+// One point of the kill sweep (tests/killsweep/kill_sweep.sh runs each in a fresh prefix): a
 // road's launcher ended with TerminateProcess once its journal holds the chosen line, then run
 // again as the product would while Nuovo holds anything of the set; then the one property of
 // every point: the uninterrupted run's end state, nothing lost.
@@ -7,7 +7,7 @@
 //   kill_point.exe ROAD cut      ends it while the full package is being copied into Corrente
 // Prints "RESULT road K pass|fail|excluded landed=L ..." and its findings; exits 1 on fail.
 #include "bench_packages.h"
-#include "update_scenario.h"
+#include "delivery.h"
 
 #include "system/file_system.h"
 
@@ -84,17 +84,8 @@ Files FilesIn(const std::wstring& folder) {
 
 std::string Names(const Files& files) {
     std::string names;
-    for (const auto& [name, bytes] : files) names += " " + Narrow(name) + "(" + std::to_string(bytes.size()) + ")";
+    for (const auto& [name, bytes] : files) names += " " + Utf8(name) + "(" + std::to_string(bytes.size()) + ")";
     return names.empty() ? " (none)" : names;
-}
-
-// The product installed from a copy in Setup\{product code}, as an earlier run left it.
-void InstallFromSetup(const UpdateScenario& s, const fx::FixturePackage& package) {
-    const std::wstring folder = s.Sub(L"Setup\\") + std::wstring(package.productCode);
-    std::filesystem::create_directories(folder);
-    std::filesystem::copy_file(FixturePackagePath(package.file), folder + L"\\Orvane Hub.msi");
-    ::MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
-    ::MsiInstallProductW((folder + L"\\Orvane Hub.msi").c_str(), L"");
 }
 
 // Both key schemes, so that the set reads the same whichever version is installed.
@@ -134,7 +125,7 @@ const Road kRoads[] = {
      L"1.2.100"},
     {"patch",
      [](UpdateScenario& s) {
-         InstallFromSetup(s, fx::hub_1_2_0);
+         s.Install(fx::hub_1_2_0, true);
          EarlierCorrente(s, L"Orvane Hub.msi", FixturePackagePath(fx::hub_1_2_0.file));
          s.Deliver(L"ORVHPatch.msp", FixturePackagePath(fx::hub_1_2_100_msp.file));
          AnnounceBoth(s, L"Orvane Hub.msi", L"Orvane Hub.zip", L"0001.0002.0000.0000");
@@ -143,7 +134,7 @@ const Road kRoads[] = {
      L"1.2.100"},
     {"repair",
      [](UpdateScenario& s) {
-         InstallFromSetup(s, fx::hub_1_2_0);
+         s.Install(fx::hub_1_2_0, true);
          std::filesystem::remove(s.Sub(L"Setup\\") + std::wstring(fx::hub_1_2_0.productCode) + L"\\Orvane Hub.msi");
          EarlierCorrente(s);
          s.Deliver(L"Orvane Hub.msi", FixturePackagePath(fx::hub_1_2_0.file));
@@ -152,7 +143,7 @@ const Road kRoads[] = {
      L"1.2.0"},
     {"rotation",
      [](UpdateScenario& s) {
-         InstallFromSetup(s, fx::hub_1_2_0);
+         s.Install(fx::hub_1_2_0, true);
          EarlierCorrente(s, L"ORVHUpdate.exe", TestProgramFolder() + L"\\sleeper_standin.exe");
          s.Deliver(L"ORVHUpdate.exe", OrvhUpdateExe());
          AnnounceBoth(s, L"Orvane Hub.msi", L"Orvane Hub.zip", L"0001.0002.0000.0000");
@@ -178,13 +169,13 @@ std::vector<std::string> Findings(const UpdateScenario& s, const Road& road, con
         if (!holds) wrong.push_back(what);
     };
     const std::wstring installed = InstalledVersion(fx::hub_1_1_601.upgradeCode);
-    expect(installed == road.finalVersion, "installed version " + Narrow(installed) + ", not " + Narrow(road.finalVersion));
+    expect(installed == road.finalVersion, "installed version " + Utf8(installed) + ", not " + Utf8(road.finalVersion));
     for (const auto& name : kSetFiles) {
-        expect(!std::filesystem::exists(s.Sub(L"Nuovo\\" + name)), "Nuovo still holds " + Narrow(name));
+        expect(!std::filesystem::exists(s.Sub(L"Nuovo\\" + name)), "Nuovo still holds " + Utf8(name));
     }
     const Files corrente = FilesIn(s.Sub(L"Corrente"));
     for (const auto& [name, bytes] : delivered) {
-        expect(corrente.count(name) && corrente.at(name) == bytes, "Corrente lacks the delivered " + Narrow(name));
+        expect(corrente.count(name) && corrente.at(name) == bytes, "Corrente lacks the delivered " + Utf8(name));
     }
     Files vecchio = vecchioBefore;
     for (const auto& [name, bytes] : correnteBefore) {
@@ -194,13 +185,13 @@ std::vector<std::string> Findings(const UpdateScenario& s, const Road& road, con
            "Vecchio holds" + Names(FilesIn(s.Sub(L"Vecchio"))) + ", not" + Names(vecchio));
     const std::wstring newCode(road.newPackage.productCode), oldCode(road.oldPackage.productCode);
     for (const auto& name : FolderEntries(s.Sub(L"Setup"))) {
-        expect(name == newCode || name == oldCode, "Setup holds " + Narrow(name));
+        expect(name == newCode || name == oldCode, "Setup holds " + Utf8(name));
     }
     const Files source = FilesIn(s.Sub(L"Setup\\" + newCode));
     expect(source.count(L"Orvane Hub.msi") && source.at(L"Orvane Hub.msi") == ReadFileBytes(FixturePackagePath(road.newPackage.file)),
            "the installation source lacks the complete package:" + Names(source));
     for (const Files& folder : {corrente, source}) {
-        for (const auto& [name, bytes] : folder) expect(!name.ends_with(kPartialCopySuffix), "a partial copy is left: " + Narrow(name));
+        for (const auto& [name, bytes] : folder) expect(!name.ends_with(kPartialCopySuffix), "a partial copy is left: " + Utf8(name));
     }
     return wrong;
 }
@@ -254,7 +245,7 @@ int Sweep(const Road& road, const std::string& point) {
     const bool inInstaller = landed.starts_with(L"Windows Installer: ") && landed.find(L", properties \"") != landed.npos;
     const char* verdict = inInstaller ? "excluded" : wrong.empty() ? "pass" : "fail";
     std::printf("RESULT %s %s %s landed=%zu%s after: %s\n", road.name.c_str(), point.c_str(), verdict, ChangeLines(first),
-                again ? " second-run" : "", Narrow(landed).c_str());
+                again ? " second-run" : "", Utf8(landed).c_str());
     for (const auto& finding : wrong) std::printf("  %s\n", finding.c_str());
     return wrong.empty() || inInstaller ? 0 : 1;
 }

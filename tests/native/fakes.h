@@ -1,7 +1,8 @@
 #pragma once
-// In-memory fakes of the file system, of INI files and of locale conversions (C-form numbers
+// In-memory fakes of the file system, of INI files, of Windows Installer and of locale conversions (C-form numbers
 // with a chosen decimal separator, dates written "day <number>"), recording what was done.
 #include "ini/profile_functions.h"
+#include "installer/installer_engine.h"
 #include "system/file_system.h"
 #include "system/folder_identity.h"
 #include "system/locale_conversions.h"
@@ -164,5 +165,63 @@ public:
     wchar_t decimal = L'.';
     std::wstring dateSeparator = L"/";
 };
+
+// Windows Installer as tables (the upgrade code is a "property": the product must be opened;
+// a missing entry is a failed read). Changes are logged with the UI level in force.
+class FakeInstallerEngine final : public InstallerEngine {
+public:
+    using Values = std::map<std::wstring, std::wstring>;
+
+    void SetUiLevel(int level) override { uiLevel = level; }
+    std::vector<std::wstring> Products() override {
+        std::vector<std::wstring> codes;
+        for (const auto& p : products) codes.push_back(p.at(L"code"));
+        return codes;
+    }
+    std::optional<std::wstring> ProductInfo(const std::wstring& code, const std::wstring& name) override {
+        return Lookup(code, name);
+    }
+    std::optional<std::wstring> ProductUpgradeCode(const std::wstring& code) override {
+        return Lookup(code, L"property UpgradeCode");
+    }
+    std::wstring PackageProperty(const std::wstring& path, const std::wstring& name) override {
+        if (name != L"ProductCode" || !packageCodes.count(path)) throw PlatformError(1620, L"Package", L"bad");
+        return packageCodes.at(path);
+    }
+    std::optional<std::wstring> FileVersion(const std::wstring& path) override {
+        return fileVersions.count(path) ? std::optional(fileVersions.at(path)) : std::nullopt;
+    }
+    unsigned InstallProduct(const std::wstring& path, const std::wstring& properties) override {
+        changes.push_back(L"install " + path + L" [" + properties + L"] ui " + std::to_wstring(uiLevel));
+        return result;
+    }
+    unsigned ApplyPatch(const std::wstring& path, const std::wstring& properties) override {
+        changes.push_back(L"patch " + path + L" [" + properties + L"] ui " + std::to_wstring(uiLevel));
+        return result;
+    }
+
+    std::vector<Values> products;
+    Values packageCodes, fileVersions;
+    int uiLevel = 0;
+    std::vector<std::wstring> changes;
+    unsigned result = 0;
+
+private:
+    std::optional<std::wstring> Lookup(const std::wstring& code, const std::wstring& name) const {
+        for (const auto& p : products) {
+            if (p.at(L"code") == code && p.count(name)) return p.at(name);
+        }
+        return std::nullopt;
+    }
+};
+
+// An installed product with the five attributes the queries read.
+inline FakeInstallerEngine::Values Installed(std::wstring code, std::wstring name, std::wstring upgradeCode,
+                                             std::wstring version, std::wstring source = L"S:\\Setup\\") {
+    FakeInstallerEngine::Values product = {{L"code", code}, {L"InstalledProductName", name}, {L"VersionString", version},
+                                           {L"InstallSource", source}, {L"PackageName", L"p.msi"}};
+    if (!upgradeCode.empty()) product[L"property UpgradeCode"] = upgradeCode;
+    return product;
+}
 
 } // namespace orvh::test

@@ -2,8 +2,8 @@
 // package installed from a cache folder (the previous source deleted), a patch applied.
 #include "common/journal.h"
 #include "fakes.h"
+#include "rows.h"
 #include "installer/installation.h"
-#include "installer/installer_engine.h"
 #include "installer/installed_product.h"
 #include "system/folder_identity.h"
 #include "system/signatures.h"
@@ -13,63 +13,8 @@
 namespace orvh {
 namespace {
 
-// Windows Installer as tables (the upgrade code is a "property": the product must be opened;
-// a missing entry is a failed read). Changes are logged with the UI level in force.
-class FakeInstaller final : public InstallerEngine {
-public:
-    using Values = std::map<std::wstring, std::wstring>;
-
-    void SetUiLevel(int level) override { uiLevel = level; }
-    std::vector<std::wstring> Products() override {
-        std::vector<std::wstring> codes;
-        for (const auto& p : products) codes.push_back(p.at(L"code"));
-        return codes;
-    }
-    std::optional<std::wstring> ProductInfo(const std::wstring& code, const std::wstring& name) override {
-        return Lookup(code, name);
-    }
-    std::optional<std::wstring> ProductUpgradeCode(const std::wstring& code) override {
-        return Lookup(code, L"property UpgradeCode");
-    }
-    std::wstring PackageProperty(const std::wstring& path, const std::wstring& name) override {
-        if (name != L"ProductCode" || !packageCodes.count(path)) throw PlatformError(1620, L"Package", L"bad");
-        return packageCodes.at(path);
-    }
-    std::optional<std::wstring> FileVersion(const std::wstring& path) override {
-        return fileVersions.count(path) ? std::optional(fileVersions.at(path)) : std::nullopt;
-    }
-    unsigned InstallProduct(const std::wstring& path, const std::wstring& properties) override {
-        changes.push_back(L"install " + path + L" [" + properties + L"] ui " + std::to_wstring(uiLevel));
-        return result;
-    }
-    unsigned ApplyPatch(const std::wstring& path, const std::wstring& properties) override {
-        changes.push_back(L"patch " + path + L" [" + properties + L"] ui " + std::to_wstring(uiLevel));
-        return result;
-    }
-
-    std::vector<Values> products;
-    Values packageCodes, fileVersions;
-    int uiLevel = 0;
-    std::vector<std::wstring> changes;
-    unsigned result = 0;
-
-private:
-    std::optional<std::wstring> Lookup(const std::wstring& code, const std::wstring& name) const {
-        for (const auto& p : products) {
-            if (p.at(L"code") == code && p.count(name)) return p.at(name);
-        }
-        return std::nullopt;
-    }
-};
-
-// An installed product with the five attributes the queries read.
-FakeInstaller::Values Installed(std::wstring code, std::wstring name, std::wstring upgradeCode, std::wstring version,
-                                std::wstring source = L"S:\\Setup\\") {
-    FakeInstaller::Values product = {{L"code", code}, {L"InstalledProductName", name}, {L"VersionString", version},
-                                     {L"InstallSource", source}, {L"PackageName", L"p.msi"}};
-    if (!upgradeCode.empty()) product[L"property UpgradeCode"] = upgradeCode;
-    return product;
-}
+using FakeInstaller = test::FakeInstallerEngine;
+using test::Installed;
 
 // Holds a copy that has the verified file's content; holds and journal lines go to the file
 // system's log, in order with its changes.
@@ -120,14 +65,14 @@ TEST(InstalledProduct, EditionVersionSourceAndPackage) {
         {{Installed(L"{A}", kHub, kCode, L"1.x.3")}, L"", L"", L"S:\\Setup", true},
         {{Installed(L"{A}", kHub, kCode, L"1.2.3.4")}, L"0001.0002.0000.0003", L"1.2.3", L"S:\\Setup", true},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& [products, version, display, source, available] = rows[i];
+    test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [products, version, display, source, available] = row;
         installer.products = products;
-        EXPECT_EQ(operations.GetInstalledVersion(kHub, kCode), version) << "row " << i;
-        EXPECT_EQ(GetInstalledVersion(q, kHub, kCode, false), display) << "row " << i;
-        EXPECT_EQ(GetInstallSource(q, kHub, kCode), source) << "row " << i;
-        EXPECT_EQ(operations.InstallSourceAvailable(kHub, kCode), available) << "row " << i;
-    }
+        EXPECT_EQ(operations.GetInstalledVersion(kHub, kCode), version);
+        EXPECT_EQ(GetInstalledVersion(q, kHub, kCode, false), display);
+        EXPECT_EQ(GetInstallSource(q, kHub, kCode), source);
+        EXPECT_EQ(operations.InstallSourceAvailable(kHub, kCode), available);
+    });
 }
 
 TEST(InstalledProduct, PackageCodesAndFileVersions) {
@@ -218,8 +163,7 @@ TEST(Installation, InstallPackageAndApplyPatchPackage) {
         {.readOnlyFile = kOldCache + L"\\ORVHPatch.msp", .patch = true, .result = false},
         {.selected = kDeskCode, .patch = true, .result = false},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const Row& row = rows[i];
+    test::ForEachRow(rows, [&](const auto& row) {
         FakeInstaller installer;
         test::FakeFileSystem fs;
         test::FakeFolderIdentity folders;
@@ -247,10 +191,10 @@ TEST(Installation, InstallPackageAndApplyPatchPackage) {
                                : operations.InstallPackage(L"Orvane Hub.msi", L"U:\\Upd\\Corrente", kSetup,
                                                            row.properties, row.uiLevel, row.verified);
         }
-        EXPECT_EQ(result, row.result) << "row " << i;
-        EXPECT_EQ(fs.log, row.log) << "row " << i;
-        EXPECT_EQ(installer.changes, row.changes) << "row " << i;
-    }
+        EXPECT_EQ(result, row.result);
+        EXPECT_EQ(fs.log, row.log);
+        EXPECT_EQ(installer.changes, row.changes);
+    });
 }
 
 TEST(Installation, SuccessIncludesRestarts) {

@@ -1,7 +1,7 @@
 // The journals of earlier runs: which go, and the names a run gives its own.
 #include "journal/journal_folder.h"
+#include "rows.h"
 #include "journal/old_journals.h"
-#include "test_text.h"
 
 #include <gtest/gtest.h>
 
@@ -29,18 +29,17 @@ TEST(OldJournals, OnlyJournalsBeyondTheNewestKeptGo) {
           L"OrvhUpdate_20250101_000000_1_msi.log.bak", L"notes.log", Journal(c)},
          0, {Journal(c)}},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& [names, kept, expected] = rows[i];
-        EXPECT_EQ(JournalsToDelete(names, kept), expected) << "row " << i;
-    }
+    test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [names, kept, expected] = row;
+        EXPECT_EQ(JournalsToDelete(names, kept), expected);
+    });
 }
 
 TEST(OldJournals, NamesOfARun) {
     const std::wstring name = JournalFileName(2026, 1, 2, 3, 10, 5, 77);
-    EXPECT_EQ(test::Narrow(name), "OrvhUpdate_20260102_031005_77.log");
-    EXPECT_EQ(test::Narrow(InstallerLogFileName(name)), "OrvhUpdate_20260102_031005_77_msi.log");
-    EXPECT_EQ(test::Narrow(JournalFileName(2026, 12, 31, 23, 59, 58, 4294967295ul)),
-              "OrvhUpdate_20261231_235958_4294967295.log");
+    EXPECT_EQ(name, L"OrvhUpdate_20260102_031005_77.log");
+    EXPECT_EQ(InstallerLogFileName(name), L"OrvhUpdate_20260102_031005_77_msi.log");
+    EXPECT_EQ(JournalFileName(2026, 12, 31, 23, 59, 58, 4294967295ul), L"OrvhUpdate_20261231_235958_4294967295.log");
 }
 
 // A link is never used; an elevated run uses only a folder of SYSTEM's, the administrators' or
@@ -56,12 +55,12 @@ TEST(OldJournals, TheFolderAnElevatedRunUses) {
         {true, {true, false, Other}, false},
         {true, {true, true, SystemOrAdministrators}, false},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& [elevated, facts, used] = rows[i];
-        EXPECT_EQ(UseJournalFolder(elevated, facts), used) << "row " << i;
-    }
+    test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [elevated, facts, used] = row;
+        EXPECT_EQ(UseJournalFolder(elevated, facts), used);
+    });
     EXPECT_EQ(JournalFolderSecurity(false), std::nullopt);
-    EXPECT_EQ(test::Narrow(JournalFolderSecurity(true).value()), "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)");
+    EXPECT_EQ(JournalFolderSecurity(true).value(), L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)");
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 // OvFileIni: every read's buffer rule, the typed readers' fall-back, the date text written.
+#include "rows.h"
 #include "ini/ov_file_ini.h"
 
 #include "fakes.h"
@@ -43,12 +44,12 @@ TEST(OvFileIni, StringsGoThroughABufferOfLenValueTheSystemIsToldIsOneShorter) {
         {std::nullopt, 3, {L"2 default"}, L"d"},
         {std::wstring(L"  a\0cd", 6), 255, {L"254 default"}, L"  a"},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& [stored, lenValue, asked, expected] = rows[i];
+    test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [stored, lenValue, asked, expected] = row;
         Ini t(stored);
-        EXPECT_EQ(t.ini.ReadIniString(kFile, kSection, kKey, L"default", lenValue), expected) << "row " << i;
-        EXPECT_EQ(t.profile.reads, asked) << "row " << i;
-    }
+        EXPECT_EQ(t.ini.ReadIniString(kFile, kSection, kKey, L"default", lenValue), expected);
+        EXPECT_EQ(t.profile.reads, asked);
+    });
 }
 
 TEST(OvFileIni, TypedReadersFallBackToTheirDefault) {
@@ -62,15 +63,15 @@ TEST(OvFileIni, TypedReadersFallBackToTheirDefault) {
         {L"day 0", 99, 36526.5, false, true},
         {std::wstring(253, L'0') + L"1", 0, 36526.5, false, false},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& [stored, number, date, withFalse, withTrue] = rows[i];
+    test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [stored, number, date, withFalse, withTrue] = row;
         Ini t(stored);
-        EXPECT_EQ(t.ini.ReadIniNumber(kFile, kSection, kKey, 99), number) << "row " << i;
-        EXPECT_EQ(t.ini.ReadIniDate(kFile, kSection, kKey, 36526.5), date) << "row " << i;
-        EXPECT_EQ(t.ini.ReadIniBoolean(kFile, kSection, kKey, false), withFalse) << "row " << i;
-        EXPECT_EQ(t.ini.ReadIniBoolean(kFile, kSection, kKey, true), withTrue) << "row " << i;
+        EXPECT_EQ(t.ini.ReadIniNumber(kFile, kSection, kKey, 99), number);
+        EXPECT_EQ(t.ini.ReadIniDate(kFile, kSection, kKey, 36526.5), date);
+        EXPECT_EQ(t.ini.ReadIniBoolean(kFile, kSection, kKey, false), withFalse);
+        EXPECT_EQ(t.ini.ReadIniBoolean(kFile, kSection, kKey, true), withTrue);
         EXPECT_EQ(t.profile.reads, (std::vector<std::wstring>{L"254 99", L"254 day 36526,5", L"254 0", L"254 -1"}));
-    }
+    });
 }
 
 TEST(OvFileIni, DateTextIsDayMonthYearAndDottedTime) {
@@ -92,8 +93,8 @@ TEST(OvFileIni, DateTextIsDayMonthYearAndDottedTime) {
         {2958466, L"/", L"-"},
         {std::nan(""), L"/", L"-"},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& [value, separator, expected] = rows[i];
+    test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [value, separator, expected] = row;
         Ini t(std::nullopt);
         t.conversions.dateSeparator = separator;
         try {
@@ -101,8 +102,8 @@ TEST(OvFileIni, DateTextIsDayMonthYearAndDottedTime) {
         } catch (const std::out_of_range&) {
             t.profile.writes.push_back(L"-");
         }
-        EXPECT_EQ(t.profile.writes, std::vector<std::wstring>{expected}) << "row " << i;
-    }
+        EXPECT_EQ(t.profile.writes, std::vector<std::wstring>{expected});
+    });
 }
 
 } // namespace

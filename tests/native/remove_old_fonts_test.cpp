@@ -1,4 +1,5 @@
 // Which obsolete font files go for which installed version; the first refusal ends it.
+#include "rows.h"
 #include "fonts/remove_old_fonts.h"
 
 #include "fakes.h"
@@ -28,18 +29,18 @@ TEST(RemoveOldFonts, WhichFilesGoForWhichVersion) {
         {L"0001.0001.0000.0200", all, ms[2], false, {ms[0], ms[1], ms[2]}, {ms[0], ms[1]}},
         {L"0001.0001.0000.0200", all, mono[1], false, msThenMono2, Names(msThenMono2.begin(), msThenMono2.end() - 1)},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& [version, present, refused, result, examined, deleted] = rows[i];
+    test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [version, present, refused, result, examined, deleted] = row;
         test::FakeFileSystem fs;
         for (const auto& name : present) fs.AddFile(L"F:\\" + name);
         fs.refused.insert(L"F:\\" + refused);
-        EXPECT_EQ(RemoveOldFonts(version, [] { return L"F:"; }, fs), result) << "row " << i;
+        EXPECT_EQ(RemoveOldFonts(version, [] { return L"F:"; }, fs), result);
         Names seen, gone;
         for (const auto& path : fs.examined) seen.push_back(path.substr(3));
         for (const auto& entry : fs.log) gone.push_back(entry.substr(10));
-        EXPECT_EQ(seen, examined) << "row " << i;
-        EXPECT_EQ(gone, deleted) << "row " << i;
-    }
+        EXPECT_EQ(seen, examined);
+        EXPECT_EQ(gone, deleted);
+    });
     test::FakeFileSystem noFolder;
     EXPECT_FALSE(RemoveOldFonts(L"", [] { return L""; }, noFolder));
     EXPECT_TRUE(noFolder.examined.empty());

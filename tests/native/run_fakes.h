@@ -122,6 +122,10 @@ public:
     }
 
     void Add(std::wstring event) { log.push_back(std::move(event)); }
+    // How many journal lines hold `fragment`.
+    long Holding(std::wstring_view fragment) const {
+        return std::ranges::count_if(log, [&](const auto& e) { return e.starts_with(L"journal ") && e.find(fragment) != e.npos; });
+    }
     // The events that begin with `prefix`, in order.
     std::vector<std::wstring> Events(std::wstring_view prefix) const {
         std::vector<std::wstring> found;

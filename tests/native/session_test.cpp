@@ -1,4 +1,5 @@
 // A session nobody can see: no box waits for an answer, installations run without interface.
+#include "rows.h"
 #include "installer/session_installer.h"
 #include "journal/journaled_services.h"
 #include "run_fakes.h"
@@ -23,11 +24,11 @@ TEST(Session, NobodySeesItOnAnInvisibleStationOrInSessionZero) {
         {{true, 0}, kUnattended, L"Session 0, window station visible" + unattended},
         {{true, 2, false}, kUnattended, L"Session 2, window station visible, session disconnected" + unattended},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& [facts, kind, note] = rows[i];
-        EXPECT_EQ(SessionKindOf(facts), kind) << "row " << i;
-        EXPECT_EQ(SessionNote(facts), note) << "row " << i;
-    }
+    test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [facts, kind, note] = row;
+        EXPECT_EQ(SessionKindOf(facts), kind);
+        EXPECT_EQ(SessionNote(facts), note);
+    });
 }
 
 struct FakeNotices final : UserNotices {
@@ -56,18 +57,17 @@ TEST(Session, ABoxIsShownOnlyWhereSomeoneCanAnswerIt) {
         {kUnattended, {}, false, {}, {L"T | Testo"},
          {box, L"journal Not shown, nobody can see this session, and no notice reached a user of an active session"}},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
+    test::ForEachRow(rows, [&](const auto& row) {
         test::RunFakes screen, journal;
         FakeNotices notices;
-        notices.sessions = rows[i].reached;
-        SessionDialogs session(rows[i].kind, screen, notices, journal);
+        notices.sessions = row.reached;
+        SessionDialogs session(row.kind, screen, notices, journal);
         EXPECT_EQ(JournaledDialogs(session, journal).ShowMessage(L"Testo", L"T", MessageIcon::CriticalStop),
-                  rows[i].answered)
-            << "row " << i;
-        EXPECT_EQ(screen.log, rows[i].screen) << "row " << i;
-        EXPECT_EQ(notices.sent, rows[i].notices) << "row " << i;
-        EXPECT_EQ(journal.log, rows[i].journal) << "row " << i;
-    }
+                  row.answered);
+        EXPECT_EQ(screen.log, row.screen);
+        EXPECT_EQ(notices.sent, row.notices);
+        EXPECT_EQ(journal.log, row.journal);
+    });
 }
 
 TEST(Session, InstallationsAndTheRetryRunWithoutInterfaceWhereNobodySees) {
@@ -86,17 +86,17 @@ TEST(Session, InstallationsAndTheRetryRunWithoutInterfaceWhereNobodySees) {
         {kUnattended, kUiLevelDefault, L"patch C:\\p.msp ui 2",
          {L"journal Nobody can see this session: interface level 2 instead of 1"}},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
+    test::ForEachRow(rows, [&](const auto& row) {
         test::RunFakes inner, journal;
-        SessionInstaller installer(rows[i].kind, inner, journal);
-        if (rows[i].call.starts_with(L"patch")) {
-            installer.ApplyPatchPackage(L"C:\\p.msp", rows[i].requested, L"");
+        SessionInstaller installer(row.kind, inner, journal);
+        if (row.call.starts_with(L"patch")) {
+            installer.ApplyPatchPackage(L"C:\\p.msp", row.requested, L"");
         } else {
-            installer.InstallPackage(L"p.msi", L"C:\\C", L"C:\\S", L"", rows[i].requested, L"");
+            installer.InstallPackage(L"p.msi", L"C:\\C", L"C:\\S", L"", row.requested, L"");
         }
-        EXPECT_EQ(inner.log, Log{rows[i].call}) << "row " << i;
-        EXPECT_EQ(journal.log, rows[i].journal) << "row " << i;
-    }
+        EXPECT_EQ(inner.log, Log{row.call});
+        EXPECT_EQ(journal.log, row.journal);
+    });
 }
 
 // Each call as it is made; the service answers each request with the next code (0: accepted).
@@ -130,10 +130,10 @@ TEST(Session, TheRestartReturnsOnlyWhenTheShutdownServiceAccepted) {
         {{5}, 5},
         {{}, 1300},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
+    test::ForEachRow(rows, [&](const auto& row) {
         FakeShutdown shutdown;
-        shutdown.answers = rows[i].answers;
-        shutdown.privilegeRefused = rows[i].answers.empty();
+        shutdown.answers = row.answers;
+        shutdown.privilegeRefused = row.answers.empty();
         std::int32_t raised = 0;
         try {
             RequestRestart(true, shutdown);
@@ -141,13 +141,13 @@ TEST(Session, TheRestartReturnsOnlyWhenTheShutdownServiceAccepted) {
             raised = error.Number();
         }
         Log calls{L"privilege"};
-        for (std::size_t ask = 0; ask < rows[i].answers.size(); ++ask) {
+        for (std::size_t ask = 0; ask < row.answers.size(); ++ask) {
             if (ask > 0) calls.push_back(L"pause 500");
             calls.push_back(L"ask forced");
         }
-        EXPECT_EQ(shutdown.calls, calls) << "row " << i;
-        EXPECT_EQ(raised, rows[i].raised) << "row " << i;
-    }
+        EXPECT_EQ(shutdown.calls, calls);
+        EXPECT_EQ(raised, row.raised);
+    });
 }
 
 } // namespace

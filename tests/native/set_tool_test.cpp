@@ -1,6 +1,7 @@
 // The delivering side's tool: the findings of a check, what make writes or refuses, and the
 // plan, which is the launcher's own run over a simulated Windows Installer.
 #include "fakes.h"
+#include "rows.h"
 #include "set_tool/set_check.h"
 #include "set_tool/set_make.h"
 #include "set_tool/set_plan.h"
@@ -95,15 +96,15 @@ TEST(SetCheck, EachSlipOfTheDeliveringSideIsOneFindingWithItsFile) {
     };
     test::FakeConversions numbers;
     Reader reader;
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
+    test::ForEachRow(rows, [&](const auto& row) {
         SetFolder set = Typical();
-        rows[i].first(set);
+        row.first(set);
         std::vector<std::wstring> found;
         for (const auto& f : CheckSet(set, std::nullopt, reader, numbers)) {
             found.push_back((f.severity == Severity::Error ? L"E " : L"W ") + f.file);
         }
-        EXPECT_EQ(found, rows[i].second) << "row " << i;
-    }
+        EXPECT_EQ(found, row.second);
+    });
 }
 
 TEST(SetMake, BothKeySchemesWithEachFilesOwnVersionOrARefusal) {
@@ -127,11 +128,11 @@ TEST(SetMake, BothKeySchemesWithEachFilesOwnVersionOrARefusal) {
         {[](Inputs& in) { in[1].patch->targets[0].productCode = kDesk; }, std::nullopt},
         {[](Inputs& in) { in[2].executableVersion.clear(); }, std::nullopt},
     };
-    for (std::size_t i = 0; i < std::size(refused); ++i) {
+    test::ForEachRow(refused, [&](const auto& row) {
         Inputs inputs = typical();
-        refused[i].first(inputs);
-        EXPECT_EQ(MakeSet(inputs, refused[i].second, numbers).refusals.size(), 1u) << "row " << i;
-    }
+        row.first(inputs);
+        EXPECT_EQ(MakeSet(inputs, row.second, numbers).refusals.size(), 1u);
+    });
 }
 
 TEST(SetPlan, TheLaunchersRunForEachInstalledVersion) {
@@ -157,9 +158,8 @@ TEST(SetPlan, TheLaunchersRunForEachInstalledVersion) {
     };
     test::FakeConversions numbers;
     Reader reader;
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const Row& row = rows[i];
-        SetFolder set = Typical();
+    test::ForEachRow(rows, [&](const auto& row) {
+                SetFolder set = Typical();
         if (row.change) row.change(set);
         test::FakeProfile profile;
         for (const auto& [key, value] : set.announced) profile.Set(kFolder + L"\\ORVHUpdate.cfg", L"Versione", key, value);
@@ -168,12 +168,12 @@ TEST(SetPlan, TheLaunchersRunForEachInstalledVersion) {
         const Plan plan = PlanRun(set, planCase, profile, numbers, reader);
         std::vector<std::int32_t> first;
         for (const auto& box : plan.run.messages) first.push_back(box.at(0));
-        EXPECT_EQ(plan.run.endVersion, row.endVersion) << "row " << i;
-        EXPECT_EQ(plan.run.rotated, row.rotated) << "row " << i;
-        EXPECT_EQ(plan.run.ignoreUpdate, row.ignoreUpdate) << "row " << i;
-        EXPECT_EQ(first, row.firstStrings) << "row " << i;
-        EXPECT_EQ(plan.afterStop ? plan.afterStop->endVersion : L"", row.endAfterStop) << "row " << i;
-    }
+        EXPECT_EQ(plan.run.endVersion, row.endVersion);
+        EXPECT_EQ(plan.run.rotated, row.rotated);
+        EXPECT_EQ(plan.run.ignoreUpdate, row.ignoreUpdate);
+        EXPECT_EQ(first, row.firstStrings);
+        EXPECT_EQ(plan.afterStop ? plan.afterStop->endVersion : L"", row.endAfterStop);
+    });
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The run's decisions over what a delivery can present, and its dealings with the product:
 // waiting for it, starting it or its cluster resource.
+#include "rows.h"
 #include "main/product_wait.h"
 #include "run_fakes.h"
 
@@ -201,30 +202,29 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
          .signatures = {{kMsi, other}}, .verified = {kMsi}, .outcome = refused,
          .messages = box(L"#2", L"Orvane Hub.msi", L"#10004")},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const Scenario& row = rows[i];
+    test::ForEachRow(rows, [&](const auto& row) {
         Bench b;
         b.Run(row);
-        EXPECT_EQ(b.Calls(), row.calls) << "row " << i;
-        EXPECT_EQ(b.Outcome(), row.outcome) << "row " << i;
-        EXPECT_EQ(b.fakes.Events(L"message "), row.messages) << "row " << i;
-        EXPECT_EQ(b.fakes.Events(L"activity #300"), Log{}) << "row " << i;
+        EXPECT_EQ(b.Calls(), row.calls);
+        EXPECT_EQ(b.Outcome(), row.outcome);
+        EXPECT_EQ(b.fakes.Events(L"message "), row.messages);
+        EXPECT_EQ(b.fakes.Events(L"activity #300"), Log{});
         Log verified;
         for (const auto& event : b.fakes.Events(L"verify U:")) verified.push_back(event.substr(7, event.size() - 12));
-        EXPECT_EQ(verified, row.verified) << "row " << i;
-        EXPECT_EQ(b.fakes.Events(L"verify C:"), Log{L"verify C:\\Orvane\\OrvhUpdate.exe"}) << "row " << i;
-        if (!row.launcher) continue;
+        EXPECT_EQ(verified, row.verified);
+        EXPECT_EQ(b.fakes.Events(L"verify C:"), Log{L"verify C:\\Orvane\\OrvhUpdate.exe"});
+        if (!row.launcher) return;
         // A refused set is not touched: nothing copied, installed or rotated.
         const bool accepted = row.messages.empty();
         const auto moved = std::ranges::count_if(b.fakes.fs.log, [](const auto& e) { return !e.starts_with(L"mkdir "); });
-        EXPECT_EQ(moved == 0, !accepted) << "row " << i;
+        EXPECT_EQ(moved == 0, !accepted);
         const Log verifications = b.fakes.Events(accepted ? L"journal Update set verified" : L"journal Update set refused");
-        EXPECT_EQ(verifications.size(), 1u) << "row " << i;
+        EXPECT_EQ(verifications.size(), 1u);
         if (!row.journal.empty()) {
             const Log lines = b.fakes.Events(L"journal ");
-            EXPECT_EQ(*(std::find(lines.begin(), lines.end(), verifications[0]) - 1), row.journal) << "row " << i;
+            EXPECT_EQ(*(std::find(lines.begin(), lines.end(), verifications[0]) - 1), row.journal);
         }
-    }
+    });
 }
 
 // Unsigned only as Windows' own example tells it; any other failure is a signature not valid.
@@ -239,10 +239,10 @@ TEST(Signatures, UnsignedOnlyForNoSignatureWithItsLastErrors) {
         {0x800B0003, 0x800B0003, kNotValid},
         {0x80096010, 0x80096010, kNotValid},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& [result, lastError, state] = rows[i];
-        EXPECT_EQ(SignatureStateOf(result, lastError), state) << "row " << i;
-    }
+    test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [result, lastError, state] = row;
+        EXPECT_EQ(SignatureStateOf(result, lastError), state);
+    });
 }
 
 // The publisher is the subject's decoded O, L, S, C and CN, letters compared without case.
@@ -260,10 +260,10 @@ TEST(Signatures, OnePublisherIsTheSameDecodedNameAttributes) {
         {orvane, with(&PublisherName::organization, L"Orvane S.r.l."), false},
         {PublisherName{}, PublisherName{}, false},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& [a, b, same] = rows[i];
-        EXPECT_EQ(SamePublisher(a, b), same) << "row " << i;
-    }
+    test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [a, b, same] = row;
+        EXPECT_EQ(SamePublisher(a, b), same);
+    });
 }
 
 TEST(UpdateRun, WindowTextsAndOrderOfTheRun) {
@@ -311,11 +311,11 @@ TEST(UpdateRun, WindowTextsAndOrderOfTheRun) {
 
 TEST(ProductWait, WaitsOrPausesThenShowsTheWindowOnTheFirstStep) {
     const std::pair<std::int32_t, std::wstring> rows[] = {{1, L"wait 1 polling"}, {0, L"pause 15"}, {-1, L"pause 15"}};
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
+    test::ForEachRow(rows, [&](const auto& row) {
         test::RunFakes fakes;
-        WaitForProduct(rows[i].first, *fakes.Load(), fakes, fakes);
-        EXPECT_EQ(fakes.log, (Log{L"load", rows[i].second, L"activity #301", L"step 1", L"show", L"unload"})) << "row " << i;
-    }
+        WaitForProduct(row.first, *fakes.Load(), fakes, fakes);
+        EXPECT_EQ(fakes.log, (Log{L"load", row.second, L"activity #301", L"step 1", L"show", L"unload"}));
+    });
 }
 
 TEST(ProductWait, StartsTheProductOrTheClusterResource) {
@@ -330,16 +330,16 @@ TEST(ProductWait, StartsTheProductOrTheClusterResource) {
         {L"", exe + L"x", true, Edition::Server, {L"activity #306", L"pump", L"icon F"}},
         {L"", L"", true, Edition::Client, {L"activity #309", L"pump", L"icon F"}},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& [cluster, executable, installed, edition, events] = rows[i];
+    test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [cluster, executable, installed, edition, events] = row;
         test::RunFakes fakes;
         fakes.fs.AddFile(exe);
         const auto view = fakes.Load();
         fakes.log.clear();
         StartProductOrResource(cluster, L"C:\\Sys\\cluster.exe", executable, installed, edition, *view, fakes, fakes,
                                fakes.fs, fakes);
-        EXPECT_EQ(fakes.log, events) << "row " << i;
-    }
+        EXPECT_EQ(fakes.log, events);
+    });
 }
 
 } // namespace

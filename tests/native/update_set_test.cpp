@@ -1,6 +1,6 @@
 // The update folder and its update set: version keys, staging before installing, rotation after.
-#include "common/journal.h"
-#include "fakes.h"
+#include "rows.h"
+#include "run_fakes.h"
 #include "ini/ov_file_ini.h"
 #include "main/run_road.h"
 #include "main/update_set.h"
@@ -17,10 +17,10 @@ TEST(ExpandPath, ExpandsThenRemovesOneTrailingBackslash) {
     const std::tuple<std::wstring, std::optional<std::wstring>, std::wstring> rows[] = {
         {L"%V%\\sub\\", L"C:\\Value\\sub\\", L"C:\\Value\\sub"}, {L"C:\\Upd\\\\", L"C:\\Upd\\\\", L"C:\\Upd\\"},
         {L"%V%\\sub\\", std::nullopt, L"%V%\\sub"}, {L"", L"", L""}};
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& [path, expansion, expected] = rows[i];
-        EXPECT_EQ(ExpandPath(path, [&](std::wstring_view) { return expansion; }), expected) << "row " << i;
-    }
+    test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [path, expansion, expected] = row;
+        EXPECT_EQ(ExpandPath(path, [&](std::wstring_view) { return expansion; }), expected);
+    });
 }
 
 TEST(UpdateFolders, TheFolderNamedIfItExistsElseTheProgramsOwn) {
@@ -34,22 +34,13 @@ TEST(UpdateFolders, TheFolderNamedIfItExistsElseTheProgramsOwn) {
         {L"D:\\Missing", own},
         {L"%U%", {L"mkdir D:\\Vecchio", L"mkdir D:\\Corrente", L"mkdir D:\\Nuovo", L"mkdir D:\\Setup"}},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
+    test::ForEachRow(rows, [&](const auto& row) {
         test::FakeFileSystem fs;
         for (const auto* f : {L"C:\\Orvane", L"D:", L"D:\\Upd", L"D:\\Upd\\Corrente", L"D:\\Upd\\Setup", L"%U%"}) fs.AddFolder(f);
-        PrepareUpdateFolders(rows[i].first, L"C:\\Orvane", fs, expand);
-        EXPECT_EQ(fs.log, rows[i].second) << "row " << i;
-    }
+        PrepareUpdateFolders(row.first, L"C:\\Orvane", fs, expand);
+        EXPECT_EQ(fs.log, row.second);
+    });
 }
-
-struct Lines final : Journal {
-    void Write(std::wstring_view event) override { lines.emplace_back(event); }
-    // How many lines hold `fragment`.
-    long Holding(std::wstring_view fragment) const {
-        return std::ranges::count_if(lines, [&](const std::wstring& line) { return line.find(fragment) != line.npos; });
-    }
-    std::vector<std::wstring> lines;
-};
 
 // The update folder U: with an update set for the server edition.
 struct Tree {
@@ -61,7 +52,7 @@ struct Tree {
     test::FakeProfile profile;
     test::FakeConversions conversions;
     OvFileIni ini{profile, conversions};
-    Lines journal;
+    test::RunFakes journal;
     UpdateSet set{fs, ini, UpdateFoldersUnder(L"U:"), journal};
 };
 
@@ -82,15 +73,15 @@ TEST(UpdateSet, VersionKeysPerEditionAndInstalledVersion) {
         // Both schemes.
         {Edition::Server, L"0001.0002.0000.0000", L"", {L"ORVHPatch.zip", L"ORVHPatch.msp"}, hubArchives, false},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& [edition, installed, deskZip, given, keys, noted] = rows[i];
+    test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [edition, installed, deskZip, given, keys, noted] = row;
         Tree t;
         t.profile.Set(L"U:\\Nuovo\\ORVHUpdate.cfg", L"Versione", L"Orvane Desk.zip", deskZip);
         for (const auto& key : given) t.profile.Set(L"U:\\Nuovo\\ORVHUpdate.cfg", L"Versione", key, L"0001.0002.0000.0100");
         t.set.SelectVersionKeys(edition, installed);
-        EXPECT_EQ(t.set.Keys(), keys) << "row " << i;
-        EXPECT_EQ(t.journal.Holding(L"it was written for another version of the product"), noted ? 1 : 0) << "row " << i;
-    }
+        EXPECT_EQ(t.set.Keys(), keys);
+        EXPECT_EQ(t.journal.Holding(L"it was written for another version of the product"), noted ? 1 : 0);
+    });
 }
 
 TEST(UpdateSet, StagingCopiesFromNuovoAndBacksUpCorrente) {
@@ -112,18 +103,17 @@ TEST(UpdateSet, StagingBacksUpOnlyWhatCorrenteHeldBeforeTheSet) {
     // Corrente's copy ("-": none); Vecchio's copy afterwards, whether the journal tells a skipped backup.
     const std::tuple<std::string, std::string, bool> rows[] = {
         {"-", "earlier", false}, {"old", "old", false}, {"new", "earlier", true}};
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& [corrente, vecchio, skipped] = rows[i];
+    test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [corrente, vecchio, skipped] = row;
         Tree t;
         t.fs.AddFile(L"U:\\Nuovo\\Orvane Hub.msi", "new");
         t.fs.AddFile(L"U:\\Vecchio\\Orvane Hub.msi", "earlier");
         if (corrente != "-") t.fs.AddFile(L"U:\\Corrente\\Orvane Hub.msi", corrente);
         t.set.StageFullPackage();
         EXPECT_EQ(t.fs.Content(L"U:\\Corrente\\Orvane Hub.msi") + " " + t.fs.Content(L"U:\\Vecchio\\Orvane Hub.msi"),
-                  "new " + vecchio) << "row " << i;
-        EXPECT_EQ(t.journal.Holding(L"\"U:\\Corrente\\Orvane Hub.msi\" is already Nuovo's copy: not backed up"), skipped ? 1 : 0)
-            << "row " << i;
-    }
+                  "new " + vecchio);
+        EXPECT_EQ(t.journal.Holding(L"\"U:\\Corrente\\Orvane Hub.msi\" is already Nuovo's copy: not backed up"), skipped ? 1 : 0);
+    });
 }
 
 // Copies left under their partial names go from Corrente, Vecchio and Setup's folders only.
@@ -156,8 +146,8 @@ TEST(UpdateSet, RotationMovesTheUpdaterAndTheConfigurationOnAndClearsNuovo) {
         {newer, L"U:\\Nuovo", "old -"},
         {newer, L"X:\\Alias", "old -"},  // Corrente under another name
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& [offered, program, updater] = rows[i];
+    test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [offered, program, updater] = row;
         Tree t;
         for (const auto* name : {L"ORVHUpdate.cfg", L"ORVHUpdate.exe", L"Orvane Hub.msi", L"Orvane Desk.msi",
                                  L"ORVHPatch.msp", L"ORVDPatch.msp", L"Orvane Hub.zip"}) {
@@ -170,18 +160,15 @@ TEST(UpdateSet, RotationMovesTheUpdaterAndTheConfigurationOnAndClearsNuovo) {
         RunRoad road;
         road.replaceUpdater = ShouldReplaceUpdater(offered, L"0001.0000.0000.0004", program, t.set.Folders(), identity);
         t.set.RotateUpdateSet(road);
-        EXPECT_EQ(t.fs.Content(L"U:\\Corrente\\ORVHUpdate.exe") + " " + t.fs.Content(L"U:\\Vecchio\\ORVHUpdate.exe"), updater)
-            << "row " << i;
-        EXPECT_EQ(t.fs.Content(L"U:\\Corrente\\ORVHUpdate.cfg") + " " + t.fs.Content(L"U:\\Vecchio\\ORVHUpdate.cfg"), "new old")
-            << "row " << i;
+        EXPECT_EQ(t.fs.Content(L"U:\\Corrente\\ORVHUpdate.exe") + " " + t.fs.Content(L"U:\\Vecchio\\ORVHUpdate.exe"), updater);
+        EXPECT_EQ(t.fs.Content(L"U:\\Corrente\\ORVHUpdate.cfg") + " " + t.fs.Content(L"U:\\Vecchio\\ORVHUpdate.cfg"), "new old");
         // The set's files go, the configuration file last; nothing else does.
         Log deleted;
         std::ranges::copy_if(t.fs.log, std::back_inserter(deleted), [](const auto& e) { return e.starts_with(L"delete "); });
         EXPECT_EQ(deleted, (Log{L"delete U:\\Nuovo\\ORVHUpdate.exe", L"delete U:\\Nuovo\\Orvane Hub.msi",
                                 L"delete U:\\Nuovo\\Orvane Desk.msi", L"delete U:\\Nuovo\\ORVHPatch.msp",
-                                L"delete U:\\Nuovo\\ORVDPatch.msp", L"delete U:\\Nuovo\\ORVHUpdate.cfg"}))
-            << "row " << i;
-    }
+                                L"delete U:\\Nuovo\\ORVDPatch.msp", L"delete U:\\Nuovo\\ORVHUpdate.cfg"}));
+    });
 }
 
 } // namespace

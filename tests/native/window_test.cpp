@@ -1,7 +1,7 @@
 // The progress window's steps and counter, its layout's pixels, the names of its resources.
 #include "resources/resource_names.h"
+#include "rows.h"
 #include "system/platform_error.h"
-#include "test_text.h"
 #include "ui/progress_layout.h"
 #include "ui/step_logic.h"
 
@@ -11,38 +11,37 @@ namespace orvh {
 namespace {
 
 // StepSuccessivo (when `advance`) then SetInconStep(true): arrow, marked row, or the error.
-std::string Step(StepLogic& logic, bool advance) {
-    std::string out;
+std::wstring Step(StepLogic& logic, bool advance) {
+    std::wstring out;
     try {
         if (advance) {
             const ArrowChange arrow = logic.StepSuccessivo();
             const auto at = arrow.position.value_or(TwipsPoint{-1, -1});
-            if (arrow.position) out += "arrow " + std::to_string(at.left) + "," + std::to_string(at.top);
-            if (arrow.visible) out += *arrow.visible ? " +shown" : " -hidden";
+            if (arrow.position) out += L"arrow " + std::to_wstring(at.left) + L"," + std::to_wstring(at.top);
+            if (arrow.visible) out += *arrow.visible ? L" +shown" : L" -hidden";
         }
         const auto mark = logic.SetInconStep(true);
-        if (mark) out += " row " + std::to_string(mark->row) + (mark->picture == StepPicture::Ok ? " ok" : " fail");
-        if (!mark) out += " none";
+        if (mark) out += L" row " + std::to_wstring(mark->row) + (mark->picture == StepPicture::Ok ? L" ok" : L" fail");
+        if (!mark) out += L" none";
     } catch (const PlatformError& e) {
-        out += " error " + std::to_string(e.Number()) + " " + test::Narrow(e.Description());
+        out += L" error " + std::to_wstring(e.Number()) + L" " + e.Description();
     }
     return out;
 }
 
 TEST(StepLogic, ArrowAndMarkAfterEachStep) {
     StepLogic logic;
-    const std::string rows[] = {
-        " none", "arrow 1800,180 +shown row 0 ok", "arrow 1800,660 row 1 ok", "arrow 1800,1140 row 2 ok",
-        "arrow 1800,1620 row 3 ok",
-        " -hidden error 340 L'elemento '4' della matrice di controllo non esiste"};
-    for (std::size_t i = 0; i < std::size(rows); ++i) EXPECT_EQ(Step(logic, i > 0), rows[i]) << "row " << i;
+    const std::wstring rows[] = {
+        L" none", L"arrow 1800,180 +shown row 0 ok", L"arrow 1800,660 row 1 ok", L"arrow 1800,1140 row 2 ok",
+        L"arrow 1800,1620 row 3 ok", L" -hidden error 340 L'elemento '4' della matrice di controllo non esiste"};
+    test::ForEachRow(rows, [&](const std::wstring& row, std::size_t i) { EXPECT_EQ(Step(logic, i > 0), row); });
 }
 
 TEST(StepLogic, TheCounterOverflowsAfter32767Steps) {
     StepLogic logic;
     for (int i = 0; i < 32767; ++i) logic.StepSuccessivo();
-    EXPECT_EQ(Step(logic, true), " error 6 Overflow");
-    EXPECT_EQ(Step(logic, false), " error 340 L'elemento '32766' della matrice di controllo non esiste");
+    EXPECT_EQ(Step(logic, true), L" error 6 Overflow");
+    EXPECT_EQ(Step(logic, false), L" error 340 L'elemento '32766' della matrice di controllo non esiste");
 }
 
 TEST(ProgressLayout, TwipsToPixelsRoundsToTheNearestPixel) {
@@ -53,9 +52,9 @@ TEST(ProgressLayout, TwipsToPixelsRoundsToTheNearestPixel) {
 TEST(Resources, IntegerIdsRunFrom1To65535) {
     const std::pair<std::int32_t, std::optional<std::uint16_t>> rows[] = {
         {1, 1}, {65535, 65535}, {0, std::nullopt}, {65536, std::nullopt}, {-1, std::nullopt}};
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        EXPECT_EQ(IntegerResourceId(rows[i].first), rows[i].second) << "row " << i;
-    }
+    test::ForEachRow(rows, [&](const auto& row) {
+        EXPECT_EQ(IntegerResourceId(row.first), row.second);
+    });
 }
 
 TEST(Resources, ResUrlOfAModuleTypeAndId) {
@@ -68,10 +67,10 @@ TEST(Resources, ResUrlOfAModuleTypeAndId) {
         {name256, 5, L"X", L"RES://" + name256 + L"/X/5"},
         {name256 + L"b", 5, L"X", L""},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& [name, index, type, expected] = rows[i];
-        EXPECT_EQ(ResourceUrl(name, index, type), expected) << "row " << i;
-    }
+    test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [name, index, type, expected] = row;
+        EXPECT_EQ(ResourceUrl(name, index, type), expected);
+    });
 }
 
 } // namespace

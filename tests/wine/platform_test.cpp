@@ -1,17 +1,16 @@
 // Waiting for and starting real processes, oleaut32's conversions, profile functions on real files,
 // and the resource class over tests/resources_module (operations the run itself never calls).
+#include "rows.h"
 #include "ini/profile_functions_win32.h"
 #include "journal/journal_file_win32.h"
-#include "journal_reader.h"
+#include "run_checks.h"
 #include "resources/error_record.h"
 #include "resources/ov_res_dll_win32.h"
-#include "standins.h"
 #include "system/library_search_win32.h"
 #include "system/locale_conversions_win32.h"
 #include "system/platform_error.h"
 #include "system/process_wait_win32.h"
 #include "system/program_start_win32.h"
-#include "test_text.h"
 #include "ui/message_pump_win32.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +27,6 @@ namespace orvh {
 namespace {
 
 using namespace std::chrono_literals;
-using test::Narrow;
 
 constexpr LCID kItalian = 1040;
 constexpr LCID kEnglish = 1033;
@@ -83,7 +81,7 @@ TEST(LibrarySearch, TakesLibrariesFromTheSystemFolderOnly) {
     ASSERT_TRUE(msi);
     wchar_t path[MAX_PATH] = {};
     ::GetModuleFileNameW(msi.get(), path, MAX_PATH);
-    EXPECT_EQ(_wcsicmp(path, SystemToolPath(L"msi.dll").c_str()), 0) << Narrow(path);
+    EXPECT_EQ(_wcsicmp(path, SystemToolPath(L"msi.dll").c_str()), 0) << testing::PrintToString(std::wstring(path));
 }
 
 // Wine 8 makes no link itself but shows a Unix link as a reparse point: there the host's ln
@@ -102,7 +100,7 @@ void LinkFolder(const std::wstring& link, const std::wstring& target) {
     ASSERT_NE(unixName, nullptr);
     const auto unix = [&](const std::wstring& path) {
         char* name = unixName(path.c_str());
-        const std::wstring text = test::Widen(name);
+        const std::wstring text = test::FromUtf8(name);
         ::HeapFree(::GetProcessHeap(), 0, name);
         return text;
     };
@@ -131,7 +129,7 @@ TEST(JournalFile, NoneInAFolderThatLinksElsewhere) {
     {
         JournalFile journal(true);
         journal.Write(L"event");
-        EXPECT_EQ(Narrow(journal.InstallerLogPath()), "");
+        EXPECT_EQ(journal.InstallerLogPath(), L"");
     }
     EXPECT_EQ(FolderEntries(elsewhere.Path()).size(), 25u);
     LinkFolder(folder, L"");
@@ -144,7 +142,7 @@ TEST(JournalFile, NoneInAFolderThatLinksElsewhere) {
     ASSERT_TRUE(::ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1,
                                                                       DACL_SECURITY_INFORMATION, &text, nullptr));
     const UniqueLocalMemory<wchar_t*> sddl(text);
-    EXPECT_EQ(std::wstring_view(text).find(L";WD)"), std::wstring_view::npos) << Narrow(text);
+    EXPECT_EQ(std::wstring_view(text).find(L";WD)"), std::wstring_view::npos) << testing::PrintToString(std::wstring(text));
     std::filesystem::remove_all(folder);
     ::MoveFileW(aside.c_str(), folder.c_str());
 }
@@ -158,15 +156,14 @@ TEST(ProcessWait, EndsWhenTheProcessHasEnded) {
     };
     const Row rows[] = {{7, false}, {259, false}, {7, true}, {0, false, nullptr, 87},
                         {7, false, L"D:(A;;0x101000;;;WD)"}, {0, false, L"D:", 5}};
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const test::Sleeper child(1500ms, rows[i].exitCode);
-        if (rows[i].dacl) OnlyRights(child.Process(), rows[i].dacl);
+    test::ForEachRow(rows, [&](const auto& row) {
+        const test::Sleeper child(1500ms, row.exitCode);
+        if (row.dacl) OnlyRights(child.Process(), row.dacl);
         Win32MessagePump pump;
-        const auto id = rows[i].openError == 87 ? 0x7FFFFFFC : static_cast<std::int32_t>(child.ProcessId());
-        EXPECT_EQ(AttendiProcesso(id, rows[i].blocking, pump), (ProcessWait{rows[i].exitCode, rows[i].openError}))
-            << "row " << i;
-        EXPECT_EQ(child.WaitForExit(0ms), rows[i].openError == 0) << "row " << i << ": the wait ends with the process";
-    }
+        const auto id = row.openError == 87 ? 0x7FFFFFFC : static_cast<std::int32_t>(child.ProcessId());
+        EXPECT_EQ(AttendiProcesso(id, row.blocking, pump), (ProcessWait{row.exitCode, row.openError}));
+        EXPECT_EQ(child.WaitForExit(0ms), row.openError == 0) << "the wait ends with the process";
+    });
 }
 
 TEST(ProgramStart, StartsTheProgramWithItsLineAndShowCommand) {
@@ -193,25 +190,25 @@ TEST(ProgramStart, StartsTheProgramWithItsLineAndShowCommand) {
         {cluster, L"Cluster Res \"Orvane Hub Server\" /On", ShowCommand::Minimized, 0, cluster, SW_SHOWMINIMIZED},
         {scratch / L"Missing.exe", L"Missing.exe", ShowCommand::Normal, ERROR_FILE_NOT_FOUND, L"", 0},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
+    test::ForEachRow(rows, [&](const auto& row, std::size_t i) {
         const std::wstring log = scratch / (L"log" + std::to_wstring(i));
         ::CreateDirectoryW(log.c_str(), nullptr);
         ::SetEnvironmentVariableW(test::kStandinLogVariable, log.c_str());
         std::int32_t error = 0;
         try {
-            StartProgram(rows[i].application, rows[i].line, rows[i].show);
+            StartProgram(row.application, row.line, row.show);
         } catch (const PlatformError& e) {
             error = e.Number();
         }
-        const auto records = test::WaitForStartRecords(log, rows[i].started.empty() ? 0 : 1);
-        EXPECT_EQ(error, rows[i].error) << "row " << i;
-        ASSERT_EQ(records.size(), rows[i].started.empty() ? 0u : 1u) << "row " << i;
-        if (records.empty()) continue;
-        EXPECT_EQ(::CompareStringOrdinal(records[0].program.c_str(), -1, rows[i].started.c_str(), -1, TRUE), CSTR_EQUAL)
-            << "row " << i << ": " << Narrow(records[0].program);
-        EXPECT_EQ(Narrow(records[0].commandLine), Narrow(rows[i].line)) << "row " << i;
-        EXPECT_EQ(records[0].showCommand, rows[i].showCommand) << "row " << i;
-    }
+        const auto records = test::WaitForStartRecords(log, row.started.empty() ? 0 : 1);
+        EXPECT_EQ(error, row.error);
+        ASSERT_EQ(records.size(), row.started.empty() ? 0u : 1u);
+        if (records.empty()) return;
+        EXPECT_EQ(::CompareStringOrdinal(records[0].program.c_str(), -1, row.started.c_str(), -1, TRUE), CSTR_EQUAL)
+            << testing::PrintToString(records[0].program);
+        EXPECT_EQ(records[0].commandLine, row.line);
+        EXPECT_EQ(records[0].showCommand, row.showCommand);
+    });
 }
 
 // Process ids and version groups are read by the whole-number conversion ('w'); numbers ('n')
@@ -240,19 +237,19 @@ TEST(LocaleConversions, ItalianAndEnglishNumbersDatesAndWholeNumbers) {
         {kItalian, 'w', L"2147483648", 0, Fault::Overflow},    {kItalian, 'w', L"&H100000000", 0, Fault::Overflow},
         {kItalian, 'w', L"", 0, Fault::TypeMismatch},          {kItalian, 'w', L"1.a", 0, Fault::TypeMismatch},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const VariantLocaleConversions conversions(rows[i].locale);
-        WholeNumber whole = conversions.ToWholeNumber(rows[i].text);
+    test::ForEachRow(rows, [&](const auto& row) {
+        const VariantLocaleConversions conversions(row.locale);
+        WholeNumber whole = conversions.ToWholeNumber(row.text);
         std::optional<double> value = whole.value;
-        if (rows[i].kind != 'w') {
-            value = rows[i].kind == 'd' ? conversions.ParseDate(rows[i].text) : conversions.ParseNumber(rows[i].text);
+        if (row.kind != 'w') {
+            value = row.kind == 'd' ? conversions.ParseDate(row.text) : conversions.ParseNumber(row.text);
             whole.fault = value ? Fault::None : Fault::TypeMismatch;
         }
-        EXPECT_NEAR(value.value_or(0), rows[i].value, 1e-9) << "row " << i;
-        EXPECT_EQ(whole.fault, rows[i].fault) << "row " << i;
-    }
-    EXPECT_EQ(Narrow(VariantLocaleConversions(kItalian).NumberToText(-1.0 / 3)), "-0,333333333333333");
-    EXPECT_EQ(Narrow(VariantLocaleConversions(1043).DateSeparator()), "-") << "Dutch";
+        EXPECT_NEAR(value.value_or(0), row.value, 1e-9);
+        EXPECT_EQ(whole.fault, row.fault);
+    });
+    EXPECT_EQ(VariantLocaleConversions(kItalian).NumberToText(-1.0 / 3), L"-0,333333333333333");
+    EXPECT_EQ(VariantLocaleConversions(1043).DateSeparator(), L"-") << "Dutch";
 }
 
 TEST(ProfileFunctions, ReadAndWriteRealFiles) {
@@ -270,11 +267,11 @@ TEST(ProfileFunctions, ReadAndWriteRealFiles) {
     const Row rows[] = {{L"ansi.ini", L"k", 255, L"a b "}, {L"ansi.ini", L"long", 4, L"abc"},
                         {L"ansi.ini", L"absent", 255, L"default"}, {L"missing.ini", L"k", 255, L"default"},
                         {L"unicode.ini", L"Citt\u00e0", 255, L"Perch\u00e9 \u03a9 \u65e5"}};
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
+    test::ForEachRow(rows, [&](const auto& row) {
         std::wstring buffer(300, L'\0');
-        profile.GetString(L"S", rows[i].key, L"default", buffer, rows[i].size, scratch / rows[i].file);
-        EXPECT_EQ(Narrow(buffer.c_str()), Narrow(rows[i].expected)) << "row " << i;
-    }
+        profile.GetString(L"S", row.key, L"default", buffer, row.size, scratch / row.file);
+        EXPECT_EQ(std::wstring(buffer.c_str()), row.expected);
+    });
 }
 
 // A picture as its type and its width in pixels at the screen's resolution.
@@ -318,7 +315,7 @@ TEST(ResourceModule, DataTextPicturesSoundsAndAddresses) {
     };
     const Row rows[] = {
         {bound, [](auto& r) { return Bytes(r.LoadDllData(kData, L"CUSTOM")); }, custom, 1},
-        {bound, [](auto& r) { return Narrow(r.LoadDllText(kText, L"TEXT")); }, "Versione 1.2\r\nPerch\u00e9 costa 5 \u20ac", 1},
+        {bound, [](auto& r) { return test::Utf8(r.LoadDllText(kText, L"TEXT")); }, "Versione 1.2\r\nPerch\u00e9 costa 5 \u20ac", 1},
         {bound, [](auto& r) { return Bytes(r.LoadDllData(999, L"CUSTOM")); }, "", 326},
         {bound, [&](auto& r) { return save(r, scratch / L"saved.bin"); }, "0" + custom, 1},
         {bound, [&](auto& r) { return save(r, scratch / L"none\\x"); }, std::to_string(ERROR_PATH_NOT_FOUND), ERROR_PATH_NOT_FOUND},
@@ -329,15 +326,15 @@ TEST(ResourceModule, DataTextPicturesSoundsAndAddresses) {
         {bound, [](auto& r) { return Describe(r.LoadDllIcon(999)); }, "(none)", 326},
         {bound, [](auto& r) { return std::to_string(r.PlayWave(kWave)); }, "1", 1},
         {bound, [](auto& r) { return std::to_string(r.PlayWave(kData)); }, "0", 1},
-        {bound, [](auto& r) { return Narrow(r.GetDllURL(kData, L"CUSTOM")); }, "RES://" + Narrow(path) + "/CUSTOM/101", 1},
+        {bound, [](auto& r) { return test::Utf8(r.GetDllURL(kData, L"CUSTOM")); }, "RES://" + test::Utf8(path) + "/CUSTOM/101", 1},
         {unbound, [](auto& r) { return Bytes(r.LoadDllData(kData, L"CUSTOM")); }, "", 326},
         {unbound, [](auto& r) { return std::to_string(r.PlayWave(kWave)); }, "0", 1},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
+    test::ForEachRow(rows, [&](const auto& row) {
         CurrentError().Set(1, L"before", L"before");
-        EXPECT_EQ(rows[i].read(rows[i].resources), rows[i].expected) << "row " << i;
-        EXPECT_EQ(CurrentError().number, rows[i].recorded) << "row " << i;
-    }
+        EXPECT_EQ(row.read(row.resources), row.expected);
+        EXPECT_EQ(CurrentError().number, row.recorded);
+    });
     // The sound plays from the module's memory: it is stopped before the module goes.
     ::PlaySoundW(nullptr, nullptr, 0);
 }

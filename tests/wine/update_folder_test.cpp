@@ -1,21 +1,19 @@
-// The update folder's adapters on a real disk: deletions, one folder under its other names, and
-// Windows Installer with real packages (full ones from the source cache, a patch made by tools/msp).
+// The update folder's adapters on a real disk: deletions, copies, one folder under its other names,
+// real signatures and held files, and what only the adapter shows of Windows Installer.
 #include "common/journal.h"
-#include "installer/installation.h"
+#include "rows.h"
+#include "installer/installed_product.h"
 #include "installer/msi_engine_win32.h"
-#include "signed_fixtures.h"
 #include "system/authenticode_win32.h"
 #include "system/environment_win32.h"
 #include "system/file_system_win32.h"
 #include "system/folder_identity_win32.h"
 #include "system/locale_conversions_win32.h"
 #include "system/platform_error.h"
-#include "test_text.h"
-#include "update_scenario.h"
+#include "run_checks.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <optional>
 #include <thread>
 
@@ -23,7 +21,6 @@ namespace orvh {
 namespace {
 
 namespace fixtures = test::fixtures;
-using test::Narrow;
 
 enum class State { Absent, ReadOnlyFile, LockedFile, ReadOnlyTree };
 
@@ -48,32 +45,32 @@ TEST(FileSystem, DeletionsOnRealFilesRaiseThePlatformsErrors) {
         {true, State::ReadOnlyTree, 0, "(none)"},
         {true, State::Absent, ERROR_FILE_NOT_FOUND, "(none)"},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
+    test::ForEachRow(rows, [&](const auto& row) {
         const test::ScratchFolder scratch;
         Win32FileSystem fs(journal);
         const std::wstring target = scratch / L"target";
-        const bool tree = rows[i].target == State::ReadOnlyTree;
+        const bool tree = row.target == State::ReadOnlyTree;
         if (tree) std::filesystem::create_directories(target + L"\\sub");
-        if (rows[i].target != State::Absent) test::WriteFileBytes(tree ? target + L"\\sub\\deep.txt" : target, "old");
-        if (rows[i].target != State::LockedFile) {
+        if (row.target != State::Absent) test::WriteFileBytes(tree ? target + L"\\sub\\deep.txt" : target, "old");
+        if (row.target != State::LockedFile) {
             for (const auto& p : {target + L"\\sub\\deep.txt", target + L"\\sub", target}) {
                 ::SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_READONLY);
             }
         }
         DWORD error = 0;
         {
-            const UniqueFile lock = rows[i].target == State::LockedFile ? OpenWithoutSharing(target) : UniqueFile();
+            const UniqueFile lock = row.target == State::LockedFile ? OpenWithoutSharing(target) : UniqueFile();
             try {
-                rows[i].folder ? fs.DeleteFolder(target) : fs.DeleteFile(target);
+                row.folder ? fs.DeleteFolder(target) : fs.DeleteFile(target);
             } catch (const PlatformError& e) {
                 error = static_cast<DWORD>(e.Number());
             }
         }
         const std::string after = fs.FolderExists(target) ? "(folder)"
                                   : fs.FileExists(target) ? test::ReadFileBytes(target) : "(none)";
-        EXPECT_EQ(error, rows[i].error) << "row " << i;
-        EXPECT_EQ(after, rows[i].after) << "row " << i;
-    }
+        EXPECT_EQ(error, row.error);
+        EXPECT_EQ(after, row.after);
+    });
 }
 
 // Every copy is all or nothing: a refused copy leaves the destination as it was and no
@@ -91,8 +88,8 @@ TEST(FileSystem, CopiesReplaceTheDestinationWholeOrNotAtAll) {
         {true, true, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0, "new"},
         {false, true, kNotHeld, ERROR_FILE_NOT_FOUND, "old"},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& [hasSource, hasDestination, sharing, expected, after] = rows[i];
+    test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [hasSource, hasDestination, sharing, expected, after] = row;
         const test::ScratchFolder scratch;
         const std::wstring source = scratch / L"source.msi", destination = scratch / L"Corrente.msi";
         if (hasSource) test::WriteFileBytes(source, "new");
@@ -113,11 +110,11 @@ TEST(FileSystem, CopiesReplaceTheDestinationWholeOrNotAtAll) {
                 error = static_cast<DWORD>(e.Number());
             }
         }
-        EXPECT_EQ(error, expected) << "row " << i;
-        EXPECT_EQ(test::ReadFileBytes(destination), after) << "row " << i;
+        EXPECT_EQ(error, expected);
+        EXPECT_EQ(test::ReadFileBytes(destination), after);
         const std::vector<std::wstring> left = test::FolderEntries(scratch.Path());
-        EXPECT_EQ(left.size(), hasSource ? 2u : 1u) << "row " << i << ": " << Narrow(left.back());
-    }
+        EXPECT_EQ(left.size(), hasSource ? 2u : 1u) << testing::PrintToString(left);
+    });
 }
 
 TEST(FileSystem, SameContentComparesEveryByte) {
@@ -128,13 +125,13 @@ TEST(FileSystem, SameContentComparesEveryByte) {
     // The two files' contents ("-": none); whether they are the same.
     const std::tuple<std::string, std::string, bool> rows[] = {
         {big, big, true}, {big, changed, false}, {big, big + "x", false}, {"", "", true}, {"a", "-", false}, {"-", "-", false}};
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const auto& [a, b, same] = rows[i];
+    test::ForEachRow(rows, [&](const auto& row, std::size_t i) {
+        const auto& [a, b, same] = row;
         const std::wstring first = scratch / (L"a" + std::to_wstring(i)), second = scratch / (L"b" + std::to_wstring(i));
         if (a != "-") test::WriteFileBytes(first, a);
         if (b != "-") test::WriteFileBytes(second, b);
-        EXPECT_EQ(Win32FileSystem(journal).SameContent(first, second), same) << "row " << i;
-    }
+        EXPECT_EQ(Win32FileSystem(journal).SameContent(first, second), same);
+    });
 }
 
 std::wstring ShortPath(const std::wstring& path) {
@@ -167,12 +164,11 @@ TEST(FolderIdentity, OneFolderUnderItsOtherNames) {
         {scratch / L"Missing", scratch / L"Setup\\..\\MISSING\\", false, true},
         {scratch / L"Missing", scratch / L"Missing2", false, false},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const UniqueFile lock = rows[i].lockA ? OpenWithoutSharing(rows[i].a) : UniqueFile();
-        ASSERT_EQ(static_cast<bool>(lock), rows[i].lockA) << "row " << i;
-        EXPECT_EQ(Win32FolderIdentity().SameFolder(rows[i].a, rows[i].b), rows[i].same)
-            << "row " << i << ": " << Narrow(rows[i].a) << " / " << Narrow(rows[i].b);
-    }
+    test::ForEachRow(rows, [&](const auto& row) {
+        const UniqueFile lock = row.lockA ? OpenWithoutSharing(row.a) : UniqueFile();
+        ASSERT_EQ(static_cast<bool>(lock), row.lockA);
+        EXPECT_EQ(Win32FolderIdentity().SameFolder(row.a, row.b), row.same);
+    });
 }
 
 // What WinVerifyTrust reports for real signatures of test certificates: the state, the code,
@@ -200,20 +196,18 @@ TEST(Signatures, TheStateAndTheSignerOfRealFiles) {
         {test::SignedFixture(L"hub-1.2.100-other.msp"), SignatureState::Valid, L"ERROR_SUCCESS",
          L"C=IT, O=Altro Editore S.r.l., CN=Altro Editore S.r.l.", false},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const Row& row = rows[i];
-        SCOPED_TRACE(testing::Message() << "row " << i << ": " << Narrow(row.file));
+    test::ForEachRow(rows, [&](const auto& row) {
         const FileSignature signature = verifier.Verify(row.file, false);
         EXPECT_EQ(signature.state, row.state);
-        EXPECT_EQ(Narrow(signature.resultName), Narrow(row.result));
-        if (!row.subject) continue;
+        EXPECT_EQ(signature.resultName, row.result);
+        if (!row.subject) return;
         std::wstring shown = signature.subjectText;
         // Wine 8 quotes values with blanks in spite of CERT_NAME_STR_NO_QUOTING_FLAG.
         if (test::UnderWine()) std::erase(shown, L'"');
-        EXPECT_EQ(Narrow(shown), Narrow(*row.subject));
+        EXPECT_EQ(shown, *row.subject);
         EXPECT_EQ(SamePublisher(signature.publisher, launcher.publisher), row.samePublisher);
         EXPECT_EQ(signature.thumbprint.size(), row.subject->empty() ? 0u : 40u);
-    }
+    });
     EXPECT_NE(verifier.Verify(test::SignedFixture(L"hub-1.2.0.msi"), false).thumbprint, launcher.thumbprint);
 }
 
@@ -233,7 +227,7 @@ TEST(Signatures, AHeldFileIsReadableButNotDeletable) {
     EXPECT_FALSE(verifier.HoldExactCopy(other, package));
     EXPECT_NO_THROW(fs.DeleteFile(other));
     for (const auto& held : {package, copy}) {
-        EXPECT_FALSE(::DeleteFileW(held.c_str())) << Narrow(held);
+        EXPECT_FALSE(::DeleteFileW(held.c_str())) << testing::PrintToString(held);
         EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
         const UniqueFile writer(::CreateFileW(held.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                               OPEN_EXISTING, 0, nullptr));
@@ -246,78 +240,24 @@ TEST(Signatures, AHeldFileIsReadableButNotDeletable) {
     EXPECT_THROW(verifier.Verify(package, true), PlatformError) << "a missing file";
 }
 
-TEST(Installer, AProductInstalledUpgradedAndPatched) {
-    const std::wstring hub = L"Orvane Hub";
-    const std::wstring hubCode(fixtures::hub_1_1_601.upgradeCode);
+// What only this adapter shows of Windows Installer: a package's own version, read from its file, not
+// that of the product installed and patched from it; a file that is no package refused. Installing,
+// upgrading, patching and a refused package are the end-to-end roads'.
+TEST(Installer, APackagesOwnVersionAndAFileThatIsNoPackage) {
     const test::ScratchFolder scratch;
-    const std::wstring corrente = scratch / L"Corrente";
-    const std::wstring setup = scratch / L"Setup";
-    const std::wstring nuovo = scratch / L"Nuovo";
     MsiEngine installer;
     Win32FileSystem fs(journal);
-    Win32FolderIdentity folders;
     VariantLocaleConversions numbers;
-    InstalledProductQueries queries{installer, fs, ExpandEnvironmentReferences, numbers};
-    // The upgrade and the patch are installed from copies held as verified files are.
-    AuthenticodeVerifier holds;
-    struct : Journal {
-        void Write(std::wstring_view) override {}
-    } journal;
-    InstallerOperations operations{installer, fs, folders, ExpandEnvironmentReferences, numbers, hubCode, holds, journal};
-    for (const auto& folder : {corrente, setup, nuovo}) fs.CreateFolder(folder);
-    const auto cache = [&](const fixtures::FixturePackage& p) { return setup + L"\\" + std::wstring(p.productCode); };
-    const auto verified = [&](std::wstring_view fixture, const wchar_t* name) {
-        fs.CopyFile(test::FixturePackagePath(fixture), nuovo + L"\\" + name);
-        holds.Verify(nuovo + L"\\" + name, true);
-        return nuovo + L"\\" + name;
-    };
-    const auto install = [&](const fixtures::FixturePackage& package, int uiLevel, const std::wstring& held) {
-        fs.CopyFile(test::FixturePackagePath(package.file), corrente + L"\\Orvane Hub.msi");
-        return operations.InstallPackage(L"Orvane Hub.msi", corrente, setup, L"", uiLevel, held);
-    };
-    const auto patch = [&] {
-        fs.CopyFile(test::FixturePackagePath(fixtures::hub_1_2_100_msp.file), corrente + L"\\ORVHPatch.msp");
-        const bool applied = operations.ApplyPatchPackage(corrente + L"\\ORVHPatch.msp", kUiLevelBasicProgressOnly,
-                                                          verified(fixtures::hub_1_2_100_msp.file, L"ORVHPatch.msp"));
-        EXPECT_FALSE(::DeleteFileW((cache(fixtures::hub_1_2_0) + L"\\ORVHPatch.msp").c_str()))
-            << "the copy Windows Installer read is no longer held";
-        return applied;
-    };
-    struct Row {
-        const char* step;
-        std::function<bool()> run;
-        bool result;
-        std::wstring version; // of the installed product
-        std::wstring source;  // its installation source
-    };
-    const Row rows[] = {
-        {"nothing installed", [] { return true; }, true, L"", L""},
-        {"install 1.1.601", [&] { return install(fixtures::hub_1_1_601, kUiLevelBasicProgressOnly, L""); }, true,
-         L"0001.0001.0000.0601", cache(fixtures::hub_1_1_601)},
-        {"upgrade to 1.2.0",
-         [&] { return install(fixtures::hub_1_2_0, kUiLevelBasicProgressOnly, verified(fixtures::hub_1_2_0.file, L"Orvane Hub.msi")); },
-         true,
-         L"0001.0002.0000.0000", cache(fixtures::hub_1_2_0)},
-        {"patch to 1.2.100", patch, true, L"0001.0002.0000.0100", cache(fixtures::hub_1_2_0)},
-        {"a package whose launch condition fails",
-         [&] { return install(fixtures::hub_launch_condition_false, kUiLevelNone, L""); }, false, L"0001.0002.0000.0100",
-         cache(fixtures::hub_1_2_0)},
-    };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const Row& row = rows[i];
-        SCOPED_TRACE(testing::Message() << "row " << i << ": " << row.step);
-        EXPECT_EQ(row.run(), row.result);
-        EXPECT_EQ(Narrow(GetInstalledVersion(queries, hub, hubCode, true)), Narrow(row.version));
-        EXPECT_EQ(Narrow(GetInstallSource(queries, hub, hubCode)), Narrow(row.source));
-        EXPECT_EQ(InstallSourceAvailable(queries, hub, hubCode), !row.source.empty());
-    }
-    EXPECT_FALSE(fs.FolderExists(cache(fixtures::hub_1_1_601))) << "the replaced version's source stays";
-    EXPECT_EQ(test::ReadFileBytes(cache(fixtures::hub_1_2_0) + L"\\ORVHPatch.msp"),
-              test::ReadFileBytes(corrente + L"\\ORVHPatch.msp"));
-    EXPECT_EQ(Narrow(GetPackageVersion(queries, cache(fixtures::hub_1_2_0) + L"\\Orvane Hub.msi")), "0001.0002.0000.0000")
-        << "the package's own version, not that of its installed and patched product";
+    const InstalledProductQueries queries{installer, fs, ExpandEnvironmentReferences, numbers};
+    const std::wstring package = scratch / L"Orvane Hub.msi", patch = scratch / L"ORVHPatch.msp";
+    fs.CopyFile(test::FixturePackagePath(fixtures::hub_1_2_0.file), package);
+    fs.CopyFile(test::FixturePackagePath(fixtures::hub_1_2_100_msp.file), patch);
+    installer.SetUiLevel(kUiLevelNone);
+    ASSERT_EQ(installer.InstallProduct(package, L""), 0u);
+    ASSERT_EQ(installer.ApplyPatch(patch, L""), 0u);
+    EXPECT_EQ(GetPackageVersion(queries, package), L"0001.0002.0000.0000");
     test::WriteFileBytes(scratch / L"text.msi", "not a package");
-    EXPECT_THROW(GetPackageProductCode(queries, scratch / L"text.msi"), PlatformError) << "a file that is no package";
+    EXPECT_THROW(GetPackageProductCode(queries, scratch / L"text.msi"), PlatformError);
 }
 
 } // namespace

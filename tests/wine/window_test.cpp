@@ -1,6 +1,7 @@
 // The progress window as a user's tools see it: arrow, result pictures, close button and requests.
+#include "rows.h"
 #include "system/unique_handles_win32.h"
-#include "test_paths.h"
+#include "run_checks.h"
 #include "ui/message_pump_win32.h"
 #include "ui/progress_controls.h"
 #include "ui/progress_window_win32.h"
@@ -50,10 +51,7 @@ std::string Look(HWND window) {
 }
 
 TEST(ProgressWindow, StepsArrowResultsAndCloseRequests) {
-    const UniqueModule resources(::LoadLibraryExW(test::OrvhUpdateExe().c_str(), nullptr,
-                                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
-    ASSERT_TRUE(resources);
-    ProgressWindow form(resources.get());
+    ProgressWindow form(test::ProgramResources());
     form.Show();
     struct Row {
         std::optional<bool> outcome; // the result set after the row's step
@@ -61,11 +59,11 @@ TEST(ProgressWindow, StepsArrowResultsAndCloseRequests) {
     };
     const Row rows[] = {{std::nullopt, "-1 ----"}, {true, "0 o---"}, {false, "1 ox--"}, {false, "2 oxx-"},
                         {true, "3 oxxo"}, {std::nullopt, "-1 oxxo"}};
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
+    test::ForEachRow(rows, [&](const auto& row, std::size_t i) {
         if (i > 0) form.StepSuccessivo();
-        if (rows[i].outcome) form.SetInconStep(*rows[i].outcome);
-        EXPECT_EQ(Observe([&] { return Look(form.Window()); }), rows[i].seen) << "row " << i;
-    }
+        if (row.outcome) form.SetInconStep(*row.outcome);
+        EXPECT_EQ(Observe([&] { return Look(form.Window()); }), row.seen);
+    });
 
     // Each request closes an ordinary window; the progress window obeys only the system's.
     struct Request {
@@ -77,26 +75,23 @@ TEST(ProgressWindow, StepsArrowResultsAndCloseRequests) {
     const Request requests[] = {{WM_SYSCOMMAND, SC_CLOSE, 0, false}, // the close button
                                 {WM_SYSKEYDOWN, VK_F4, 0x20000001, false}, // Alt+F4
                                 {WM_CLOSE, 0, 0, true}}; // the task manager, the shutdown
-    for (std::size_t i = 0; i < std::size(requests); ++i) {
+    test::ForEachRow(requests, [&](const auto& row) {
         const HWND ordinary = ::CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 99, 99, nullptr, nullptr,
                                                 nullptr, nullptr);
         for (const HWND window : {ordinary, form.Window()}) {
-            ::PostMessageW(window, requests[i].message, requests[i].wParam, requests[i].lParam);
+            ::PostMessageW(window, row.message, row.wParam, row.lParam);
         }
         Observe([] { std::this_thread::sleep_for(300ms); });
-        EXPECT_FALSE(::IsWindow(ordinary)) << "row " << i << ": the request closes no window";
-        EXPECT_EQ(form.Window() == nullptr, requests[i].closes) << "row " << i;
-    }
+        EXPECT_FALSE(::IsWindow(ordinary)) << "the request closes no window";
+        EXPECT_EQ(form.Window() == nullptr, row.closes);
+    });
     form.StepSuccessivo(); // the run goes on without its window
 }
 
 // Told of twice the DPI: the design's places at that DPI, the window in the rectangle Windows
 // suggests, the letters and pictures scaled, the arrow still at its step.
 TEST(ProgressWindow, LaidOutAgainForANewDpi) {
-    const UniqueModule resources(::LoadLibraryExW(test::OrvhUpdateExe().c_str(), nullptr,
-                                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
-    ASSERT_TRUE(resources);
-    ProgressWindow form(resources.get());
+    ProgressWindow form(test::ProgramResources());
     form.Show();
     form.StepSuccessivo();
     const HWND window = form.Window();
@@ -133,7 +128,7 @@ TEST(ProgressWindow, LaidOutAgainForANewDpi) {
         {-letters.lfHeight, ::MulDiv(9, dpi, 72)},
         {placed(ids::imgLinea).right, client.right},
     };
-    for (std::size_t i = 0; i < std::size(rows); ++i) EXPECT_EQ(rows[i].first, rows[i].second) << "row " << i;
+    test::ForEachRow(rows, [](const auto& row) { EXPECT_EQ(row.first, row.second); });
     EXPECT_EQ(Look(window), "0 ----");
 }
 

@@ -4,9 +4,9 @@
 // stand-in product process is running, and OrvhUpdate.exe is started as the product starts it.
 // Prints what happened.
 #include "fixture_packages.h"
-#include "standins.h"
-#include "test_text.h"
-#include "update_scenario.h"
+#include "started_programs.h"
+#include "wide_text.h"
+#include "delivery.h"
 
 #include <cstdio>
 #include <string>
@@ -17,7 +17,7 @@ using namespace orvh::test;
 
 // UTF-8 on the console, so that accented texts arrive intact.
 void Print(const std::wstring& text) {
-    std::fputs(Narrow(text).c_str(), stdout);
+    std::fputs(Utf8(text).c_str(), stdout);
     std::fflush(stdout);
 }
 
@@ -56,7 +56,7 @@ int wmain(int argc, wchar_t** argv) {
 
     const RunOutcome run = scenario.Run(tail);
     for (const auto& box : run.boxes) {
-        Print(L"message box: \"" + box.contents.title + L"\", " + Widen(box.contents.icon) + L": " +
+        Print(L"message box: \"" + box.contents.title + L"\", " + FromUtf8(box.contents.icon) + L": " +
               box.contents.text + L"\n");
     }
     Print(run.ended ? L"OrvhUpdate.exe ended\n" : L"OrvhUpdate.exe did not end in time\n");

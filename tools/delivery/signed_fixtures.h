@@ -1,15 +1,13 @@
 #pragma once
 // The signed copies of the launcher and of fixture packages (bin\fixtures\signed), and their
 // test root, trusted as a Windows machine trusts the root of its publisher's certificate.
-#include "test_paths.h"
+#include "paths.h"
 
 #include <wincrypt.h>
 
 namespace orvh::test {
 
 inline std::wstring SignedFixture(const std::wstring& name) { return FixturePackagePath(L"signed\\" + name); }
-
-inline const std::wstring kPublisherSubject = L"C=IT, O=Orvane S.p.A., CN=Orvane S.p.A.";
 
 // Adds the test root to the machine's Root store; true when it is there.
 inline bool TrustTestRoot() {
@@ -23,8 +21,5 @@ inline bool TrustTestRoot() {
     ::CertCloseStore(store, 0);
     return added;
 }
-
-// Wine tells itself by an export of its ntdll.
-inline bool UnderWine() { return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
 } // namespace orvh::test

@@ -1,6 +1,6 @@
 #pragma once
-// Programs a test starts: the program under test and the stand-ins of tests/standins.
-#include "test_paths.h"
+// Programs a test starts: the program under test and the stand-ins of tools/standins.
+#include "paths.h"
 
 #include "system/unique_handles_win32.h"
 #include "system/win32_error_win32.h"
@@ -11,49 +11,6 @@
 #include <thread>
 
 namespace orvh::test {
-
-// A window station nobody sees, as a service's is; a message box of a program started on its
-// Desktop() never returns.
-class InvisibleStation {
-public:
-    InvisibleStation() {
-        station_ = ::CreateWindowStationW(kName, 0, WINSTA_ALL_ACCESS, nullptr);
-        ::SetProcessWindowStation(station_);
-        desktop_ = ::CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
-        ::SetProcessWindowStation(Visible());
-    }
-    ~InvisibleStation() {
-        ::CloseDesktop(desktop_);
-        ::CloseWindowStation(station_);
-    }
-    InvisibleStation(const InvisibleStation&) = delete;
-    InvisibleStation& operator=(const InvisibleStation&) = delete;
-    // By name: under Wine the handle of the process's own station can already have gone.
-    static HWINSTA Visible() {
-        static const HWINSTA visible = ::OpenWindowStationW(L"WinSta0", FALSE, WINSTA_ALL_ACCESS);
-        return visible;
-    }
-    static std::wstring Desktop() { return std::wstring(kName) + L"\\Default"; }
-
-private:
-    static constexpr const wchar_t* kName = L"OrvhNobodySees";
-    HWINSTA station_ = nullptr;
-    HDESK desktop_ = nullptr;
-};
-
-// The test's own token without the shutdown privilege, as an account that may not restart Windows.
-inline UniqueHandle TokenWithoutShutdownPrivilege() {
-    HANDLE own = nullptr;
-    ::OpenProcessToken(::GetCurrentProcess(), TOKEN_ALL_ACCESS, &own);
-    const UniqueHandle ownOwner(own);
-    LUID_AND_ATTRIBUTES shutdown{};
-    ::LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &shutdown.Luid);
-    HANDLE restricted = nullptr;
-    if (!::CreateRestrictedToken(own, 0, 0, nullptr, 1, &shutdown, 0, nullptr, &restricted)) {
-        ThrowLastError(L"CreateRestrictedToken");
-    }
-    return UniqueHandle(restricted);
-}
 
 // A started program whose command line is its quoted path, a blank and the tail, on the given
 // desktop and token (empty: the test's own); ended on destruction, so a failing test leaves nothing.

@@ -2,9 +2,9 @@
 // One delivery, end to end: a run of OrvhUpdate.exe whose message boxes are read and answered.
 #include "fixture_packages.h"
 #include "journal_reader.h"
-#include "message_box_reader.h"
+#include "message_boxes.h"
 #include "signed_fixtures.h"
-#include "standins.h"
+#include "started_programs.h"
 
 #include <msi.h>
 
@@ -62,9 +62,12 @@ public:
         std::filesystem::copy_file(FixturePackagePath(fixtures::hub_1_1_601.file), Sub(L"Corrente\\Orvane Hub.msi"));
         WriteFileBytes(Sub(L"Corrente\\ORVHUpdate.cfg"), kEarlierConfiguration);
     }
-    // The copy installed from becomes the product's installation source.
-    unsigned Install(const fixtures::FixturePackage& package) const {
-        const std::wstring copy = root_ / (L"Delivered\\" + std::wstring(package.file));
+    // The copy installed from becomes the product's installation source: one in Delivered, or one in
+    // Setup\{product code} as an earlier run leaves it.
+    unsigned Install(const fixtures::FixturePackage& package, bool fromSetup = false) const {
+        const std::wstring folder = fromSetup ? Sub(L"Setup\\") + std::wstring(package.productCode) : root_ / L"Delivered";
+        const std::wstring copy = folder + L"\\" + (fromSetup ? L"Orvane Hub.msi" : std::wstring(package.file));
+        std::filesystem::create_directories(folder);
         std::filesystem::copy_file(FixturePackagePath(package.file), copy);
         ::MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
         return ::MsiInstallProductW(copy.c_str(), L"");
@@ -76,14 +79,15 @@ public:
         std::filesystem::copy_file(SignedFixture(signedLauncher), program_);
         return TrustTestRoot();
     }
-    // The runs that follow start on a window station nobody sees.
-    void NobodySees() { station_ = std::make_unique<InvisibleStation>(); }
-    // The runs that follow may not restart Windows.
-    void WithoutShutdownPrivilege() { token_ = TokenWithoutShutdownPrivilege(); }
+    // The runs that follow start on this desktop with this token (empty, none: the caller's own).
+    void StartOn(std::wstring desktop, UniqueHandle token = UniqueHandle()) {
+        desktop_ = std::move(desktop);
+        token_ = std::move(token);
+    }
     RunOutcome Run(const std::wstring& tail) const {
         using namespace std::chrono;
         if (!std::filesystem::exists(program_)) std::filesystem::copy_file(OrvhUpdateExe(), program_);
-        const LaunchedProgram program(program_, tail, {}, station_ ? InvisibleStation::Desktop() : L"", token_.get());
+        const LaunchedProgram program(program_, tail, {}, desktop_, token_.get());
         RunOutcome outcome;
         std::vector<HWND> answered;
         for (const auto deadline = steady_clock::now() + minutes(3); !outcome.ended && steady_clock::now() < deadline;
@@ -111,33 +115,9 @@ private:
     ScratchFolder root_;
     std::wstring product_;
     std::wstring program_ = root_ / L"Program\\OrvhUpdate.exe";
-    std::unique_ptr<InvisibleStation> station_;
+    std::wstring desktop_;
     UniqueHandle token_;
 };
-
-// A folder's entries, sub-folders marked with "\", fixture packages and patches with their version,
-// the launcher's own copy with "(launcher)", signed copies with the name of their copy in bin\fixtures\signed.
-inline std::vector<std::wstring> Contents(const std::wstring& folder) {
-    namespace fx = fixtures;
-    const std::pair<std::wstring_view, std::wstring_view> known[] = {
-        {fx::hub_1_1_601.file, fx::hub_1_1_601.version}, {fx::hub_1_2_0.file, fx::hub_1_2_0.version},
-        {fx::hub_1_2_100_msp.file, fx::hub_1_2_100_msp.version}};
-    std::vector<std::wstring> entries;
-    for (const auto& name : FolderEntries(folder)) {
-        const std::wstring path = folder + L"\\" + name;
-        std::wstring entry = std::filesystem::is_directory(path) ? name + L"\\" : name;
-        const std::string bytes = ReadFileBytes(path); // "" for a folder
-        for (const auto& [file, version] : known) {
-            if (bytes == ReadFileBytes(FixturePackagePath(file))) entry += L" " + std::wstring(version);
-        }
-        if (bytes == ReadFileBytes(OrvhUpdateExe())) entry += L" (launcher)";
-        for (const auto& file : FolderEntries(SignedFixture(L""))) {
-            if (!bytes.empty() && bytes == ReadFileBytes(SignedFixture(file))) entry += L" (signed " + file + L")";
-        }
-        entries.push_back(entry);
-    }
-    return entries;
-}
 
 // "" when none is installed: the product code stays empty.
 inline std::wstring InstalledVersion(std::wstring_view upgradeCode) {

@@ -1,4 +1,4 @@
-// The product or cluster tool: records how it was started (read by tests/support/standins.h),
+// The product or cluster tool: records how it was started (read by tools/delivery/started_programs.h),
 // written under another name and renamed, so a reader never sees half a record.
 #include "system/windows_api_win32.h"
 

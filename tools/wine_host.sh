@@ -3,6 +3,8 @@
 #   wine_host.sh setup   DIR        start a private Xvfb display, boot a template prefix in DIR
 #   wine_host.sh run     DIR EXE [ARGUMENTS...]
 #                                   run a Windows test program in its own copy of the template
+#   wine_host.sh with    DIR COMMAND [ARGUMENTS...]
+#                                   run a host command that starts Wine programs itself, in this environment
 #   wine_host.sh cleanup DIR        stop the display and every wineserver of DIR, remove the prefixes
 set -euo pipefail
 
@@ -46,13 +48,17 @@ run)
     [ -n "${ORVH_KEEP_PREFIX:-}" ] || rm -rf "$prefix"
     exit $rc
     ;;
+with)
+    export DISPLAY="$(cat "$dir/display")"
+    exec "${@:3}"
+    ;;
 cleanup)
     for prefix in "$dir"/prefixes/* "$dir/template"; do stop_prefix "$prefix"; done
     [ -f "$dir/xvfb.pid" ] && kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
     rm -rf "$dir/xvfb.pid" "$dir/prefixes" "$dir/template"
     ;;
 *)
-    echo "usage: wine_host.sh setup|run|cleanup DIR [EXE [ARGUMENTS...]]" >&2
+    echo "usage: wine_host.sh setup|run|with|cleanup DIR [EXE|COMMAND [ARGUMENTS...]]" >&2
     exit 2
     ;;
 esac

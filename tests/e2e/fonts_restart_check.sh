@@ -1,15 +1,12 @@
 #!/usr/bin/env bash
-# fonts_restart_check.sh HOST_DIR WINDOWS_BUILD_DIR: a run that finds obsolete product fonts and restarts
-# Windows, watched from Linux. With 1.1.601 installed, "ORVH MS.TTF" is obsolete, "MONO821N.ttf" is not.
+# wine_host.sh with HOST_DIR fonts_restart_check.sh HOST_DIR WINDOWS_BUILD_DIR: a run that finds
+# obsolete product fonts and restarts Windows, watched from Linux. With 1.1.601 installed, "ORVH MS.TTF" is obsolete, "MONO821N.ttf" is not.
 # Wine accepts the request to its shutdown service without restarting: the launcher must end by itself.
 set -euo pipefail
 
 host=${1:?host folder}
 bin="${2:?Windows build tree}/bin"
 
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winemenubuilder.exe=d"
-export DISPLAY="$(cat "$host/display")"
 prefix="$host/prefixes/fonts_restart_check"
 
 # The script itself does not carry WINEPREFIX, so that only Wine's processes match it.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# kill_sweep.sh HOST_DIR WINDOWS_BUILD_DIR [ROAD...]: every kill point of each road
-# (tests/killsweep/kill_point.cpp) and a package's copy cut short, each in a fresh copy of the
-# host's template prefix, JOBS (default 2) at a time.
+# wine_host.sh with HOST_DIR kill_sweep.sh HOST_DIR WINDOWS_BUILD_DIR [ROAD...]: every kill point
+# of each road (kill_point.cpp) and a package's copy cut short, each in a fresh copy of the host's
+# template prefix, JOBS (default 2) at a time.
 set -euo pipefail
 
 host=${1:?host folder}
@@ -11,9 +11,6 @@ roads=("${@:-typical patch repair rotation}")
 read -r -a roads <<<"${roads[*]}"
 jobs=${JOBS:-2}
 
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winemenubuilder.exe=d"
-export DISPLAY="$(cat "$host/display")"
 out="$host/kill_sweep"
 rm -rf "$out" && mkdir -p "$out"
 

@@ -1,7 +1,7 @@
 # The Windows-side test programs of ORVH_WINDOWS_BUILD_DIR as tests of this tree, each run under
 # Wine in a copy of a template prefix booted once per ctest run (fixture "wine_host").
 set(ORVH_HOST_DIR ${CMAKE_BINARY_DIR}/wine_host)
-set(host ${CMAKE_CURRENT_LIST_DIR}/wine_host.sh)
+set(host ${PROJECT_SOURCE_DIR}/tools/wine_host.sh)
 
 add_test(NAME wine_host.setup COMMAND ${host} setup ${ORVH_HOST_DIR})
 add_test(NAME wine_host.cleanup COMMAND ${host} cleanup ${ORVH_HOST_DIR})
@@ -22,7 +22,7 @@ foreach(level wine e2e)
 endforeach()
 
 add_test(NAME e2e.fonts_restart_check
-         COMMAND ${CMAKE_CURRENT_LIST_DIR}/fonts_restart_check.sh ${ORVH_HOST_DIR} ${ORVH_WINDOWS_BUILD_DIR})
+         COMMAND ${host} with ${ORVH_HOST_DIR} ${PROJECT_SOURCE_DIR}/tests/e2e/fonts_restart_check.sh ${ORVH_HOST_DIR} ${ORVH_WINDOWS_BUILD_DIR})
 set_tests_properties(e2e.fonts_restart_check PROPERTIES FIXTURES_REQUIRED wine_host LABELS e2e TIMEOUT 600)
 
 # Every kill point of four roads of the update run and a copy of a package of real size cut
@@ -30,6 +30,6 @@ set_tests_properties(e2e.fonts_restart_check PROPERTIES FIXTURES_REQUIRED wine_h
 add_test(NAME killsweep.large_packages COMMAND ${CMAKE_COMMAND} --build ${ORVH_WINDOWS_BUILD_DIR} --target orvh_bench_packages)
 set_tests_properties(killsweep.large_packages PROPERTIES FIXTURES_SETUP large_packages LABELS killsweep TIMEOUT 600)
 add_test(NAME killsweep.roads
-         COMMAND ${CMAKE_CURRENT_LIST_DIR}/kill_sweep.sh ${ORVH_HOST_DIR} ${ORVH_WINDOWS_BUILD_DIR})
+         COMMAND ${host} with ${ORVH_HOST_DIR} ${PROJECT_SOURCE_DIR}/tests/killsweep/kill_sweep.sh ${ORVH_HOST_DIR} ${ORVH_WINDOWS_BUILD_DIR})
 set_tests_properties(killsweep.roads PROPERTIES FIXTURES_REQUIRED "wine_host;large_packages" LABELS killsweep
                      TIMEOUT 600 RESOURCE_LOCK display)

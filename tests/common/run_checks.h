@@ -1,0 +1,109 @@
+#pragma once
+// What the Windows-side tests read of a run beyond one delivery: the program's texts, folder
+// listings, journal fragments; and what they arrange: a station nobody sees, a token that may
+// not restart Windows.
+#include "delivery.h"
+#include "journal/journal_line.h"
+
+namespace orvh::test {
+
+// OrvhUpdate.exe's resources, loaded once.
+inline HMODULE ProgramResources() {
+    static const UniqueModule program(::LoadLibraryExW(OrvhUpdateExe().c_str(), nullptr,
+                                                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    return program.get();
+}
+
+// The text of one string of the program's own string table.
+inline std::wstring StringText(unsigned id) {
+    const wchar_t* text = nullptr;
+    const int length = ::LoadStringW(ProgramResources(), id, reinterpret_cast<wchar_t*>(&text), 0);
+    return std::wstring(text, static_cast<std::size_t>(length));
+}
+
+inline const std::wstring kPublisherSubject = L"C=IT, O=Orvane S.p.A., CN=Orvane S.p.A.";
+
+// Wine tells itself by an export of its ntdll.
+inline bool UnderWine() { return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
+
+// L"" when each fragment is part of an event after the one the fragment before was found in
+// (a message's text as the journal writes it); else the first fragment not found and the journal.
+inline std::wstring MissingInOrder(const std::vector<JournalLine>& journal, const std::vector<std::wstring>& fragments) {
+    auto line = journal.begin();
+    for (const auto& fragment : fragments) {
+        const std::wstring written = OneLine(fragment);
+        line = std::find_if(line, journal.end(), [&](const JournalLine& l) { return l.event.find(written) != l.event.npos; });
+        if (line == journal.end()) {
+            std::wstring report = L"not in the journal (in this order): " + written + L"\n";
+            for (const auto& each : journal) report += std::to_wstring(each.ms) + L" " + each.event + L"\n";
+            return report;
+        }
+        ++line;
+    }
+    return L"";
+}
+
+// A folder's entries, sub-folders marked with "\", the fixture packages with their version, the
+// launcher's own copy with "(launcher)".
+inline std::vector<std::wstring> Contents(const std::wstring& folder) {
+    namespace fx = fixtures;
+    const std::pair<std::wstring_view, std::wstring_view> known[] = {
+        {fx::hub_1_1_601.file, fx::hub_1_1_601.version}, {fx::hub_1_2_0.file, fx::hub_1_2_0.version}};
+    std::vector<std::wstring> entries;
+    for (const auto& name : FolderEntries(folder)) {
+        const std::wstring path = folder + L"\\" + name;
+        std::wstring entry = std::filesystem::is_directory(path) ? name + L"\\" : name;
+        const std::string bytes = ReadFileBytes(path); // "" for a folder
+        for (const auto& [file, version] : known) {
+            if (bytes == ReadFileBytes(FixturePackagePath(file))) entry += L" " + std::wstring(version);
+        }
+        if (bytes == ReadFileBytes(OrvhUpdateExe())) entry += L" (launcher)";
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
+// A window station nobody sees, as a service's is; a message box of a program started on its
+// Desktop() never returns.
+class InvisibleStation {
+public:
+    InvisibleStation() {
+        station_ = ::CreateWindowStationW(kName, 0, WINSTA_ALL_ACCESS, nullptr);
+        ::SetProcessWindowStation(station_);
+        desktop_ = ::CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        ::SetProcessWindowStation(Visible());
+    }
+    ~InvisibleStation() {
+        ::CloseDesktop(desktop_);
+        ::CloseWindowStation(station_);
+    }
+    InvisibleStation(const InvisibleStation&) = delete;
+    InvisibleStation& operator=(const InvisibleStation&) = delete;
+    // By name: under Wine the handle of the process's own station can already have gone.
+    static HWINSTA Visible() {
+        static const HWINSTA visible = ::OpenWindowStationW(L"WinSta0", FALSE, WINSTA_ALL_ACCESS);
+        return visible;
+    }
+    static std::wstring Desktop() { return std::wstring(kName) + L"\\Default"; }
+
+private:
+    static constexpr const wchar_t* kName = L"OrvhNobodySees";
+    HWINSTA station_ = nullptr;
+    HDESK desktop_ = nullptr;
+};
+
+// The test's own token without the shutdown privilege, as an account that may not restart Windows.
+inline UniqueHandle TokenWithoutShutdownPrivilege() {
+    HANDLE own = nullptr;
+    ::OpenProcessToken(::GetCurrentProcess(), TOKEN_ALL_ACCESS, &own);
+    const UniqueHandle ownOwner(own);
+    LUID_AND_ATTRIBUTES shutdown{};
+    ::LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &shutdown.Luid);
+    HANDLE restricted = nullptr;
+    if (!::CreateRestrictedToken(own, 0, 0, nullptr, 1, &shutdown, 0, nullptr, &restricted)) {
+        ThrowLastError(L"CreateRestrictedToken");
+    }
+    return UniqueHandle(restricted);
+}
+
+} // namespace orvh::test
