@@ -106,4 +106,40 @@ inline UniqueHandle TokenWithoutShutdownPrivilege() {
     return UniqueHandle(restricted);
 }
 
+// OrvhSet.exe, the delivering side's tool, run with its output captured.
+struct ToolRun {
+    DWORD exitCode = 0;
+    std::string output; // stdout and stderr
+};
+
+inline std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+inline ToolRun RunTool(const std::wstring& arguments) {
+    const ScratchFolder scratch;
+    const std::wstring tool = TestProgramFolder() + L"\\OrvhSet.exe", outPath = scratch / L"out.txt";
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    UniqueFile out(::CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS, 0, nullptr));
+    STARTUPINFOW startup{sizeof startup};
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = out.get();
+    std::wstring line = Quoted(tool) + L" " + arguments;
+    PROCESS_INFORMATION started{};
+    if (!::CreateProcessW(tool.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started)) {
+        ThrowLastError(L"CreateProcessW " + tool);
+    }
+    const UniqueHandle process(started.hProcess), thread(started.hThread);
+    ToolRun run;
+    ::WaitForSingleObject(process.get(), 120000);
+    ::GetExitCodeProcess(process.get(), &run.exitCode);
+    out.reset();
+    run.output = ReadFileBytes(outPath);
+    return run;
+}
+
+inline ToolRun MakeSet(const std::wstring& folder, const std::vector<std::wstring>& files) {
+    std::wstring arguments = L"make " + Quoted(folder);
+    for (const auto& file : files) arguments += L" " + Quoted(file);
+    return RunTool(arguments);
+}
+
 } // namespace orvh::test

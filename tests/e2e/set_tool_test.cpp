@@ -12,35 +12,6 @@ namespace {
 
 namespace fx = fixtures;
 
-struct ToolRun {
-    DWORD exitCode = 0;
-    std::string output; // stdout and stderr
-};
-
-std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
-
-ToolRun RunTool(const std::wstring& arguments) {
-    const ScratchFolder scratch;
-    const std::wstring tool = TestProgramFolder() + L"\\OrvhSet.exe", outPath = scratch / L"out.txt";
-    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-    UniqueFile out(::CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS, 0, nullptr));
-    STARTUPINFOW startup{sizeof startup};
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = out.get();
-    std::wstring line = Quoted(tool) + L" " + arguments;
-    PROCESS_INFORMATION started{};
-    if (!::CreateProcessW(tool.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started)) {
-        ThrowLastError(L"CreateProcessW " + tool);
-    }
-    const UniqueHandle process(started.hProcess), thread(started.hThread);
-    ToolRun run;
-    ::WaitForSingleObject(process.get(), 120000);
-    ::GetExitCodeProcess(process.get(), &run.exitCode);
-    out.reset();
-    run.output = ReadFileBytes(outPath);
-    return run;
-}
-
 // The first value of a field of the plan's JSON, unescaped; arrays whole.
 std::string Field(const std::string& json, const std::string& name) {
     auto at = json.find("\"" + name + "\": ");
@@ -60,12 +31,6 @@ std::vector<std::wstring> TypicalFiles(bool signedSet) {
     return {FixturePackagePath(fx::hub_1_2_0.file), FixturePackagePath(fx::hub_1_2_100_msp.file), OrvhUpdateExe()};
 }
 
-ToolRun Make(const std::wstring& folder, const std::vector<std::wstring>& files) {
-    std::wstring arguments = L"make " + Quoted(folder);
-    for (const auto& file : files) arguments += L" " + Quoted(file);
-    return RunTool(arguments);
-}
-
 TEST(SetTool, ThePlanIsWhatTheLauncherDoes) {
     struct Row {
         const fx::FixturePackage& installed;
@@ -80,7 +45,7 @@ TEST(SetTool, ThePlanIsWhatTheLauncherDoes) {
         UpdateScenario scenario;
         ASSERT_EQ(scenario.Install(row.installed), 0u);
         const std::wstring set = scenario.Root() / L"set";
-        ASSERT_EQ(Make(set, TypicalFiles(row.signedSet)).exitCode, 0u);
+        ASSERT_EQ(MakeSet(set, TypicalFiles(row.signedSet)).exitCode, 0u);
         const ToolRun plan = RunTool(L"plan " + Quoted(set) + L" --json --installed " + std::wstring(row.installed.version) +
                                      (row.signedLauncher ? L" --launcher " + Quoted(SignedFixture(L"OrvhUpdate.exe")) : L""));
         ASSERT_EQ(plan.exitCode, 0u) << plan.output;
@@ -104,7 +69,7 @@ TEST(SetTool, ThePlanIsWhatTheLauncherDoes) {
 TEST(SetTool, MakeThenCheckFindsNothingAndEachBrokenSetGivesItsError) {
     const ScratchFolder folder;
     for (const bool signedSet : {false, true}) {
-        const ToolRun made = Make(folder / (signedSet ? L"signed" : L"unsigned"), TypicalFiles(signedSet));
+        const ToolRun made = MakeSet(folder / (signedSet ? L"signed" : L"unsigned"), TypicalFiles(signedSet));
         EXPECT_EQ(made.exitCode, 0u) << made.output;
         EXPECT_NE(made.output.find(": 0 error(s)"), std::string::npos) << made.output;
     }

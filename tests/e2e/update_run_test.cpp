@@ -1,8 +1,9 @@
 // The typical road of a real update run, as only the real program shows it: a signed launcher and
-// a set signed by its publisher (the full package with the renewed certificate) verified and used,
-// the window, no box, both installer calls in Windows Installer's own log, the product started
-// again. The unsigned road and its end state in the update folder are the kill sweep's reference
-// run; the roads that end in a message are rows of faults_test.cpp.
+// a set signed by its publisher (the full package with the renewed certificate), made by the
+// delivering side's tool, verified and used; the window, no box, both installer calls in Windows
+// Installer's own log, the product started again. The unsigned road and its end state in the
+// update folder are the kill sweep's reference run; the roads that end in a message are rows of
+// faults_test.cpp.
 #include "run_checks.h"
 
 #include <gtest/gtest.h>
@@ -20,12 +21,12 @@ TEST(UpdateRun, TypicalUpdateWithPatchSignedByTheLaunchersPublisher) {
     ASSERT_EQ(scenario.Install(fx::hub_1_1_601, true), 0u);
     scenario.EarlierRun();
     ASSERT_TRUE(scenario.RunSigned(L"OrvhUpdate.exe"));
-    scenario.Deliver(L"Orvane Hub.msi", SignedFixture(L"hub-1.2.0.msi"));
-    scenario.Deliver(L"ORVHPatch.msp", SignedFixture(L"hub-1.2.100.msp"));
-    scenario.Deliver(L"ORVHUpdate.exe", SignedFixture(L"OrvhUpdate.exe"));
-    scenario.Announce(L"Orvane Hub.msi", L"0001.0002.0000.0000");
-    scenario.Announce(L"ORVHPatch.msp", L"0001.0002.0000.0100");
-    scenario.Announce(L"ORVHUpdate.exe", L"0001.0000.0000.0001");
+    // The set as the delivering side makes it, with the tool.
+    const std::wstring set = scenario.Root() / L"set";
+    ASSERT_EQ(MakeSet(set, {SignedFixture(L"hub-1.2.0.msi"), SignedFixture(L"hub-1.2.100.msp"), SignedFixture(L"OrvhUpdate.exe")})
+                  .exitCode,
+              0u);
+    for (const auto& name : FolderEntries(set)) scenario.Deliver(name, set + L"\\" + name);
     const Sleeper product(1s, 0);
 
     const RunOutcome run = scenario.Run(scenario.Tail() + L" /AttendiProcesso=" + std::to_wstring(product.ProcessId()));
