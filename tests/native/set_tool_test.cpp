@@ -5,6 +5,9 @@
 #include "set_tool/set_check.h"
 #include "set_tool/set_make.h"
 #include "set_tool/set_plan.h"
+#include "set_tool/tool_command_line.h"
+#include "set_tool/tool_output.h"
+#include "ini/ov_file_ini.h"
 
 #include <gtest/gtest.h>
 
@@ -174,6 +177,80 @@ TEST(SetPlan, TheLaunchersRunForEachInstalledVersion) {
         EXPECT_EQ(first, row.firstStrings);
         EXPECT_EQ(plan.afterStop ? plan.afterStop->endVersion : L"", row.endAfterStop);
     });
+}
+
+TEST(SetTool, CommandLineAsTheDeliveringSideTypesIt) {
+    using Args = std::vector<std::wstring>;
+    // The arguments; the command read back, or "usage" for a usage error.
+    const std::pair<Args, std::wstring> rows[] = {
+        {{L"make", L"O", L"a.msi"}, L"make O [a.msi]"},
+        {{L"make", L"O"}, L"usage"},
+        {{L"check", L"S", L"T"}, L"usage"},
+        {{L"check", L"S", L"--publisher", L"p.exe", L"--edition", L"desk"}, L"check S [] desk by p.exe"},
+        {{L"plan", L"S", L"--publisher", L"p.exe", L"--installed", L"1.1.601"}, L"usage"},
+        {{L"plan", L"S", L"--installed", L"1.1.601", L"--json"}, L"plan S [] 0001.0001.0000.0601 json"},
+        {{L"plan", L"S", L"--installed"}, L"usage"},
+        {{L"plan", L"S"}, L"usage"},
+    };
+    const test::FakeConversions numbers;
+    test::ForEachRow(rows, [&](const auto& row) {
+        const ParsedCommand parsed = ParseToolCommand(row.first, numbers);
+        std::wstring read = L"usage";
+        if (const auto& c = parsed.command) {
+            read = std::wstring(c->command == Command::Make ? L"make" : c->command == Command::Check ? L"check" : L"plan") +
+                   L" " + c->folder + L" [";
+            for (const auto& file : c->files) read += file;
+            read += L"]";
+            if (c->edition) read += c->edition == Edition::Client ? L" desk" : L" hub";
+            for (const auto& version : c->installed) read += L" " + version;
+            if (!c->publisher.empty()) read += L" by " + c->publisher;
+            if (c->json) read += L" json";
+        }
+        EXPECT_EQ(read, row.second);
+        EXPECT_EQ(parsed.error.empty(), row.second != L"usage");
+    });
+}
+
+TEST(SetTool, PlanPrintedForPeopleAndForPrograms) {
+    Plan plan;
+    plan.run.installed = L"0001.0001.0000.0601";
+    plan.run.rotated = true;
+    plan.run.messages = {{10002, 10003}};
+    plan.run.journal = {L"say \"hi\" in C:\\x", L"next"};
+    const test::FakeConversions numbers;
+    EXPECT_TRUE(PlanText({plan}, numbers).starts_with(L"Installed 1.1.601 (0001.0001.0000.0601):\n"));
+    const std::wstring json = PlanJson({plan, plan});
+    for (const auto* part : {L"\"rotated\": true, \"launcherReplaced\": false", L"\"messages\": [10002]",
+                             L"\"journal\": [\"say \\\"hi\\\" in C:\\\\x\", \"next\"]", L"\"afterStop\": null},\n {"}) {
+        EXPECT_NE(json.find(part), std::wstring::npos) << testing::PrintToString(std::wstring(part));
+    }
+}
+
+// The launcher knows its files by name in any letter case; the edition follows the names found.
+TEST(SetTool, TheFolderAsTheLauncherSeesIt) {
+    struct Named final : SetFileReader {
+        PackageFacts Package(const std::wstring&) override { return {L"Orvane Desk"}; }
+        PatchFacts Patch(const std::wstring&) override { return {L"{PATCH}"}; }
+        std::wstring ExecutableVersion(const std::wstring&) override { return L"1.0.0.2"; }
+        SignatureFacts Signature(const std::wstring&) override { return {}; }
+        std::optional<Role> RoleOf(const std::wstring&) override { return std::nullopt; }
+    } reader;
+    test::FakeFileSystem fs;
+    test::FakeProfile profile;
+    const test::FakeConversions numbers;
+    const OvFileIni ini(profile, numbers);
+    fs.AddFolder(kFolder);
+    fs.AddFile(kFolder + L"\\ORVDPATCH.MSP");
+    fs.AddFile(kFolder + L"\\ORVHUpdate.exe");
+    fs.AddFile(kFolder + L"\\ORVHUpdate.cfg");
+    profile.Set(kFolder + L"\\ORVHUpdate.cfg", L"Versione", L"ORVDPatch.zip", L"0001.0002.0000.0100");
+    const SetFolder set = ReadSetFolder(kFolder, std::nullopt, fs, ini, reader);
+    EXPECT_EQ(set.edition, Edition::Client);
+    EXPECT_TRUE(set.configurationPresent);
+    EXPECT_EQ(set.announced, (std::map<std::wstring, std::wstring>{{L"ORVDPatch.zip", L"0001.0002.0000.0100"}}));
+    EXPECT_EQ(set.files.size(), 2u);
+    EXPECT_EQ(set.files.at(Role::Patch).patch->patchCode, L"{PATCH}");
+    EXPECT_EQ(set.files.at(Role::Launcher).executableVersion, L"1.0.0.2");
 }
 
 } // namespace

@@ -49,5 +49,11 @@ TEST(Version, OrderIsTextOrderByCodeUnit) {
     });
 }
 
+TEST(Version, CanonicalFormIsFourGroupsOfFourDigits) {
+    const std::pair<std::wstring, bool> rows[] = {{L"0009.0019.0000.0999", true}, {L"1.2.0.0", false},
+                                                  {L"0001.0002.0000", false}, {L"0001.0002.0000.00a0", false}};
+    test::ForEachRow(rows, [&](const auto& row) { EXPECT_EQ(IsCanonicalVersion(row.first), row.second); });
+}
+
 } // namespace
 } // namespace orvh
