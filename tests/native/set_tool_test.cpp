@@ -147,26 +147,31 @@ TEST(SetPlan, TheLaunchersRunForEachInstalledVersion) {
         bool rotated, ignoreUpdate;
         std::vector<std::int32_t> firstStrings; // of each box
         std::wstring endAfterStop;              // "" when the run does not install and then patch
+        std::size_t installerCalls;
+        bool sourceMissing = false;             // the installed product's cached package is gone
     };
     const Row rows[] = {
-        {L"0001.0001.0000.0601", {}, false, L"0001.0002.0000.0100", true, false, {}, L"0001.0002.0000.0100"},
+        {L"0001.0001.0000.0601", {}, false, L"0001.0002.0000.0100", true, false, {}, L"0001.0002.0000.0100", 2},
         // The trap of the key schemes: a run stopped after 1.2.0 reads the archive keys.
         {L"0001.0001.0000.0601",
          [](SetFolder& s) { std::erase_if(s.announced, [](const auto& e) { return e.first.ends_with(L".zip"); }); }, false,
-         L"0001.0002.0000.0100", true, false, {}, L"0001.0002.0000.0000"},
-        {L"0001.0002.0000.0000", {}, false, L"0001.0002.0000.0100", true, false, {}, L""},
-        {L"0001.0003.0000.0000", {}, false, L"0001.0003.0000.0000", true, true, {}, L""},
-        {L"0001.0001.0000.0601", {}, true, L"0001.0001.0000.0601", false, true, {10002}, L""},
-        {L"0001.0001.0000.0601", [](SetFolder& s) { Signed(s); }, true, L"0001.0002.0000.0100", true, false, {}, L"0001.0002.0000.0100"},
+         L"0001.0002.0000.0100", true, false, {}, L"0001.0002.0000.0000", 2},
+        {L"0001.0002.0000.0000", {}, false, L"0001.0002.0000.0100", true, false, {}, L"", 1},
+        {L"0001.0003.0000.0000", {}, false, L"0001.0003.0000.0000", true, true, {}, L"", 0},
+        {L"0001.0001.0000.0601", {}, true, L"0001.0001.0000.0601", false, true, {10002}, L"", 0},
+        {L"0001.0001.0000.0601", [](SetFolder& s) { Signed(s); }, true, L"0001.0002.0000.0100", true, false, {},
+         L"0001.0002.0000.0100", 2},
+        // The source repaired from the full package, then the patch.
+        {L"0001.0002.0000.0000", {}, false, L"0001.0002.0000.0100", true, false, {}, L"", 2, true},
     };
     test::FakeConversions numbers;
     Reader reader;
     test::ForEachRow(rows, [&](const auto& row) {
-                SetFolder set = Typical();
+        SetFolder set = Typical();
         if (row.change) row.change(set);
         test::FakeProfile profile;
         for (const auto& [key, value] : set.announced) profile.Set(kFolder + L"\\ORVHUpdate.cfg", L"Versione", key, value);
-        PlanCase planCase{row.installed, L"", false, std::nullopt};
+        PlanCase planCase{row.installed, L"", row.sourceMissing, std::nullopt};
         if (row.launcherSigned) planCase.launcher = FileSignature{SignatureState::Valid, 0, L"", 0, {L"", L"", L"", L"", L"Orvane"}, L"CN=Orvane", L""};
         const Plan plan = PlanRun(set, planCase, profile, numbers, reader);
         std::vector<std::int32_t> first;
@@ -176,6 +181,7 @@ TEST(SetPlan, TheLaunchersRunForEachInstalledVersion) {
         EXPECT_EQ(plan.run.ignoreUpdate, row.ignoreUpdate);
         EXPECT_EQ(first, row.firstStrings);
         EXPECT_EQ(plan.afterStop ? plan.afterStop->endVersion : L"", row.endAfterStop);
+        EXPECT_EQ(plan.run.steps.size(), row.installerCalls);
     });
 }
 
