@@ -46,10 +46,10 @@ std::optional<PatchTarget> TransformTarget(IStorage& transform) {
     if (FAILED(sets->Open(FMTID_SummaryInformation, STGM_READ | STGM_SHARE_EXCLUSIVE, properties.put()))) {
         return std::nullopt;
     }
-    PROPSPEC spec{PRSPEC_PROPID, {PIDSI_REVNUMBER}};
+    PROPSPEC revisionNumber{PRSPEC_PROPID, {PIDSI_REVNUMBER}};
     PROPVARIANT value;
     ::PropVariantInit(&value);
-    if (properties.get()->ReadMultiple(1, &spec, &value) != S_OK) return std::nullopt;
+    if (properties.get()->ReadMultiple(1, &revisionNumber, &value) != S_OK) return std::nullopt;
     std::wstring revision;
     if (value.vt == VT_LPSTR && value.pszVal) {
         const int length = ::MultiByteToWideChar(CP_ACP, 0, value.pszVal, -1, nullptr, 0);
