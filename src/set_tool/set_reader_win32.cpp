@@ -102,7 +102,8 @@ PatchFacts Win32SetFileReader::Patch(const std::wstring& path) {
     for (auto& code : Split(SummaryText(summary.get(), PIDSI_TEMPLATE), L';')) {
         if (!code.empty()) patch.targetProductCodes.push_back(code);
     }
-    // Each transform is a storage inside the patch, with its own summary information.
+    // Each transform is a storage inside the patch, with its own summary information. (MsiExtractPatchXMLDataW
+    // would give the same facts, but Wine's msi.dll does not implement it.)
     UniqueComInterface<IStorage> storage;
     HRESULT status = ::StgOpenStorage(path.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE, nullptr, 0, storage.put());
     if (FAILED(status)) throw Win32Error(static_cast<DWORD>(status), L"StgOpenStorage");
