@@ -104,14 +104,15 @@ private:
                 }
             }
         }
+        // Installations of the server up to 1.1.601 read only the file-name keys.
         if (set_.edition == Edition::Server) {
-            const auto none = [&](const VersionKeys& keys) {
-                return set_.Announced(keys.fullPackage).empty() && set_.Announced(keys.patchPackage).empty() &&
-                       set_.Announced(keys.updater).empty();
-            };
-            if (none(fileNames_) && !none(archive_)) {
-                Warning(std::wstring(kConfigurationFileName),
-                        L"only archive keys: installations up to 1.1.601 read the file-name keys and are offered nothing");
+            for (const Role role : {Role::FullPackage, Role::Patch, Role::Launcher}) {
+                const auto& [name, archive] = Keys(role);
+                if (File(role) && set_.Announced(name).empty() && !set_.Announced(archive).empty()) {
+                    Warning(std::wstring(kConfigurationFileName),
+                            L"no \"" + name + L"\" beside \"" + archive +
+                                L"\": installations up to 1.1.601 read the file-name keys and are not offered " + name);
+                }
             }
         }
     }

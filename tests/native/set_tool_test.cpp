@@ -79,6 +79,9 @@ TEST(SetCheck, EachSlipOfTheDeliveringSideIsOneFindingWithItsFile) {
         {[](SetFolder& s) { s.files[Role::Patch].patch->targets[0].productCode = kDesk; }, {L"E ORVHPatch.msp"}},
         {[](SetFolder& s) { s.files[Role::Launcher].executableVersion = L"1.0.0.1"; }, {L"E ORVHUpdate.exe"}},
         {[](SetFolder& s) { s.configurationPresent = false; }, {L"E ORVHUpdate.cfg"}},
+        {[](SetFolder& s) { std::erase_if(s.announced, [](const auto& e) { return !e.first.ends_with(L".zip"); }); },
+         {L"W ORVHUpdate.cfg", L"W ORVHUpdate.cfg", L"W ORVHUpdate.cfg"}},
+        {[](SetFolder& s) { s.announced.erase(L"ORVHUpdate.exe"); }, {L"W ORVHUpdate.cfg"}},
         {[](SetFolder& s) { s.entries.push_back(L"Orvane Hub 1.2.msi"); }, {L"W Orvane Hub 1.2.msi"}},
         {[](SetFolder& s) { Signed(s); }, {}},
         {[](SetFolder& s) {
