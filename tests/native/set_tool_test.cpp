@@ -238,8 +238,8 @@ TEST(SetTool, PlanPrintedForPeopleAndForPrograms) {
 // The launcher knows its files by name in any letter case; the edition follows the names found.
 TEST(SetTool, TheFolderAsTheLauncherSeesIt) {
     struct Named final : SetFileReader {
-        PackageFacts Package(const std::wstring&) override { return {L"Orvane Desk"}; }
-        PatchFacts Patch(const std::wstring&) override { return {L"{PATCH}"}; }
+        PackageFacts Package(const std::wstring&) override { return {L"Orvane Desk", {}, {}, {}}; }
+        PatchFacts Patch(const std::wstring&) override { return {L"{PATCH}", {}, {}}; }
         std::wstring ExecutableVersion(const std::wstring&) override { return L"1.0.0.2"; }
         SignatureFacts Signature(const std::wstring&) override { return {}; }
         std::optional<Role> RoleOf(const std::wstring&) override { return std::nullopt; }
