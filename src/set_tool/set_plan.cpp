@@ -275,7 +275,8 @@ public:
 
     FileSignature Verify(const std::wstring& path, bool) override {
         if (Lower(path) == Lower(kLauncher)) {
-            return case_.launcher.value_or(FileSignature{SignatureState::Unsigned, kTrustNoSignature, L"TRUST_E_NOSIGNATURE", kTrustNoSignature});
+            return case_.launcher.value_or(FileSignature{SignatureState::Unsigned, kTrustNoSignature,
+                                                         L"TRUST_E_NOSIGNATURE", kTrustNoSignature, {}, {}, {}});
         }
         const Content& content = files_.at(Lower(path));
         return content.role ? set_.files.at(*content.role).signature.signature : FileSignature{};
