@@ -83,6 +83,7 @@ TEST(SetCheck, EachSlipOfTheDeliveringSideIsOneFindingWithItsFile) {
          {L"W ORVHUpdate.cfg", L"W ORVHUpdate.cfg", L"W ORVHUpdate.cfg"}},
         {[](SetFolder& s) { s.announced.erase(L"ORVHUpdate.exe"); }, {L"W ORVHUpdate.cfg"}},
         {[](SetFolder& s) { s.entries.push_back(L"Orvane Hub 1.2.msi"); }, {L"W Orvane Hub 1.2.msi"}},
+        {[](SetFolder& s) { s.files.erase(Role::Patch); }, {L"E ORVHPatch.msp"}},
         {[](SetFolder& s) { Signed(s); }, {}},
         {[](SetFolder& s) {
              Signed(s);
@@ -105,11 +106,16 @@ TEST(SetCheck, EachSlipOfTheDeliveringSideIsOneFindingWithItsFile) {
     test::ForEachRow(rows, [&](const auto& row) {
         SetFolder set = Typical();
         row.first(set);
+        const auto findings = CheckSet(set, std::nullopt, reader, numbers);
         std::vector<std::wstring> found;
-        for (const auto& f : CheckSet(set, std::nullopt, reader, numbers)) {
-            found.push_back((f.severity == Severity::Error ? L"E " : L"W ") + f.file);
-        }
+        for (const auto& f : findings) found.push_back((f.severity == Severity::Error ? L"E " : L"W ") + f.file);
         EXPECT_EQ(found, row.second);
+        // The summary line, and the exit code's decision.
+        const auto errors = std::ranges::count_if(found, [](const auto& f) { return f.starts_with(L"E "); });
+        EXPECT_EQ(HasErrors(findings), errors > 0);
+        const std::wstring summary = kFolder + L": " + std::to_wstring(errors) + L" error(s), " +
+                                     std::to_wstring(found.size() - errors) + L" warning(s)\n";
+        EXPECT_TRUE(FindingsText(findings, kFolder).ends_with(summary));
     });
 }
 
@@ -185,6 +191,7 @@ TEST(SetPlan, TheLaunchersRunForEachInstalledVersion) {
         EXPECT_EQ(first, row.firstStrings);
         EXPECT_EQ(plan.afterStop ? plan.afterStop->endVersion : L"", row.endAfterStop);
         EXPECT_EQ(plan.run.steps.size(), row.installerCalls);
+        for (const auto& step : plan.run.steps) EXPECT_TRUE(step.ends_with(L": done")) << testing::PrintToString(step);
     });
 }
 
@@ -199,6 +206,7 @@ TEST(SetTool, CommandLineAsTheDeliveringSideTypesIt) {
         {{L"plan", L"S", L"--publisher", L"p.exe", L"--installed", L"1.1.601"}, L"usage"},
         {{L"plan", L"S", L"--installed", L"1.1.601", L"--json"}, L"plan S [] 0001.0001.0000.0601 json"},
         {{L"plan", L"S", L"--installed"}, L"usage"},
+        {{L"plan", L"S", L"--installed", L"1.1.601", L"--launcher"}, L"usage"},
         {{L"plan", L"S"}, L"usage"},
     };
     const test::FakeConversions numbers;
@@ -224,12 +232,13 @@ TEST(SetTool, PlanPrintedForPeopleAndForPrograms) {
     Plan plan;
     plan.run.installed = L"0001.0001.0000.0601";
     plan.run.rotated = true;
-    plan.run.messages = {{10002, 10003}};
+    plan.run.messages = {{10002, 10003}, {10001}};
     plan.run.journal = {L"say \"hi\" in C:\\x", L"next"};
     const test::FakeConversions numbers;
     EXPECT_TRUE(PlanText({plan}, numbers).starts_with(L"Installed 1.1.601 (0001.0001.0000.0601):\n"));
     const std::wstring json = PlanJson({plan, plan});
-    for (const auto* part : {L"\"rotated\": true, \"launcherReplaced\": false", L"\"messages\": [10002]",
+    for (const auto* part : {L"\"rotated\": true, \"launcherReplaced\": false",
+                             L"\"messages\": [10002, 10001], \"messageStrings\": [[10002, 10003], [10001]]",
                              L"\"journal\": [\"say \\\"hi\\\" in C:\\\\x\", \"next\"]", L"\"afterStop\": null},\n {"}) {
         EXPECT_NE(json.find(part), std::wstring::npos) << testing::PrintToString(std::wstring(part));
     }
