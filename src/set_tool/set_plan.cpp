@@ -220,8 +220,6 @@ public:
         const PackageFacts& package = Package(path);
         if (property == L"ProductVersion") return package.productVersion;
         if (property == L"ProductCode") return package.productCode;
-        if (property == L"UpgradeCode") return package.upgradeCode;
-        if (property == L"ProductName") return package.productName;
         return L"";
     }
     std::optional<std::wstring> FileVersion(const std::wstring& path) override {

@@ -170,6 +170,14 @@ TEST(SetPlan, TheLaunchersRunForEachInstalledVersion) {
         {L"0001.0001.0000.0601", {}, true, L"0001.0001.0000.0601", false, true, {10002}, L"", 0},
         {L"0001.0001.0000.0601", [](SetFolder& s) { Signed(s); }, true, L"0001.0002.0000.0100", true, false, {},
          L"0001.0002.0000.0100", 2},
+        // A patch delivered alone, for a version no package of the set describes.
+        {L"0001.0002.0000.0000",
+         [](SetFolder& s) {
+             s.files.erase(Role::FullPackage);
+             s.announced.erase(L"Orvane Hub.msi");
+             s.announced.erase(L"Orvane Hub.zip");
+         },
+         false, L"0001.0002.0000.0100", true, false, {}, L"", 1},
         // The source repaired from the full package, then the patch.
         {L"0001.0002.0000.0000", {}, false, L"0001.0002.0000.0100", true, false, {}, L"", 2, true},
     };
