@@ -170,6 +170,14 @@ TEST(SetPlan, TheLaunchersRunForEachInstalledVersion) {
         {L"0001.0001.0000.0601", {}, true, L"0001.0001.0000.0601", false, true, {10002}, L"", 0},
         {L"0001.0001.0000.0601", [](SetFolder& s) { Signed(s); }, true, L"0001.0002.0000.0100", true, false, {},
          L"0001.0002.0000.0100", 2},
+        // A full package delivered alone: nothing to stop between.
+        {L"0001.0001.0000.0601",
+         [](SetFolder& s) {
+             s.files.erase(Role::Patch);
+             s.announced.erase(L"ORVHPatch.msp");
+             s.announced.erase(L"ORVHPatch.zip");
+         },
+         false, L"0001.0002.0000.0000", true, false, {}, L"", 1},
         // A patch delivered alone, for a version no package of the set describes.
         {L"0001.0002.0000.0000",
          [](SetFolder& s) {
