@@ -62,6 +62,15 @@ void Signed(SetFolder& set) {
 
 using Change = std::function<void(SetFolder&)>;
 
+// The typical set without one of its files and the file's two keys.
+Change Without(Role role, const std::wstring& name, const std::wstring& archive) {
+    return [=](SetFolder& s) {
+        s.files.erase(role);
+        s.announced.erase(name);
+        s.announced.erase(archive);
+    };
+}
+
 TEST(SetCheck, EachSlipOfTheDeliveringSideIsOneFindingWithItsFile) {
     // A change to the typical set, and its findings as severity and file, in order.
     const std::pair<Change, std::vector<std::wstring>> rows[] = {
@@ -171,21 +180,11 @@ TEST(SetPlan, TheLaunchersRunForEachInstalledVersion) {
         {L"0001.0001.0000.0601", [](SetFolder& s) { Signed(s); }, true, L"0001.0002.0000.0100", true, false, {},
          L"0001.0002.0000.0100", 2},
         // A full package delivered alone: nothing to stop between.
-        {L"0001.0001.0000.0601",
-         [](SetFolder& s) {
-             s.files.erase(Role::Patch);
-             s.announced.erase(L"ORVHPatch.msp");
-             s.announced.erase(L"ORVHPatch.zip");
-         },
-         false, L"0001.0002.0000.0000", true, false, {}, L"", 1},
+        {L"0001.0001.0000.0601", Without(Role::Patch, L"ORVHPatch.msp", L"ORVHPatch.zip"), false,
+         L"0001.0002.0000.0000", true, false, {}, L"", 1},
         // A patch delivered alone, for a version no package of the set describes.
-        {L"0001.0002.0000.0000",
-         [](SetFolder& s) {
-             s.files.erase(Role::FullPackage);
-             s.announced.erase(L"Orvane Hub.msi");
-             s.announced.erase(L"Orvane Hub.zip");
-         },
-         false, L"0001.0002.0000.0100", true, false, {}, L"", 1},
+        {L"0001.0002.0000.0000", Without(Role::FullPackage, L"Orvane Hub.msi", L"Orvane Hub.zip"), false,
+         L"0001.0002.0000.0100", true, false, {}, L"", 1},
         // The source repaired from the full package, then the patch.
         {L"0001.0002.0000.0000", {}, false, L"0001.0002.0000.0100", true, false, {}, L"", 2, true},
     };
