@@ -16,7 +16,6 @@ struct ErrorRecord {
         source = std::move(newSource);
         description = std::move(newDescription);
     }
-    void Clear() { *this = ErrorRecord{}; }
 };
 
 // The one current error record of the program (single-threaded by design).
