@@ -143,6 +143,7 @@ JournalFile::JournalFile(bool elevated) : processStart_(ProcessStart()) {
         return;
     }
     installerLog_ = folder + L"\\" + InstallerLogFileName(name);
+    path_ = folder + L"\\" + name;
 
     // This run's own files stay even when a clock set back made earlier names look newer.
     for (const auto& old : JournalsToDelete(FileNamesIn(folder))) {

@@ -3,6 +3,7 @@
 // the installation phase in the middle. Every platform service comes in through
 // RunServices; the run itself only decides and sequences.
 #include "common/expand_path.h"
+#include "main/run_end.h"
 #include "main/startup.h"
 #include "main/update_set.h"
 
@@ -34,8 +35,8 @@ public:
     virtual std::unique_ptr<ProgressView> Load() = 0;
 };
 
-// Ends the program at once, without any clean-up: used right after a forced restart of
-// Windows has been requested.
+// Ends the program at once, without any clean-up, with the exit code of the run's end: used
+// once Windows restarts (the launcher's forced restart requested, or an installer's own).
 class ProgramEnd {
 public:
     virtual ~ProgramEnd() = default;
@@ -78,8 +79,11 @@ struct RunServices {
     std::wstring programPath;
     // Canonical ProductVersion of a package file.
     FileVersionReader packageVersion;
+    // Reports the end of a run that ends at once (a restart), before it ends.
+    EndReporter& ending;
 };
 
-void RunUpdate(const RunSettings& settings, RunServices& services);
+// Runs the update; `record` tells, also when an error ends the run, what it came to.
+void RunUpdate(const RunSettings& settings, RunServices& services, RunRecord& record);
 
 } // namespace orvh

@@ -98,6 +98,19 @@ std::wstring UpdateSet::ReadPackageVersion(const std::wstring& key) const {
     return ini_.ReadIniString(folders_.ConfigurationFile(), std::wstring(kVersionSection), key, L"", 255);
 }
 
+bool UpdateSet::CompletedEarlier(Edition edition, const std::wstring& installedVersion) const {
+    const std::wstring delivered = In(folders_.corrente, kConfigurationFileName);
+    if (!fs_.FileExists(delivered)) return false;
+    const auto read = [&](std::wstring_view key) {
+        return ini_.ReadIniString(delivered, std::wstring(kVersionSection), std::wstring(key), L"", 255);
+    };
+    const bool archive = ReadsArchiveKeys(edition, installedVersion,
+                                          edition == Edition::Server ? L"" : read(FactsOf(edition).fullPackageArchiveKey));
+    const VersionKeys keys = archive ? ArchiveKeys(edition) : FileNameKeys(edition);
+    return !VersionGreater(read(keys.fullPackage), installedVersion) &&
+           !VersionGreater(read(keys.patchPackage), installedVersion);
+}
+
 void UpdateSet::StageRepairPackage() {
     fs_.CopyFile(In(folders_.nuovo, names_.fullPackage), In(folders_.corrente, names_.fullPackage));
 }

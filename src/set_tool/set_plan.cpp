@@ -69,7 +69,7 @@ public:
 class World final : public FileSystem, public ProfileFunctions, public StringTable, public Dialogs, public MessagePump,
                     public ProgressWindowLoader, public InstallerEngine, public ProcessWaiter, public ProgramStarter,
                     public SystemRestart, public ProgramEnd, public Journal, public SignatureVerifier,
-                    public FolderIdentity {
+                    public FolderIdentity, public EndReporter {
 public:
     World(const SetFolder& set, const PlanCase& planCase, const ProfileFunctions& profile,
           const LocaleConversions& numbers, SetFileReader& reader)
@@ -116,14 +116,20 @@ public:
             .fileVersion = [&queries](const std::wstring& path) { return GetFileVersion(queries, path, true); },
             .expand = Identity, .numbers = numbers_, .programFolder = kProgramFolder, .folderIdentity = *this,
             .clusterTool = L"", .programVersion = L"", .journal = *this, .signatures = *this, .programPath = kLauncher,
-            .packageVersion = [&queries](const std::wstring& path) { return GetPackageVersion(queries, path); }};
+            .packageVersion = [&queries](const std::wstring& path) { return GetPackageVersion(queries, path); },
+            .ending = *this};
         const RunSettings settings{L"", 0, kProduct, kUpdateFolder, upgradeCode};
+        RunRecord record;
         try {
-            RunUpdate(settings, services);
+            RunUpdate(settings, services, record);
         } catch (const PlatformError& error) {
             plan_.errorReport = error.Number();
+            record.errorReport = error.Number();
             Write(L"Error report: error " + std::to_wstring(error.Number()) + L": " + error.Description());
         }
+        const RunEnd& end = DecideEnd(record);
+        plan_.exitCode = end.exitCode;
+        plan_.eventId = end.eventId;
         plan_.endVersion = InstalledVersion();
         plan_.rotated = set_.configurationPresent && !FileExists(Nuovo(std::wstring(kConfigurationFileName)));
         return plan_;
@@ -267,7 +273,8 @@ public:
         plan_.productCommandLine = commandLine;
         plan_.ignoreUpdate = commandLine.find(L"/IgnoraAggiornamento") != std::wstring::npos;
     }
-    void RestartWindows(bool) override {}
+    void RestartWindows(bool, const std::function<void()>& asking) override { asking(); }
+    void Report(const RunRecord&) override {}
     [[noreturn]] void EndNow() override { throw Stopped{}; }
     void Write(std::wstring_view event) override { plan_.journal.emplace_back(event); }
 

@@ -249,12 +249,15 @@ TEST(SetTool, PlanPrintedForPeopleAndForPrograms) {
     plan.run.rotated = true;
     plan.run.messages = {{10002, 10003}, {10001}};
     plan.run.journal = {L"say \"hi\" in C:\\x", L"next"};
+    plan.run.exitCode = 1603;
+    plan.run.eventId = 1005;
     const test::FakeConversions numbers;
     EXPECT_TRUE(PlanText({plan}, numbers).starts_with(L"Installed 1.1.601 (0001.0001.0000.0601):\n"));
     const std::wstring json = PlanJson({plan, plan});
     for (const auto* part : {L"\"rotated\": true, \"launcherReplaced\": false",
                              L"\"messages\": [10002, 10001], \"messageStrings\": [[10002, 10003], [10001]]",
-                             L"\"journal\": [\"say \\\"hi\\\" in C:\\\\x\", \"next\"]", L"\"afterStop\": null},\n {"}) {
+                             L"\"errorReport\": null, \"exitCode\": 1603, \"eventId\": 1005, \"journal\": [\"say \\\"hi\\\" in C:\\\\x\", \"next\"]",
+                             L"\"afterStop\": null},\n {"}) {
         EXPECT_NE(json.find(part), std::wstring::npos) << testing::PrintToString(std::wstring(part));
     }
 }
