@@ -21,10 +21,10 @@ struct Memory final : ByteSource {
     Bytes bytes;
 };
 
-void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+// Little-endian values of 2 or 4 bytes, as both layouts keep them.
+void Put(Bytes& b, std::size_t at, std::uint32_t v, int width = 4) {
+    for (int i = 0; i < width; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
-void Put16(Bytes& b, std::size_t at, std::uint16_t v) { b[at] = v & 0xFF, b[at + 1] = v >> 8; }
 
 constexpr std::uint32_t kEnd = 0xFFFFFFFE, kFree = 0xFFFFFFFF;
 std::size_t Sector(int n) { return 512 + 512 * static_cast<std::size_t>(n); }
@@ -32,32 +32,27 @@ std::size_t Sector(int n) { return 512 + 512 * static_cast<std::size_t>(n); }
 void Entry(Bytes& b, int id, std::u16string_view name, std::uint8_t type, std::uint32_t right, std::uint32_t child,
            std::uint32_t start, std::uint32_t size) {
     const std::size_t at = Sector(1) + 128 * static_cast<std::size_t>(id);
-    for (std::size_t i = 0; i < name.size(); ++i) Put16(b, at + 2 * i, name[i]);
-    Put16(b, at + 0x40, static_cast<std::uint16_t>(2 * (name.size() + 1)));
+    for (std::size_t i = 0; i < name.size(); ++i) Put(b, at + 2 * i, name[i], 2);
+    Put(b, at + 0x40, static_cast<std::uint32_t>(2 * (name.size() + 1)), 2);
     b[at + 0x42] = type;
-    Put32(b, at + 0x44, kFree);
-    Put32(b, at + 0x48, right);
-    Put32(b, at + 0x4C, child);
-    Put32(b, at + 0x74, start);
-    Put32(b, at + 0x78, size);
+    for (const auto& [offset, value] : {std::pair{0x44, kFree}, {0x48, right}, {0x4C, child}, {0x74, start}, {0x78, size}}) {
+        Put(b, at + offset, value);
+    }
 }
 
 // Sector 0 the FAT, 1 the directory, 2 the mini FAT, 3 the mini stream (the summary), 4 to 11
 // a stream of 4096 bytes; the root holds the summary, a storage "T1" and that stream.
 Bytes Storage() {
-    Bytes b(Sector(12), 0);
-    const std::uint8_t signature[] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-    std::copy(std::begin(signature), std::end(signature), b.begin());
-    Put16(b, 0x18, 0x3E), Put16(b, 0x1A, 3), Put16(b, 0x1C, 0xFFFE), Put16(b, 0x1E, 9), Put16(b, 0x20, 6);
-    Put32(b, 0x2C, 1), Put32(b, 0x30, 1), Put32(b, 0x38, 4096), Put32(b, 0x3C, 2), Put32(b, 0x40, 1);
-    Put32(b, 0x44, kEnd);
-    for (int i = 0; i < 109; ++i) Put32(b, 0x4C + 4 * i, i == 0 ? 0 : kFree);
-    for (int i = 0; i < 128; ++i) Put32(b, Sector(0) + 4 * i, kFree);
-    Put32(b, Sector(0), 0xFFFFFFFD), Put32(b, Sector(0) + 4, kEnd), Put32(b, Sector(0) + 8, kEnd);
-    Put32(b, Sector(0) + 12, kEnd);
-    for (int s = 4; s < 11; ++s) Put32(b, Sector(0) + 4 * s, s + 1);
-    Put32(b, Sector(0) + 44, kEnd);
-    for (int i = 0; i < 128; ++i) Put32(b, Sector(2) + 4 * i, i == 0 ? 1 : i == 1 ? kEnd : kFree);
+    Bytes b(Sector(12), 0xFF);
+    std::fill(b.begin(), b.begin() + 0x4C, 0);
+    for (const auto& [offset, value] : {std::pair{0, 0xE011CFD0u}, {4, 0xE11AB1A1u}, {0x1A, 0xFFFE0003u}, {0x1E, 0x00060009u},
+                                       {0x2C, 1u}, {0x30, 1u}, {0x38, 4096u}, {0x3C, 2u}, {0x40, 1u}, {0x44, kEnd}, {0x4C, 0u}}) {
+        Put(b, offset, value);
+    }
+    std::fill(b.begin() + static_cast<std::ptrdiff_t>(Sector(1)), b.begin() + static_cast<std::ptrdiff_t>(Sector(2)), 0);
+    const std::uint32_t fat[] = {0xFFFFFFFD, kEnd, kEnd, kEnd, 5, 6, 7, 8, 9, 10, 11, kEnd};
+    for (std::size_t s = 0; s < std::size(fat); ++s) Put(b, Sector(0) + 4 * s, fat[s]);
+    Put(b, Sector(2), 1), Put(b, Sector(2) + 4, kEnd);
     Entry(b, 0, u"Root Entry", 5, kFree, 1, 3, 128);
     Entry(b, 1, u"\x0005SummaryInformation", 2, 2, kFree, 0, 100);
     Entry(b, 2, u"T1", 1, 3, kFree, kEnd, 0);
@@ -68,14 +63,14 @@ Bytes Storage() {
 // Headers, one section ".text" of 512 bytes at 512, a signature of 100 bytes at 1024.
 Bytes Program() {
     Bytes b(1124, 0);
-    b[0] = 'M', b[1] = 'Z';
-    Put32(b, 0x3C, 64), Put32(b, 64, 0x4550), Put16(b, 64 + 4, 0x14C), Put16(b, 64 + 6, 1), Put16(b, 64 + 20, 224);
-    const std::size_t optional = 64 + 24;
-    Put16(b, optional, 0x10B), Put32(b, optional + 60, 512), Put32(b, optional + 92, 16);
-    Put32(b, optional + 96 + 8 * 4, 1024), Put32(b, optional + 96 + 8 * 4 + 4, 100);
-    const std::size_t section = optional + 224;
+    const std::size_t optional = 64 + 24, section = optional + 224;
+    for (const auto& [offset, value, width] :
+         {std::tuple{0u, 0x5A4Du, 2}, {0x3Cu, 64u, 4}, {64u, 0x4550u, 4}, {70u, 1u, 2}, {84u, 224u, 2}, {optional, 0x10Bu, 2},
+          {optional + 60, 512u, 4}, {optional + 92, 16u, 4}, {optional + 128, 1024u, 4}, {optional + 132, 100u, 4},
+          {section + 16, 512u, 4}, {section + 20, 512u, 4}}) {
+        Put(b, offset, value, width);
+    }
     std::memcpy(b.data() + section, ".text", 5);
-    Put32(b, section + 16, 512), Put32(b, section + 20, 512);
     return b;
 }
 
@@ -84,7 +79,7 @@ Bytes Cut(Bytes b, std::size_t size) {
     return b;
 }
 Bytes Changed(Bytes b, std::size_t at, std::uint32_t value) {
-    Put32(b, at, value);
+    Put(b, at, value);
     return b;
 }
 

@@ -265,91 +265,75 @@ TEST(Installer, APackagesOwnVersionAndAFileThatIsNoPackage) {
 // A set's file cut short as an interrupted copy leaves it, anything else under its name, or one
 // still being written: the launcher's check refuses it with its reason before any library reads
 // it, and the tool reports it (check), refuses it (make) and predicts the launcher (plan); nothing crashes.
+// The package (written by wixl) keeps its FAT in its last sector, the patch (written by ole32) its
+// directory: without its last sector each keeps its header and every other table.
 TEST(DeliveredFiles, DamagedFilesAreRefusedWithTheirReason) {
-    enum Cut : std::size_t { Whole = ~std::size_t{0}, KeepingDirectory = Whole - 1, Half = Whole - 2, OneShort = Whole - 3,
+    enum Cut : std::size_t { Whole = ~std::size_t{0}, LastSector = Whole - 1, Half = Whole - 2, OneShort = Whole - 3,
                              Random = Whole - 4, Written = Whole - 5 };
-    struct Row {
-        std::wstring source, name;
-        FileForm form;
-        std::size_t length;
-        std::string fault;
-    };
     const std::wstring package = test::FixturePackagePath(fixtures::hub_1_2_0.file), launcher = test::SignedFixture(L"OrvhUpdate.exe");
     const std::wstring patch = test::FixturePackagePath(fixtures::hub_1_2_100_msp.file);
-    const std::wstring msi = L"Orvane Hub.msi", msp = L"ORVHPatch.msp", exe = L"ORVHUpdate.exe";
-    const Row rows[] = {
-        {package, msi, FileForm::Package, Whole, ""},
-        {patch, msp, FileForm::Patch, Whole, ""},
-        {launcher, exe, FileForm::Executable, Whole, ""},
-        {package, msi, FileForm::Package, 0, "0 bytes: shorter than a structured storage's header"},
-        {package, msi, FileForm::Package, 512, "its allocation table (FAT or DIFAT) lies beyond the end of the file"},
-        {package, msi, FileForm::Package, 3000, "lies beyond the end of the file"},
-        {package, msi, FileForm::Package, KeepingDirectory, "lies beyond the end of the file"},
-        {package, msi, FileForm::Package, Half, "lies beyond the end of the file"},
-        {patch, msp, FileForm::Patch, 3000, "lies beyond the end of the file"},
-        {patch, msp, FileForm::Patch, KeepingDirectory, "lies beyond the end of the file"},
-        {patch, msp, FileForm::Patch, Half, "lies beyond the end of the file"},
-        {patch, msp, FileForm::Patch, OneShort, "lies beyond the end of the file"},
-        {package, msi, FileForm::Package, Random, "not a structured storage"},
-        {launcher, exe, FileForm::Executable, 0, "0 bytes: shorter than a program's header"},
-        {launcher, exe, FileForm::Executable, 1024, "lies beyond the end of the file"},
-        {launcher, exe, FileForm::Executable, Half, "lies beyond the end of the file"},
-        {launcher, exe, FileForm::Executable, OneShort, "its signature lies beyond the end of the file"},
-        {package, msi, FileForm::Package, Written, "another program has it open for writing"},
+    const std::string fat = "its allocation table (FAT or DIFAT) lies beyond the end of the file";
+    const std::string directory = "its directory lies beyond the end of the file";
+    const std::tuple<std::wstring, FileForm, std::size_t, std::string> rows[] = {
+        {package, FileForm::Package, Whole, ""},
+        {patch, FileForm::Patch, Whole, ""},
+        {launcher, FileForm::Executable, Whole, ""},
+        {package, FileForm::Package, 0, "0 bytes: shorter than a structured storage's header"},
+        {package, FileForm::Package, 512, fat},
+        {package, FileForm::Package, 3000, fat},
+        {package, FileForm::Package, LastSector, fat},
+        {package, FileForm::Package, Half, fat},
+        {patch, FileForm::Patch, 3000, directory},
+        {patch, FileForm::Patch, LastSector, directory},
+        {patch, FileForm::Patch, Half, directory},
+        {patch, FileForm::Patch, OneShort, directory},
+        {package, FileForm::Package, Random, "not a structured storage"},
+        {launcher, FileForm::Executable, 0, "0 bytes: shorter than a program's header"},
+        {launcher, FileForm::Executable, 1024, "its section \".text\" lies beyond the end of the file"},
+        {launcher, FileForm::Executable, OneShort, "its signature lies beyond the end of the file"},
+        {package, FileForm::Package, Written, "another program has it open for writing"},
     };
     const test::ScratchFolder scratch;
     Win32DeliveredFiles files;
-    test::ForEachRow(rows, [&](const Row& row, std::size_t i) {
-        const std::string whole = test::ReadFileBytes(row.source);
-        std::string bytes = whole;
-        if (row.length == KeepingDirectory) {
-            // The header and the first sector of the directory (sectors of 512 bytes follow the header).
-            const std::size_t directory = static_cast<std::uint8_t>(whole[0x30]) | static_cast<std::uint8_t>(whole[0x31]) << 8;
-            bytes.resize((directory + 2) * 512);
-            ASSERT_LT(bytes.size(), whole.size()) << "the directory is the file's last sector";
-        } else if (row.length == Half || row.length == OneShort) {
-            bytes.resize(row.length == Half ? whole.size() / 2 : whole.size() - 1);
-        } else if (row.length == Random) {
-            std::mt19937 random(7);
-            for (auto& byte : bytes) byte = static_cast<char>(random());
-        } else if (row.length < whole.size()) {
-            bytes.resize(row.length);
-        }
-        const std::wstring set = scratch / (L"set" + std::to_wstring(i)), path = set + L"\\" + row.name;
+    test::ForEachRow(rows, [&](const auto& row, std::size_t i) {
+        const auto& [source, form, length, fault] = row;
+        std::string bytes = test::ReadFileBytes(source);
+        const std::size_t size = bytes.size();
+        if (length == Random) std::ranges::generate(bytes, std::mt19937(7));
+        if (length != Whole && length != Random && length != Written) bytes.resize(length == LastSector ? size - 512 : length == Half ? size / 2
+                                          : length == OneShort ? size - 1 : std::min(length, size));
+        const bool patchRow = form == FileForm::Patch, launcherRow = form == FileForm::Executable;
+        const std::wstring set = scratch / (L"set" + std::to_wstring(i));
+        const std::wstring path = set + (patchRow ? L"\\ORVHPatch.msp" : launcherRow ? L"\\ORVHUpdate.exe" : L"\\Orvane Hub.msi");
         std::filesystem::create_directories(set);
         test::WriteFileBytes(path, bytes);
-        const UniqueFile writer(row.length == Written ? ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                                                      nullptr, OPEN_EXISTING, 0, nullptr)
-                                                      : INVALID_HANDLE_VALUE);
-        const ArrivalVerdict verdict = files.Check(path, row.form);
-        const Arrival expected = row.length == Whole     ? Arrival::Whole
-                                 : row.length == Written ? Arrival::BeingWritten
-                                                         : Arrival::NotWhole;
-        EXPECT_EQ(verdict.arrival, expected) << test::Utf8(verdict.fault);
-        EXPECT_NE(test::Utf8(verdict.fault).find(row.fault), std::string::npos) << test::Utf8(verdict.fault);
-        EXPECT_EQ(files.BeingWritten(path), row.length == Written);
-        if (row.length == Whole) return;
+        const UniqueFile writer(length == Written ? ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                                                  OPEN_EXISTING, 0, nullptr)
+                                                  : INVALID_HANDLE_VALUE);
+        const ArrivalVerdict verdict = files.Check(path, form);
+        EXPECT_EQ(verdict.arrival, length == Whole     ? Arrival::Whole
+                                   : length == Written ? Arrival::BeingWritten
+                                                       : Arrival::NotWhole);
+        EXPECT_EQ(test::Utf8(verdict.fault), fault);
+        EXPECT_EQ(files.BeingWritten(path), length == Written);
+        if (length == Whole) return;
 
-        const bool patchRow = row.form == FileForm::Patch, launcherRow = row.form == FileForm::Executable;
-        const std::string version = patchRow ? "0001.0002.0000.0100" : launcherRow ? "0001.0000.0000.0002" : "0001.0002.0000.0000";
         const std::string key = patchRow ? "ORVHPatch" : launcherRow ? "ORVHUpdate" : "Orvane Hub";
-        test::WriteFileBytes(set + L"\\ORVHUpdate.cfg", "[Versione]\r\n" + key + (patchRow ? ".msp=" : launcherRow ? ".exe=" : ".msi=") +
+        const std::string version = patchRow ? "0001.0002.0000.0100" : launcherRow ? "0001.0000.0000.0002" : "0001.0002.0000.0000";
+        test::WriteFileBytes(set + L"\\ORVHUpdate.cfg", "[Versione]\r\n" + test::Utf8(FileSystem::GetFileName(path)) + "=" +
                                                             version + "\r\n" + key + ".zip=" + version + "\r\n");
         const test::ToolRun check = test::RunTool(L"check " + test::Quoted(set));
         EXPECT_EQ(check.exitCode, 1u) << check.output;
-        for (const std::string reported : {row.length == Written ? "still being written" : "not whole (",
-                                           row.length == Written ? "by another program" : row.fault.c_str()}) {
-            EXPECT_NE(check.output.find(reported), std::string::npos) << check.output;
-        }
-        const test::ToolRun make = test::RunTool(L"make " + test::Quoted(scratch / (L"made" + std::to_wstring(i))) +
-                                                 L" " + test::Quoted(path));
-        EXPECT_EQ(make.exitCode, row.length == Random ? 2u : 1u) << make.output;
+        const std::string reported = length == Written ? "still being written by another program" : "not whole (" + fault + ")";
+        EXPECT_NE(check.output.find(reported), std::string::npos) << check.output;
+        const test::ToolRun make = test::RunTool(L"make " + test::Quoted(set + L"made") + L" " + test::Quoted(path));
+        EXPECT_EQ(make.exitCode, length == Random ? 2u : 1u) << make.output;
         const test::ToolRun plan = test::RunTool(L"plan " + test::Quoted(set) + L" --json --installed " +
                                                  (patchRow || launcherRow ? L"1.2.0" : L"1.1.601"));
         EXPECT_EQ(plan.exitCode, 0u) << plan.output;
-        const std::string boxes = row.length == Written || launcherRow ? "\"messages\": []" : "\"messages\": [10001]";
-        EXPECT_NE(plan.output.find(boxes), std::string::npos) << plan.output;
-        EXPECT_NE(plan.output.find("\"rotated\": " + std::string(launcherRow ? "true" : "false")), std::string::npos);
+        EXPECT_NE(plan.output.find(length == Written || launcherRow ? "\"messages\": []" : "\"messages\": [10001]"),
+                  std::string::npos) << plan.output;
+        EXPECT_NE(plan.output.find(launcherRow ? "\"rotated\": true" : "\"rotated\": false"), std::string::npos);
     });
 }
 
