@@ -23,6 +23,8 @@ const Row kEnds[] = {
      {3010, 1001, EventKind::Warning, L"a restart of Windows is required to complete the update"}},
     {[](const RunRecord& r) { return r.installerBusy; },
      {1618, 1003, EventKind::Warning, L"Windows Installer stayed busy with another installation: retry later"}},
+    {[](const RunRecord& r) { return r.setStillBeingDelivered; },
+     {1618, 1003, EventKind::Warning, L"the update set is still being delivered: retry later"}},
     {[](const RunRecord& r) { return r.anotherLauncher; },
      {1618, 1003, EventKind::Warning, L"another launcher is running: retry later"}},
     {[](const RunRecord& r) { return r.notInstalled; },

@@ -17,6 +17,7 @@ struct RunRecord {
     bool restartStarted = false;   // Windows accepted the launcher's restart, or an installer started one
     bool restartRequired = false;  // an installer returned 3010, or fonts were removed and restarts are not allowed
     bool installerBusy = false;    // Windows Installer stayed busy with another installation past the wait
+    bool setStillBeingDelivered = false; // a file of the set was still being written into Nuovo
     bool noConfiguration = false;  // Nuovo holds no configuration file
     // With no configuration file in Nuovo: Corrente's, the last set delivered, announces no
     // version above the one installed (the update was completed by an earlier run).

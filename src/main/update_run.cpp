@@ -7,7 +7,9 @@
 #include "installer/version.h"
 #include "main/product_wait.h"
 #include "main/run_road.h"
+#include "main/set_delivery.h"
 #include "main/trusted_set.h"
+#include "main/whole_road.h"
 #include "resources/string_table.h"
 #include "system/file_system.h"
 #include "system/message_pump.h"
@@ -40,7 +42,7 @@ public:
         if (edition_) WriteEditionTexts(FactsOf(*edition_));
         WaitForProduct(settings_.processId, View(), s_.texts, s_.waiter);
 
-        if (DetermineVersions() && SetAccepted()) {
+        if (DetermineVersions() && SetArrived() && SetAccepted()) {
             InstallationPhase();
         }
         if (stop_ == Stop::None && record_.installationPhase) {
@@ -177,6 +179,29 @@ private:
         return DecideRoad(facts, questions, folders.nuovo, set_.Names());
     }
 
+    // Both installation steps failed, the start step begun.
+    void FailInstallationSteps() {
+        for (int step = 1; step <= 2; ++step) {
+            View().StepSuccessivo();
+            View().SetInconStep(false);
+        }
+    }
+
+    // A set still being written is left to a later run, untouched and without a box; files of
+    // the road that are not whole are set aside before anything reads them.
+    bool SetArrived() {
+        if (const auto written = FileStillBeingWritten(set_.Folders(), s_.delivered)) {
+            Note(L"The update set is still being delivered (\"" + *written +
+                 L"\" is open for writing): nothing is changed, a later run installs it");
+            record_.setStillBeingDelivered = true;
+            FailInstallationSteps();
+            View().StepSuccessivo();
+            return false;
+        }
+        damaged_ = SetAsideDamaged(road_, s_.delivered, s_.journal);
+        return true;
+    }
+
     // A signed launcher verifies the files of the run's road before anything moves; a
     // refused set fails both installation steps, with one message.
     bool SetAccepted() {
@@ -184,10 +209,7 @@ private:
         const TrustVerdict verdict = trust_.Check(road_.files, {s_.packageVersion, s_.fileVersion});
         if (verdict.refusal == Refusal::None) return true;
         record_.refused = true;
-        for (int step = 1; step <= 2; ++step) {
-            View().StepSuccessivo();
-            View().SetInconStep(false);
-        }
+        FailInstallationSteps();
         s_.dialogs.ShowMessage(RefusalMessage(verdict, s_.texts), Text(FactsOf(*edition_).titleText),
                                MessageIcon::CriticalStop);
         View().StepSuccessivo();
@@ -308,14 +330,18 @@ private:
             Note(L"The full package is not in Nuovo: nothing is installed");
             return;
         }
-        set_.StageFullPackage();
-        unsigned result = InstallFullPackage(L"", kUiLevelBasicProgressOnly);
-        if (Stops(result)) return;
-        if (!InstallerSucceeded(result)) {
-            result = InstallFullPackage(L"", kUiLevelDefault);
+        if (!damaged_.fullPackage) {
+            set_.StageFullPackage();
+            unsigned result = InstallFullPackage(L"", kUiLevelBasicProgressOnly);
             if (Stops(result)) return;
+            if (!InstallerSucceeded(result)) {
+                result = InstallFullPackage(L"", kUiLevelDefault);
+                if (Stops(result)) return;
+            }
+            lastInstallationResult_ = Counted(result);
+        } else {
+            record_.installationFailed = true;
         }
-        lastInstallationResult_ = Counted(result);
         View().SetInconStep(lastInstallationResult_);
         Note(lastInstallationResult_ ? L"Full package installed" : L"The full package was not installed");
 
@@ -342,7 +368,10 @@ private:
             // The installed product's cached package is gone: reinstall from a fresh copy,
             // once. Its result shows on the step but does not count as the installation's.
             Note(L"The installed product's package is not in its installation source: it is repaired");
-            if (road_.repairSource) {
+            if (road_.repairSource && damaged_.fullPackage) {
+                record_.installationFailed = true;
+                View().SetInconStep(false);
+            } else if (road_.repairSource) {
                 set_.StageRepairPackage();
                 const unsigned result = InstallFullPackage(kRepairProperties, kUiLevelBasicProgressOnly);
                 if (Stops(result)) return;
@@ -372,6 +401,13 @@ private:
     void ApplyPatch() {
         if (!road_.applyPatch) {
             Note(L"The patch is not in Nuovo: nothing is applied");
+            return;
+        }
+        if (damaged_.patch) {
+            lastInstallationResult_ = false;
+            record_.installationFailed = true;
+            View().SetInconStep(false);
+            Note(L"The patch was not applied");
             return;
         }
         set_.StagePatchPackage();
@@ -406,7 +442,7 @@ private:
         if (record_.noConfiguration && !installedVersion_.empty()) {
             record_.completedEarlier = set_.CompletedEarlier(*edition_, installedVersion_);
         }
-        if (due && unchanged && !record_.refused && stop_ == Stop::None) {
+        if (due && unchanged && !record_.refused && !record_.setStillBeingDelivered && stop_ == Stop::None) {
             s_.dialogs.ShowMessage(Text(text::kInstallationFailed), Text(FactsOf(*edition_).titleText),
                                    MessageIcon::CriticalStop);
             record_.failureShown = true;
@@ -429,6 +465,7 @@ private:
     bool lastInstallationResult_ = false;
     bool nothingToInstall_ = false;
     Stop stop_ = Stop::None;
+    DamagedFiles damaged_;
 };
 
 } // namespace

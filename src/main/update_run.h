@@ -13,6 +13,7 @@
 
 namespace orvh {
 
+class DeliveredFiles;
 class Dialogs;
 class FileSystem;
 class Journal;
@@ -79,6 +80,8 @@ struct RunServices {
     std::wstring programPath;
     // Canonical ProductVersion of a package file.
     FileVersionReader packageVersion;
+    // Whether the set's files have arrived: none still being written, each whole.
+    DeliveredFiles& delivered;
     // Reports the end of a run that ends at once (a restart), before it ends.
     EndReporter& ending;
 };

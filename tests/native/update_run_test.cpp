@@ -51,6 +51,9 @@ struct Scenario {
     Log messages = {};
     std::wstring journal = L"";  // the journal's account of the last file verified, when given
     std::wstring road = L"";     // the journal's account of the road decided, when given
+    // Files of Nuovo not whole (and why), or still being written.
+    std::map<std::wstring, std::wstring> notWhole = {};
+    std::set<std::wstring> beingWritten = {};
 };
 
 struct Bench {
@@ -95,6 +98,8 @@ struct Bench {
             fakes.fs.AddFile(kExe);
             fakes.profile.Set(kCfg, L"Versione", L"ORVHUpdate.exe", sc.updaterOffered);
         }
+        fakes.notWhole = sc.notWhole;
+        fakes.beingWritten = sc.beingWritten;
         try {
             RunUpdate({L"", sc.processId, kProduct, L"U:", sc.upgradeCode, sc.restartsAllowed}, services, record);
         } catch (const test::RunFakes::Ended&) {
@@ -245,6 +250,20 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
         {.update = v0601, .patch = v0700, .sourceAvailable = false, .launcher = kPublisher,
          .signatures = {{kMsi, other}}, .verified = {kMsi}, .outcome = refused, .exitCode = kExitSetRefused,
          .messages = box(L"#2", L"Orvane Hub.msi", L"#10004")},
+        // A file not whole is never read: a failed installation or patch, a launcher not copied.
+        {.patch = L"", .outcome = L"S F F S ignoring", .exitCode = 1603, .messages = {k10001},
+         .notWhole = {{kMsi, L"cut"}}},
+        {.update = v0601, .patch = v0700, .outcome = L"S F F S ignoring", .exitCode = 1603, .messages = {k10001},
+         .notWhole = {{kMsp, L"cut"}}},
+        {.calls = {kFull + L"99"}, .outcome = L"S S F S ignoring", .exitCode = 1603, .notWhole = {{kMsp, L"cut"}}},
+        {.update = L"", .patch = L"", .sourceAvailable = false, .outcome = L"S F F S ignoring", .exitCode = 1603,
+         .notWhole = {{kMsi, L"cut"}}},
+        {.launcher = kPublisher, .updaterOffered = v2, .calls = {kFull + L"99" + kOfMsi, kPatch + L"99" + kOfMsp},
+         .verified = {kMsi, kMsp}, .outcome = L"S S S S rotated updated", .notWhole = {{kExe, L"cut"}}},
+        // A set still being written is left as it is, without a box, for a later run.
+        {.outcome = L"S F F S ignoring", .exitCode = 1618, .beingWritten = {kCfg}},
+        {.launcher = kPublisher, .outcome = L"S F F S ignoring", .exitCode = 1618,
+         .beingWritten = {L"U:\\Nuovo\\Orvane Desk.msi"}},
     };
     test::ForEachRow(rows, [&](const auto& row) {
         Bench b;
@@ -260,13 +279,17 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
         for (const auto& event : b.fakes.Events(L"verify U:")) verified.push_back(event.substr(7, event.size() - 12));
         EXPECT_EQ(verified, row.verified);
         EXPECT_EQ(b.fakes.Events(L"verify C:"), Log{L"verify C:\\Orvane\\OrvhUpdate.exe"});
+        EXPECT_EQ(b.fakes.Holding(L"\" is not whole (cut): "), static_cast<long>(row.notWhole.size()));
         if (!row.road.empty()) {
             EXPECT_EQ(b.fakes.Events(L"journal Road"), Log{L"journal Road of this run: " + row.road});
         }
-        if (!row.launcher) return;
-        // A refused set is not touched: nothing copied, installed or rotated.
-        const bool accepted = row.messages.empty();
+        // A refused set, or one still being written, is not touched: nothing copied, installed or rotated.
         const auto moved = std::ranges::count_if(b.fakes.fs.log, [](const auto& e) { return !e.starts_with(L"mkdir "); });
+        if (!row.beingWritten.empty()) {
+            EXPECT_EQ(moved, 0);
+        }
+        if (!row.launcher || !row.beingWritten.empty()) return;
+        const bool accepted = row.messages.empty();
         EXPECT_EQ(moved == 0, !accepted);
         const Log verifications = b.fakes.Events(accepted ? L"journal Update set verified" : L"journal Update set refused");
         EXPECT_EQ(verifications.size(), 1u);
