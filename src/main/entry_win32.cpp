@@ -182,6 +182,8 @@ void Run(Win32WindowLoader& windows, JournalFile& journal, const SessionFacts& s
         signatures,
         ProgramExecutablePath(),
         [&queries](const std::wstring& path) { return GetPackageVersion(queries, path); },
+        *fileSystem,
+        elevated,
     };
     RunUpdate(*settings, services);
 

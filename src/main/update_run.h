@@ -15,6 +15,7 @@ namespace orvh {
 class Dialogs;
 class FileSystem;
 class Journal;
+class FolderAccess;
 class FolderIdentity;
 class LocaleConversions;
 class MessagePump;
@@ -78,6 +79,10 @@ struct RunServices {
     std::wstring programPath;
     // Canonical ProductVersion of a package file.
     FileVersionReader packageVersion;
+    // Where the update folder really is, and the launcher's folders kept its own; whether the
+    // process runs with an administrator's full rights or SYSTEM's.
+    FolderAccess& folderAccess;
+    bool elevated;
 };
 
 void RunUpdate(const RunSettings& settings, RunServices& services);
