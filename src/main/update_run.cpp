@@ -8,7 +8,9 @@
 #include "main/own_folders.h"
 #include "main/product_wait.h"
 #include "main/run_road.h"
+#include "main/set_delivery.h"
 #include "main/trusted_set.h"
+#include "main/whole_road.h"
 #include "resources/string_table.h"
 #include "system/file_system.h"
 #include "system/message_pump.h"
@@ -32,7 +34,7 @@ public:
                                     services.folderAccess, services.expand),
                services.journal) {}
 
-    void Execute() {
+    RunEnd Execute() {
         NoteSettings();
         trust_.VerifyLauncher(s_.programPath);
         const bool linked = !set_.Folders().links.empty();
@@ -43,7 +45,7 @@ public:
 
         if (linked || !HoldOwnFolders(set_.Folders(), s_.elevated, s_.fileSystem, s_.folderAccess, s_.journal)) {
             FailForFolders();
-        } else if (DetermineVersions() && SetAccepted()) {
+        } else if (DetermineVersions() && SetArrived() && SetAccepted()) {
             InstallationPhase();
             View().StepSuccessivo();
             View().SetLabel(WindowLabel::Attivita, Text(text::kUpdateCompleted));
@@ -61,6 +63,7 @@ public:
                                edition_, View(), s_.texts, s_.pump, s_.fileSystem, s_.starter);
         window_.reset();
         FinalCheck();
+        return stillBeingDelivered_ ? RunEnd::SetStillBeingDelivered : RunEnd::Completed;
     }
 
 private:
@@ -190,6 +193,29 @@ private:
         return DecideRoad(facts, questions, folders.nuovo, set_.Names());
     }
 
+    // Both installation steps failed, the start step begun.
+    void FailInstallationSteps() {
+        for (int step = 1; step <= 2; ++step) {
+            View().StepSuccessivo();
+            View().SetInconStep(false);
+        }
+    }
+
+    // A set still being written is left to a later run, untouched and without a box; files of
+    // the road that are not whole are set aside before anything reads them.
+    bool SetArrived() {
+        if (const auto written = FileStillBeingWritten(set_.Folders(), s_.delivered)) {
+            Note(L"The update set is still being delivered (\"" + *written +
+                 L"\" is open for writing): nothing is changed, a later run installs it");
+            stillBeingDelivered_ = true;
+            FailInstallationSteps();
+            View().StepSuccessivo();
+            return false;
+        }
+        damaged_ = SetAsideDamaged(road_, s_.delivered, s_.journal);
+        return true;
+    }
+
     // A signed launcher verifies the files of the run's road before anything moves; a
     // refused set fails both installation steps, with one message.
     bool SetAccepted() {
@@ -197,10 +223,7 @@ private:
         const TrustVerdict verdict = trust_.Check(road_.files, {s_.packageVersion, s_.fileVersion});
         if (verdict.refusal == Refusal::None) return true;
         refused_ = true;
-        for (int step = 1; step <= 2; ++step) {
-            View().StepSuccessivo();
-            View().SetInconStep(false);
-        }
+        FailInstallationSteps();
         s_.dialogs.ShowMessage(RefusalMessage(verdict, s_.texts), Text(FactsOf(*edition_).titleText),
                                MessageIcon::CriticalStop);
         View().StepSuccessivo();
@@ -263,9 +286,11 @@ private:
             Note(L"The full package is not in Nuovo: nothing is installed");
             return;
         }
-        set_.StageFullPackage();
-        lastInstallationResult_ = InstallFullPackage(L"", kUiLevelBasicProgressOnly);
-        if (!lastInstallationResult_) lastInstallationResult_ = InstallFullPackage(L"", kUiLevelDefault);
+        if (!damaged_.fullPackage) {
+            set_.StageFullPackage();
+            lastInstallationResult_ = InstallFullPackage(L"", kUiLevelBasicProgressOnly);
+            if (!lastInstallationResult_) lastInstallationResult_ = InstallFullPackage(L"", kUiLevelDefault);
+        }
         View().SetInconStep(lastInstallationResult_);
         Note(lastInstallationResult_ ? L"Full package installed" : L"The full package was not installed");
 
@@ -292,7 +317,9 @@ private:
             // The installed product's cached package is gone: reinstall from a fresh copy,
             // once. Its result shows on the step but does not count as the installation's.
             Note(L"The installed product's package is not in its installation source: it is repaired");
-            if (road_.repairSource) {
+            if (road_.repairSource && damaged_.fullPackage) {
+                View().SetInconStep(false);
+            } else if (road_.repairSource) {
                 set_.StageRepairPackage();
                 View().SetInconStep(InstallFullPackage(kRepairProperties, kUiLevelBasicProgressOnly));
                 sourceThere = SourceAvailable();
@@ -322,6 +349,12 @@ private:
             Note(L"The patch is not in Nuovo: nothing is applied");
             return;
         }
+        if (damaged_.patch) {
+            lastInstallationResult_ = false;
+            View().SetInconStep(false);
+            Note(L"The patch was not applied");
+            return;
+        }
         set_.StagePatchPackage();
         const auto& name = set_.Names().patchPackage;
         const std::wstring patch = set_.Folders().corrente + L"\\" + name;
@@ -345,7 +378,7 @@ private:
                          VersionGreater(road_.patch, installedVersion_);
         Note(L"Final check: installed version " + Shown(installedVersion_) +
              (due && unchanged ? L", unchanged although an update was due" : L""));
-        if (due && unchanged && !refused_) {
+        if (due && unchanged && !refused_ && !stillBeingDelivered_) {
             s_.dialogs.ShowMessage(Text(text::kInstallationFailed), Text(FactsOf(*edition_).titleText),
                                    MessageIcon::CriticalStop);
         }
@@ -363,10 +396,12 @@ private:
     bool lastInstallationResult_ = false;
     bool nothingToInstall_ = false;
     bool refused_ = false;
+    bool stillBeingDelivered_ = false;
+    DamagedFiles damaged_;
 };
 
 } // namespace
 
-void RunUpdate(const RunSettings& settings, RunServices& services) { Run(settings, services).Execute(); }
+RunEnd RunUpdate(const RunSettings& settings, RunServices& services) { return Run(settings, services).Execute(); }
 
 } // namespace orvh

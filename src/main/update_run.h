@@ -12,6 +12,7 @@
 
 namespace orvh {
 
+class DeliveredFiles;
 class Dialogs;
 class FileSystem;
 class Journal;
@@ -79,12 +80,21 @@ struct RunServices {
     std::wstring programPath;
     // Canonical ProductVersion of a package file.
     FileVersionReader packageVersion;
+    // Whether the set's files have arrived: none still being written, each whole.
+    DeliveredFiles& delivered;
     // Where the update folder really is, and the launcher's folders kept its own; whether the
     // process runs with an administrator's full rights or SYSTEM's.
     FolderAccess& folderAccess;
     bool elevated;
 };
 
-void RunUpdate(const RunSettings& settings, RunServices& services);
+// How a run ended, where whoever started it may act on it.
+enum class RunEnd {
+    Completed,
+    // The set was still being written into Nuovo: nothing was changed, a later run installs it.
+    SetStillBeingDelivered,
+};
+
+RunEnd RunUpdate(const RunSettings& settings, RunServices& services);
 
 } // namespace orvh

@@ -48,6 +48,10 @@ struct Scenario {
     Log messages = {};
     std::wstring journal = L"";  // the journal's account of the last file verified, when given
     std::wstring road = L"";     // the journal's account of the road decided, when given
+    // Files of Nuovo not whole (and why), or still being written, and how the run ends.
+    std::map<std::wstring, std::wstring> notWhole = {};
+    std::set<std::wstring> beingWritten = {};
+    RunEnd end = RunEnd::Completed;
     // The update folder's sub-folders: one a link, the run elevated, what protecting gives, a
     // sub-folder this run may not write, an entry no elevated run made; the folders protected.
     std::wstring link = L"";
@@ -94,6 +98,8 @@ struct Bench {
             fakes.fs.AddFile(kExe);
             fakes.profile.Set(kCfg, L"Versione", L"ORVHUpdate.exe", sc.updaterOffered);
         }
+        fakes.notWhole = sc.notWhole;
+        fakes.beingWritten = sc.beingWritten;
         if (!sc.link.empty()) fakes.fs.AddLink(sc.link, L"C:\\Windows");
         services.elevated = sc.elevated;
         fakes.access.protection.result = sc.protect;
@@ -103,7 +109,7 @@ struct Bench {
             fakes.access.foreign[L"U:\\Corrente"] = {sc.foreign};
         }
         try {
-            RunUpdate({L"", sc.processId, kProduct, L"U:", sc.upgradeCode}, services);
+            end = RunUpdate({L"", sc.processId, kProduct, L"U:", sc.upgradeCode}, services);
         } catch (const test::RunFakes::Ended&) {
         }
     }
@@ -128,6 +134,7 @@ struct Bench {
 
     test::RunFakes fakes;
     RunServices services = fakes.Services();
+    RunEnd end = RunEnd::Completed;
 };
 
 TEST(UpdateRun, DecidesAsTheSituationRequires) {
@@ -222,6 +229,19 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
         {.update = v0601, .patch = v0700, .sourceAvailable = false, .launcher = kPublisher,
          .signatures = {{kMsi, other}}, .verified = {kMsi}, .outcome = refused,
          .messages = box(L"#2", L"Orvane Hub.msi", L"#10004")},
+        // A file not whole is never read: a failed installation or patch, a launcher not copied.
+        {.patch = L"", .outcome = L"S F F S ignoring", .messages = {k10001}, .notWhole = {{kMsi, L"cut"}}},
+        {.update = v0601, .patch = v0700, .outcome = L"S F F S ignoring", .messages = {k10001},
+         .notWhole = {{kMsp, L"cut"}}},
+        {.calls = {kFull + L"99"}, .outcome = L"S S F S ignoring", .notWhole = {{kMsp, L"cut"}}},
+        {.update = L"", .patch = L"", .sourceAvailable = false, .outcome = L"S F F S ignoring",
+         .notWhole = {{kMsi, L"cut"}}},
+        {.launcher = kPublisher, .updaterOffered = v2, .calls = {kFull + L"99" + kOfMsi, kPatch + L"99" + kOfMsp},
+         .verified = {kMsi, kMsp}, .outcome = L"S S S S rotated updated", .notWhole = {{kExe, L"cut"}}},
+        // A set still being written is left as it is, without a box, for a later run.
+        {.outcome = L"S F F S ignoring", .beingWritten = {kCfg}, .end = RunEnd::SetStillBeingDelivered},
+        {.launcher = kPublisher, .outcome = L"S F F S ignoring", .beingWritten = {L"U:\\Nuovo\\Orvane Desk.msi"},
+         .end = RunEnd::SetStillBeingDelivered},
         // A link where a sub-folder belongs ends the run before anything changes, as a failed
         // installation ends it; so does a folder of the launcher's it cannot make its own.
         {.outcome = L"F F F S ignoring", .messages = {k10001}, .link = L"U:\\Vecchio"},
@@ -247,6 +267,8 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
         for (const auto& event : b.fakes.Events(L"verify U:")) verified.push_back(event.substr(7, event.size() - 12));
         EXPECT_EQ(verified, row.verified);
         EXPECT_EQ(b.fakes.Events(L"verify C:"), Log{L"verify C:\\Orvane\\OrvhUpdate.exe"});
+        EXPECT_EQ(b.end, row.end);
+        EXPECT_EQ(b.fakes.Holding(L"\" is not whole (cut): "), static_cast<long>(row.notWhole.size()));
         EXPECT_EQ(b.fakes.access.protectedFolders, row.protectedFolders);
         // Held from the wait on: the update folder and its four sub-folders; with a link, none.
         EXPECT_EQ(b.fakes.fs.held.size(), row.link.empty() ? 5u : 0u);
@@ -260,10 +282,13 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
         if (!row.road.empty()) {
             EXPECT_EQ(b.fakes.Events(L"journal Road"), Log{L"journal Road of this run: " + row.road});
         }
-        if (!row.launcher) return;
-        // A refused set is not touched: nothing copied, installed or rotated.
-        const bool accepted = row.messages.empty();
+        // A refused set, or one still being written, is not touched: nothing copied, installed or rotated.
         const auto moved = std::ranges::count_if(b.fakes.fs.log, [](const auto& e) { return !e.starts_with(L"mkdir "); });
+        if (row.end == RunEnd::SetStillBeingDelivered) {
+            EXPECT_EQ(moved, 0);
+        }
+        if (!row.launcher || row.end == RunEnd::SetStillBeingDelivered) return;
+        const bool accepted = row.messages.empty();
         EXPECT_EQ(moved == 0, !accepted);
         const Log verifications = b.fakes.Events(accepted ? L"journal Update set verified" : L"journal Update set refused");
         EXPECT_EQ(verifications.size(), 1u);
