@@ -247,6 +247,8 @@ void Run(Win32WindowLoader& windows, JournalFile& journal, const SessionFacts& s
         ProgramExecutablePath(),
         [&queries](const std::wstring& path) { return GetPackageVersion(queries, path); },
         delivered,
+        *fileSystem,
+        elevated,
         report,
     };
     RunUpdate(*settings, services, record);

@@ -17,6 +17,7 @@ class DeliveredFiles;
 class Dialogs;
 class FileSystem;
 class Journal;
+class FolderAccess;
 class FolderIdentity;
 class LocaleConversions;
 class MessagePump;
@@ -82,6 +83,10 @@ struct RunServices {
     FileVersionReader packageVersion;
     // Whether the set's files have arrived: none still being written, each whole.
     DeliveredFiles& delivered;
+    // Where the update folder really is, and the launcher's folders kept its own; whether the
+    // process runs with an administrator's full rights or SYSTEM's.
+    FolderAccess& folderAccess;
+    bool elevated;
     // Reports the end of a run that ends at once (a restart), before it ends.
     EndReporter& ending;
 };

@@ -51,6 +51,8 @@ public:
                 .programPath = L"C:\\Orvane\\OrvhUpdate.exe",
                 .packageVersion = [this](const std::wstring& path) { return ownVersions[path]; },
                 .delivered = *this,
+                .folderAccess = access,
+                .elevated = elevated,
                 .ending = *this};
     }
 
@@ -172,6 +174,8 @@ public:
     bool anotherInstance = false;
     bool restartRefused = false;
     std::uint32_t waitOpenError = 0; // why the product's process cannot be opened; 0: it can
+    bool elevated = false;
+    FakeFolderAccess access;
 
 private:
     static std::wstring Of(const std::wstring& verified) { return verified.empty() ? L"" : L" of " + verified; }
