@@ -137,17 +137,17 @@ SignatureFacts Win32SetFileReader::Signature(const std::wstring& path) {
     return facts;
 }
 
-std::optional<Role> Win32SetFileReader::RoleOf(const std::wstring& path) {
+std::optional<SetRole> Win32SetFileReader::RoleOf(const std::wstring& path) {
     try {
-        if (!installer_.PackageProperty(path, L"ProductCode").empty()) return Role::FullPackage;
+        if (!installer_.PackageProperty(path, L"ProductCode").empty()) return SetRole::FullPackage;
     } catch (const PlatformError&) {
     }
     try {
         Patch(path);
-        return Role::Patch;
+        return SetRole::Patch;
     } catch (const PlatformError&) {
     }
-    if (!ExecutableVersion(path).empty()) return Role::Launcher;
+    if (!ExecutableVersion(path).empty()) return SetRole::Launcher;
     return std::nullopt;
 }
 

@@ -16,7 +16,7 @@ public:
     PatchFacts Patch(const std::wstring& path) override;
     std::wstring ExecutableVersion(const std::wstring& path) override;
     SignatureFacts Signature(const std::wstring& path) override;
-    std::optional<Role> RoleOf(const std::wstring& path) override;
+    std::optional<SetRole> RoleOf(const std::wstring& path) override;
     // The publisher named by a validly signed file (the signer's subject) or by a certificate
     // file (its subject); nullopt for anything else.
     std::optional<Publisher> PublisherOf(const std::wstring& path);

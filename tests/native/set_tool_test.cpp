@@ -25,7 +25,7 @@ struct Reader final : SetFileReader {
     PatchFacts Patch(const std::wstring&) override { return {}; }
     std::wstring ExecutableVersion(const std::wstring&) override { return L""; }
     SignatureFacts Signature(const std::wstring&) override { return {}; }
-    std::optional<Role> RoleOf(const std::wstring&) override { return std::nullopt; }
+    std::optional<SetRole> RoleOf(const std::wstring&) override { return std::nullopt; }
 };
 
 // "Orvane Hub" 1.2.0, its patch to 1.2.100 and a launcher 1.0.0.2, announced under both schemes.
@@ -34,13 +34,13 @@ SetFolder Typical() {
     set.folder = kFolder;
     set.configurationPresent = true;
     set.entries = {L"ORVHUpdate.cfg", L"Orvane Hub.msi", L"ORVHPatch.msp", L"ORVHUpdate.exe"};
-    set.files[Role::FullPackage] = {kFolder + L"\\Orvane Hub.msi", Role::FullPackage,
+    set.files[SetRole::FullPackage] = {kFolder + L"\\Orvane Hub.msi", SetRole::FullPackage,
                                     PackageFacts{L"Orvane Hub", L"1.2.0", kCode120, kHub}, std::nullopt, L"", {}};
-    set.files[Role::Patch] = {kFolder + L"\\ORVHPatch.msp", Role::Patch, std::nullopt,
+    set.files[SetRole::Patch] = {kFolder + L"\\ORVHPatch.msp", SetRole::Patch, std::nullopt,
                               PatchFacts{L"{23AB4191-9484-4E9D-9E9F-162F81BDC0FE}", {kCode120},
                                          {{kCode120, L"1.2.0", kCode120, L"1.2.100", kHub}}},
                               L"", {}};
-    set.files[Role::Launcher] = {kFolder + L"\\ORVHUpdate.exe", Role::Launcher, std::nullopt, std::nullopt, L"1.0.0.2", {}};
+    set.files[SetRole::Launcher] = {kFolder + L"\\ORVHUpdate.exe", SetRole::Launcher, std::nullopt, std::nullopt, L"1.0.0.2", {}};
     for (const auto& [name, archive, version] :
          {std::tuple{L"Orvane Hub.msi", L"Orvane Hub.zip", L"0001.0002.0000.0000"},
           std::tuple{L"ORVHPatch.msp", L"ORVHPatch.zip", L"0001.0002.0000.0100"},
@@ -63,7 +63,7 @@ void Signed(SetFolder& set) {
 using Change = std::function<void(SetFolder&)>;
 
 // The typical set without one of its files and the file's two keys.
-Change Without(Role role, const std::wstring& name, const std::wstring& archive) {
+Change Without(SetRole role, const std::wstring& name, const std::wstring& archive) {
     return [=](SetFolder& s) {
         s.files.erase(role);
         s.announced.erase(name);
@@ -79,34 +79,34 @@ TEST(SetCheck, EachSlipOfTheDeliveringSideIsOneFindingWithItsFile) {
          {L"E Orvane Hub.msi", L"E Orvane Hub.zip", L"E Orvane Hub.msi", L"E ORVHPatch.msp"}},
         {[](SetFolder& s) { std::erase_if(s.announced, [](const auto& e) { return e.first.ends_with(L".zip"); }); },
          {L"E ORVHUpdate.cfg", L"E ORVHUpdate.cfg"}},
-        {[](SetFolder& s) { s.files[Role::FullPackage].package->upgradeCode = kDesk; }, {L"E Orvane Hub.msi"}},
+        {[](SetFolder& s) { s.files[SetRole::FullPackage].package->upgradeCode = kDesk; }, {L"E Orvane Hub.msi"}},
         {[](SetFolder& s) {
              s.announced[L"ORVHPatch.msp"] = s.announced[L"ORVHPatch.zip"] = L"0001.0002.0000.0000";
-             s.files[Role::Patch].patch->targets[0].resultingVersion = L"1.2.0";
+             s.files[SetRole::Patch].patch->targets[0].resultingVersion = L"1.2.0";
          },
          {L"E ORVHPatch.msp"}},
-        {[](SetFolder& s) { s.files[Role::Patch].patch->targets[0].productCode = kDesk; }, {L"E ORVHPatch.msp"}},
-        {[](SetFolder& s) { s.files[Role::Launcher].executableVersion = L"1.0.0.1"; }, {L"E ORVHUpdate.exe"}},
+        {[](SetFolder& s) { s.files[SetRole::Patch].patch->targets[0].productCode = kDesk; }, {L"E ORVHPatch.msp"}},
+        {[](SetFolder& s) { s.files[SetRole::Launcher].executableVersion = L"1.0.0.1"; }, {L"E ORVHUpdate.exe"}},
         {[](SetFolder& s) { s.configurationPresent = false; }, {L"E ORVHUpdate.cfg"}},
         {[](SetFolder& s) { std::erase_if(s.announced, [](const auto& e) { return !e.first.ends_with(L".zip"); }); },
          {L"W ORVHUpdate.cfg", L"W ORVHUpdate.cfg", L"W ORVHUpdate.cfg"}},
         {[](SetFolder& s) { s.announced.erase(L"ORVHUpdate.exe"); }, {L"W ORVHUpdate.cfg"}},
         {[](SetFolder& s) { s.entries.push_back(L"Orvane Hub 1.2.msi"); }, {L"W Orvane Hub 1.2.msi"}},
-        {[](SetFolder& s) { s.files.erase(Role::Patch); }, {L"E ORVHPatch.msp"}},
+        {[](SetFolder& s) { s.files.erase(SetRole::Patch); }, {L"E ORVHPatch.msp"}},
         {[](SetFolder& s) { Signed(s); }, {}},
         {[](SetFolder& s) {
              Signed(s);
-             s.files[Role::Patch].signature.signature.publisher.commonName = L"Other";
+             s.files[SetRole::Patch].signature.signature.publisher.commonName = L"Other";
          },
          {L"E ORVHPatch.msp"}},
         {[](SetFolder& s) {
              Signed(s);
-             s.files[Role::Launcher].signature = {};
+             s.files[SetRole::Launcher].signature = {};
          },
          {L"E ORVHUpdate.exe"}},
         {[](SetFolder& s) {
              Signed(s);
-             s.files[Role::FullPackage].signature.timestamped = false;
+             s.files[SetRole::FullPackage].signature.timestamped = false;
          },
          {L"W Orvane Hub.msi"}},
     };
@@ -115,7 +115,9 @@ TEST(SetCheck, EachSlipOfTheDeliveringSideIsOneFindingWithItsFile) {
     test::ForEachRow(rows, [&](const auto& row) {
         SetFolder set = Typical();
         row.first(set);
-        const auto findings = CheckSet(set, std::nullopt, reader, numbers);
+        test::FakeProfile profile;
+        for (const auto& [key, value] : set.announced) profile.Set(kFolder + L"\\ORVHUpdate.cfg", L"Versione", key, value);
+        const auto findings = CheckSet(set, std::nullopt, reader, profile, numbers);
         std::vector<std::wstring> found;
         for (const auto& f : findings) found.push_back((f.severity == Severity::Error ? L"E " : L"W ") + f.file);
         EXPECT_EQ(found, row.second);
@@ -132,7 +134,7 @@ TEST(SetMake, BothKeySchemesWithEachFilesOwnVersionOrARefusal) {
     using Inputs = std::vector<FileFacts>;
     const auto typical = [] {
         const SetFolder set = Typical();
-        return Inputs{set.files.at(Role::FullPackage), set.files.at(Role::Patch), set.files.at(Role::Launcher)};
+        return Inputs{set.files.at(SetRole::FullPackage), set.files.at(SetRole::Patch), set.files.at(SetRole::Launcher)};
     };
     test::FakeConversions numbers;
     const MadeSet made = MakeSet(typical(), std::nullopt, numbers);
@@ -180,10 +182,10 @@ TEST(SetPlan, TheLaunchersRunForEachInstalledVersion) {
         {L"0001.0001.0000.0601", [](SetFolder& s) { Signed(s); }, true, L"0001.0002.0000.0100", true, false, {},
          L"0001.0002.0000.0100", 2},
         // A full package delivered alone: nothing to stop between.
-        {L"0001.0001.0000.0601", Without(Role::Patch, L"ORVHPatch.msp", L"ORVHPatch.zip"), false,
+        {L"0001.0001.0000.0601", Without(SetRole::Patch, L"ORVHPatch.msp", L"ORVHPatch.zip"), false,
          L"0001.0002.0000.0000", true, false, {}, L"", 1},
         // A patch delivered alone, for a version no package of the set describes.
-        {L"0001.0002.0000.0000", Without(Role::FullPackage, L"Orvane Hub.msi", L"Orvane Hub.zip"), false,
+        {L"0001.0002.0000.0000", Without(SetRole::FullPackage, L"Orvane Hub.msi", L"Orvane Hub.zip"), false,
          L"0001.0002.0000.0100", true, false, {}, L"", 1},
         // The source repaired from the full package, then the patch.
         {L"0001.0002.0000.0000", {}, false, L"0001.0002.0000.0100", true, false, {}, L"", 2, true},
@@ -266,7 +268,7 @@ TEST(SetTool, TheFolderAsTheLauncherSeesIt) {
         PatchFacts Patch(const std::wstring&) override { return {L"{PATCH}", {}, {}}; }
         std::wstring ExecutableVersion(const std::wstring&) override { return L"1.0.0.2"; }
         SignatureFacts Signature(const std::wstring&) override { return {}; }
-        std::optional<Role> RoleOf(const std::wstring&) override { return std::nullopt; }
+        std::optional<SetRole> RoleOf(const std::wstring&) override { return std::nullopt; }
     } reader;
     test::FakeFileSystem fs;
     test::FakeProfile profile;
@@ -282,8 +284,8 @@ TEST(SetTool, TheFolderAsTheLauncherSeesIt) {
     EXPECT_TRUE(set.configurationPresent);
     EXPECT_EQ(set.announced, (std::map<std::wstring, std::wstring>{{L"ORVDPatch.zip", L"0001.0002.0000.0100"}}));
     EXPECT_EQ(set.files.size(), 2u);
-    EXPECT_EQ(set.files.at(Role::Patch).patch->patchCode, L"{PATCH}");
-    EXPECT_EQ(set.files.at(Role::Launcher).executableVersion, L"1.0.0.2");
+    EXPECT_EQ(set.files.at(SetRole::Patch).patch->patchCode, L"{PATCH}");
+    EXPECT_EQ(set.files.at(SetRole::Launcher).executableVersion, L"1.0.0.2");
 }
 
 } // namespace
