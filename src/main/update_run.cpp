@@ -7,7 +7,9 @@
 #include "installer/version.h"
 #include "main/product_wait.h"
 #include "main/run_road.h"
+#include "main/set_delivery.h"
 #include "main/trusted_set.h"
+#include "main/whole_road.h"
 #include "resources/string_table.h"
 #include "system/file_system.h"
 #include "system/message_pump.h"
@@ -39,7 +41,7 @@ public:
         if (edition_) WriteEditionTexts(FactsOf(*edition_));
         WaitForProduct(settings_.processId, View(), s_.texts, s_.waiter);
 
-        if (DetermineVersions() && SetAccepted()) {
+        if (DetermineVersions() && SetArrived() && SetAccepted()) {
             InstallationPhase();
             View().StepSuccessivo();
             View().SetLabel(WindowLabel::Attivita, Text(text::kUpdateCompleted));
@@ -57,6 +59,7 @@ public:
                                edition_, View(), s_.texts, s_.pump, s_.fileSystem, s_.starter);
         window_.reset();
         FinalCheck();
+        decision_.end = stillBeingDelivered_ ? RunEnd::SetStillBeingDelivered : RunEnd::Completed;
         return decision_;
     }
 
@@ -171,6 +174,29 @@ private:
         return DecideRoad(facts, questions, folders.nuovo, *edition_);
     }
 
+    // Both installation steps failed, the start step begun.
+    void FailInstallationSteps() {
+        for (int step = 1; step <= 2; ++step) {
+            View().StepSuccessivo();
+            View().SetInconStep(false);
+        }
+    }
+
+    // A set still being written is left to a later run, untouched and without a box; files of
+    // the road that are not whole are set aside before anything reads them.
+    bool SetArrived() {
+        if (const auto written = FileStillBeingWritten(set_.Folders(), s_.delivered)) {
+            Note(L"The update set is still being delivered (\"" + *written +
+                 L"\" is open for writing): nothing is changed, a later run installs it");
+            stillBeingDelivered_ = true;
+            FailInstallationSteps();
+            View().StepSuccessivo();
+            return false;
+        }
+        damaged_ = SetAsideDamaged(road_, s_.delivered, s_.journal);
+        return true;
+    }
+
     // A signed launcher verifies the files of the run's road before anything moves; a
     // refused set fails both installation steps, with one message.
     bool SetAccepted() {
@@ -179,10 +205,7 @@ private:
         const TrustVerdict& verdict = decision_.verdict;
         if (verdict.refusal == Refusal::None) return true;
         refused_ = true;
-        for (int step = 1; step <= 2; ++step) {
-            View().StepSuccessivo();
-            View().SetInconStep(false);
-        }
+        FailInstallationSteps();
         s_.dialogs.ShowMessage(RefusalMessage(verdict, s_.texts), Text(FactsOf(*edition_).titleText),
                                MessageIcon::CriticalStop);
         View().StepSuccessivo();
@@ -245,9 +268,11 @@ private:
             Note(L"The full package is not in Nuovo: nothing is installed");
             return;
         }
-        set_.StageFullPackage();
-        lastInstallationResult_ = InstallFullPackage(L"", kUiLevelBasicProgressOnly);
-        if (!lastInstallationResult_) lastInstallationResult_ = InstallFullPackage(L"", kUiLevelDefault);
+        if (!damaged_.fullPackage) {
+            set_.StageFullPackage();
+            lastInstallationResult_ = InstallFullPackage(L"", kUiLevelBasicProgressOnly);
+            if (!lastInstallationResult_) lastInstallationResult_ = InstallFullPackage(L"", kUiLevelDefault);
+        }
         View().SetInconStep(lastInstallationResult_);
         Note(lastInstallationResult_ ? L"Full package installed" : L"The full package was not installed");
 
@@ -274,7 +299,9 @@ private:
             // The installed product's cached package is gone: reinstall from a fresh copy,
             // once. Its result shows on the step but does not count as the installation's.
             Note(L"The installed product's package is not in its installation source: it is repaired");
-            if (road_.repairSource) {
+            if (road_.repairSource && damaged_.fullPackage) {
+                View().SetInconStep(false);
+            } else if (road_.repairSource) {
                 set_.StageRepairPackage();
                 View().SetInconStep(InstallFullPackage(kRepairProperties, kUiLevelBasicProgressOnly));
                 sourceThere = SourceAvailable();
@@ -304,6 +331,12 @@ private:
             Note(L"The patch is not in Nuovo: nothing is applied");
             return;
         }
+        if (damaged_.patch) {
+            lastInstallationResult_ = false;
+            View().SetInconStep(false);
+            Note(L"The patch was not applied");
+            return;
+        }
         set_.StagePatchPackage();
         const std::wstring name = set_.Name(SetRole::Patch);
         const std::wstring patch = set_.Folders().corrente + L"\\" + name;
@@ -327,7 +360,7 @@ private:
                          VersionGreater(road_.patch, installedVersion_);
         Note(L"Final check: installed version " + Shown(installedVersion_) +
              (due && unchanged ? L", unchanged although an update was due" : L""));
-        if (due && unchanged && !refused_) {
+        if (due && unchanged && !refused_ && !stillBeingDelivered_) {
             s_.dialogs.ShowMessage(Text(text::kInstallationFailed), Text(FactsOf(*edition_).titleText),
                                    MessageIcon::CriticalStop);
         }
@@ -346,6 +379,8 @@ private:
     bool lastInstallationResult_ = false;
     bool nothingToInstall_ = false;
     bool refused_ = false;
+    bool stillBeingDelivered_ = false;
+    DamagedFiles damaged_;
 };
 
 } // namespace

@@ -15,6 +15,7 @@
 
 namespace orvh {
 
+class DeliveredFiles;
 class Dialogs;
 class FileSystem;
 class Journal;
@@ -81,11 +82,22 @@ struct RunServices {
     std::wstring programPath;
     // Canonical ProductVersion of a package file.
     FileVersionReader packageVersion;
+    // Whether the set's files have arrived: none still being written, each whole.
+    DeliveredFiles& delivered;
 };
 
-// What a run decided, for whoever runs it: the keys it read and the road it took, when it came
-// to decide one, and the trust check's verdict (nothing verified by a launcher not signed).
+// How a run ended, where whoever started it may act on it.
+enum class RunEnd {
+    Completed,
+    // The set was still being written into Nuovo: nothing was changed, a later run installs it.
+    SetStillBeingDelivered,
+};
+
+// What a run decided, for whoever runs it: how it ended, the keys it read and the road it
+// took, when it came to decide one, and the trust check's verdict (nothing verified by a
+// launcher not signed).
 struct RunDecision {
+    RunEnd end = RunEnd::Completed;
     VersionKeys keys;
     std::optional<RunRoad> road;
     TrustVerdict verdict;

@@ -96,7 +96,7 @@ void UpdateSet::RotateUpdateSet(const RunRoad& road) {
     // dropped into Nuovo or announced anew since is not copied.
     if (road.replaceUpdater) MoveOnToCorrente(kLauncherFileName);
     if (fs_.FileExists(folders_.ConfigurationFile())) MoveOnToCorrente(kConfigurationFileName);
-    for (const auto& name : FilesClearedFromNuovo()) DeleteIfPresent(fs_, In(folders_.nuovo, name));
+    for (const auto& name : FilesOfTheSet()) DeleteIfPresent(fs_, In(folders_.nuovo, name));
 }
 
 } // namespace orvh

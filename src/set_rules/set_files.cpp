@@ -22,7 +22,7 @@ std::wstring FileNameOf(SetRole role, Edition edition) {
     return std::wstring(kLauncherFileName);
 }
 
-std::vector<std::wstring> FilesClearedFromNuovo() {
+std::vector<std::wstring> FilesOfTheSet() {
     std::vector<std::wstring> names{std::wstring(kLauncherFileName)};
     for (const SetRole role : {SetRole::FullPackage, SetRole::Patch}) {
         for (const auto& facts : kEditions) names.push_back(FileNameOf(role, facts.edition));

@@ -3,6 +3,7 @@
 // file that announces their versions and the two schemes of keys it announces them under.
 // The launcher and the delivering side's tool both read these and no copy of them.
 #include "common/edition.h"
+#include "system/delivered_files.h"
 
 #include <string>
 #include <string_view>
@@ -24,10 +25,21 @@ inline constexpr std::wstring_view kLauncherArchiveKey = L"ORVHUpdate.zip";
 // The file name of a role in an edition's set.
 std::wstring FileNameOf(SetRole role, Edition edition);
 
-// What the rotation deletes from Nuovo, in its order: the set's files of either edition, full
-// packages before patches, the configuration file last, so that a run stopped part-way
-// leaves a set the next run completes, never packages without their versions.
-std::vector<std::wstring> FilesClearedFromNuovo();
+// The form a file of a role must have to be whole.
+constexpr FileForm FormOf(SetRole role) {
+    switch (role) {
+    case SetRole::FullPackage: return FileForm::Package;
+    case SetRole::Patch: return FileForm::Patch;
+    case SetRole::Launcher: break;
+    }
+    return FileForm::Executable;
+}
+
+// The names of every file of an update set in Nuovo, whatever the edition, in the order the
+// rotation deletes them: the launcher, full packages before patches, the configuration file
+// last, so that a run stopped part-way leaves a set the next run completes, never packages
+// without their versions.
+std::vector<std::wstring> FilesOfTheSet();
 
 // The version a configuration file announces under `key`; empty when the file, its section or
 // the key is missing.

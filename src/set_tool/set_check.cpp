@@ -30,6 +30,7 @@ public:
           fileNames_(FileNameKeys(set.edition)), archive_(ArchiveKeys(set.edition)) {}
 
     std::vector<Finding> Run() {
+        Arrivals();
         if (!set_.configurationPresent) {
             Error(std::wstring(kConfigurationFileName),
                   L"missing: the launcher installs nothing, shows " + Message(text::kConfigurationNotFound) +
@@ -119,10 +120,31 @@ private:
         }
     }
 
+    // The launcher reads nothing of a set still being written, and uses no file that is not whole.
+    void Arrivals() {
+        for (const auto& [name, verdict] : set_.notArrived) {
+            if (verdict.arrival == Arrival::BeingWritten) {
+                Error(name, L"still being written by another program: the launcher changes nothing, shows no message and "
+                            L"starts the product with " + std::wstring(kIgnoreUpdateSwitch) + L"; a later run installs the "
+                            L"set. Write the set elsewhere on the same volume and rename it into Nuovo, the configuration "
+                            L"file last");
+                continue;
+            }
+            const std::wstring consequence =
+                name == Name(SetRole::Launcher)
+                    ? L"the launcher does not copy it into Corrente, and the rotation deletes it"
+                    : std::wstring(L"the launcher does not ") + (name == Name(SetRole::Patch) ? L"apply it" : L"install it") +
+                          L", counts it as failed, shows " + Message(text::kInstallationFailed) +
+                          L" and leaves the set in Nuovo at every run";
+            Error(name, L"not whole (" + verdict.fault + L"): " + consequence);
+        }
+    }
+
     void Files() {
         for (const SetRole role : kSetRoles) {
             const std::wstring name = Name(role);
             const std::vector<std::wstring> announced = Announced(role);
+            if (set_.notArrived.count(name)) continue;
             if (!File(role)) {
                 if (!announced.empty() && role != SetRole::Launcher) {
                     Error(name, L"announced (" + announced.front() + L") but not in the folder: the launcher installs "
@@ -208,7 +230,7 @@ private:
         std::vector<std::wstring> used{Lower(std::wstring(kConfigurationFileName))};
         for (const SetRole role : kSetRoles) used.push_back(Lower(Name(role)));
         std::vector<std::wstring> cleared;
-        for (const auto& name : FilesClearedFromNuovo()) cleared.push_back(Lower(name));
+        for (const auto& name : FilesOfTheSet()) cleared.push_back(Lower(name));
         for (const auto& entry : set_.entries) {
             if (std::ranges::count(used, Lower(entry))) continue;
             const std::wstring ofEdition = L"not a file of " + std::wstring(ProductNameOf(set_.edition)) + L"'s update set";

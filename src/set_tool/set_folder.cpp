@@ -55,6 +55,11 @@ SetFolder ReadSetFolder(const std::wstring& folder, std::optional<Edition> editi
     const std::wstring configuration = set.PathOf(kConfigurationFileName);
     set.configurationPresent = fs.FileExists(configuration);
     if (set.configurationPresent) {
+        if (const auto verdict = reader.ArrivalOf(configuration, std::nullopt); verdict.arrival != Arrival::Whole) {
+            set.notArrived.emplace(kConfigurationFileName, verdict);
+        }
+    }
+    if (set.configurationPresent) {
         for (const auto& keys : {FileNameKeys(set.edition), ArchiveKeys(set.edition)}) {
             for (const SetRole role : kSetRoles) {
                 const std::wstring& key = keys.Of(role);
@@ -66,6 +71,10 @@ SetFolder ReadSetFolder(const std::wstring& folder, std::optional<Edition> editi
     for (const SetRole role : kSetRoles) {
         const std::wstring path = set.PathOf(FileNameOf(role, set.edition));
         if (!fs.FileExists(path)) continue;
+        if (const auto verdict = reader.ArrivalOf(path, role); verdict.arrival != Arrival::Whole) {
+            set.notArrived.emplace(FileNameOf(role, set.edition), verdict);
+            continue;
+        }
         set.files.emplace(role, ReadFile(path, role, reader));
     }
     return set;

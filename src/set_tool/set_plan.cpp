@@ -13,6 +13,7 @@
 #include "main/update_set.h"
 #include "resources/string_table.h"
 #include "set_tool/delivery_expectations.h"
+#include "system/delivered_files.h"
 #include "system/file_system.h"
 #include "system/folder_identity.h"
 #include "system/message_pump.h"
@@ -71,7 +72,7 @@ public:
 class World final : public FileSystem, public ProfileFunctions, public StringTable, public Dialogs, public MessagePump,
                     public ProgressWindowLoader, public InstallerEngine, public ProcessWaiter, public ProgramStarter,
                     public SystemRestart, public ProgramEnd, public Journal, public SignatureVerifier,
-                    public FolderIdentity {
+                    public FolderIdentity, public DeliveredFiles {
 public:
     World(const SetFolder& set, const PlanCase& planCase, const ProfileFunctions& profile,
           const LocaleConversions& numbers, SetFileReader& reader)
@@ -80,7 +81,10 @@ public:
         Put(kProduct, {std::nullopt, L""});
         Put(kLauncher, {std::nullopt, L""});
         if (set.configurationPresent) Put(Nuovo(std::wstring(kConfigurationFileName)), {std::nullopt, L""});
-        for (const auto& [role, file] : set.files) Put(Nuovo(FileNameOf(role, set.edition)), {role, L""});
+        for (const SetRole role : kSetRoles) {
+            const std::wstring name = FileNameOf(role, set.edition);
+            if (set.files.count(role) || set.notArrived.count(name)) Put(Nuovo(name), {role, L""});
+        }
         const std::wstring fullPackage = FileNameOf(SetRole::FullPackage, set.edition);
         if (!planCase.sourceMissing) Put(kSource + L"\\" + fullPackage, {std::nullopt, L""});
         if (!planCase.correnteLauncher.empty()) {
@@ -113,7 +117,8 @@ public:
             .fileVersion = [&queries](const std::wstring& path) { return GetFileVersion(queries, path, true); },
             .expand = Identity, .numbers = numbers_, .programFolder = kProgramFolder, .folderIdentity = *this,
             .clusterTool = L"", .programVersion = L"", .journal = *this, .signatures = *this, .programPath = kLauncher,
-            .packageVersion = [&queries](const std::wstring& path) { return GetPackageVersion(queries, path); }};
+            .packageVersion = [&queries](const std::wstring& path) { return GetPackageVersion(queries, path); },
+            .delivered = *this};
         const RunSettings settings{L"", 0, kProduct, kUpdateFolder, upgradeCode};
         try {
             const RunDecision decision = RunUpdate(settings, services);
@@ -287,6 +292,12 @@ public:
     void Release(const std::wstring&) override {}
     bool SameFolder(const std::wstring& a, const std::wstring& b) const override { return Lower(a) == Lower(b); }
 
+    // The set's files arrive as the tool found them.
+    bool BeingWritten(const std::wstring& path) override {
+        return FileExists(path) && Arrived(path).arrival == Arrival::BeingWritten;
+    }
+    ArrivalVerdict Check(const std::wstring& path, FileForm) override { return Arrived(path); }
+
 private:
     static std::optional<std::wstring> Identity(std::wstring_view text) { return std::wstring(text); }
     static void Refuse(bool refused, std::int32_t number, const wchar_t* source) {
@@ -294,6 +305,13 @@ private:
     }
     static std::wstring Nuovo(const std::wstring& name) { return kFolders.nuovo + L"\\" + name; }
     static std::wstring CorrenteLauncher() { return kFolders.corrente + L"\\" + std::wstring(kLauncherFileName); }
+    ArrivalVerdict Arrived(const std::wstring& path) const {
+        if (Lower(Parent(path)) != Lower(kFolders.nuovo)) return {};
+        for (const auto& [name, verdict] : set_.notArrived) {
+            if (Lower(name) == Lower(FileSystem::GetFileName(path))) return verdict;
+        }
+        return {};
+    }
     void Put(const std::wstring& path, Content content) { files_[Lower(path)] = std::move(content); }
     Product* Find(const std::wstring& code) {
         for (auto& product : products_) {

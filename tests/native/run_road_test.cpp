@@ -81,7 +81,9 @@ TEST(RunRoad, EveryRoadAndTheFilesItUses) {
         EXPECT_EQ(road.patch, row.patchKept);
         EXPECT_EQ(files, row.files);
         EXPECT_EQ(asked, row.asked);
-        if (!row.said.empty()) EXPECT_EQ(Described(road), row.said);
+        if (!row.said.empty()) {
+            EXPECT_EQ(Described(road), row.said);
+        }
     });
 }
 
