@@ -108,7 +108,13 @@ bool InstallerOperations::InstallPackage(const std::wstring& packageName, const 
         // A missing file or a package without product code cannot be installed.
         if (productCode.empty()) return false;
         cacheFolder = setupFolder + L"\\" + productCode;
+        if (const auto target = fileSystem_.LinkTarget(cacheFolder)) {
+            journal_.Write(L"\"" + cacheFolder + L"\" is a link to \"" + *target + L"\": the package is not installed");
+            return false;
+        }
         if (!fileSystem_.FolderExists(cacheFolder)) fileSystem_.CreateFolder(cacheFolder);
+        // Held while it is used, to the end of the run: it can be neither renamed nor replaced.
+        fileSystem_.HoldFolder(cacheFolder);
         const std::wstring cachedPackage = cacheFolder + L"\\" + packageName;
         if (!PlaceCopy(package, cachedPackage, verified)) return false;
         installer_.SetUiLevel(uiLevel);

@@ -58,8 +58,6 @@ SetFolder ReadSetFolder(const std::wstring& folder, std::optional<Edition> editi
         if (const auto verdict = reader.ArrivalOf(configuration, std::nullopt); verdict.arrival != Arrival::Whole) {
             set.notArrived.emplace(kConfigurationFileName, verdict);
         }
-    }
-    if (set.configurationPresent) {
         for (const auto& keys : {FileNameKeys(set.edition), ArchiveKeys(set.edition)}) {
             for (const SetRole role : kSetRoles) {
                 const std::wstring& key = keys.Of(role);
