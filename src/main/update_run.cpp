@@ -34,7 +34,7 @@ public:
                                     services.folderAccess, services.expand),
                services.journal) {}
 
-    void Execute() {
+    RunDecision Execute() {
         record_.edition = edition_ ? std::wstring(ProductNameOf(*edition_)) : settings_.upgradeCode;
         NoteSettings();
         trust_.VerifyLauncher(s_.programPath);
@@ -69,6 +69,7 @@ public:
         }
         window_.reset();
         FinalCheck();
+        return decision_;
     }
 
 private:
@@ -171,6 +172,8 @@ private:
 
         const std::wstring announcedPatch = set_.ReadPackageVersion(set_.Keys().patchPackage);
         road_ = DecideOnce(update, announcedPatch);
+        decision_.keys = set_.Keys();
+        decision_.road = road_;
         View().SetLabel(WindowLabel::OrvhMsp, road_.patch.empty() ? Text(text::kNoPatch)
                                                                   : Text(text::kPatchVersion) + L" " +
                                                                         FormatVersion(road_.patch, false, s_.numbers));
@@ -190,17 +193,17 @@ private:
             return s_.fileSystem.FileExists(folders.nuovo + L"\\" + std::wstring(name));
         };
         const RoadFacts facts{installedVersion_, update, announcedPatch,
-                              set_.ReadPackageVersion(set_.Keys().updater), inNuovo(set_.Names().fullPackage),
-                              inNuovo(set_.Names().patchPackage), inNuovo(kUpdaterFileName)};
+                              set_.ReadPackageVersion(set_.Keys().updater), inNuovo(set_.Name(SetRole::FullPackage)),
+                              inNuovo(set_.Name(SetRole::Patch)), inNuovo(set_.Name(SetRole::Launcher))};
         const RoadQuestions questions{
             [this] { return SourceAvailable(); },
             [this, &folders](const std::wstring& offered) {
                 // The running program is never overwritten: it may itself be Corrente's copy.
                 return ShouldReplaceUpdater(offered,
-                                            s_.fileVersion(folders.corrente + L"\\" + std::wstring(kUpdaterFileName)),
+                                            s_.fileVersion(folders.corrente + L"\\" + set_.Name(SetRole::Launcher)),
                                             ExpandPath(s_.programFolder, s_.expand), folders, s_.folderIdentity);
             }};
-        return DecideRoad(facts, questions, folders.nuovo, set_.Names());
+        return DecideRoad(facts, questions, folders.nuovo, *edition_);
     }
 
     // Both installation steps failed, the start step begun.
@@ -230,7 +233,8 @@ private:
     // refused set fails both installation steps, with one message.
     bool SetAccepted() {
         if (!trust_.Checks()) return true;
-        const TrustVerdict verdict = trust_.Check(road_.files, {s_.packageVersion, s_.fileVersion});
+        decision_.verdict = trust_.Check(road_.files, {s_.packageVersion, s_.fileVersion});
+        const TrustVerdict& verdict = decision_.verdict;
         if (verdict.refusal == Refusal::None) return true;
         record_.refused = true;
         FailInstallationSteps();
@@ -341,7 +345,7 @@ private:
 
     unsigned InstallFullPackage(const std::wstring& properties, int uiLevel) {
         const auto& folders = set_.Folders();
-        const auto& name = set_.Names().fullPackage;
+        const std::wstring name = set_.Name(SetRole::FullPackage);
         return s_.installer.InstallPackage(name, folders.corrente, folders.setup, properties, uiLevel, Verified(name));
     }
 
@@ -435,7 +439,7 @@ private:
             return;
         }
         set_.StagePatchPackage();
-        const auto& name = set_.Names().patchPackage;
+        const std::wstring name = set_.Name(SetRole::Patch);
         const std::wstring patch = set_.Folders().corrente + L"\\" + name;
         unsigned result = s_.installer.ApplyPatchPackage(patch, kUiLevelBasicProgressOnly, Verified(name));
         if (Stops(result)) return;
@@ -485,6 +489,7 @@ private:
     UpdateSet set_;
     std::unique_ptr<ProgressView> window_;
     RunRoad road_;
+    RunDecision decision_;
     std::wstring installedVersion_;
     bool lastInstallationResult_ = false;
     bool nothingToInstall_ = false;
@@ -494,8 +499,8 @@ private:
 
 } // namespace
 
-void RunUpdate(const RunSettings& settings, RunServices& services, RunRecord& record) {
-    Run(settings, services, record).Execute();
+RunDecision RunUpdate(const RunSettings& settings, RunServices& services, RunRecord& record) {
+    return Run(settings, services, record).Execute();
 }
 
 } // namespace orvh

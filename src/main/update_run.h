@@ -4,11 +4,14 @@
 // RunServices; the run itself only decides and sequences.
 #include "common/expand_path.h"
 #include "main/run_end.h"
+#include "main/run_road.h"
 #include "main/startup.h"
+#include "main/trusted_set.h"
 #include "main/update_set.h"
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace orvh {
@@ -91,7 +94,15 @@ struct RunServices {
     EndReporter& ending;
 };
 
-// Runs the update; `record` tells, also when an error ends the run, what it came to.
-void RunUpdate(const RunSettings& settings, RunServices& services, RunRecord& record);
+// What a run decided, for whoever runs it: the keys it read and the road it took, when it came
+// to decide one, and the trust check's verdict (nothing verified by a launcher not signed).
+struct RunDecision {
+    VersionKeys keys;
+    std::optional<RunRoad> road;
+    TrustVerdict verdict;
+};
+
+// Runs the update; `record` tells, also when an error ends the run, how it ended.
+RunDecision RunUpdate(const RunSettings& settings, RunServices& services, RunRecord& record);
 
 } // namespace orvh

@@ -1,7 +1,6 @@
 #include "main/update_set.h"
 
 #include "common/journal.h"
-#include "ini/ov_file_ini.h"
 #include "installer/version.h"
 #include "main/run_road.h"
 #include "system/file_system.h"
@@ -9,11 +8,6 @@
 
 namespace orvh {
 namespace {
-
-// Installed versions above 1.1.0.601 use the archive keys: this 20-character text lies
-// between 0001.0001.0000.0601 and 0001.0001.0000.0602 in text order.
-constexpr std::wstring_view kServerArchiveKeysAbove = L"0001.0001.0000.06010";
-constexpr std::wstring_view kUpdaterArchiveKey = L"ORVHUpdate.zip";
 
 void DeleteIfPresent(FileSystem& fs, const std::wstring& path) {
     if (fs.FileExists(path)) fs.DeleteFile(path);
@@ -24,30 +18,6 @@ std::wstring Listed(const VersionKeys& keys) {
 }
 
 } // namespace
-
-std::vector<std::wstring> FilesOfTheSet() {
-    std::vector<std::wstring> names{std::wstring(kUpdaterFileName)};
-    for (const auto& facts : kEditions) names.emplace_back(facts.fullPackage);
-    for (const auto& facts : kEditions) names.emplace_back(facts.patchPackage);
-    names.emplace_back(kConfigurationFileName);
-    return names;
-}
-
-PackageNames PackageNamesOf(Edition edition) {
-    const auto& facts = FactsOf(edition);
-    return {std::wstring(facts.fullPackage), std::wstring(facts.patchPackage)};
-}
-
-VersionKeys FileNameKeys(Edition edition) {
-    const PackageNames names = PackageNamesOf(edition);
-    return {names.fullPackage, names.patchPackage, std::wstring(kUpdaterFileName)};
-}
-
-VersionKeys ArchiveKeys(Edition edition) {
-    const auto& facts = FactsOf(edition);
-    return {std::wstring(facts.fullPackageArchiveKey), std::wstring(facts.patchPackageArchiveKey),
-            std::wstring(kUpdaterArchiveKey)};
-}
 
 bool ShouldReplaceUpdater(std::wstring_view offeredVersion, std::wstring_view correnteVersion,
                           const std::wstring& programFolder, const UpdateFolders& folders,
@@ -63,18 +33,9 @@ std::wstring UpdateSet::In(const std::wstring& folder, std::wstring_view name) c
     return folder + L"\\" + std::wstring(name);
 }
 
-void UpdateSet::SetPackageNames(Edition edition) { names_ = PackageNamesOf(edition); }
-
-bool ReadsArchiveKeys(Edition edition, const std::wstring& installedVersion, const std::wstring& deskArchiveValue) {
-    return edition == Edition::Server ? VersionGreater(installedVersion, kServerArchiveKeysAbove) : !deskArchiveValue.empty();
-}
-
 void UpdateSet::SelectVersionKeys(Edition edition, const std::wstring& installedVersion) {
-    const bool archive =
-        ReadsArchiveKeys(edition, installedVersion,
-                         edition == Edition::Server ? L"" : ReadPackageVersion(std::wstring(FactsOf(edition).fullPackageArchiveKey)));
-    keys_ = archive ? ArchiveKeys(edition) : FileNameKeys(edition);
-    const VersionKeys other = archive ? FileNameKeys(edition) : ArchiveKeys(edition);
+    keys_ = KeysRead(edition, installedVersion, [this](const std::wstring& key) { return ReadPackageVersion(key); });
+    const VersionKeys other = keys_ == ArchiveKeys(edition) ? FileNameKeys(edition) : ArchiveKeys(edition);
     if (!NamesAVersion(keys_) && NamesAVersion(other)) {
         journal_.Write(L"The configuration file names no version under the keys the installed version reads (" +
                        Listed(keys_) + L"), only under " + Listed(other) +
@@ -108,24 +69,21 @@ void UpdateSet::RemovePartialCopies() {
 }
 
 std::wstring UpdateSet::ReadPackageVersion(const std::wstring& key) const {
-    return ini_.ReadIniString(folders_.ConfigurationFile(), std::wstring(kVersionSection), key, L"", 255);
+    return ReadAnnouncedVersion(ini_, folders_.ConfigurationFile(), key);
 }
 
 bool UpdateSet::CompletedEarlier(Edition edition, const std::wstring& installedVersion) const {
     const std::wstring delivered = In(folders_.corrente, kConfigurationFileName);
     if (!fs_.FileExists(delivered)) return false;
-    const auto read = [&](std::wstring_view key) {
-        return ini_.ReadIniString(delivered, std::wstring(kVersionSection), std::wstring(key), L"", 255);
-    };
-    const bool archive = ReadsArchiveKeys(edition, installedVersion,
-                                          edition == Edition::Server ? L"" : read(FactsOf(edition).fullPackageArchiveKey));
-    const VersionKeys keys = archive ? ArchiveKeys(edition) : FileNameKeys(edition);
+    const auto read = [&](const std::wstring& key) { return ReadAnnouncedVersion(ini_, delivered, key); };
+    const VersionKeys keys = KeysRead(edition, installedVersion, read);
     return !VersionGreater(read(keys.fullPackage), installedVersion) &&
            !VersionGreater(read(keys.patchPackage), installedVersion);
 }
 
 void UpdateSet::StageRepairPackage() {
-    fs_.CopyFile(In(folders_.nuovo, names_.fullPackage), In(folders_.corrente, names_.fullPackage));
+    const std::wstring name = Name(SetRole::FullPackage);
+    fs_.CopyFile(In(folders_.nuovo, name), In(folders_.corrente, name));
 }
 
 void UpdateSet::MoveOnToCorrente(std::wstring_view name) {
@@ -143,18 +101,15 @@ void UpdateSet::MoveOnToCorrente(std::wstring_view name) {
     fs_.CopyFile(offered, current);
 }
 
-void UpdateSet::StageFullPackage() { MoveOnToCorrente(names_.fullPackage); }
+void UpdateSet::StageFullPackage() { MoveOnToCorrente(Name(SetRole::FullPackage)); }
 
-void UpdateSet::StagePatchPackage() { MoveOnToCorrente(names_.patchPackage); }
+void UpdateSet::StagePatchPackage() { MoveOnToCorrente(Name(SetRole::Patch)); }
 
 void UpdateSet::RotateUpdateSet(const RunRoad& road) {
     // Decided with the rest of the road, from the version read before the check: a launcher
     // dropped into Nuovo or announced anew since is not copied.
-    if (road.replaceUpdater) MoveOnToCorrente(kUpdaterFileName);
+    if (road.replaceUpdater) MoveOnToCorrente(kLauncherFileName);
     if (fs_.FileExists(folders_.ConfigurationFile())) MoveOnToCorrente(kConfigurationFileName);
-    // The set's files of either edition go, full packages before patches, the configuration
-    // file last: a run stopped part-way leaves a set the next run completes, never packages
-    // without their versions.
     for (const auto& name : FilesOfTheSet()) DeleteIfPresent(fs_, In(folders_.nuovo, name));
 }
 
