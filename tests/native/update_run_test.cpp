@@ -202,13 +202,11 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
         // A launcher whose own signature fails uses nothing, whatever the set.
         {.upgradeCode = kDeskCode, .launcher = broken, .outcome = refused,
          .messages = box(L"#4", L"OrvhUpdate.exe", L"#10005")},
-        // Only the files the run would use count: a patch not above the full package, a
-        // full package not installed while the source is there, a launcher not newer.
+        // Only the files the road uses count (a patch not above the full package, a launcher not
+        // newer), and a repair installs the verified copy.
         {.patch = v0700, .launcher = kPublisher, .signatures = {{kMsp, unsigned_}, {kExe, unsigned_}},
          .updaterOffered = L"0001.0000.0000.0001", .calls = {kFull + L"99" + kOfMsi}, .verified = {kMsi},
          .outcome = L"S S F S rotated updated"},
-        {.update = v0601, .patch = v0700, .launcher = kPublisher, .signatures = {{kMsi, unsigned_}},
-         .calls = {kPatch + L"99" + kOfMsp}, .verified = {kMsp}, .outcome = L"S F S S rotated updated"},
         {.update = v0601, .patch = v0700, .sourceAvailable = false, .launcher = kPublisher,
          .calls = {kRepair + kOfMsi, kPatch + L"99" + kOfMsp}, .verified = {kMsi, kMsp}, .outcome = L"S S S S rotated updated"},
         // Decided once: what others change after the decision is not used, signed or not. A
