@@ -209,8 +209,6 @@ TEST(SetPlan, TheLaunchersRunForEachInstalledVersion) {
         {L"0001.0002.0000.0000", {}, false, L"0001.0002.0000.0100", true, false, {}, L"", 1},
         {L"0001.0003.0000.0000", {}, false, L"0001.0003.0000.0000", true, true, {}, L"", 0},
         {L"0001.0001.0000.0601", {}, true, L"0001.0001.0000.0601", false, true, {10002}, L"", 0},
-        {L"0001.0001.0000.0601", [](SetFolder& s) { Signed(s); }, true, L"0001.0002.0000.0100", true, false, {},
-         L"0001.0002.0000.0100", 2},
         // A full package delivered alone: nothing to stop between.
         {L"0001.0001.0000.0601", Without(SetRole::Patch, L"ORVHPatch.msp", L"ORVHPatch.zip"), false,
          L"0001.0002.0000.0000", true, false, {}, L"", 1},
@@ -349,9 +347,6 @@ TEST(SetCheck, ClassesOfInstalledVersionsBetweenTheSetsOwn) {
          {L"installations below 1.1.602 @ 0000.0000.0000.0000", L"installations from 1.1.602 to below 1.2.0 @ 0001.0001.0000.0602",
           L"installations at 1.2.0 @ 0001.0002.0000.0000", L"installations above 1.2.0 to below 1.2.100 @ 0001.0002.0000.0001",
           L"installations from 1.2.100 on @ 0001.0002.0000.0100"}},
-        {{L"0001.0001.0000.0500"}, Edition::Server,
-         {L"installations below 1.1.500 @ 0000.0000.0000.0000", L"installations from 1.1.500 to below 1.1.602 @ 0001.0001.0000.0500",
-          L"installations from 1.1.602 on @ 0001.0001.0000.0602"}},
         // The client's keys do not depend on the installed version; nothing lies between neighbours.
         {{v120, L"0001.0002.0000.0001", v120}, Edition::Client,
          {L"installations below 1.2.0 @ 0000.0000.0000.0000", L"installations at 1.2.0 @ 0001.0002.0000.0000",
