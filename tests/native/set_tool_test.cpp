@@ -338,37 +338,30 @@ TEST(SetTool, PlanPrintedForPeopleAndForPrograms) {
     EXPECT_FALSE(HasErrors({findings[0]}));
 }
 
-// The installed versions a set meets, in the classes inside which the launcher decides alike.
+// The installed versions a set meets, in the classes inside which the launcher decides alike,
+// each run by one representative; consecutive classes told as one range.
 TEST(SetCheck, ClassesOfInstalledVersionsBetweenTheSetsOwn) {
     const std::wstring v120 = L"0001.0002.0000.0000", v121 = L"0001.0002.0000.0100";
-    // The versions announced, the edition; each class's installations and representative.
-    const std::tuple<std::vector<std::wstring>, Edition, std::vector<std::wstring>> rows[] = {
-        {{v121, v120}, Edition::Server,
-         {L"installations below 1.1.602 @ 0000.0000.0000.0000", L"installations from 1.1.602 to below 1.2.0 @ 0001.0001.0000.0602",
-          L"installations at 1.2.0 @ 0001.0002.0000.0000", L"installations above 1.2.0 to below 1.2.100 @ 0001.0002.0000.0001",
-          L"installations from 1.2.100 on @ 0001.0002.0000.0100"}},
-        // The client's keys do not depend on the installed version; nothing lies between neighbours.
-        {{v120, L"0001.0002.0000.0001", v120}, Edition::Client,
-         {L"installations below 1.2.0 @ 0000.0000.0000.0000", L"installations at 1.2.0 @ 0001.0002.0000.0000",
-          L"installations from 1.2.1 on @ 0001.0002.0000.0001"}},
-        {{}, Edition::Client, {L"all installations @ 0000.0000.0000.0000"}},
-    };
     const test::FakeConversions numbers;
-    test::ForEachRow(rows, [&](const auto& row) {
-        const auto& [points, edition, expected] = row;
-        const auto classes = InstalledClasses(points, edition);
-        std::vector<std::wstring> seen;
-        for (std::size_t i = 0; i < classes.size(); ++i) {
-            seen.push_back(InstallationsOf(classes, i, i, numbers) + L" @ " + classes[i].representative);
-        }
-        EXPECT_EQ(seen, expected);
-    });
-    // Runs of classes: joined when consecutive, apart when not.
-    const auto classes = InstalledClasses({v120, v121}, Edition::Server);
-    EXPECT_EQ(InstallationsOf(classes, std::vector<std::size_t>{0, 1, 2}, numbers), L"installations up to 1.2.0");
-    EXPECT_EQ(InstallationsOf(classes, std::vector<std::size_t>{0, 2, 3}, numbers),
-              L"installations below 1.1.602 and installations from 1.2.0 to below 1.2.100");
-    EXPECT_EQ(InstallationsOf(classes, std::vector<std::size_t>{0, 1, 2, 3, 4}, numbers), L"all installations");
+    const auto server = InstalledClasses({v121, v120}, Edition::Server);
+    std::vector<std::wstring> representatives;
+    for (const auto& c : server) representatives.push_back(c.representative);
+    EXPECT_EQ(representatives, (std::vector<std::wstring>{L"0000.0000.0000.0000", L"0001.0001.0000.0602", v120,
+                                                           L"0001.0002.0000.0001", v121}));
+    // Indices of classes; their installations.
+    const std::pair<std::vector<std::size_t>, std::wstring> rows[] = {
+        {{0}, L"installations below 1.1.602"}, {{1}, L"installations from 1.1.602 to below 1.2.0"},
+        {{2}, L"installations at 1.2.0"}, {{3}, L"installations above 1.2.0 to below 1.2.100"},
+        {{4}, L"installations from 1.2.100 on"}, {{0, 1, 2}, L"installations up to 1.2.0"},
+        {{0, 2, 3}, L"installations below 1.1.602 and installations from 1.2.0 to below 1.2.100"},
+        {{0, 1, 2, 3, 4}, L"all installations"}};
+    test::ForEachRow(rows, [&](const auto& row) { EXPECT_EQ(InstallationsOf(server, row.first, numbers), row.second); });
+    // The client's keys do not depend on the installed version; nothing lies between neighbours.
+    const auto client = InstalledClasses({v120, L"0001.0002.0000.0001", v120}, Edition::Client);
+    ASSERT_EQ(client.size(), 3u);
+    EXPECT_EQ(InstallationsOf(client, 0, 0, numbers) + L", " + InstallationsOf(client, 2, 2, numbers),
+              L"installations below 1.2.0, installations from 1.2.1 on");
+    EXPECT_EQ(InstallationsOf(InstalledClasses({}, Edition::Client), 0, 0, numbers), L"all installations");
 }
 
 // The launcher knows its files by name in any letter case; the edition follows the names found.
