@@ -61,8 +61,9 @@ std::wstring InstallationsOf(const std::vector<InstalledClass>& classes, std::si
     const InstalledClass &from = classes[first], &to = classes[last];
     if (from.low.empty() && to.high.empty()) return L"all installations";
     if (from.low == to.high && from.lowIncluded && to.highIncluded) return L"installations at " + Shown(from.low, numbers);
+    // Only the highest class has no upper bound, and it includes its lower one.
     const std::wstring low = from.low.empty() ? L"" : (from.lowIncluded ? L"from " : L"above ") + Shown(from.low, numbers);
-    if (to.high.empty()) return L"installations " + low + (from.lowIncluded ? L" on" : L"");
+    if (to.high.empty()) return L"installations " + low + L" on";
     const std::wstring high = (to.highIncluded ? L"up to " : L"below ") + Shown(to.high, numbers);
     return L"installations " + (low.empty() ? high : low + L" to " + high);
 }

@@ -158,19 +158,25 @@ void FontsToRemoveWithoutTheRightToRestart(UpdateScenario& s, Arranged& a) {
 }
 
 // Another installation runs its execute sequence: this process holds Windows Installer's mutex
-// (Wine's msi.dll neither takes nor checks it) from before the run, for `held`, or for the whole
-// run when `held` is zero; the run may wait two seconds in all.
-void InstallerBusy(Arranged& a, std::chrono::milliseconds held) {
-    a.tail += L" /AttendiInstaller=2";
+// (Wine's msi.dll neither takes nor checks it) from before the run; with `release`, until the
+// run's journal says it waits for it, and the run may wait 60 s; else for the whole run, which may
+// wait 2 s.
+void InstallerBusy(Arranged& a, bool release) {
+    a.tail += release ? L" /AttendiInstaller=60" : L" /AttendiInstaller=2";
+    const std::vector<std::wstring> earlier = FolderEntries(JournalFolder());
     auto taken = std::make_shared<std::promise<void>>();
     std::future<void> holding = taken->get_future();
-    a.kept = std::make_shared<std::jthread>([held, taken](std::stop_token stop) {
+    a.kept = std::make_shared<std::jthread>([release, taken, earlier](std::stop_token stop) {
         const UniqueHandle mutex(::CreateMutexW(nullptr, TRUE, L"Global\\_MSIExecute"));
         taken->set_value();
-        const auto until = std::chrono::steady_clock::now() + held;
-        while (!stop.stop_requested() && (held == 0ms || std::chrono::steady_clock::now() < until)) {
-            std::this_thread::sleep_for(10ms);
-        }
+        const auto waiting = [&] {
+            return std::ranges::any_of(FolderEntries(JournalFolder()), [&](const std::wstring& name) {
+                return !std::ranges::count(earlier, name) &&
+                       ReadFileBytes(JournalFolder() + L"\\" + name).find("_MSIExecute is held") != std::string::npos;
+            });
+        };
+        while (!stop.stop_requested() && !(release && waiting())) std::this_thread::sleep_for(20ms);
+        if (release) std::this_thread::sleep_for(500ms);
         ::ReleaseMutex(mutex.get());
     });
     holding.wait();
@@ -365,11 +371,11 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
           {{L"Upd\\Nuovo", {}}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi"}}},
           L" /NoConsole", 0, true, L"Nuovo\\ORVHUpdate.exe\": done"},
     // Windows Installer busy with another installation: waited for, within the run's bound.
-    Fault{"WindowsInstallerBusyThenFree", [](UpdateScenario&, Arranged& a) { InstallerBusy(a, 1500ms); },
+    Fault{"WindowsInstallerBusyThenFree", [](UpdateScenario&, Arranged& a) { InstallerBusy(a, true); },
           0, L"", L"", false, kNew,
           {{L"Upd\\Nuovo", {}}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}}},
           L" /NoConsole", 0, true, L"The other installation ended after a wait of "},
-    Fault{"WindowsInstallerBusyPastTheWait", [](UpdateScenario&, Arranged& a) { InstallerBusy(a, 0ms); },
+    Fault{"WindowsInstallerBusyPastTheWait", [](UpdateScenario&, Arranged& a) { InstallerBusy(a, false); },
           0, L"", L"", false, kOld, {{L"Upd\\Nuovo", kSetInNuovo}}, kIgnoring, 1618, true,
           L"Windows Installer still busy after a wait of 2.0 s"},
     // Restarts not allowed: no restart asked for, the set left for the run after the restart.

@@ -36,7 +36,6 @@ TEST(RunRoad, EveryRoadAndTheFilesItUses) {
         {.patchFile = false, .patchKept = v1201, .files = {msi}},
         {.patch = v1200, .patchKept = v1200, .files = {msi}},
         {.patch = v0700, .patchKept = L"", .files = {msi}},
-        {.installed = L"0001.0003.0000.0000", .update = L"", .patchKept = L"", .files = {}, .asked = {L"source"}},
         // No newer full package: the patch over the installed version, when the source is
         // there or repaired from the full package.
         {.update = v0601, .patch = v0700, .patchKept = v0700, .files = {msp}, .asked = {L"source"}},

@@ -180,18 +180,12 @@ TEST(SetMake, BothKeySchemesWithEachFilesOwnVersionOrARefusal) {
     });
 
     // A patch alone: its edition from its target's upgrade code, its version its target's result.
-    const std::tuple<std::wstring, std::wstring, std::wstring> alone[] = {
-        {kHub, L"ORVHPatch.msp", L"ORVHPatch.zip"}, {kDesk, L"ORVDPatch.msp", L"ORVDPatch.zip"}};
-    test::ForEachRow(alone, [&](const auto& row) {
-        const auto& [upgradeCode, name, archive] = row;
-        Inputs inputs{typical()[1]};
-        inputs[0].patch->targets[0].upgradeCode = upgradeCode;
-        const MadeSet patch = MakeSet(inputs, std::nullopt, numbers);
-        EXPECT_EQ(patch.refusals, std::vector<std::wstring>{});
-        EXPECT_EQ(patch.entries, (std::vector<std::pair<std::wstring, std::wstring>>{
-                                     {name, L"0001.0002.0000.0100"}, {archive, L"0001.0002.0000.0100"}}));
-        EXPECT_EQ(patch.copies, (std::vector<std::pair<std::wstring, std::wstring>>{{kFolder + L"\\ORVHPatch.msp", name}}));
-    });
+    Inputs alone{typical()[1]};
+    alone[0].patch->targets[0].upgradeCode = kDesk;
+    const MadeSet patch = MakeSet(alone, std::nullopt, numbers);
+    EXPECT_EQ(patch.entries, (std::vector<std::pair<std::wstring, std::wstring>>{
+                                 {L"ORVDPatch.msp", L"0001.0002.0000.0100"}, {L"ORVDPatch.zip", L"0001.0002.0000.0100"}}));
+    EXPECT_EQ(patch.copies, (std::vector<std::pair<std::wstring, std::wstring>>{{kFolder + L"\\ORVHPatch.msp", L"ORVDPatch.msp"}}));
 }
 
 TEST(SetPlan, TheLaunchersRunForEachInstalledVersion) {
@@ -215,8 +209,6 @@ TEST(SetPlan, TheLaunchersRunForEachInstalledVersion) {
         {L"0001.0002.0000.0000", {}, false, L"0001.0002.0000.0100", true, false, {}, L"", 1},
         {L"0001.0003.0000.0000", {}, false, L"0001.0003.0000.0000", true, true, {}, L"", 0},
         {L"0001.0001.0000.0601", {}, true, L"0001.0001.0000.0601", false, true, {10002}, L"", 0},
-        {L"0001.0001.0000.0601", [](SetFolder& s) { Signed(s); }, true, L"0001.0002.0000.0100", true, false, {},
-         L"0001.0002.0000.0100", 2},
         // A full package delivered alone: nothing to stop between.
         {L"0001.0001.0000.0601", Without(SetRole::Patch, L"ORVHPatch.msp", L"ORVHPatch.zip"), false,
          L"0001.0002.0000.0000", true, false, {}, L"", 1},
@@ -282,23 +274,7 @@ TEST(SetTool, CommandLineAsTheDeliveringSideTypesIt) {
 }
 
 TEST(SetTool, PlanPrintedForPeopleAndForPrograms) {
-    Plan plan;
-    plan.run.installed = L"0001.0001.0000.0601";
-    plan.run.rotated = true;
-    plan.run.messages = {{10002, 10003}, {10001}};
-    plan.run.journal = {L"say \"hi\" in C:\\x", L"next"};
-    plan.run.exitCode = 1603;
-    plan.run.eventId = 1005;
     const test::FakeConversions numbers;
-    EXPECT_TRUE(PlanText({plan}, numbers).starts_with(L"Installed 1.1.601 (0001.0001.0000.0601):\n"));
-    const std::wstring json = PlanJson({plan, plan});
-    for (const auto* part : {L"\"road\": null", L"\"rotated\": true, \"launcherReplaced\": false",
-                             L"\"messages\": [10002, 10001], \"messageStrings\": [[10002, 10003], [10001]]",
-                             L"\"errorReport\": null, \"exitCode\": 1603, \"eventId\": 1005, \"journal\": [\"say \\\"hi\\\" in C:\\\\x\", \"next\"]",
-                             L"\"afterStop\": null},\n {"}) {
-        EXPECT_NE(json.find(part), std::wstring::npos) << testing::PrintToString(std::wstring(part));
-    }
-
     // A full package and its patch, verified, then the run stopped between the two.
     Plan both;
     RunPlan& run = both.run;
@@ -317,6 +293,7 @@ TEST(SetTool, PlanPrintedForPeopleAndForPrograms) {
     run.productCommandLine = L"P.exe /NoConsole";
     run.exitCode = 1603;
     run.eventId = 1005;
+    run.journal = {L"say \"hi\" in C:\\x"};
     both.afterStop = RunPlan{};
     both.afterStop->exitCode = 10002;
     both.afterStop->eventId = 1007;
@@ -337,6 +314,7 @@ TEST(SetTool, PlanPrintedForPeopleAndForPrograms) {
               L"  exit code 1603, event 1005\n"
               L"  product: P.exe /NoConsole\n"
               L"  the launcher's account (simulated paths):\n"
+              L"    say \"hi\" in C:\\x\n"
               L"  stopped between the full package and the patch, the next run:\n"
               L"    decides no road: it reads no versions\n"
               L"    verifies: ORVHPatch.msp; refuses ORVHPatch.msp (message 10003)\n"
@@ -354,11 +332,9 @@ TEST(SetTool, PlanPrintedForPeopleAndForPrograms) {
           L"\"N\\\\ORVHPatch.msp\"], \"refused\": null, \"refusal\": null}, \"steps\": [\"install Orvane Hub.msi 1.2.0 at "
           L"interface level 99: error 1603\", \"install Orvane Hub.msi 1.2.0 at interface level 1: done\", \"apply patch "
           L"ORVHPatch.msp at interface level 99: done\"], \"endVersion\": \"0001.0002.0000.0100\"",
-          L"\"afterStop\": {\"installed\": \"0001.0002.0000.0000\", \"keys\": [\"\", \"\", \"\"], \"announced\": [\"\", \"\", "
-          L"\"\"], \"road\": null, \"steps\": [], \"endVersion\": \"0001.0002.0000.0000\", \"rotated\": false, "
-          L"\"launcherReplaced\": false, \"ignoreUpdate\": true, \"productCommandLine\": \"\", \"messages\": [10002], "
-          L"\"messageStrings\": [[10002, 10003, 10007]], \"errorReport\": null, \"exitCode\": 10002, \"eventId\": 1007, "
-          L"\"journal\": []}}]\n"}) {
+          L"\"afterStop\": {\"installed\": \"0001.0002.0000.0000\", \"keys\": [\"\", \"\", \"\"]",
+          L"\"exitCode\": 1603, \"eventId\": 1005, \"journal\": [\"say \\\"hi\\\" in C:\\\\x\"]",
+          L"\"exitCode\": 10002, \"eventId\": 1007, \"journal\": []}}]"}) {
         EXPECT_NE(twoCalls.find(part), std::wstring::npos) << testing::PrintToString(twoCalls);
     }
 
@@ -369,45 +345,30 @@ TEST(SetTool, PlanPrintedForPeopleAndForPrograms) {
     EXPECT_FALSE(HasErrors({findings[0]}));
 }
 
-// The installed versions a set meets, in the classes inside which the launcher decides alike.
+// The installed versions a set meets, in the classes inside which the launcher decides alike,
+// each run by one representative; consecutive classes told as one range.
 TEST(SetCheck, ClassesOfInstalledVersionsBetweenTheSetsOwn) {
     const std::wstring v120 = L"0001.0002.0000.0000", v121 = L"0001.0002.0000.0100";
-    // The versions announced, the edition; each class's installations and representative.
-    const std::tuple<std::vector<std::wstring>, Edition, std::vector<std::wstring>> rows[] = {
-        {{v121, v120}, Edition::Server,
-         {L"installations below 1.1.602 @ 0000.0000.0000.0000", L"installations from 1.1.602 to below 1.2.0 @ 0001.0001.0000.0602",
-          L"installations at 1.2.0 @ 0001.0002.0000.0000", L"installations above 1.2.0 to below 1.2.100 @ 0001.0002.0000.0001",
-          L"installations from 1.2.100 on @ 0001.0002.0000.0100"}},
-        {{v120, v121, v120}, Edition::Client,
-         {L"installations below 1.2.0 @ 0000.0000.0000.0000", L"installations at 1.2.0 @ 0001.0002.0000.0000",
-          L"installations above 1.2.0 to below 1.2.100 @ 0001.0002.0000.0001", L"installations from 1.2.100 on @ 0001.0002.0000.0100"}},
-        {{}, Edition::Server,
-         {L"installations below 1.1.602 @ 0000.0000.0000.0000", L"installations from 1.1.602 on @ 0001.0001.0000.0602"}},
-        {{L"0001.0001.0000.0500"}, Edition::Server,
-         {L"installations below 1.1.500 @ 0000.0000.0000.0000", L"installations from 1.1.500 to below 1.1.602 @ 0001.0001.0000.0500",
-          L"installations from 1.1.602 on @ 0001.0001.0000.0602"}},
-        // Nothing lies between two neighbours.
-        {{v120, L"0001.0002.0000.0001"}, Edition::Client,
-         {L"installations below 1.2.0 @ 0000.0000.0000.0000", L"installations at 1.2.0 @ 0001.0002.0000.0000",
-          L"installations from 1.2.1 on @ 0001.0002.0000.0001"}},
-        {{}, Edition::Client, {L"all installations @ 0000.0000.0000.0000"}},
-    };
     const test::FakeConversions numbers;
-    test::ForEachRow(rows, [&](const auto& row) {
-        const auto& [points, edition, expected] = row;
-        const auto classes = InstalledClasses(points, edition);
-        std::vector<std::wstring> seen;
-        for (std::size_t i = 0; i < classes.size(); ++i) {
-            seen.push_back(InstallationsOf(classes, i, i, numbers) + L" @ " + classes[i].representative);
-        }
-        EXPECT_EQ(seen, expected);
-    });
-    // Runs of classes: joined when consecutive, apart when not.
-    const auto classes = InstalledClasses({v120, v121}, Edition::Server);
-    EXPECT_EQ(InstallationsOf(classes, std::vector<std::size_t>{0, 1, 2}, numbers), L"installations up to 1.2.0");
-    EXPECT_EQ(InstallationsOf(classes, std::vector<std::size_t>{0, 2, 3}, numbers),
-              L"installations below 1.1.602 and installations from 1.2.0 to below 1.2.100");
-    EXPECT_EQ(InstallationsOf(classes, std::vector<std::size_t>{0, 1, 2, 3, 4}, numbers), L"all installations");
+    const auto server = InstalledClasses({v121, v120}, Edition::Server);
+    std::vector<std::wstring> representatives;
+    for (const auto& c : server) representatives.push_back(c.representative);
+    EXPECT_EQ(representatives, (std::vector<std::wstring>{L"0000.0000.0000.0000", L"0001.0001.0000.0602", v120,
+                                                           L"0001.0002.0000.0001", v121}));
+    // Indices of classes; their installations.
+    const std::pair<std::vector<std::size_t>, std::wstring> rows[] = {
+        {{0}, L"installations below 1.1.602"}, {{1}, L"installations from 1.1.602 to below 1.2.0"},
+        {{2}, L"installations at 1.2.0"}, {{3}, L"installations above 1.2.0 to below 1.2.100"},
+        {{4}, L"installations from 1.2.100 on"}, {{0, 1, 2}, L"installations up to 1.2.0"},
+        {{0, 2, 3}, L"installations below 1.1.602 and installations from 1.2.0 to below 1.2.100"},
+        {{0, 1, 2, 3, 4}, L"all installations"}};
+    test::ForEachRow(rows, [&](const auto& row) { EXPECT_EQ(InstallationsOf(server, row.first, numbers), row.second); });
+    // The client's keys do not depend on the installed version; nothing lies between neighbours.
+    const auto client = InstalledClasses({v120, L"0001.0002.0000.0001", v120}, Edition::Client);
+    ASSERT_EQ(client.size(), 3u);
+    EXPECT_EQ(InstallationsOf(client, 0, 0, numbers) + L", " + InstallationsOf(client, 2, 2, numbers),
+              L"installations below 1.2.0, installations from 1.2.1 on");
+    EXPECT_EQ(InstallationsOf(InstalledClasses({}, Edition::Client), 0, 0, numbers), L"all installations");
 }
 
 // The launcher knows its files by name in any letter case; the edition follows the names found.

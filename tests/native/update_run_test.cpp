@@ -194,15 +194,11 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
          .exitCode = 3010},
         {.installResults = {1641}, .restartsAllowed = false, .calls = {kFull + L"99", L"end"},
          .outcome = L"S - - - no start", .exitCode = 1641},
-        {.update = v0601, .patch = v0700, .sourceAvailable = false, .calls = {kRepair, kPatch + L"99"},
-         .outcome = L"S S S S rotated updated"},
         {.update = L"", .patch = v0700, .sourceAvailable = false, .installResults = {1603}, .calls = {kRepair},
          .outcome = L"S F F S ignoring", .exitCode = 1603, .messages = {k10001}},
         {.update = L"", .patch = L"", .fullInNuovo = false, .sourceAvailable = false, .outcome = L"S - F S ignoring"},
         {.update = L"", .patch = L"", .sourceAvailable = false, .calls = {kRepair},
          .outcome = L"S S F S rotated ignoring"},
-        {.update = L"", .patch = L"0001.0001.0000.0500", .outcome = L"S F F S rotated ignoring"},
-        {.patch = v0700, .calls = {kFull + L"99"}, .outcome = L"S S F S rotated updated"},
         // Fonts removed before an installation (for the version installed then) end in a restart.
         {.installed = L"0001.0001.0000.0100", .fontsAt = {L"0001.0001.0000.0100"}, .calls = {restart, L"end"},
          .outcome = L"S - - - no start", .exitCode = 1641},
@@ -238,13 +234,11 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
         // A launcher whose own signature fails uses nothing, whatever the set.
         {.upgradeCode = kDeskCode, .launcher = broken, .outcome = refused, .exitCode = kExitSetRefused,
          .messages = box(L"#4", L"OrvhUpdate.exe", L"#10005")},
-        // Only the files the run would use count: a patch not above the full package, a
-        // full package not installed while the source is there, a launcher not newer.
+        // Only the files the road uses count (a patch not above the full package, a launcher not
+        // newer), and a repair installs the verified copy.
         {.patch = v0700, .launcher = kPublisher, .signatures = {{kMsp, unsigned_}, {kExe, unsigned_}},
          .updaterOffered = L"0001.0000.0000.0001", .calls = {kFull + L"99" + kOfMsi}, .verified = {kMsi},
          .outcome = L"S S F S rotated updated"},
-        {.update = v0601, .patch = v0700, .launcher = kPublisher, .signatures = {{kMsi, unsigned_}},
-         .calls = {kPatch + L"99" + kOfMsp}, .verified = {kMsp}, .outcome = L"S F S S rotated updated"},
         {.update = v0601, .patch = v0700, .sourceAvailable = false, .launcher = kPublisher,
          .calls = {kRepair + kOfMsi, kPatch + L"99" + kOfMsp}, .verified = {kMsi, kMsp}, .outcome = L"S S S S rotated updated"},
         // Decided once: what others change after the decision is not used, signed or not. A
