@@ -66,8 +66,7 @@ bool InstallerOperations::HoldsFolder(const std::wstring& outer, const std::wstr
 bool InstallerOperations::PlaceCopy(const std::wstring& source, const std::wstring& copy,
                                     const std::wstring& verified) {
     // The retry installs from the copy still held since the check, without copying again.
-    if (!verified.empty() && copy == heldCopy_) return true;
-    if (!heldCopy_.empty()) holds_.Release(std::exchange(heldCopy_, L""));
+    if (!verified.empty() && heldCopies_.count(copy)) return true;
     fileSystem_.CopyFile(source, copy);
     if (verified.empty()) return true;
     if (!holds_.HoldExactCopy(copy, verified)) {
@@ -75,8 +74,27 @@ bool InstallerOperations::PlaceCopy(const std::wstring& source, const std::wstri
                        L"\": it is not given to Windows Installer");
         return false;
     }
-    heldCopy_ = copy;
+    heldCopies_.insert(copy);
     return true;
+}
+
+bool InstallerOperations::PlacePackageBesidePatch(const InstalledPackage& product, const std::wstring& folder,
+                                                  const std::wstring& packageCopy, bool hold) {
+    const std::wstring package = folder + L"\\" + product.packageName;
+    if (!product.packageName.empty() && fileSystem_.FileExists(package)) {
+        if (hold && heldCopies_.insert(package).second) holds_.Hold(package);
+        return true;
+    }
+    const std::wstring copyCode = GetPackageProductCode(queries_, packageCopy);
+    if (product.packageName.empty() || copyCode != product.productCode) {
+        journal_.Write(L"No copy of the installed product's package for \"" + folder + L"\" (\"" + packageCopy + L"\" " +
+                       (copyCode.empty() ? L"is missing" : L"is the package of " + copyCode) +
+                       L"): the patch, whose reinstallation reads it, is not applied");
+        return false;
+    }
+    if (!fileSystem_.FolderExists(folder)) fileSystem_.CreateFolder(folder);
+    if (hold) holds_.Hold(packageCopy);
+    return PlaceCopy(packageCopy, package, hold ? packageCopy : L"");
 }
 
 // Only a folder directly in Setup is the launcher's own; a source elsewhere is wherever the
@@ -107,6 +125,12 @@ bool InstallerOperations::InstallPackage(const std::wstring& packageName, const 
         const std::wstring productCode = GetPackageProductCode(queries_, package);
         // A missing file or a package without product code cannot be installed.
         if (productCode.empty()) return false;
+        // The code names a folder: anything but a GUID could name one outside Setup.
+        if (!IsBracedGuid(productCode)) {
+            journal_.Write(L"The product code \"" + productCode + L"\" of \"" + package +
+                           L"\" is not a GUID in braces: it names no folder, the package is not installed");
+            return false;
+        }
         cacheFolder = setupFolder + L"\\" + productCode;
         if (!fileSystem_.FolderExists(cacheFolder)) fileSystem_.CreateFolder(cacheFolder);
         const std::wstring cachedPackage = cacheFolder + L"\\" + packageName;
@@ -121,15 +145,29 @@ bool InstallerOperations::InstallPackage(const std::wstring& packageName, const 
     return true;
 }
 
-bool InstallerOperations::ApplyPatchPackage(const std::wstring& patchPath, int uiLevel, const std::wstring& verified) {
+bool InstallerOperations::ApplyPatchPackage(const std::wstring& patchPath, const std::wstring& setupFolder,
+                                            const std::wstring& packageCopy, int uiLevel,
+                                            const std::wstring& verified) {
     const auto edition = EditionOf(selectedUpgradeCode_);
     if (!edition) return false;
     try {
-        const std::wstring source =
-            GetInstallSource(queries_, std::wstring(ProductNameOf(*edition)), std::wstring(UpgradeCodeOf(*edition)));
-        if (source.empty()) return false;
-        const std::wstring target = source + L"\\" + FileSystem::GetFileName(patchPath);
+        const auto product =
+            FindInstalledPackage(queries_, std::wstring(ProductNameOf(*edition)), std::wstring(UpgradeCodeOf(*edition)));
+        if (!product) return false;
+        if (!IsBracedGuid(product->productCode)) {
+            journal_.Write(L"The installed product's code \"" + product->productCode +
+                           L"\" is not a GUID in braces: it names no folder, the patch is not applied");
+            return false;
+        }
+        const std::wstring folder = setupFolder + L"\\" + product->productCode;
+        if (!PlacePackageBesidePatch(*product, folder, packageCopy, !verified.empty())) return false;
+        const std::wstring target = folder + L"\\" + FileSystem::GetFileName(patchPath);
         if (!PlaceCopy(patchPath, target, verified)) return false;
+        // A product first installed from elsewhere finds its package here when the patch reinstalls.
+        if (addedSource_ != folder && !folders_.SameFolder(product->source, folder)) {
+            installer_.AddSource(product->productCode, folder);
+            addedSource_ = folder;
+        }
         installer_.SetUiLevel(uiLevel);
         return InstallerSucceeded(installer_.ApplyPatch(target, kPatchReinstall));
     } catch (const PlatformError&) {

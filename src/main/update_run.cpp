@@ -11,6 +11,7 @@
 #include "resources/string_table.h"
 #include "system/file_system.h"
 #include "system/message_pump.h"
+#include "system/platform_error.h"
 #include "system/processes.h"
 #include "ui/dialogs.h"
 #include "ui/progress_view.h"
@@ -39,18 +40,16 @@ public:
         if (edition_) WriteEditionTexts(FactsOf(*edition_));
         WaitForProduct(settings_.processId, View(), s_.texts, s_.waiter);
 
-        if (DetermineVersions() && SetAccepted()) {
-            InstallationPhase();
-            View().StepSuccessivo();
-            View().SetLabel(WindowLabel::Attivita, Text(text::kUpdateCompleted));
-            s_.pump.ProcessPendingMessages();
-            if (lastInstallationResult_ || nothingToInstall_) {
-                Note(L"Rotating the update set through Corrente and Vecchio");
-                set_.RotateUpdateSet(road_);
-                Note(L"Rotation done");
-            } else {
-                Note(L"No rotation: the last installation or patch failed");
+        if (DetermineVersions()) {
+            // The run's copies of Nuovo's files go whatever the end: a run that ends with an
+            // error leaves the update folder as a finished one does.
+            try {
+                InstallAndRotate();
+            } catch (...) {
+                RemoveCopiesAfterError();
+                throw;
             }
+            set_.RemoveVerificationCopies();
         }
         StartProductOrResource(settings_.clusterResource, s_.clusterTool, settings_.productExecutable,
                                lastInstallationResult_,
@@ -160,19 +159,54 @@ private:
         const RoadQuestions questions{
             [this] { return SourceAvailable(); },
             [this, &folders](const std::wstring& offered) {
-                // The running program is never overwritten: it may itself be Corrente's copy.
+                // The running program is never overwritten: it may itself be Corrente's copy. A
+                // signed launcher never lets an older one take Corrente back.
+                const std::wstring floor = trust_.Checks() ? s_.fileVersion(s_.programPath) : L"";
+                if (VersionGreater(floor, offered)) {
+                    Note(L"Nuovo's launcher " + offered + L" is older than this signed launcher (" + floor +
+                         L"): it does not go into Corrente");
+                }
                 return ShouldReplaceUpdater(offered,
                                             s_.fileVersion(folders.corrente + L"\\" + std::wstring(kUpdaterFileName)),
-                                            ExpandPath(s_.programFolder, s_.expand), folders, s_.folderIdentity);
+                                            floor, ExpandPath(s_.programFolder, s_.expand), folders,
+                                            s_.folderIdentity);
             }};
         return DecideRoad(facts, questions, folders.nuovo, set_.Names());
     }
 
-    // A signed launcher verifies the files of the run's road before anything moves; a
-    // refused set fails both installation steps, with one message.
+    void InstallAndRotate() {
+        if (!SetAccepted()) return;
+        InstallationPhase();
+        View().StepSuccessivo();
+        View().SetLabel(WindowLabel::Attivita, Text(text::kUpdateCompleted));
+        s_.pump.ProcessPendingMessages();
+        if (lastInstallationResult_ || nothingToInstall_) {
+            Note(L"Rotating the update set through Corrente and Vecchio");
+            set_.RotateUpdateSet(road_);
+            Note(L"Rotation done");
+        } else {
+            Note(L"No rotation: the last installation or patch failed");
+        }
+    }
+
+    // The error that ends the run is the one reported, not a failure of this clean-up.
+    void RemoveCopiesAfterError() {
+        try {
+            set_.RemoveVerificationCopies();
+        } catch (const PlatformError&) {
+        }
+    }
+
+    // The road's files are copied once from Nuovo into Corrente, where only the launcher
+    // writes; a signed launcher verifies those copies before anything moves. A refused set
+    // fails both installation steps, with one message.
     bool SetAccepted() {
+        set_.TakeVerificationCopies(road_.files);
         if (!trust_.Checks()) return true;
-        const TrustVerdict verdict = trust_.Check(road_.files, {s_.packageVersion, s_.fileVersion});
+        const auto copyOf = [this](const SetFile& file) {
+            return set_.VerificationCopy(FileSystem::GetFileName(file.path));
+        };
+        const TrustVerdict verdict = trust_.Check(road_.files, copyOf, {s_.packageVersion, s_.fileVersion});
         if (verdict.refusal == Refusal::None) return true;
         refused_ = true;
         for (int step = 1; step <= 2; ++step) {
@@ -189,6 +223,7 @@ private:
     void RestartIfFontsRemoved(const std::wstring& version) {
         if (!s_.removeOldFonts(version)) return;
         Note(L"Obsolete fonts removed for version " + version + L": Windows restarts");
+        set_.RemoveVerificationCopies();
         s_.restart.RestartWindows(true);
         s_.end.EndNow();
     }
@@ -220,10 +255,10 @@ private:
         }
     }
 
-    // The held file of Nuovo whose exact copy Windows Installer receives; none when nothing
-    // is verified.
+    // The held verification copy whose exact copy Windows Installer receives; none when
+    // nothing is verified.
     std::wstring Verified(const std::wstring& name) const {
-        return trust_.Checks() ? set_.Folders().nuovo + L"\\" + name : L"";
+        return trust_.Checks() ? set_.VerificationCopy(name) : L"";
     }
 
     bool InstallFullPackage(const std::wstring& properties, int uiLevel) {
@@ -301,12 +336,17 @@ private:
             return;
         }
         set_.StagePatchPackage();
+        const auto& folders = set_.Folders();
         const auto& name = set_.Names().patchPackage;
-        const std::wstring patch = set_.Folders().corrente + L"\\" + name;
-        lastInstallationResult_ = s_.installer.ApplyPatchPackage(patch, kUiLevelBasicProgressOnly, Verified(name));
+        const std::wstring patch = folders.corrente + L"\\" + name;
+        const std::wstring package = folders.corrente + L"\\" + set_.Names().fullPackage;
+        const auto apply = [&](int uiLevel) {
+            return s_.installer.ApplyPatchPackage(patch, folders.setup, package, uiLevel, Verified(name));
+        };
+        lastInstallationResult_ = apply(kUiLevelBasicProgressOnly);
         if (!lastInstallationResult_) {
             View().SetInconStep(false);
-            lastInstallationResult_ = s_.installer.ApplyPatchPackage(patch, kUiLevelDefault, Verified(name));
+            lastInstallationResult_ = apply(kUiLevelDefault);
         }
         View().SetInconStep(lastInstallationResult_);
         Note(lastInstallationResult_ ? L"Patch applied" : L"The patch was not applied");

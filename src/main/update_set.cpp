@@ -6,6 +6,7 @@
 #include "main/run_road.h"
 #include "system/file_system.h"
 #include "system/folder_identity.h"
+#include "system/platform_error.h"
 
 namespace orvh {
 namespace {
@@ -14,6 +15,8 @@ namespace {
 // between 0001.0001.0000.0601 and 0001.0001.0000.0602 in text order.
 constexpr std::wstring_view kServerArchiveKeysAbove = L"0001.0001.0000.06010";
 constexpr std::wstring_view kUpdaterArchiveKey = L"ORVHUpdate.zip";
+// ERROR_FILE_CORRUPT: a copy that is not what it was copied from.
+constexpr std::int32_t kFileCorrupt = 1392;
 
 void DeleteIfPresent(FileSystem& fs, const std::wstring& path) {
     if (fs.FileExists(path)) fs.DeleteFile(path);
@@ -42,9 +45,10 @@ VersionKeys ArchiveKeys(Edition edition) {
 }
 
 bool ShouldReplaceUpdater(std::wstring_view offeredVersion, std::wstring_view correnteVersion,
-                          const std::wstring& programFolder, const UpdateFolders& folders,
-                          const FolderIdentity& identity) {
-    return VersionGreater(offeredVersion, correnteVersion) && !identity.SameFolder(programFolder, folders.corrente) &&
+                          std::wstring_view floorVersion, const std::wstring& programFolder,
+                          const UpdateFolders& folders, const FolderIdentity& identity) {
+    return VersionGreater(offeredVersion, correnteVersion) && !VersionGreater(floorVersion, offeredVersion) &&
+           !identity.SameFolder(programFolder, folders.corrente) &&
            !identity.SameFolder(programFolder, folders.vecchio) && !identity.SameFolder(programFolder, folders.nuovo);
 }
 
@@ -87,7 +91,10 @@ void UpdateSet::RemovePartialCopies() {
     for (const auto& folder : folders) {
         for (const auto& name : fs_.EntryNames(folder)) {
             const std::wstring path = In(folder, name);
-            if (!name.ends_with(kPartialCopySuffix) || !fs_.FileExists(path)) continue;
+            if (!(name.ends_with(kPartialCopySuffix) || name.ends_with(kVerificationCopySuffix)) ||
+                !fs_.FileExists(path)) {
+                continue;
+            }
             journal_.Write(L"\"" + path + L"\" is a copy an interrupted run left unfinished: it is removed");
             fs_.DeleteFile(path);
         }
@@ -98,34 +105,58 @@ std::wstring UpdateSet::ReadPackageVersion(const std::wstring& key) const {
     return ini_.ReadIniString(folders_.ConfigurationFile(), std::wstring(kVersionSection), key, L"", 255);
 }
 
-void UpdateSet::StageRepairPackage() {
-    fs_.CopyFile(In(folders_.nuovo, names_.fullPackage), In(folders_.corrente, names_.fullPackage));
+std::wstring UpdateSet::VerificationCopy(std::wstring_view name) const {
+    return In(folders_.corrente, name) + std::wstring(kVerificationCopySuffix);
 }
 
-void UpdateSet::MoveOnToCorrente(std::wstring_view name) {
+void UpdateSet::TakeVerificationCopies(const std::vector<SetFile>& files) {
+    for (const auto& file : files) fs_.CopyFile(file.path, VerificationCopy(FileSystem::GetFileName(file.path)));
+}
+
+void UpdateSet::RemoveVerificationCopies() {
+    for (const auto& name : fs_.EntryNames(folders_.corrente)) {
+        if (name.ends_with(kVerificationCopySuffix)) DeleteIfPresent(fs_, In(folders_.corrente, name));
+    }
+}
+
+void UpdateSet::StageRepairPackage() {
+    fs_.CopyFile(VerificationCopy(names_.fullPackage), In(folders_.corrente, names_.fullPackage));
+}
+
+void UpdateSet::MoveOnToCorrente(std::wstring_view name, const std::wstring& source) {
     const std::wstring current = In(folders_.corrente, name);
-    const std::wstring offered = In(folders_.nuovo, name);
     if (fs_.FileExists(current)) {
         // Corrente holds it already when a run stopped after this copy; backing it up
         // would overwrite the copy from before this update set.
-        if (fs_.SameContent(current, offered)) {
+        if (fs_.SameContent(current, source)) {
             journal_.Write(L"\"" + current + L"\" is already Nuovo's copy: not backed up into Vecchio, which keeps the copy from before this update set");
         } else {
             fs_.CopyFile(current, In(folders_.vecchio, name));
         }
     }
-    fs_.CopyFile(offered, current);
+    fs_.CopyFile(source, current);
 }
 
-void UpdateSet::StageFullPackage() { MoveOnToCorrente(names_.fullPackage); }
+void UpdateSet::StageFullPackage() { MoveOnToCorrente(names_.fullPackage, VerificationCopy(names_.fullPackage)); }
 
-void UpdateSet::StagePatchPackage() { MoveOnToCorrente(names_.patchPackage); }
+void UpdateSet::StagePatchPackage() { MoveOnToCorrente(names_.patchPackage, VerificationCopy(names_.patchPackage)); }
 
 void UpdateSet::RotateUpdateSet(const RunRoad& road) {
     // Decided with the rest of the road, from the version read before the check: a launcher
-    // dropped into Nuovo or announced anew since is not copied.
-    if (road.replaceUpdater) MoveOnToCorrente(kUpdaterFileName);
-    if (fs_.FileExists(folders_.ConfigurationFile())) MoveOnToCorrente(kConfigurationFileName);
+    // dropped into Nuovo or announced anew since is not copied. The launcher the product
+    // starts next is compared with its verification copy as the packages are.
+    if (road.replaceUpdater) {
+        const std::wstring verified = VerificationCopy(kUpdaterFileName);
+        MoveOnToCorrente(kUpdaterFileName, verified);
+        if (!fs_.SameContent(In(folders_.corrente, kUpdaterFileName), verified)) {
+            journal_.Write(L"\"" + In(folders_.corrente, kUpdaterFileName) + L"\" is not byte for byte \"" + verified +
+                           L"\": the update set stays in Nuovo");
+            throw PlatformError(kFileCorrupt, L"CopyFile", L"The copy differs from the file it was copied from.");
+        }
+    }
+    if (fs_.FileExists(folders_.ConfigurationFile())) {
+        MoveOnToCorrente(kConfigurationFileName, folders_.ConfigurationFile());
+    }
     // The set's files of either edition go, full packages before patches, the configuration
     // file last: a run stopped part-way leaves a set the next run completes, never packages
     // without their versions.

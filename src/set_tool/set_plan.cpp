@@ -31,7 +31,6 @@ const std::wstring kProgramFolder = L"C:\\Orvane";
 const std::wstring kLauncher = kProgramFolder + L"\\OrvhUpdate.exe";
 const std::wstring kUpdateFolder = kProgramFolder + L"\\Aggiornamenti";
 const std::wstring kNuovo = kUpdateFolder + L"\\Nuovo";
-const std::wstring kSource = kProgramFolder + L"\\Origine";
 const std::wstring kProduct = kProgramFolder + L"\\Prodotto.exe";
 const std::wstring kUnknownProduct = L"{00000000-0000-0000-0000-000000000000}";
 constexpr wchar_t kIdStart = L'\uE000', kIdEnd = L'\uE001';
@@ -74,13 +73,12 @@ public:
     World(const SetFolder& set, const PlanCase& planCase, const ProfileFunctions& profile,
           const LocaleConversions& numbers, SetFileReader& reader)
         : set_(set), case_(planCase), profile_(profile), numbers_(numbers), reader_(reader) {
-        for (const auto* folder : {&kProgramFolder, &kUpdateFolder, &kNuovo, &kSource}) folders_.insert(Lower(*folder));
+        for (const auto* folder : {&kProgramFolder, &kUpdateFolder, &kNuovo}) folders_.insert(Lower(*folder));
         Put(kProduct, {std::nullopt, L""});
         Put(kLauncher, {std::nullopt, L""});
         if (set.configurationPresent) Put(Nuovo(std::wstring(kConfigurationFileName)), {std::nullopt, L""});
         for (const auto& [role, file] : set.files) Put(Nuovo(NameOf(role, set.edition)), {role, L""});
         const std::wstring fullPackage = NameOf(Role::FullPackage, set.edition);
-        if (!planCase.sourceMissing) Put(kSource + L"\\" + fullPackage, {std::nullopt, L""});
         if (!planCase.correnteLauncher.empty()) {
             folders_.insert(Lower(kUpdateFolder + L"\\Corrente"));
             Put(kUpdateFolder + L"\\Corrente\\" + std::wstring(kUpdaterFileName), {std::nullopt, planCase.correnteLauncher});
@@ -92,8 +90,12 @@ public:
                 code = found->second.package->productCode;
             }
         }
+        // Installed by an earlier run, from its copy in Setup.
+        const std::wstring source = kUpdateFolder + L"\\Setup\\" + code;
+        for (const auto& folder : {kUpdateFolder + L"\\Setup", source}) folders_.insert(Lower(folder));
+        if (!planCase.sourceMissing) Put(source + L"\\" + fullPackage, {std::nullopt, L""});
         products_.push_back({code, std::wstring(ProductNameOf(set.edition)), std::wstring(UpgradeCodeOf(set.edition)),
-                             FormatVersion(planCase.installed, false, numbers), kSource, fullPackage});
+                             FormatVersion(planCase.installed, false, numbers), source, fullPackage});
     }
 
     RunPlan Execute(bool stopAfterFullPackage) {
@@ -142,7 +144,7 @@ public:
         Refuse(!FileExists(source) || !FolderExists(Parent(destination)), 3, L"CopyFile");
         files_[Lower(destination)] = files_[Lower(source)];
         if (Lower(destination) == Lower(kUpdateFolder + L"\\Corrente\\" + std::wstring(kUpdaterFileName)) &&
-            Lower(source) == Lower(Nuovo(std::wstring(kUpdaterFileName)))) {
+            files_[Lower(source)].role == Role::Launcher) {
             plan_.launcherReplaced = true;
         }
     }
@@ -261,6 +263,10 @@ public:
         return result;
     }
 
+    // Where a reinstallation finds the package is not simulated: the installed product's
+    // package is always found.
+    void AddSource(const std::wstring&, const std::wstring&) override {}
+
     ProcessWait AttendiProcesso(std::int32_t, bool) override { return {}; }
     void Pausa(std::int32_t) override {}
     void Start(const std::wstring&, const std::wstring& commandLine, ShowCommand) override {
@@ -281,6 +287,7 @@ public:
     }
     // The simulated set cannot change under the run: every copy is the verified file's.
     bool HoldExactCopy(const std::wstring&, const std::wstring&) override { return true; }
+    void Hold(const std::wstring&) override {}
     void Release(const std::wstring&) override {}
     bool SameFolder(const std::wstring& a, const std::wstring& b) const override { return Lower(a) == Lower(b); }
 

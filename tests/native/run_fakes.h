@@ -79,8 +79,9 @@ public:
         if (ok && properties.empty()) installed = fullInstalls;
         return ok;
     }
-    bool ApplyPatchPackage(const std::wstring& path, int ui, const std::wstring& verified) override {
-        Add(L"patch " + path + L" ui " + std::to_wstring(ui) + Of(verified));
+    bool ApplyPatchPackage(const std::wstring& path, const std::wstring& setup, const std::wstring& package, int ui,
+                           const std::wstring& verified) override {
+        Add(L"patch " + path + L" into " + setup + L" beside " + package + L" ui " + std::to_wstring(ui) + Of(verified));
         lastResult = Next(patchResults);
         if (*lastResult) installed = patchInstalls;
         return *lastResult;
@@ -117,6 +118,7 @@ public:
     }
     // The run's installer is faked: no copy is ever placed.
     bool HoldExactCopy(const std::wstring&, const std::wstring&) override { return false; }
+    void Hold(const std::wstring&) override {}
     void Release(const std::wstring& path) override {
         if (fs.refused.erase(path)) Add(L"release " + path);
     }
