@@ -67,7 +67,8 @@ bool InstallerOperations::PlaceCopy(const std::wstring& source, const std::wstri
                                     const std::wstring& verified) {
     // The retry installs from the copy still held since the check, without copying again.
     if (!verified.empty() && heldCopies_.count(copy)) return true;
-    fileSystem_.CopyFile(source, copy);
+    // Made from the held file itself, which nobody else can change.
+    fileSystem_.CopyFile(verified.empty() ? source : verified, copy);
     if (verified.empty()) return true;
     if (!holds_.HoldExactCopy(copy, verified)) {
         journal_.Write(L"\"" + copy + L"\" is not byte for byte the verified \"" + verified +
@@ -122,7 +123,7 @@ bool InstallerOperations::InstallPackage(const std::wstring& packageName, const 
     std::wstring cacheFolder;
     try {
         previousSource = PreviousInstallSource();
-        const std::wstring productCode = GetPackageProductCode(queries_, package);
+        const std::wstring productCode = GetPackageProductCode(queries_, verified.empty() ? package : verified);
         // A missing file or a package without product code cannot be installed.
         if (productCode.empty()) return false;
         // The code names a folder: anything but a GUID could name one outside Setup.

@@ -157,6 +157,9 @@ void UpdateSet::RotateUpdateSet(const RunRoad& road) {
     if (fs_.FileExists(folders_.ConfigurationFile())) {
         MoveOnToCorrente(kConfigurationFileName, folders_.ConfigurationFile());
     }
+    // Gone while Nuovo still holds the set: a run stopped from here on is run again, and
+    // that run removes what is left of them first.
+    RemoveVerificationCopies();
     // The set's files of either edition go, full packages before patches, the configuration
     // file last: a run stopped part-way leaves a set the next run completes, never packages
     // without their versions.

@@ -95,7 +95,8 @@ public:
     void StagePatchPackage();
 
     // Moves the updater, when the road replaces it, and the configuration file on to
-    // Corrente (their previous copies to Vecchio) and clears the update set's files from Nuovo.
+    // Corrente (their previous copies to Vecchio), removes the verification copies and clears
+    // the update set's files from Nuovo.
     void RotateUpdateSet(const RunRoad& road);
 
 private:

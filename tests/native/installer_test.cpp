@@ -22,7 +22,7 @@ struct FakeHolds final : SignatureVerifier, Journal {
     explicit FakeHolds(test::FakeFileSystem& fs) : fs(fs) {}
     FileSignature Verify(const std::wstring&, bool) override { return {}; }
     bool HoldExactCopy(const std::wstring& copy, const std::wstring& verified) override {
-        if (!fs.SameContent(copy, verified)) return false;
+        if (copiesDiffer || !fs.SameContent(copy, verified)) return false;
         fs.log.push_back(L"hold " + copy);
         return true;
     }
@@ -30,6 +30,7 @@ struct FakeHolds final : SignatureVerifier, Journal {
     void Release(const std::wstring& path) override { fs.log.push_back(L"release " + path); }
     void Write(std::wstring_view event) override { fs.log.push_back(L"journal " + std::wstring(event)); }
     test::FakeFileSystem& fs;
+    bool copiesDiffer = false; // each copy comes out unlike what it was copied from
 };
 
 const std::wstring kHub = L"Orvane Hub", kCode = L"{4A7C1E92-6B3D-4F18-8E25-A19C3B7D5F60}";
@@ -97,9 +98,8 @@ const std::wstring kHubCode = kCode, kDeskCode = L"{D3E85B17-92AF-4C06-B471-5E2A
 const std::wstring kDeskProduct = L"{DDDDDDDD-DDDD-DDDD-DDDD-DDDDDDDDDDDD}";
 const std::wstring kSetup = L"U:\\Upd\\Setup", kOldCache = kSetup + L"\\{11111111-1111-1111-1111-111111111111}", kNewCache = kSetup + L"\\{22222222-2222-2222-2222-222222222222}";
 const std::wstring kPackage = L"U:\\Upd\\Corrente\\Orvane Hub.msi", kPatch = L"U:\\Upd\\Corrente\\ORVHPatch.msp";
-// Verified files in Nuovo: of Corrente's content, and another.
-const std::wstring kVerified = L"U:\\Upd\\Nuovo\\Orvane Hub.msi", kVerifiedPatch = L"U:\\Upd\\Nuovo\\ORVHPatch.msp";
-const std::wstring kChanged = L"U:\\Upd\\Nuovo\\changed.msi";
+// The held verification copies, which the copies Windows Installer reads are made from.
+const std::wstring kVerified = kPackage + L".orvh-verified", kVerifiedPatch = kPatch + L".orvh-verified";
 
 // Corrente holds the full package (product code {22222222-2222-2222-2222-222222222222}) and a patch, the server edition comes
 // from `source` (none when empty); the operation, made `calls` times (a retry), with the verified
@@ -109,7 +109,7 @@ struct Row {
     std::optional<std::wstring> packageCode = L"{22222222-2222-2222-2222-222222222222}";  // nullopt: it cannot be read
     std::wstring readOnlyFile = L"";
     unsigned resultCode = 0;
-    bool patch = false;
+    bool patch = false, copiesDiffer = false;
     std::wstring properties = L"";
     int uiLevel = kUiLevelBasicProgressOnly;
     std::wstring verified = L"";
@@ -121,6 +121,7 @@ struct Row {
 TEST(Installation, InstallPackageAndApplyPatchPackage) {
     const std::wstring mkdir = L"mkdir " + kNewCache, rmdir = L"rmdir " + kOldCache;
     const std::wstring copy = L"copy " + kPackage + L" -> " + kNewCache + L"\\Orvane Hub.msi";
+    const std::wstring copyVerified = L"copy " + kVerified + L" -> " + kNewCache + L"\\Orvane Hub.msi";
     const std::wstring install = L"install " + kNewCache + L"\\Orvane Hub.msi [] ui 99";
     const std::wstring reinstall = L"REINSTALL=ALL REINSTALLMODE=dmus";
     const std::wstring copyPatch = L"copy " + kPatch + L" -> " + kOldCache + L"\\ORVHPatch.msp";
@@ -146,14 +147,16 @@ TEST(Installation, InstallPackageAndApplyPatchPackage) {
         {.source = L"U:\\SETUP~1", .same = L"U:\\SETUP~1=" + kSetup, .log = {mkdir, copy}, .changes = {install}},
         {.source = L"U:\\", .log = {mkdir, copy}, .changes = {install}},
         {.source = kSetup + L"\\{Gone}", .log = {mkdir, copy}, .changes = {install}},
-        // A verified file's copy is held and checked before the call, and stays held for the retry.
-        {.verified = kVerified, .calls = 2, .log = {mkdir, copy, L"hold " + kNewCache + L"\\Orvane Hub.msi", rmdir},
+        // A verified file's copy is made from it, held and checked before the call, and stays
+        // held for the retry.
+        {.verified = kVerified, .calls = 2, .log = {mkdir, copyVerified, L"hold " + kNewCache + L"\\Orvane Hub.msi", rmdir},
          .changes = {install, install}},
-        {.verified = kChanged, .result = false,
-         .log = {mkdir, copy, L"journal \"" + kNewCache + L"\\Orvane Hub.msi\" is not byte for byte the verified \"" +
-                                  kChanged + L"\": it is not given to Windows Installer"}},
+        {.copiesDiffer = true, .verified = kVerified, .result = false,
+         .log = {mkdir, copyVerified, L"journal \"" + kNewCache + L"\\Orvane Hub.msi\" is not byte for byte the verified \"" +
+                                          kVerified + L"\": it is not given to Windows Installer"}},
         {.patch = true, .verified = kVerifiedPatch,
-         .log = {L"hold " + kOldCache + L"\\p.msi", copyPatch, L"hold " + kOldCache + L"\\ORVHPatch.msp"},
+         .log = {L"hold " + kOldCache + L"\\p.msi", L"copy " + kVerifiedPatch + L" -> " + kOldCache + L"\\ORVHPatch.msp",
+                 L"hold " + kOldCache + L"\\ORVHPatch.msp"},
          .changes = {patch + L"99"}},
         {.resultCode = 1603, .result = false, .log = {mkdir, copy}, .changes = {install}},
         {.packageCode = std::nullopt, .result = false},
@@ -174,7 +177,7 @@ TEST(Installation, InstallPackageAndApplyPatchPackage) {
         {.selected = kDeskCode, .deskSource = L"D:\\Desk\\", .packageCode = kDeskProduct, .patch = true,
          .verified = kVerifiedPatch,
          .log = {L"mkdir " + deskCache, L"hold " + kPackage, L"copy " + kPackage + L" -> " + deskCache + L"\\p.msi",
-                 L"hold " + deskCache + L"\\p.msi", L"copy " + kPatch + L" -> " + deskCache + L"\\ORVHPatch.msp",
+                 L"hold " + deskCache + L"\\p.msi", L"copy " + kVerifiedPatch + L" -> " + deskCache + L"\\ORVHPatch.msp",
                  L"hold " + deskCache + L"\\ORVHPatch.msp"},
          .changes = {L"add source " + deskCache + L" to " + kDeskProduct, deskPatch}},
         {.selected = kDeskCode, .deskSource = L"D:\\Desk\\", .patch = true, .result = false,
@@ -200,13 +203,13 @@ TEST(Installation, InstallPackageAndApplyPatchPackage) {
         fs.AddFile(kPatch);
         fs.AddFile(kVerified);
         fs.AddFile(kVerifiedPatch);
-        fs.AddFile(kChanged, "changed");
-        if (row.packageCode) installer.packageCodes[kPackage] = *row.packageCode;
+        if (row.packageCode) installer.packageCodes[kPackage] = installer.packageCodes[kVerified] = *row.packageCode;
         if (!row.source.empty()) installer.products.push_back(Installed(L"{11111111-1111-1111-1111-111111111111}", kHub, kHubCode, L"1.1.601", row.source + L"\\"));
         if (!row.deskSource.empty()) installer.products.push_back(Installed(kDeskProduct, L"Orvane Desk", kDeskCode, L"1", row.deskSource));
         folders.same = row.same;
         installer.result = row.resultCode;
         FakeHolds holds(fs);
+        holds.copiesDiffer = row.copiesDiffer;
         InstallerOperations operations(installer, fs, folders, Expand, numbers, row.selected, holds, holds);
         bool result = false;
         for (int call = 0; call < row.calls; ++call) {

@@ -180,10 +180,11 @@ TEST(UpdateSet, RotationMovesTheUpdaterAndTheConfigurationOnAndClearsNuovo) {
         t.set.RotateUpdateSet(road);
         EXPECT_EQ(t.fs.Content(L"U:\\Corrente\\ORVHUpdate.exe") + " " + t.fs.Content(L"U:\\Vecchio\\ORVHUpdate.exe"), updater);
         EXPECT_EQ(t.fs.Content(L"U:\\Corrente\\ORVHUpdate.cfg") + " " + t.fs.Content(L"U:\\Vecchio\\ORVHUpdate.cfg"), "new old");
-        // The set's files go, the configuration file last; nothing else does.
+        // The verification copy goes first, while Nuovo holds the set; then the set's files, the
+        // configuration file last; nothing else does.
         Log deleted;
         std::ranges::copy_if(t.fs.log, std::back_inserter(deleted), [](const auto& e) { return e.starts_with(L"delete "); });
-        EXPECT_EQ(deleted, (Log{L"delete U:\\Nuovo\\ORVHUpdate.exe", L"delete U:\\Nuovo\\Orvane Hub.msi",
+        EXPECT_EQ(deleted, (Log{L"delete U:\\Corrente\\orvhupdate.exe.orvh-verified", L"delete U:\\Nuovo\\ORVHUpdate.exe", L"delete U:\\Nuovo\\Orvane Hub.msi",
                                 L"delete U:\\Nuovo\\Orvane Desk.msi", L"delete U:\\Nuovo\\ORVHPatch.msp",
                                 L"delete U:\\Nuovo\\ORVDPatch.msp", L"delete U:\\Nuovo\\ORVHUpdate.cfg"}));
     });
