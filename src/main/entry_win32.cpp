@@ -14,6 +14,7 @@
 #include "resources/ov_res_dll_win32.h"
 #include "resources/program_version_win32.h"
 #include "system/authenticode_win32.h"
+#include "system/delivered_files_win32.h"
 #include "system/com_apartment_win32.h"
 #include "system/environment_win32.h"
 #include "system/file_system_win32.h"
@@ -148,6 +149,7 @@ void Run(Win32WindowLoader& windows, JournalFile& journal, const SessionFacts& s
     }
     const Win32FolderIdentity folderIdentity;
     AuthenticodeVerifier signatures;
+    Win32DeliveredFiles delivered;
     InstallerOperations installer(engine, files, folderIdentity, ExpandEnvironmentReferences, conversions,
                                   settings->upgradeCode, signatures, journal);
     SessionInstaller sessionInstaller(SessionKindOf(session), installer, journal);
@@ -182,6 +184,7 @@ void Run(Win32WindowLoader& windows, JournalFile& journal, const SessionFacts& s
         signatures,
         ProgramExecutablePath(),
         [&queries](const std::wstring& path) { return GetPackageVersion(queries, path); },
+        delivered,
     };
     RunUpdate(*settings, services);
 

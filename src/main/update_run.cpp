@@ -7,7 +7,9 @@
 #include "installer/version.h"
 #include "main/product_wait.h"
 #include "main/run_road.h"
+#include "main/set_delivery.h"
 #include "main/trusted_set.h"
+#include "main/whole_road.h"
 #include "resources/string_table.h"
 #include "system/file_system.h"
 #include "system/message_pump.h"
@@ -32,7 +34,7 @@ public:
                                     services.expand),
                services.journal) {}
 
-    void Execute() {
+    RunEnd Execute() {
         NoteSettings();
         trust_.VerifyLauncher(s_.programPath);
         set_.RemovePartialCopies();
@@ -56,6 +58,7 @@ public:
                                edition_, View(), s_.texts, s_.pump, s_.fileSystem, s_.starter);
         window_.reset();
         FinalCheck();
+        return stillBeingDelivered_ ? RunEnd::SetStillBeingDelivered : RunEnd::Completed;
     }
 
 private:
@@ -175,7 +178,7 @@ private:
     }
 
     void InstallAndRotate() {
-        if (!SetAccepted()) return;
+        if (!SetArrived() || !SetAccepted()) return;
         InstallationPhase();
         View().StepSuccessivo();
         View().SetLabel(WindowLabel::Attivita, Text(text::kUpdateCompleted));
@@ -197,22 +200,41 @@ private:
         }
     }
 
-    // The road's files are copied once from Nuovo into Corrente, where only the launcher
-    // writes; a signed launcher verifies those copies before anything moves. A refused set
-    // fails both installation steps, with one message.
-    bool SetAccepted() {
-        set_.TakeVerificationCopies(road_.files);
-        if (!trust_.Checks()) return true;
-        const auto copyOf = [this](const SetFile& file) {
-            return set_.VerificationCopy(FileSystem::GetFileName(file.path));
-        };
-        const TrustVerdict verdict = trust_.Check(road_.files, copyOf, {s_.packageVersion, s_.fileVersion});
-        if (verdict.refusal == Refusal::None) return true;
-        refused_ = true;
+    // Both installation steps failed, the start step begun.
+    void FailInstallationSteps() {
         for (int step = 1; step <= 2; ++step) {
             View().StepSuccessivo();
             View().SetInconStep(false);
         }
+    }
+
+    // A set still being written is left to a later run, untouched and without a box.
+    bool SetArrived() {
+        if (const auto written = FileStillBeingWritten(set_.Folders(), s_.delivered)) {
+            Note(L"The update set is still being delivered (\"" + *written +
+                 L"\" is open for writing): nothing is changed, a later run installs it");
+            stillBeingDelivered_ = true;
+            FailInstallationSteps();
+            View().StepSuccessivo();
+            return false;
+        }
+        return true;
+    }
+
+    // The road's files are copied once from Nuovo into Corrente, where only the launcher
+    // writes; those copies are checked whole, then a signed launcher verifies them, before
+    // anything moves. A refused set fails both installation steps, with one message.
+    bool SetAccepted() {
+        set_.TakeVerificationCopies(road_.files);
+        const auto copyOf = [this](const SetFile& file) {
+            return set_.VerificationCopy(FileSystem::GetFileName(file.path));
+        };
+        damaged_ = SetAsideDamaged(road_, copyOf, s_.delivered, s_.journal);
+        if (!trust_.Checks()) return true;
+        const TrustVerdict verdict = trust_.Check(road_.files, copyOf, {s_.packageVersion, s_.fileVersion});
+        if (verdict.refusal == Refusal::None) return true;
+        refused_ = true;
+        FailInstallationSteps();
         s_.dialogs.ShowMessage(RefusalMessage(verdict, s_.texts), Text(FactsOf(*edition_).titleText),
                                MessageIcon::CriticalStop);
         View().StepSuccessivo();
@@ -276,9 +298,11 @@ private:
             Note(L"The full package is not in Nuovo: nothing is installed");
             return;
         }
-        set_.StageFullPackage();
-        lastInstallationResult_ = InstallFullPackage(L"", kUiLevelBasicProgressOnly);
-        if (!lastInstallationResult_) lastInstallationResult_ = InstallFullPackage(L"", kUiLevelDefault);
+        if (!damaged_.fullPackage) {
+            set_.StageFullPackage();
+            lastInstallationResult_ = InstallFullPackage(L"", kUiLevelBasicProgressOnly);
+            if (!lastInstallationResult_) lastInstallationResult_ = InstallFullPackage(L"", kUiLevelDefault);
+        }
         View().SetInconStep(lastInstallationResult_);
         Note(lastInstallationResult_ ? L"Full package installed" : L"The full package was not installed");
 
@@ -305,7 +329,9 @@ private:
             // The installed product's cached package is gone: reinstall from a fresh copy,
             // once. Its result shows on the step but does not count as the installation's.
             Note(L"The installed product's package is not in its installation source: it is repaired");
-            if (road_.repairSource) {
+            if (road_.repairSource && damaged_.fullPackage) {
+                View().SetInconStep(false);
+            } else if (road_.repairSource) {
                 set_.StageRepairPackage();
                 View().SetInconStep(InstallFullPackage(kRepairProperties, kUiLevelBasicProgressOnly));
                 sourceThere = SourceAvailable();
@@ -333,6 +359,12 @@ private:
     void ApplyPatch() {
         if (!road_.applyPatch) {
             Note(L"The patch is not in Nuovo: nothing is applied");
+            return;
+        }
+        if (damaged_.patch) {
+            lastInstallationResult_ = false;
+            View().SetInconStep(false);
+            Note(L"The patch was not applied");
             return;
         }
         set_.StagePatchPackage();
@@ -363,7 +395,7 @@ private:
                          VersionGreater(road_.patch, installedVersion_);
         Note(L"Final check: installed version " + Shown(installedVersion_) +
              (due && unchanged ? L", unchanged although an update was due" : L""));
-        if (due && unchanged && !refused_) {
+        if (due && unchanged && !refused_ && !stillBeingDelivered_) {
             s_.dialogs.ShowMessage(Text(text::kInstallationFailed), Text(FactsOf(*edition_).titleText),
                                    MessageIcon::CriticalStop);
         }
@@ -381,10 +413,12 @@ private:
     bool lastInstallationResult_ = false;
     bool nothingToInstall_ = false;
     bool refused_ = false;
+    bool stillBeingDelivered_ = false;
+    DamagedFiles damaged_;
 };
 
 } // namespace
 
-void RunUpdate(const RunSettings& settings, RunServices& services) { Run(settings, services).Execute(); }
+RunEnd RunUpdate(const RunSettings& settings, RunServices& services) { return Run(settings, services).Execute(); }
 
 } // namespace orvh

@@ -12,6 +12,7 @@
 
 namespace orvh {
 
+class DeliveredFiles;
 class Dialogs;
 class FileSystem;
 class Journal;
@@ -78,8 +79,17 @@ struct RunServices {
     std::wstring programPath;
     // Canonical ProductVersion of a package file.
     FileVersionReader packageVersion;
+    // Whether the set's files have arrived: none still being written, each whole.
+    DeliveredFiles& delivered;
 };
 
-void RunUpdate(const RunSettings& settings, RunServices& services);
+// How a run ended, where whoever started it may act on it.
+enum class RunEnd {
+    Completed,
+    // The set was still being written into Nuovo: nothing was changed, a later run installs it.
+    SetStillBeingDelivered,
+};
+
+RunEnd RunUpdate(const RunSettings& settings, RunServices& services);
 
 } // namespace orvh

@@ -28,6 +28,14 @@ std::wstring Listed(const VersionKeys& keys) {
 
 } // namespace
 
+std::vector<std::wstring> FilesOfTheSet() {
+    std::vector<std::wstring> names{std::wstring(kUpdaterFileName)};
+    for (const auto& facts : kEditions) names.emplace_back(facts.fullPackage);
+    for (const auto& facts : kEditions) names.emplace_back(facts.patchPackage);
+    names.emplace_back(kConfigurationFileName);
+    return names;
+}
+
 PackageNames PackageNamesOf(Edition edition) {
     const auto& facts = FactsOf(edition);
     return {std::wstring(facts.fullPackage), std::wstring(facts.patchPackage)};
@@ -163,10 +171,7 @@ void UpdateSet::RotateUpdateSet(const RunRoad& road) {
     // The set's files of either edition go, full packages before patches, the configuration
     // file last: a run stopped part-way leaves a set the next run completes, never packages
     // without their versions.
-    DeleteIfPresent(fs_, In(folders_.nuovo, kUpdaterFileName));
-    for (const auto& facts : kEditions) DeleteIfPresent(fs_, In(folders_.nuovo, facts.fullPackage));
-    for (const auto& facts : kEditions) DeleteIfPresent(fs_, In(folders_.nuovo, facts.patchPackage));
-    DeleteIfPresent(fs_, In(folders_.nuovo, kConfigurationFileName));
+    for (const auto& name : FilesOfTheSet()) DeleteIfPresent(fs_, In(folders_.nuovo, name));
 }
 
 } // namespace orvh

@@ -56,6 +56,10 @@ bool ShouldReplaceUpdater(std::wstring_view offeredVersion, std::wstring_view co
                           std::wstring_view floorVersion, const std::wstring& programFolder,
                           const UpdateFolders& folders, const FolderIdentity& identity);
 
+// The names of every file of an update set in Nuovo, whatever the edition, in the order the
+// rotation clears them: the launcher, full packages before patches, the configuration file last.
+std::vector<std::wstring> FilesOfTheSet();
+
 // Canonical version of an executable file, empty when it cannot be read.
 using FileVersionReader = std::function<std::wstring(const std::wstring& path)>;
 

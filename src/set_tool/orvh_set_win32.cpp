@@ -68,6 +68,11 @@ struct Tool {
         std::vector<FileFacts> inputs;
         for (const auto& path : command.files) {
             const auto role = reader.RoleOf(path);
+            if (const std::wstring damage = role ? L"" : reader.Damage(path); !damage.empty()) {
+                Print(stderr, L"refused: " + path + L": not whole (" + damage + L")\n" + command.folder +
+                                  L": nothing written\n");
+                return kSetHasErrors;
+            }
             if (!role) {
                 Print(stderr, path + L": neither a Windows Installer package, a patch nor a program with a version resource\n");
                 return kUsageOrUnreadable;

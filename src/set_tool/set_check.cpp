@@ -24,6 +24,7 @@ public:
           fileNames_(FileNameKeys(set.edition)), archive_(ArchiveKeys(set.edition)) {}
 
     std::vector<Finding> Run() {
+        Arrivals();
         if (!set_.configurationPresent) {
             Error(std::wstring(kConfigurationFileName),
                   L"missing: the launcher installs nothing, shows message 202 and starts the product with /IgnoraAggiornamento");
@@ -117,10 +118,30 @@ private:
         }
     }
 
+    // The launcher reads nothing of a set still being written, and uses no file that is not whole.
+    void Arrivals() {
+        for (const auto& [name, verdict] : set_.notArrived) {
+            if (verdict.arrival == Arrival::BeingWritten) {
+                Error(name, L"still being written by another program: the launcher changes nothing, shows no message and "
+                            L"starts the product with /IgnoraAggiornamento; a later run installs the set. Write the set "
+                            L"elsewhere on the same volume and rename it into Nuovo, the configuration file last");
+                continue;
+            }
+            const std::wstring consequence =
+                name == NameOf(Role::Launcher, set_.edition)
+                    ? L"the launcher does not copy it into Corrente, and the rotation deletes it"
+                    : std::wstring(L"the launcher does not ") +
+                          (name == NameOf(Role::Patch, set_.edition) ? L"apply it" : L"install it") +
+                          L", counts it as failed, shows message 10001 and leaves the set in Nuovo at every run";
+            Error(name, L"not whole (" + verdict.fault + L"): " + consequence);
+        }
+    }
+
     void Files() {
         for (const Role role : {Role::FullPackage, Role::Patch, Role::Launcher}) {
             const std::wstring name = NameOf(role, set_.edition);
             const std::wstring announced = Announced(role);
+            if (set_.notArrived.count(name)) continue;
             if (!File(role)) {
                 if (!announced.empty() && role != Role::Launcher) {
                     Error(name, L"announced (" + announced + L") but not in the folder: the launcher installs nothing of it, "

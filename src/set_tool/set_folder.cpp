@@ -62,6 +62,11 @@ SetFolder ReadSetFolder(const std::wstring& folder, std::optional<Edition> editi
     const std::wstring configuration = set.PathOf(kConfigurationFileName);
     set.configurationPresent = fs.FileExists(configuration);
     if (set.configurationPresent) {
+        if (const auto verdict = reader.ArrivalOf(configuration, std::nullopt); verdict.arrival != Arrival::Whole) {
+            set.notArrived.emplace(kConfigurationFileName, verdict);
+        }
+    }
+    if (set.configurationPresent) {
         for (const auto& keys : {FileNameKeys(set.edition), ArchiveKeys(set.edition)}) {
             for (const auto* key : {&keys.fullPackage, &keys.patchPackage, &keys.updater}) {
                 const std::wstring value = ini.ReadIniString(configuration, std::wstring(kVersionSection), *key, L"", 255);
@@ -72,6 +77,10 @@ SetFolder ReadSetFolder(const std::wstring& folder, std::optional<Edition> editi
     for (const Role role : {Role::FullPackage, Role::Patch, Role::Launcher}) {
         const std::wstring path = set.PathOf(NameOf(role, set.edition));
         if (!fs.FileExists(path)) continue;
+        if (const auto verdict = reader.ArrivalOf(path, role); verdict.arrival != Arrival::Whole) {
+            set.notArrived.emplace(NameOf(role, set.edition), verdict);
+            continue;
+        }
         set.files.emplace(role, ReadFile(path, role, reader));
     }
     return set;

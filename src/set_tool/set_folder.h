@@ -23,6 +23,8 @@ struct SetFolder {
     std::vector<std::wstring> entries;           // every name in the folder
     std::map<Role, FileFacts> files;             // the edition's files present
     std::map<std::wstring, std::wstring> announced; // non-empty values of both schemes' keys, by key
+    // The set's files still being written or not whole, by name: their content is not read.
+    std::map<std::wstring, ArrivalVerdict> notArrived;
 
     std::wstring PathOf(std::wstring_view name) const { return folder + L"\\" + std::wstring(name); }
     std::wstring Announced(const std::wstring& key) const {

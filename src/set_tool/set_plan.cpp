@@ -11,6 +11,7 @@
 #include "main/update_set.h"
 #include "resources/string_table.h"
 #include "set_tool/set_check.h"
+#include "system/delivered_files.h"
 #include "system/file_system.h"
 #include "system/folder_identity.h"
 #include "system/message_pump.h"
@@ -49,6 +50,7 @@ std::wstring Parent(const std::wstring& path) { return path.substr(0, path.rfind
 struct Content {
     std::optional<Role> role;
     std::wstring launcherVersion;
+    ArrivalVerdict arrival = {}; // how the file arrived in Nuovo; its copies keep it
     bool operator==(const Content&) const = default;
 };
 
@@ -68,7 +70,7 @@ public:
 class World final : public FileSystem, public ProfileFunctions, public StringTable, public Dialogs, public MessagePump,
                     public ProgressWindowLoader, public InstallerEngine, public ProcessWaiter, public ProgramStarter,
                     public SystemRestart, public ProgramEnd, public Journal, public SignatureVerifier,
-                    public FolderIdentity {
+                    public FolderIdentity, public DeliveredFiles {
 public:
     World(const SetFolder& set, const PlanCase& planCase, const ProfileFunctions& profile,
           const LocaleConversions& numbers, SetFileReader& reader)
@@ -77,7 +79,10 @@ public:
         Put(kProduct, {std::nullopt, L""});
         Put(kLauncher, {std::nullopt, L""});
         if (set.configurationPresent) Put(Nuovo(std::wstring(kConfigurationFileName)), {std::nullopt, L""});
-        for (const auto& [role, file] : set.files) Put(Nuovo(NameOf(role, set.edition)), {role, L""});
+        for (const Role role : {Role::FullPackage, Role::Patch, Role::Launcher}) {
+            const std::wstring name = NameOf(role, set.edition);
+            if (set.files.count(role) || set.notArrived.count(name)) Put(Nuovo(name), {role, L"", ArrivedInNuovo(name)});
+        }
         const std::wstring fullPackage = NameOf(Role::FullPackage, set.edition);
         if (!planCase.correnteLauncher.empty()) {
             folders_.insert(Lower(kUpdateFolder + L"\\Corrente"));
@@ -118,7 +123,8 @@ public:
             .fileVersion = [&queries](const std::wstring& path) { return GetFileVersion(queries, path, true); },
             .expand = Identity, .numbers = numbers_, .programFolder = kProgramFolder, .folderIdentity = *this,
             .clusterTool = L"", .programVersion = L"", .journal = *this, .signatures = *this, .programPath = kLauncher,
-            .packageVersion = [&queries](const std::wstring& path) { return GetPackageVersion(queries, path); }};
+            .packageVersion = [&queries](const std::wstring& path) { return GetPackageVersion(queries, path); },
+            .delivered = *this};
         const RunSettings settings{L"", 0, kProduct, kUpdateFolder, upgradeCode};
         try {
             RunUpdate(settings, services);
@@ -291,12 +297,29 @@ public:
     void Release(const std::wstring&) override {}
     bool SameFolder(const std::wstring& a, const std::wstring& b) const override { return Lower(a) == Lower(b); }
 
+    // The set's files arrive as the tool found them.
+    bool BeingWritten(const std::wstring& path) override {
+        return FileExists(path) && Arrived(path).arrival == Arrival::BeingWritten;
+    }
+    ArrivalVerdict Check(const std::wstring& path, FileForm) override { return Arrived(path); }
+
+    // The verdict the set gives a file of Nuovo by its name.
+    ArrivalVerdict ArrivedInNuovo(const std::wstring& name) const {
+        for (const auto& [notWhole, verdict] : set_.notArrived) {
+            if (Lower(notWhole) == Lower(name)) return verdict;
+        }
+        return {};
+    }
+
 private:
     static std::optional<std::wstring> Identity(std::wstring_view text) { return std::wstring(text); }
     static void Refuse(bool refused, std::int32_t number, const wchar_t* source) {
         if (refused) throw PlatformError(number, source, L"refused by the simulated system");
     }
     static std::wstring Nuovo(const std::wstring& name) { return kNuovo + L"\\" + name; }
+    ArrivalVerdict Arrived(const std::wstring& path) const {
+        return FileExists(path) ? files_.at(Lower(path)).arrival : ArrivalVerdict{};
+    }
     void Put(const std::wstring& path, Content content) { files_[Lower(path)] = std::move(content); }
     Product* Find(const std::wstring& code) {
         for (auto& product : products_) {

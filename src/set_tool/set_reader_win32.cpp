@@ -137,18 +137,41 @@ SignatureFacts Win32SetFileReader::Signature(const std::wstring& path) {
     return facts;
 }
 
+// Windows Installer reads only a storage known to be whole (Wine's msi.dll crashes on a patch cut short).
 std::optional<Role> Win32SetFileReader::RoleOf(const std::wstring& path) {
-    try {
-        if (!installer_.PackageProperty(path, L"ProductCode").empty()) return Role::FullPackage;
-    } catch (const PlatformError&) {
+    if (delivered_.Check(path, FileForm::Package).arrival == Arrival::Whole) {
+        try {
+            if (!installer_.PackageProperty(path, L"ProductCode").empty()) return Role::FullPackage;
+        } catch (const PlatformError&) {
+        }
+        if (delivered_.Check(path, FileForm::Patch).arrival != Arrival::Whole) return std::nullopt;
+        try {
+            Patch(path);
+            return Role::Patch;
+        } catch (const PlatformError&) {
+        }
+        return std::nullopt;
     }
-    try {
-        Patch(path);
-        return Role::Patch;
-    } catch (const PlatformError&) {
-    }
+    if (delivered_.Check(path, FileForm::Executable).arrival != Arrival::Whole) return std::nullopt;
     if (!ExecutableVersion(path).empty()) return Role::Launcher;
     return std::nullopt;
+}
+
+ArrivalVerdict Win32SetFileReader::ArrivalOf(const std::wstring& path, std::optional<Role> role) {
+    if (!role) return delivered_.BeingWritten(path) ? ArrivalVerdict{Arrival::BeingWritten, L""} : ArrivalVerdict{};
+    const FileForm form = *role == Role::FullPackage ? FileForm::Package
+                          : *role == Role::Patch     ? FileForm::Patch
+                                                     : FileForm::Executable;
+    return delivered_.Check(path, form);
+}
+
+std::wstring Win32SetFileReader::Damage(const std::wstring& path) {
+    const ArrivalVerdict program = delivered_.Check(path, FileForm::Executable);
+    if (program.arrival == Arrival::BeingWritten) return L"still being written by another program";
+    for (const auto& verdict : {delivered_.Check(path, FileForm::Package), program}) {
+        if (verdict.arrival == Arrival::NotWhole && !verdict.fault.starts_with(L"not a ")) return verdict.fault;
+    }
+    return L"";
 }
 
 std::optional<Publisher> Win32SetFileReader::PublisherOf(const std::wstring& path) {

@@ -7,6 +7,7 @@
 #include "set_tool/set_check.h"
 #include "set_tool/set_facts.h"
 #include "system/authenticode_win32.h"
+#include "system/delivered_files_win32.h"
 
 namespace orvh::set_tool {
 
@@ -17,6 +18,10 @@ public:
     std::wstring ExecutableVersion(const std::wstring& path) override;
     SignatureFacts Signature(const std::wstring& path) override;
     std::optional<Role> RoleOf(const std::wstring& path) override;
+    ArrivalVerdict ArrivalOf(const std::wstring& path, std::optional<Role> role) override;
+    // Why a file that begins as a package, a patch or a program is not whole, or that it is
+    // still being written; empty when it is whole or begins as none of them.
+    std::wstring Damage(const std::wstring& path);
     // The publisher named by a validly signed file (the signer's subject) or by a certificate
     // file (its subject); nullopt for anything else.
     std::optional<Publisher> PublisherOf(const std::wstring& path);
@@ -24,6 +29,7 @@ public:
 private:
     MsiEngine installer_;
     AuthenticodeVerifier signatures_;
+    Win32DeliveredFiles delivered_;
 };
 
 } // namespace orvh::set_tool

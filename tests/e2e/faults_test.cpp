@@ -146,6 +146,20 @@ void PatchForAProductInstalledFromDelivered(UpdateScenario& s, Arranged&) {
     s.Announce(L"ORVHPatch.zip", L"0001.0002.0000.0100");
 }
 
+// The patch cut short as an interrupted copy leaves it: never handed to Windows Installer.
+void PatchCutShort(UpdateScenario& s, Arranged&) {
+    WriteFileBytes(s.Sub(L"Nuovo\\ORVHPatch.msp"), ReadFileBytes(FixturePackagePath(fx::hub_1_2_100_msp.file)).substr(0, 3000));
+    s.Announce(L"ORVHPatch.msp", L"0001.0002.0000.0100");
+}
+
+// The delivering side still writing the package into Nuovo when the run looks at the set.
+void PackageStillBeingWritten(UpdateScenario& s, Arranged& a) {
+    const HANDLE file = ::CreateFileW(s.Sub(L"Nuovo\\Orvane Hub.msi").c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE);
+    a.kept = std::shared_ptr<void>(file, ::CloseHandle);
+}
+
 struct Fault {
     const char* name;
     std::function<void(UpdateScenario&, Arranged&)> arrange;
@@ -248,6 +262,15 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
           0, kHubTitle, StringText(10001), false, kOld,
           {{L"Upd\\Nuovo", {L"ORVHUpdate.cfg", L"Orvane Hub.msi"}}, {L"Upd\\Corrente", {L"Orvane Hub.msi"}}}, kIgnoring,
           true, L"interface level 2 instead of 1", true},
+    Fault{"PatchCutShort", PatchCutShort,
+          0, L"", L"", false, kNew,
+          {{L"Upd\\Nuovo", {L"ORVHPatch.msp", L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}},
+           {L"Upd\\Corrente", {L"Orvane Hub.msi 1.2.0"}}},
+          kIgnoring, true, L"ORVHPatch.msp.orvh-verified\" is not whole ("},
+    Fault{"PackageStillBeingWritten", PackageStillBeingWritten,
+          0, L"", L"", false, kOld,
+          {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {}}, {L"Upd\\Vecchio", {}}, {L"Upd\\Setup", {}}},
+          kIgnoring, true, L"The update set is still being delivered"},
     Fault{"RestartNeededWithoutTheShutdownPrivilege", FontsToRemoveWithoutTheRightToRestart,
           0, L"OrvhUpdate", ErrorReport(ERROR_NOT_ALL_ASSIGNED), true, kOld,
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {}}, {L"Upd\\Setup", {}}}, kNotStarted},

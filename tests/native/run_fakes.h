@@ -7,6 +7,7 @@
 #include "installer/product_installer.h"
 #include "main/update_run.h"
 #include "resources/string_table.h"
+#include "system/delivered_files.h"
 #include "system/processes.h"
 #include "system/signatures.h"
 #include "system/single_instance.h"
@@ -23,7 +24,7 @@ namespace orvh::test {
 class RunFakes final : public StringTable, public Dialogs, public MessagePump, public ProgressWindowLoader,
                        public ProductInstaller, public ProcessWaiter, public ProgramStarter, public SystemRestart,
                        public ProgramEnd, public InstanceGuard, public MousePointer, public Journal,
-                       public SignatureVerifier {
+                       public SignatureVerifier, public DeliveredFiles {
 public:
     struct Ended {};  // how EndNow leaves the run
 
@@ -48,7 +49,8 @@ public:
                 .journal = *this,
                 .signatures = *this,
                 .programPath = L"C:\\Orvane\\OrvhUpdate.exe",
-                .packageVersion = [this](const std::wstring& path) { return ownVersions[path]; }};
+                .packageVersion = [this](const std::wstring& path) { return ownVersions[path]; },
+                .delivered = *this};
     }
 
     std::wstring LoadDllString(std::int32_t index) const override { return L"#" + std::to_wstring(index); }
@@ -123,6 +125,12 @@ public:
         if (fs.refused.erase(path)) Add(L"release " + path);
     }
 
+    bool BeingWritten(const std::wstring& path) override { return beingWritten.count(path) != 0; }
+    ArrivalVerdict Check(const std::wstring& path, FileForm) override {
+        const auto fault = notWhole.find(path);
+        return fault == notWhole.end() ? ArrivalVerdict{} : ArrivalVerdict{Arrival::NotWhole, fault->second};
+    }
+
     void Add(std::wstring event) { log.push_back(std::move(event)); }
     // How many journal lines hold `fragment`.
     long Holding(std::wstring_view fragment) const {
@@ -155,6 +163,9 @@ public:
     // Signatures (unsigned when missing) and the files' own versions, by path.
     std::map<std::wstring, FileSignature> signatures;
     std::map<std::wstring, std::wstring> ownVersions;
+    // The set's files another program is still writing, and those not whole (why), by path.
+    std::set<std::wstring> beingWritten;
+    std::map<std::wstring, std::wstring> notWhole;
     bool anotherInstance = false;
     bool restartRefused = false;
     std::uint32_t waitOpenError = 0; // why the product's process cannot be opened; 0: it can

@@ -26,6 +26,7 @@ struct Reader final : SetFileReader {
     std::wstring ExecutableVersion(const std::wstring&) override { return L""; }
     SignatureFacts Signature(const std::wstring&) override { return {}; }
     std::optional<Role> RoleOf(const std::wstring&) override { return std::nullopt; }
+    ArrivalVerdict ArrivalOf(const std::wstring&, std::optional<Role>) override { return {}; }
 };
 
 // "Orvane Hub" 1.2.0, its patch to 1.2.100 and a launcher 1.0.0.2, announced under both schemes.
@@ -267,6 +268,7 @@ TEST(SetTool, TheFolderAsTheLauncherSeesIt) {
         std::wstring ExecutableVersion(const std::wstring&) override { return L"1.0.0.2"; }
         SignatureFacts Signature(const std::wstring&) override { return {}; }
         std::optional<Role> RoleOf(const std::wstring&) override { return std::nullopt; }
+        ArrivalVerdict ArrivalOf(const std::wstring&, std::optional<Role>) override { return {}; }
     } reader;
     test::FakeFileSystem fs;
     test::FakeProfile profile;

@@ -52,6 +52,10 @@ struct Scenario {
     Log messages = {};
     std::wstring journal = L"";  // the journal's account of the last file verified, when given
     std::wstring road = L"";     // the journal's account of the road decided, when given
+    // Files of Nuovo not whole (and why), or still being written, and how the run ends.
+    std::map<std::wstring, std::wstring> notWhole = {};
+    std::set<std::wstring> beingWritten = {};
+    RunEnd end = RunEnd::Completed;
 };
 
 struct Bench {
@@ -91,8 +95,10 @@ struct Bench {
             fakes.fs.AddFile(kExe);
             fakes.profile.Set(kCfg, L"Versione", L"ORVHUpdate.exe", sc.updaterOffered);
         }
+        for (const auto& [path, fault] : sc.notWhole) fakes.notWhole[Copy(path)] = fault;
+        fakes.beingWritten = sc.beingWritten;
         try {
-            RunUpdate({L"", sc.processId, kProduct, L"U:", sc.upgradeCode}, services);
+            end = RunUpdate({L"", sc.processId, kProduct, L"U:", sc.upgradeCode}, services);
         } catch (const test::RunFakes::Ended&) {
         }
     }
@@ -119,6 +125,7 @@ struct Bench {
 
     test::RunFakes fakes;
     RunServices services = fakes.Services();
+    RunEnd end = RunEnd::Completed;
 };
 
 TEST(UpdateRun, DecidesAsTheSituationRequires) {
@@ -213,6 +220,19 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
         {.update = v0601, .patch = v0700, .sourceAvailable = false, .launcher = kPublisher,
          .signatures = {{kMsi, other}}, .verified = {kMsi}, .outcome = refused,
          .messages = box(L"#2", L"Orvane Hub.msi", L"#10004")},
+        // A file not whole is never read: a failed installation or patch, a launcher not copied.
+        {.patch = L"", .outcome = L"S F F S ignoring", .messages = {k10001}, .notWhole = {{kMsi, L"cut"}}},
+        {.update = v0601, .patch = v0700, .outcome = L"S F F S ignoring", .messages = {k10001},
+         .notWhole = {{kMsp, L"cut"}}},
+        {.calls = {kFull + L"99"}, .outcome = L"S S F S ignoring", .notWhole = {{kMsp, L"cut"}}},
+        {.update = L"", .patch = L"", .sourceAvailable = false, .outcome = L"S F F S ignoring",
+         .notWhole = {{kMsi, L"cut"}}},
+        {.launcher = kPublisher, .updaterOffered = v2, .calls = {kFull + L"99" + kOfMsi, kPatch + L"99" + kOfMsp},
+         .verified = {kMsi, kMsp}, .outcome = L"S S S S rotated updated", .notWhole = {{kExe, L"cut"}}},
+        // A set still being written is left as it is, without a box, for a later run.
+        {.outcome = L"S F F S ignoring", .beingWritten = {kCfg}, .end = RunEnd::SetStillBeingDelivered},
+        {.launcher = kPublisher, .outcome = L"S F F S ignoring", .beingWritten = {L"U:\\Nuovo\\Orvane Desk.msi"},
+         .end = RunEnd::SetStillBeingDelivered},
     };
     test::ForEachRow(rows, [&](const auto& row) {
         Bench b;
@@ -235,16 +255,21 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
         EXPECT_EQ(b.fakes.fs.FileExists(Copy(kMsi)) || b.fakes.fs.FileExists(Copy(kMsp)) || b.fakes.fs.FileExists(Copy(kExe)),
                   false);
         EXPECT_EQ(b.fakes.Events(L"verify C:"), Log{L"verify C:\\Orvane\\OrvhUpdate.exe"});
+        EXPECT_EQ(b.end, row.end);
+        EXPECT_EQ(b.fakes.Holding(L"\" is not whole (cut): "), static_cast<long>(row.notWhole.size()));
         if (!row.road.empty()) {
             EXPECT_EQ(b.fakes.Events(L"journal Road"), Log{L"journal Road of this run: " + row.road});
         }
-        if (!row.launcher) return;
-        // A refused set is not touched: nothing copied, installed or rotated, but for the
-        // verification copies, removed again.
-        const bool accepted = row.messages.empty();
+        // A refused set, or one still being written, is not touched: nothing copied, installed or
+        // rotated, but for the verification copies, removed again.
         const auto moved = std::ranges::count_if(b.fakes.fs.log, [](const auto& e) {
             return !e.starts_with(L"mkdir ") && e.find(L".orvh-verified") == std::wstring::npos;
         });
+        if (row.end == RunEnd::SetStillBeingDelivered) {
+            EXPECT_TRUE(std::ranges::all_of(b.fakes.fs.log, [](const auto& e) { return e.starts_with(L"mkdir "); }));
+        }
+        if (!row.launcher || row.end == RunEnd::SetStillBeingDelivered) return;
+        const bool accepted = row.messages.empty();
         EXPECT_EQ(moved == 0, !accepted);
         const Log verifications = b.fakes.Events(accepted ? L"journal Update set verified" : L"journal Update set refused");
         EXPECT_EQ(verifications.size(), 1u);

@@ -1,0 +1,16 @@
+#include "main/set_delivery.h"
+
+#include "main/update_set.h"
+#include "system/delivered_files.h"
+
+namespace orvh {
+
+std::optional<std::wstring> FileStillBeingWritten(const UpdateFolders& folders, DeliveredFiles& files) {
+    for (const auto& name : FilesOfTheSet()) {
+        const std::wstring path = folders.nuovo + L"\\" + name;
+        if (files.BeingWritten(path)) return path;
+    }
+    return std::nullopt;
+}
+
+} // namespace orvh
