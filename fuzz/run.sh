@@ -9,7 +9,7 @@ if ! { cmake -S "$root/fuzz" -B "$build" -DCMAKE_CXX_COMPILER=clang++ && cmake -
 then tail -n 60 "$build/log" && exit 2
 fi
 failed=0
-for target in command_line version update_run; do
+for target in command_line version update_run file_layouts; do
     work=$build/runs/$target
     rm -rf "$work/findings" && mkdir -p "$work/corpus" "$work/findings"
     options=(-max_total_time="${1:?SECONDS}" -timeout=10 -rss_limit_mb=2048 -artifact_prefix="$work/findings/")

@@ -83,6 +83,7 @@ bool InstallerOperations::PlacePackageBesidePatch(const InstalledPackage& produc
                                                   const std::wstring& packageCopy, bool hold) {
     const std::wstring package = folder + L"\\" + product.packageName;
     if (!product.packageName.empty() && fileSystem_.FileExists(package)) {
+        fileSystem_.HoldFolder(folder);
         if (hold && heldCopies_.insert(package).second) holds_.Hold(package);
         return true;
     }
@@ -94,6 +95,7 @@ bool InstallerOperations::PlacePackageBesidePatch(const InstalledPackage& produc
         return false;
     }
     if (!fileSystem_.FolderExists(folder)) fileSystem_.CreateFolder(folder);
+    fileSystem_.HoldFolder(folder);
     if (hold) holds_.Hold(packageCopy);
     return PlaceCopy(packageCopy, package, hold ? packageCopy : L"");
 }
@@ -133,7 +135,13 @@ bool InstallerOperations::InstallPackage(const std::wstring& packageName, const 
             return false;
         }
         cacheFolder = setupFolder + L"\\" + productCode;
+        if (const auto target = fileSystem_.LinkTarget(cacheFolder)) {
+            journal_.Write(L"\"" + cacheFolder + L"\" is a link to \"" + *target + L"\": the package is not installed");
+            return false;
+        }
         if (!fileSystem_.FolderExists(cacheFolder)) fileSystem_.CreateFolder(cacheFolder);
+        // Held while it is used, to the end of the run: it can be neither renamed nor replaced.
+        fileSystem_.HoldFolder(cacheFolder);
         const std::wstring cachedPackage = cacheFolder + L"\\" + packageName;
         if (!PlaceCopy(package, cachedPackage, verified)) return false;
         installer_.SetUiLevel(uiLevel);
@@ -161,6 +169,10 @@ bool InstallerOperations::ApplyPatchPackage(const std::wstring& patchPath, const
             return false;
         }
         const std::wstring folder = setupFolder + L"\\" + product->productCode;
+        if (const auto target = fileSystem_.LinkTarget(folder)) {
+            journal_.Write(L"\"" + folder + L"\" is a link to \"" + *target + L"\": the patch is not applied");
+            return false;
+        }
         if (!PlacePackageBesidePatch(*product, folder, packageCopy, !verified.empty())) return false;
         const std::wstring target = folder + L"\\" + FileSystem::GetFileName(patchPath);
         if (!PlaceCopy(patchPath, target, verified)) return false;

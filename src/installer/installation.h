@@ -64,7 +64,8 @@ private:
     // file's copy is not that file byte for byte.
     bool PlaceCopy(const std::wstring& source, const std::wstring& copy, const std::wstring& verified);
     // Makes sure `folder` holds the installed product's package, copied from `packageCopy`
-    // when it is that product's; held when `hold`. False, journaled, when there is none.
+    // when it is that product's; the folder held, the package too when `hold`. False,
+    // journaled, when there is none.
     bool PlacePackageBesidePatch(const InstalledPackage& product, const std::wstring& folder,
                                  const std::wstring& packageCopy, bool hold);
     void DeletePreviousSource(const std::wstring& previousSource, const std::wstring& cacheFolder,

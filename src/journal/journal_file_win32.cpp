@@ -4,6 +4,7 @@
 #include "journal/journal_line.h"
 #include "journal/old_journals.h"
 #include "system/environment_win32.h"
+#include "system/folder_security_win32.h"
 
 #include <aclapi.h>
 #include <sddl.h>
@@ -49,26 +50,13 @@ std::string Utf8(std::wstring_view text) {
     return bytes;
 }
 
-// The owner of the folder behind `folder`, compared with SYSTEM, the administrators and the
-// process's own user; one that cannot be read counts as someone else.
 FolderOwner OwnerOf(HANDLE folder) {
-    PSID owner = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (::GetSecurityInfo(folder, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
-                          &descriptor) != ERROR_SUCCESS) {
-        return FolderOwner::Other;
+    switch (OwnerKind(folder)) {
+    case SidKind::SystemOrAdministrators: return FolderOwner::SystemOrAdministrators;
+    case SidKind::RunningUser: return FolderOwner::RunningUser;
+    case SidKind::Other: break;
     }
-    const UniqueLocalMemory<PSECURITY_DESCRIPTOR> ownerDescriptor(descriptor);
-    if (::IsWellKnownSid(owner, WinLocalSystemSid) || ::IsWellKnownSid(owner, WinBuiltinAdministratorsSid)) {
-        return FolderOwner::SystemOrAdministrators;
-    }
-    UniqueHandle token;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put())) return FolderOwner::Other;
-    alignas(TOKEN_USER) BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-    DWORD size = 0;
-    if (!::GetTokenInformation(token.get(), TokenUser, user, sizeof user, &size)) return FolderOwner::Other;
-    return ::EqualSid(owner, reinterpret_cast<const TOKEN_USER*>(user)->User.Sid) ? FolderOwner::RunningUser
-                                                                                  : FolderOwner::Other;
+    return FolderOwner::Other;
 }
 
 // The folder, created with the security the run gives it when it is not there yet.
@@ -87,29 +75,38 @@ bool MakeFolder(const std::wstring& folder, bool elevated) {
 
 // The folder itself, not what a link there points to, held without delete sharing: as long
 // as the run holds it nobody can rename or delete it, so its path names it for the whole run.
-UniqueFile OpenFolder(const std::wstring& folder) {
-    return UniqueFile(::CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | READ_CONTROL,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+// An elevated run may give it its security through this handle.
+UniqueFile OpenFolder(const std::wstring& folder, bool elevated) {
+    constexpr DWORD kRead = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | READ_CONTROL;
+    return UniqueFile(OpenEntryItself(folder, kRead | (elevated ? WRITE_DAC | WRITE_OWNER : 0), false));
 }
 
 // The folder's facts through the handle that is then held. A link is looked for by the name
 // too, before the folder is opened: a file system that follows a link on its own when it is
 // opened (Wine with a host's symbolic link, a Samba share with a Unix one) shows it only there.
-JournalFolderFacts FactsOf(HANDLE folder, DWORD attributesByName) {
+JournalFolderFacts FactsOf(HANDLE folder, const std::wstring& path, DWORD attributesByName) {
     FILE_ATTRIBUTE_TAG_INFO tag{};
     if (!::GetFileInformationByHandleEx(folder, FileAttributeTagInfo, &tag, sizeof tag)) return {false, true};
     const DWORD attributes = tag.FileAttributes | attributesByName;
-    return {(attributes & FILE_ATTRIBUTE_DIRECTORY) != 0, (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0,
-            OwnerOf(folder)};
+    const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || LinkKindOf(folder, path) != LinkKind::None;
+    return {(attributes & FILE_ATTRIBUTE_DIRECTORY) != 0, link, OwnerOf(folder), OthersMayChange(folder)};
 }
 
-// A file of the folder deleted as the entry it is: a link planted under a journal's name
-// goes, and what it points to stays.
+// A file of the folder deleted as the entry it is: a link planted under a journal's name goes
+// where the system lets the handle reach the link itself, and what it points to stays.
 void DeleteEntry(const std::wstring& path) {
-    const UniqueFile doomed(::CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING,
-                                          FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    const UniqueFile doomed(OpenEntryItself(path, DELETE | FILE_READ_ATTRIBUTES));
+    if (!doomed || LinkKindOf(doomed.get(), path) == LinkKind::Followed) return;
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    ::SetFileInformationByHandle(doomed.get(), FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+// A new file under `path`, written through; whatever stood under the name goes first, as the
+// entry it is, so that nothing planted there is written through.
+UniqueFile CreateNewFile(const std::wstring& path, DWORD access) {
+    if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) DeleteEntry(path);
+    return UniqueFile(::CreateFileW(path.c_str(), access, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
 }
 
 } // namespace
@@ -117,24 +114,43 @@ void DeleteEntry(const std::wstring& path) {
 JournalFile::JournalFile(bool elevated) : processStart_(ProcessStart()) {
     const auto temp = TemporaryFolder();
     if (!temp) return;
-    const std::wstring folder = *temp + L"OrvhUpdate";
+    // The temporary folder as the system names it (no short names), so that a link under it shows.
+    const UniqueFile tempFolder(::CreateFileW(temp->c_str(), FILE_READ_ATTRIBUTES,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    auto tempPath = tempFolder ? FinalPathOf(tempFolder.get()) : std::nullopt;
+    if (!tempPath) return;
+    if (tempPath->back() == L'\\') tempPath->pop_back();
+    const std::wstring folder = *tempPath + L"\\OrvhUpdate";
     if (!MakeFolder(folder, elevated)) return;
     const DWORD attributesByName = ::GetFileAttributesW(folder.c_str());
     if (attributesByName == INVALID_FILE_ATTRIBUTES) return;
-    folder_ = OpenFolder(folder);
-    if (!folder_ || !UseJournalFolder(elevated, FactsOf(folder_.get(), attributesByName))) {
-        folder_.reset();
-        return;
+    folder_ = OpenFolder(folder, elevated);
+    if (!folder_) return;
+    std::wstring secured;
+    switch (UseJournalFolder(elevated, FactsOf(folder_.get(), folder, attributesByName))) {
+    case JournalFolderUse::Use: break;
+    case JournalFolderUse::Refuse: folder_.reset(); return;
+    case JournalFolderUse::SecureFirst:
+        switch (SetOwnSecurity(folder_.get(), JournalFolderResecurity().c_str())) {
+        case ERROR_SUCCESS:
+            secured = L"The journal's folder could be changed by others: it now belongs to SYSTEM and the administrators alone";
+            break;
+        case ERROR_NOT_SUPPORTED:
+            secured = L"The journal's folder could be changed by others; this system keeps no access lists on files, "
+                      L"so it stays as it is";
+            break;
+        default: folder_.reset(); return;
+        }
+        break;
     }
 
     SYSTEMTIME start;
     ::GetLocalTime(&start);
     const std::wstring name = JournalFileName(start.wYear, start.wMonth, start.wDay, start.wHour, start.wMinute,
                                               start.wSecond, ::GetCurrentProcessId());
-    // Written through: nothing of a line may wait in a cache when Windows restarts. A new
-    // file only: whatever stands under the name already (a link, say) is not written through.
-    file_.reset(::CreateFileW((folder + L"\\" + name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
+    // Written through: nothing of a line may wait in a cache when Windows restarts.
+    file_ = CreateNewFile(folder + L"\\" + name, GENERIC_WRITE);
     if (!file_) return;
     constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
     DWORD written = 0;
@@ -142,7 +158,10 @@ JournalFile::JournalFile(bool elevated) : processStart_(ProcessStart()) {
         file_.reset();
         return;
     }
-    installerLog_ = folder + L"\\" + InstallerLogFileName(name);
+    if (!secured.empty()) Write(secured);
+    // Windows Installer appends to its log: the launcher makes it, new, first.
+    const std::wstring installerLog = folder + L"\\" + InstallerLogFileName(name);
+    if (CreateNewFile(installerLog, GENERIC_WRITE)) installerLog_ = installerLog;
 
     // This run's own files stay even when a clock set back made earlier names look newer.
     for (const auto& old : JournalsToDelete(FileNamesIn(folder))) {

@@ -15,15 +15,28 @@ struct JournalFolderFacts {
     bool folder = true;  // not a file
     bool link = false;   // a reparse point: a junction or a symbolic link
     FolderOwner owner = FolderOwner::RunningUser;
+    // Its access list lets others than SYSTEM, the administrators and the running user write,
+    // make or delete entries, or change the list.
+    bool othersMayChange = false;
 };
 
-// A link is never used; an elevated run uses only a folder of SYSTEM's, the administrators'
-// or its own user's.
-bool UseJournalFolder(bool elevated, const JournalFolderFacts& facts);
+enum class JournalFolderUse {
+    Use,
+    SecureFirst,  // used once it has the elevated run's security (owner and access list)
+    Refuse,
+};
+
+// A link is never used. An elevated run uses a folder only others than SYSTEM, the
+// administrators and its own user cannot change; one they can change, or that another owns, is
+// given the run's security first, through the handle held.
+JournalFolderUse UseJournalFolder(bool elevated, const JournalFolderFacts& facts);
 
 // The security an elevated run gives the folder it creates (SDDL: full control for SYSTEM and
 // the administrators only, nothing inherited from the temporary folder); none otherwise (the
 // user's own temporary folder's).
 std::optional<std::wstring> JournalFolderSecurity(bool elevated);
+
+// The same with the administrators as owner: what an existing folder is given.
+std::wstring JournalFolderResecurity();
 
 } // namespace orvh

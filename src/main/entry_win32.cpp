@@ -185,6 +185,8 @@ void Run(Win32WindowLoader& windows, JournalFile& journal, const SessionFacts& s
         ProgramExecutablePath(),
         [&queries](const std::wstring& path) { return GetPackageVersion(queries, path); },
         delivered,
+        *fileSystem,
+        elevated,
     };
     RunUpdate(*settings, services);
 

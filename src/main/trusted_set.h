@@ -77,6 +77,9 @@ public:
     }
     void DeleteFolder(const std::wstring& path) override { inner_.DeleteFolder(path); }
     std::wstring GetFilePath(const std::wstring& path) const override { return inner_.GetFilePath(path); }
+    std::optional<std::wstring> LinkTarget(const std::wstring& path) const override { return inner_.LinkTarget(path); }
+    void HoldFolder(const std::wstring& path) override { inner_.HoldFolder(path); }
+    void ReleaseFolder(const std::wstring& path) override { inner_.ReleaseFolder(path); }
 
 private:
     FileSystem& inner_;

@@ -1,6 +1,8 @@
 #include "main/update_folders.h"
 
+#include "main/own_folders.h"
 #include "system/file_system.h"
+#include "system/folder_access.h"
 
 namespace orvh {
 
@@ -15,14 +17,21 @@ UpdateFolders UpdateFoldersUnder(std::wstring root) {
 }
 
 UpdateFolders PrepareUpdateFolders(std::wstring_view switchValue, std::wstring_view programFolder,
-                                   FileSystem& fileSystem, const EnvironmentExpander& expand) {
+                                   FileSystem& fileSystem, const FolderAccess& access,
+                                   const EnvironmentExpander& expand) {
     std::wstring value(switchValue);
     // The existence test is on the text as given, before any expansion.
     const bool fromSwitch = !value.empty() && fileSystem.FolderExists(value);
     if (!fromSwitch) value = programFolder;
 
-    UpdateFolders folders = UpdateFoldersUnder(ExpandPath(value, expand));
+    const std::wstring named = ExpandPath(value, expand);
+    // A drive's root ("C:") is no folder to open: the text would name the drive's current folder.
+    const bool driveRoot = !named.empty() && named.back() == L':';
+    UpdateFolders folders = UpdateFoldersUnder(driveRoot ? named : access.FinalPath(named).value_or(named));
     folders.fromSwitch = fromSwitch;
+    folders.named = named;
+    folders.links = LinksAmongSubFolders(folders, fileSystem);
+    if (!folders.links.empty()) return folders;
     for (const auto* sub : {&folders.vecchio, &folders.corrente, &folders.nuovo, &folders.setup}) {
         if (!fileSystem.FolderExists(*sub)) fileSystem.CreateFolder(*sub);
     }

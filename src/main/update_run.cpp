@@ -5,6 +5,7 @@
 #include "common/string_ids.h"
 #include "installer/product_installer.h"
 #include "installer/version.h"
+#include "main/own_folders.h"
 #include "main/product_wait.h"
 #include "main/run_road.h"
 #include "main/set_delivery.h"
@@ -31,18 +32,21 @@ public:
         : settings_(settings), s_(services), edition_(EditionOf(settings.upgradeCode)),
           set_(files_, services.ini,
                PrepareUpdateFolders(settings.updateFolderValue, services.programFolder, services.fileSystem,
-                                    services.expand),
+                                    services.folderAccess, services.expand),
                services.journal) {}
 
     RunEnd Execute() {
         NoteSettings();
         trust_.VerifyLauncher(s_.programPath);
-        set_.RemovePartialCopies();
+        const bool linked = !set_.Folders().links.empty();
+        if (!linked) set_.RemovePartialCopies();
         window_ = s_.windows.Load();
         if (edition_) WriteEditionTexts(FactsOf(*edition_));
         WaitForProduct(settings_.processId, View(), s_.texts, s_.waiter);
 
-        if (DetermineVersions()) {
+        if (linked || !HoldOwnFolders(set_.Folders(), s_.elevated, s_.fileSystem, s_.folderAccess, s_.journal)) {
+            FailForFolders();
+        } else if (DetermineVersions()) {
             // The run's copies of Nuovo's files go whatever the end: a run that ends with an
             // error leaves the update folder as a finished one does.
             try {
@@ -74,6 +78,11 @@ private:
                                                     : L"no folder \"" + settings_.updateFolderValue +
                                                           L"\" exists: the program's folder") +
              L")");
+        if (folders.named != folders.root) Note(L"\"" + folders.named + L"\" is the folder \"" + folders.root + L"\"");
+        for (const auto& link : folders.links) {
+            Note(L"\"" + link.path + L"\" is a link to \"" + link.target +
+                 L"\": nothing in the update folder is changed and nothing is installed");
+        }
         Note(L"Edition " + (edition_ ? std::wstring(ProductNameOf(*edition_)) : L"none") + L", upgrade code " +
              settings_.upgradeCode + L", process " + std::to_wstring(settings_.processId) + L", product \"" +
              settings_.productExecutable + L"\", cluster resource \"" + settings_.clusterResource + L"\"");
@@ -99,6 +108,19 @@ private:
             View().StepSuccessivo();
             View().SetInconStep(false);
         }
+        View().StepSuccessivo();
+    }
+
+    // A folder of the run that is not the launcher's own ends the run as a failed installation
+    // ends it: the update set stays in Nuovo and the product is started again, ignoring it.
+    void FailForFolders() {
+        View().SetInconStep(false);
+        for (int step = 1; step <= 2; ++step) {
+            View().StepSuccessivo();
+            View().SetInconStep(false);
+        }
+        const auto title = edition_ ? FactsOf(*edition_).titleText : text::kHubTitle;
+        s_.dialogs.ShowMessage(Text(text::kInstallationFailed), Text(title), MessageIcon::CriticalStop);
         View().StepSuccessivo();
     }
 

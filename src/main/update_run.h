@@ -16,6 +16,7 @@ class DeliveredFiles;
 class Dialogs;
 class FileSystem;
 class Journal;
+class FolderAccess;
 class FolderIdentity;
 class LocaleConversions;
 class MessagePump;
@@ -81,6 +82,10 @@ struct RunServices {
     FileVersionReader packageVersion;
     // Whether the set's files have arrived: none still being written, each whole.
     DeliveredFiles& delivered;
+    // Where the update folder really is, and the launcher's folders kept its own; whether the
+    // process runs with an administrator's full rights or SYSTEM's.
+    FolderAccess& folderAccess;
+    bool elevated;
 };
 
 // How a run ended, where whoever started it may act on it.

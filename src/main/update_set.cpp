@@ -94,7 +94,12 @@ bool UpdateSet::NamesAVersion(const VersionKeys& keys) const {
 void UpdateSet::RemovePartialCopies() {
     std::vector<std::wstring> folders{folders_.corrente, folders_.vecchio};
     for (const auto& name : fs_.EntryNames(folders_.setup)) {
-        if (fs_.FolderExists(In(folders_.setup, name))) folders.push_back(In(folders_.setup, name));
+        const std::wstring folder = In(folders_.setup, name);
+        if (const auto target = fs_.LinkTarget(folder)) {
+            journal_.Write(L"\"" + folder + L"\" is a link to \"" + *target + L"\": not looked into");
+        } else if (fs_.FolderExists(folder)) {
+            folders.push_back(folder);
+        }
     }
     for (const auto& folder : folders) {
         for (const auto& name : fs_.EntryNames(folder)) {

@@ -65,8 +65,6 @@ SetFolder ReadSetFolder(const std::wstring& folder, std::optional<Edition> editi
         if (const auto verdict = reader.ArrivalOf(configuration, std::nullopt); verdict.arrival != Arrival::Whole) {
             set.notArrived.emplace(kConfigurationFileName, verdict);
         }
-    }
-    if (set.configurationPresent) {
         for (const auto& keys : {FileNameKeys(set.edition), ArchiveKeys(set.edition)}) {
             for (const auto* key : {&keys.fullPackage, &keys.patchPackage, &keys.updater}) {
                 const std::wstring value = ini.ReadIniString(configuration, std::wstring(kVersionSection), *key, L"", 255);

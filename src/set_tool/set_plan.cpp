@@ -13,6 +13,7 @@
 #include "set_tool/set_check.h"
 #include "system/delivered_files.h"
 #include "system/file_system.h"
+#include "system/folder_access.h"
 #include "system/folder_identity.h"
 #include "system/message_pump.h"
 #include "system/platform_error.h"
@@ -70,7 +71,7 @@ public:
 class World final : public FileSystem, public ProfileFunctions, public StringTable, public Dialogs, public MessagePump,
                     public ProgressWindowLoader, public InstallerEngine, public ProcessWaiter, public ProgramStarter,
                     public SystemRestart, public ProgramEnd, public Journal, public SignatureVerifier,
-                    public FolderIdentity, public DeliveredFiles {
+                    public FolderIdentity, public DeliveredFiles, public FolderAccess {
 public:
     World(const SetFolder& set, const PlanCase& planCase, const ProfileFunctions& profile,
           const LocaleConversions& numbers, SetFileReader& reader)
@@ -124,7 +125,7 @@ public:
             .expand = Identity, .numbers = numbers_, .programFolder = kProgramFolder, .folderIdentity = *this,
             .clusterTool = L"", .programVersion = L"", .journal = *this, .signatures = *this, .programPath = kLauncher,
             .packageVersion = [&queries](const std::wstring& path) { return GetPackageVersion(queries, path); },
-            .delivered = *this};
+            .delivered = *this, .folderAccess = *this, .elevated = false};
         const RunSettings settings{L"", 0, kProduct, kUpdateFolder, upgradeCode};
         try {
             RunUpdate(settings, services);
@@ -174,6 +175,17 @@ public:
         std::erase_if(folders_, [&](const auto& folder) { return folder.starts_with(inside); });
     }
     std::wstring GetFilePath(const std::wstring& path) const override { return path; }
+    // The simulated update folder holds no links and nobody else to keep out.
+    std::optional<std::wstring> LinkTarget(const std::wstring&) const override { return std::nullopt; }
+    void HoldFolder(const std::wstring&) override {}
+    void ReleaseFolder(const std::wstring&) override {}
+
+    // FolderAccess: the launcher's folders are taken as its own already; their access lists
+    // change nothing the plan shows.
+    std::optional<std::wstring> FinalPath(const std::wstring& folder) const override { return folder; }
+    bool MayWriteIn(const std::wstring&) const override { return true; }
+    Protection Protect(const std::wstring&) override { return {ProtectResult::Protected, 0}; }
+    std::vector<std::wstring> ForeignEntries(const std::wstring&) const override { return {}; }
 
     // ProfileFunctions: the set's ORVHUpdate.cfg is read from the real file, as long as the
     // simulated Nuovo holds it.

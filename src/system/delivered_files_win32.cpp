@@ -84,6 +84,9 @@ bool Win32DeliveredFiles::BeingWritten(const std::wstring& path) {
     const DWORD error = ::GetLastError();
     if (error == ERROR_SHARING_VIOLATION) return true;
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
+    // A folder under a file's name is no file of the set, as the rest of the run sees it.
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     throw Win32Error(error, path);
 }
 

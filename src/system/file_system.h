@@ -2,6 +2,7 @@
 // The file-system object: every file and folder operation of the run goes through it.
 // Paths are full paths; folder paths carry no trailing backslash. A failing operation
 // raises a PlatformError with the platform's number and description.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,10 +29,21 @@ public:
     virtual bool SameContent(const std::wstring& a, const std::wstring& b) const = 0;
     // The names of the files and folders in a folder.
     virtual std::vector<std::wstring> EntryNames(const std::wstring& folder) const = 0;
-    // Deletes the file, read-only files included.
+    // Deletes the file, read-only files included. A link (a junction, a symbolic link, a mount
+    // point) is never followed: the link itself goes where the system lets it go without
+    // reaching what it points to, otherwise it is left; the journal says which.
     virtual void DeleteFile(const std::wstring& path) = 0;
-    // Deletes the folder with everything in it, read-only files included.
+    // Deletes the folder with everything in it, read-only files included, deciding from each
+    // entry's attributes in the listing: a link in it is never descended into (see DeleteFile).
     virtual void DeleteFolder(const std::wstring& path) = 0;
+    // Where the link at `path` leads when a link stands there; nullopt for a plain file or
+    // folder, or nothing. A target that cannot be reached reads as empty text.
+    virtual std::optional<std::wstring> LinkTarget(const std::wstring& path) const = 0;
+    // Holds the folder itself open without delete sharing until ReleaseFolder or the end of the
+    // process, so that it can be neither renamed, deleted nor replaced by a link. A folder that
+    // is a link, or that cannot be opened, raises the error.
+    virtual void HoldFolder(const std::wstring& path) = 0;
+    virtual void ReleaseFolder(const std::wstring& path) = 0;
     // The full path of an existing file as the file system reports it.
     virtual std::wstring GetFilePath(const std::wstring& path) const = 0;
 

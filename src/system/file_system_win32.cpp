@@ -1,9 +1,12 @@
 #include "system/file_system_win32.h"
 
+#include "system/folder_security_win32.h"
 #include "system/replace_retry.h"
 #include "system/sized_text.h"
 #include "system/unique_handles_win32.h"
 #include "system/win32_error_win32.h"
+
+#include <sddl.h>
 
 #include <cstring>
 #include <vector>
@@ -15,40 +18,14 @@ constexpr DWORD kNoAttributes = INVALID_FILE_ATTRIBUTES;
 
 DWORD Attributes(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()); }
 
-// Forced deletion: a read-only file or folder is made writable first.
-void ClearReadOnly(const std::wstring& path, DWORD attributes, std::wstring_view source) {
-    if (attributes != kNoAttributes && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        if (!::SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) ThrowLastError(source);
-    }
+std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+std::wstring Key(std::wstring path) {
+    if (!path.empty()) ::CharLowerBuffW(path.data(), static_cast<DWORD>(path.size()));
+    return path;
 }
 
-void DeleteOneFile(const std::wstring& path, DWORD attributes) {
-    ClearReadOnly(path, attributes, L"DeleteFile");
-    if (!::DeleteFileW(path.c_str())) ThrowLastError(L"DeleteFile");
-}
-
-void DeleteTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW entry{};
-    const std::wstring pattern = folder + L"\\*";
-    UniqueFind find(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0));
-    if (!find) ThrowLastError(L"DeleteFolder");
-    do {
-        const std::wstring name = entry.cFileName;
-        if (name == L"." || name == L"..") continue;
-        const std::wstring child = folder + L"\\" + name;
-        const bool isFolder = entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-        const bool isLink = entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
-        if (isFolder) {
-            // A junction or folder link is removed itself; what it points to is left alone.
-            if (!isLink) DeleteTree(child);
-            ClearReadOnly(child, entry.dwFileAttributes, L"DeleteFolder");
-            if (!::RemoveDirectoryW(child.c_str())) ThrowLastError(L"DeleteFolder");
-        } else {
-            DeleteOneFile(child, entry.dwFileAttributes);
-        }
-    } while (::FindNextFileW(find.get(), &entry));
-    if (::GetLastError() != ERROR_NO_MORE_FILES) ThrowLastError(L"DeleteFolder");
-}
+std::wstring ParentOf(const std::wstring& path) { return path.substr(0, path.rfind(L'\\')); }
 
 UniqueFile OpenToRead(const std::wstring& path) {
     return UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
@@ -57,16 +34,14 @@ UniqueFile OpenToRead(const std::wstring& path) {
 
 // The source's bytes, attributes and times under the partial name, on disk before the name is
 // given up. Written and flushed through one handle that lets readers in: a scanner or indexer
-// that opens the new file at once does not make the copy fail.
-void CopyFlushed(const std::wstring& source, const std::wstring& partial) {
+// that opens the new file at once does not make the copy fail. The file is a new one: nothing
+// that stood under the name (a hard link to a file elsewhere) is written through.
+void CopyFlushed(const std::wstring& source, const UniqueFile& to) {
     const UniqueFile from = OpenToRead(source);
     FILE_BASIC_INFO basic{};
     if (!from || !::GetFileInformationByHandleEx(from.get(), FileBasicInfo, &basic, sizeof basic)) {
         ThrowLastError(L"CopyFile");
     }
-    const UniqueFile to(::CreateFileW(partial.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!to) ThrowLastError(L"CopyFile");
     constexpr DWORD kChunk = 1 << 20;
     std::vector<char> buffer(kChunk);
     for (DWORD read = 0;;) {
@@ -127,7 +102,16 @@ bool Win32FileSystem::FolderExists(const std::wstring& path) const {
 }
 
 void Win32FileSystem::CreateFolder(const std::wstring& path) {
-    if (!::CreateDirectoryW(path.c_str(), nullptr)) ThrowLastError(L"CreateFolder");
+    // A folder made in one the launcher keeps its own is its own from the start.
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (protected_.contains(Key(ParentOf(path))) &&
+        !::ConvertStringSecurityDescriptorToSecurityDescriptorW(kLauncherFolderSecurity, SDDL_REVISION_1, &descriptor,
+                                                                nullptr)) {
+        ThrowLastError(L"CreateFolder");
+    }
+    const UniqueLocalMemory<PSECURITY_DESCRIPTOR> owned(descriptor);
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+    if (!::CreateDirectoryW(path.c_str(), descriptor ? &attributes : nullptr)) ThrowLastError(L"CreateFolder");
 }
 
 void Win32FileSystem::CopyFile(const std::wstring& source, const std::wstring& destination) {
@@ -142,8 +126,14 @@ void Win32FileSystem::CopyFile(const std::wstring& source, const std::wstring& d
         if (!held) ThrowLastError(L"CopyFile");
     }
     const std::wstring partial = destination + std::wstring(kPartialCopySuffix);
+    // Whatever stands under the partial name goes first, as the entry it is.
+    if (Attributes(partial) != kNoAttributes) DeleteEntry(partial, L"CopyFile");
+    UniqueFile to(::CreateFileW(partial.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!to) ThrowLastError(L"CopyFile");
     try {
-        CopyFlushed(source, partial);
+        CopyFlushed(source, to);
+        to.reset();
         const auto replace = [&]() -> unsigned long {
             const BOOL moved =
                 ::MoveFileExW(partial.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
@@ -154,9 +144,17 @@ void Win32FileSystem::CopyFile(const std::wstring& source, const std::wstring& d
             throw Win32Error(static_cast<DWORD>(error), L"CopyFile");
         }
     } catch (const PlatformError&) {
-        // The error raised is the one reported; what is left of the copy goes.
-        ::SetFileAttributesW(partial.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileW(partial.c_str());
+        // The error raised is the one reported; what is left of the copy goes, through the
+        // handle that made it while it is open, else as the entry it is.
+        if (to) {
+            FILE_DISPOSITION_INFO doomed{TRUE};
+            ::SetFileInformationByHandle(to.get(), FileDispositionInfo, &doomed, sizeof doomed);
+        } else {
+            try {
+                DeleteEntry(partial, L"CopyFile");
+            } catch (const PlatformError&) {
+            }
+        }
         throw;
     }
 }
@@ -191,10 +189,61 @@ std::vector<std::wstring> Win32FileSystem::EntryNames(const std::wstring& folder
     return names;
 }
 
+void Win32FileSystem::DeleteEntry(const std::wstring& path, std::wstring_view source) {
+    const UniqueFile entry(OpenEntryItself(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES));
+    if (!entry) ThrowLastError(source);
+    switch (LinkKindOf(entry.get(), path)) {
+    case LinkKind::Followed:
+        journal_.Write(Quoted(path) + L" is a link to " + Quoted(LinkDestination(path)) +
+                       L": left, this system reaches what it points to even through the link itself");
+        return;
+    case LinkKind::Itself:
+        journal_.Write(Quoted(path) + L" is a link to " + Quoted(LinkDestination(path)) +
+                       L": the link itself is removed, what it points to stays");
+        break;
+    case LinkKind::None: break;
+    }
+    // Forced deletion: a read-only entry is made writable first.
+    FILE_BASIC_INFO basic{};
+    if (!::GetFileInformationByHandleEx(entry.get(), FileBasicInfo, &basic, sizeof basic)) ThrowLastError(source);
+    if (basic.FileAttributes & FILE_ATTRIBUTE_READONLY) {
+        basic.FileAttributes &= ~FILE_ATTRIBUTE_READONLY;
+        if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        if (!::SetFileInformationByHandle(entry.get(), FileBasicInfo, &basic, sizeof basic)) ThrowLastError(source);
+    }
+    FILE_DISPOSITION_INFO doomed{TRUE};
+    if (!::SetFileInformationByHandle(entry.get(), FileDispositionInfo, &doomed, sizeof doomed)) ThrowLastError(source);
+}
+
+void Win32FileSystem::DeleteTree(const std::wstring& folder) {
+    // Held without delete sharing while it is emptied: it cannot be swapped for a link meanwhile.
+    const UniqueFile itself(OpenEntryItself(folder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, false));
+    if (!itself) ThrowLastError(L"DeleteFolder");
+    if (LinkKindOf(itself.get(), folder) != LinkKind::None) return;
+    WIN32_FIND_DATAW entry{};
+    const std::wstring pattern = folder + L"\\*";
+    UniqueFind find(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0));
+    if (!find) ThrowLastError(L"DeleteFolder");
+    do {
+        const std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring child = folder + L"\\" + name;
+        // Decided from the listing: a link is never descended into.
+        const bool plainFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                                 !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+        if (plainFolder) DeleteTree(child);
+        DeleteEntry(child, L"DeleteFolder");
+    } while (::FindNextFileW(find.get(), &entry));
+    if (::GetLastError() != ERROR_NO_MORE_FILES) ThrowLastError(L"DeleteFolder");
+}
+
 void Win32FileSystem::DeleteFile(const std::wstring& path) {
     const DWORD a = Attributes(path);
-    if (a != kNoAttributes && (a & FILE_ATTRIBUTE_DIRECTORY)) throw Win32Error(ERROR_FILE_NOT_FOUND, L"DeleteFile");
-    DeleteOneFile(path, a);
+    if (a == kNoAttributes) ThrowLastError(L"DeleteFile");
+    if ((a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        throw Win32Error(ERROR_FILE_NOT_FOUND, L"DeleteFile");
+    }
+    DeleteEntry(path, L"DeleteFile");
 }
 
 void Win32FileSystem::DeleteFolder(const std::wstring& path) {
@@ -202,8 +251,7 @@ void Win32FileSystem::DeleteFolder(const std::wstring& path) {
     if (a == kNoAttributes) ThrowLastError(L"DeleteFolder");
     if (!(a & FILE_ATTRIBUTE_DIRECTORY)) throw Win32Error(ERROR_PATH_NOT_FOUND, L"DeleteFolder");
     if (!(a & FILE_ATTRIBUTE_REPARSE_POINT)) DeleteTree(path);
-    ClearReadOnly(path, a, L"DeleteFolder");
-    if (!::RemoveDirectoryW(path.c_str())) ThrowLastError(L"DeleteFolder");
+    DeleteEntry(path, L"DeleteFolder");
 }
 
 std::wstring Win32FileSystem::GetFilePath(const std::wstring& path) const {
@@ -214,6 +262,61 @@ std::wstring Win32FileSystem::GetFilePath(const std::wstring& path) const {
     auto full = FullPathName(path);
     if (!full) ThrowLastError(L"GetFile");
     return std::move(*full);
+}
+
+std::optional<std::wstring> Win32FileSystem::LinkTarget(const std::wstring& path) const {
+    if (Attributes(path) == kNoAttributes) return std::nullopt;
+    const UniqueFile entry(OpenEntryItself(path, FILE_READ_ATTRIBUTES));
+    if (!entry || LinkKindOf(entry.get(), path) == LinkKind::None) return std::nullopt;
+    return LinkDestination(path);
+}
+
+void Win32FileSystem::HoldFolder(const std::wstring& path) {
+    if (held_.contains(Key(path))) return;
+    // The access list is set through this handle where the process may set it.
+    constexpr DWORD kRead = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | READ_CONTROL;
+    UniqueFile folder(OpenEntryItself(path, kRead | WRITE_DAC | WRITE_OWNER, false));
+    if (!folder && ::GetLastError() == ERROR_ACCESS_DENIED) folder.reset(OpenEntryItself(path, kRead, false));
+    if (!folder) ThrowLastError(L"HoldFolder");
+    if (LinkKindOf(folder.get(), path) != LinkKind::None) throw Win32Error(ERROR_CANT_RESOLVE_FILENAME, L"HoldFolder");
+    held_.emplace(Key(path), std::move(folder));
+}
+
+void Win32FileSystem::ReleaseFolder(const std::wstring& path) {
+    held_.erase(Key(path));
+    protected_.erase(Key(path));
+}
+
+std::optional<std::wstring> Win32FileSystem::FinalPath(const std::wstring& folder) const {
+    const UniqueFile reached(::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!reached) return std::nullopt;
+    return FinalPathOf(reached.get());
+}
+
+bool Win32FileSystem::MayWriteIn(const std::wstring& folder) const {
+    const UniqueFile writable(OpenEntryItself(folder, FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD));
+    return writable || ::GetLastError() != ERROR_ACCESS_DENIED;
+}
+
+Protection Win32FileSystem::Protect(const std::wstring& heldFolder) {
+    const auto held = held_.find(Key(heldFolder));
+    if (held == held_.end()) return {ProtectResult::Failed, ERROR_INVALID_HANDLE};
+    switch (const DWORD error = SetOwnSecurity(held->second.get(), kLauncherFolderSecurity)) {
+    case ERROR_SUCCESS: protected_.insert(held->first); return {ProtectResult::Protected, 0};
+    case ERROR_NOT_SUPPORTED: return {ProtectResult::NotKept, 0};
+    default: return {ProtectResult::Failed, error};
+    }
+}
+
+std::vector<std::wstring> Win32FileSystem::ForeignEntries(const std::wstring& folder) const {
+    std::vector<std::wstring> foreign;
+    for (const auto& name : EntryNames(folder)) {
+        const UniqueFile entry(OpenEntryItself(folder + L"\\" + name, READ_CONTROL));
+        if (!entry || OwnerKind(entry.get()) != SidKind::SystemOrAdministrators) foreign.push_back(name);
+    }
+    return foreign;
 }
 
 } // namespace orvh

@@ -4,15 +4,27 @@
 #include "system/unique_handles_win32.h"
 #include "system/windows_api_win32.h"
 
+#include <array>
+#include <cstring>
 #include <optional>
 
 namespace orvh {
 namespace {
 
+// The volume's serial number and the file's identifier on it: FILE_ID_INFO's 64-bit serial and
+// 128-bit identifier where the file system gives them (ReFS keeps only those unique), else the
+// 64-bit index of BY_HANDLE_FILE_INFORMATION widened to the same form.
+// FILE_ID_INFO and its class, from Windows 8 on; the headers show them only to programs that
+// require Windows 8, and Windows 7 answers the class with an error.
+struct FileIdInfo128 {
+    ULONGLONG VolumeSerialNumber;
+    BYTE Identifier[16];
+};
+constexpr auto kFileIdInfo = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);
+
 struct FileIdentity {
-    DWORD volume;
-    DWORD indexHigh;
-    DWORD indexLow;
+    ULONGLONG volume;
+    std::array<BYTE, 16> id;
     bool operator==(const FileIdentity&) const = default;
 };
 
@@ -26,7 +38,17 @@ std::optional<FileIdentity> IdentityOf(const std::wstring& folder) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!::GetFileInformationByHandle(handle.get(), &info)) return std::nullopt;
     if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
-    return FileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    FileIdentity identity{};
+    FileIdInfo128 id{};
+    if (::GetFileInformationByHandleEx(handle.get(), kFileIdInfo, &id, sizeof id)) {
+        identity.volume = id.VolumeSerialNumber;
+        std::memcpy(identity.id.data(), id.Identifier, identity.id.size());
+    } else {
+        identity.volume = info.dwVolumeSerialNumber;
+        const ULONGLONG index = (ULONGLONG{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+        std::memcpy(identity.id.data(), &index, sizeof index);
+    }
+    return identity;
 }
 
 // The full path as the system resolves it; the text itself when it cannot.

@@ -1,5 +1,5 @@
 #pragma once
-// Folder identity by the opened folders' volume serial number and file index; when either
+// Folder identity by the opened folders' volume serial number and file identifier; when either
 // folder cannot be opened, by the full paths compared without regard to letter case.
 #include "system/folder_identity.h"
 

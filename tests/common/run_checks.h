@@ -5,6 +5,10 @@
 #include "delivery.h"
 #include "journal/journal_line.h"
 
+#include <cstring>
+#include <memory>
+#include <thread>
+
 namespace orvh::test {
 
 // OrvhUpdate.exe's resources, loaded once.
@@ -61,6 +65,37 @@ inline std::vector<std::wstring> Contents(const std::wstring& folder) {
         entries.push_back(entry);
     }
     return entries;
+}
+
+// A symbolic link at `link` to `target` (the caller sees whether it stands), removed when the
+// result goes. On Windows the system's; under Wine, which makes none itself, the host's, made by
+// the host's own ln (Wine starts a host program as any other, with no handle to wait on). Wine
+// reads a linked folder as a reparse point and a linked file as a plain file.
+inline std::shared_ptr<void> HostLink(const std::wstring& link, const std::wstring& target, bool folder) {
+    if (::GetEnvironmentVariableW(L"WINEPREFIX", nullptr, 0) == 0) {
+        ::CreateSymbolicLinkW(link.c_str(), target.c_str(), (folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) | 2);
+        return std::shared_ptr<void>(nullptr, [=](void*) { folder ? ::RemoveDirectoryW(link.c_str()) : ::DeleteFileW(link.c_str()); });
+    }
+    using UnixName = char*(__cdecl*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(::GetProcAddress(::GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name"));
+    const auto host = [unixName](const std::wstring& path) {
+        char* name = unixName(path.c_str());
+        const std::wstring text(name, name + std::strlen(name));
+        ::HeapFree(::GetProcessHeap(), 0, name);
+        return L"\"" + text + L"\"";
+    };
+    const auto run = [link](std::wstring command, bool made) {
+        STARTUPINFOW startup{sizeof startup};
+        PROCESS_INFORMATION process{};
+        if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return;
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+        for (int i = 0; i < 300 && (::GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES) != made; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    };
+    run(L"/bin/ln -s " + host(target) + L" " + host(link), true);
+    return std::shared_ptr<void>(nullptr, [run, remove = L"/bin/rm " + host(link)](void*) { run(remove, false); });
 }
 
 // A window station nobody sees, as a service's is; a message box of a program started on its

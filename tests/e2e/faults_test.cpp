@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -69,6 +70,29 @@ std::wstring AnotherName(const std::wstring& folder, Arranged& a) {
     std::wstring name = L"Z:" + std::wstring(prefix) + L"/drive_c" + folder.substr(2);
     std::ranges::replace(name, L'/', L'\\');
     return name;
+}
+
+// The link stands where a folder of the update folder belongs; what it leads to, outside the
+// update folder, holds what the run would otherwise write over or delete.
+void LinkedVecchio(UpdateScenario& s, Arranged& a) {
+    s.EarlierRun();
+    std::filesystem::remove(s.Sub(L"Vecchio"));
+    std::filesystem::create_directories(s.Root() / L"Outside");
+    WriteFileBytes(s.Root() / L"Outside\\Orvane Hub.msi", "kept");
+    a.kept = HostLink(s.Sub(L"Vecchio"), s.Root() / L"Outside", true);
+}
+
+void LinkedSetup(UpdateScenario& s, Arranged& a) {
+    std::filesystem::create_directories(s.Root() / L"Outside\\Share");
+    WriteFileBytes(s.Root() / L"Outside\\Share\\Orvane Hub.msi", "kept");
+    a.kept = HostLink(s.Sub(L"Setup"), s.Root() / L"Outside", true);
+}
+
+void LinkedFolderOfSetup(UpdateScenario& s, Arranged& a) {
+    std::filesystem::create_directories(s.Root() / L"Outside");
+    WriteFileBytes(s.Root() / L"Outside\\Orvane Hub.msi.orvh-partial", "kept");
+    std::filesystem::create_directories(s.Sub(L"Setup"));
+    a.kept = HostLink(s.Sub(L"Setup\\") + std::wstring(fx::hub_1_2_0.productCode), s.Root() / L"Outside", true);
 }
 
 // The product starts the launcher from Corrente under another name of the update folder,
@@ -249,6 +273,22 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
     Fault{"UpdateFolderMovedAwayDuringTheWait", MovedAwayDuringTheWait,
           0, kHubTitle, StringText(202) + L" 'ORVHUpdate.cfg'", true, kOld,
           {{L"Upd", {}}, {L"Moved\\Nuovo", kSetInNuovo}}, kIgnoring},
+    // Nothing outside the update folder is written or deleted; the product is started again.
+    Fault{"VecchioIsALinkOutsideTheUpdateFolder", LinkedVecchio,
+          0, kHubTitle, StringText(10001), true, kOld,
+          {{L"Outside", {L"Orvane Hub.msi"}}, {L"Upd\\Nuovo", kSetInNuovo},
+           {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.1.601"}}},
+          kIgnoring, true, L"Vecchio\" is a link to "},
+    Fault{"SetupIsALinkOutsideTheUpdateFolder", LinkedSetup,
+          0, kHubTitle, StringText(10001), true, kOld,
+          {{L"Outside", {L"Share\\"}}, {L"Outside\\Share", {L"Orvane Hub.msi"}}, {L"Upd\\Nuovo", kSetInNuovo}},
+          kIgnoring, true, L"Setup\" is a link to "},
+    // The link stands where the new package's source folder belongs.
+    Fault{"FolderOfSetupIsALinkOutsideTheUpdateFolder", LinkedFolderOfSetup,
+          0, kHubTitle, StringText(10001), false, kOld,
+          {{L"Outside", {L"Orvane Hub.msi.orvh-partial"}}, {L"Upd\\Nuovo", kSetInNuovo},
+           {L"Upd\\Corrente", {L"Orvane Hub.msi 1.2.0"}}},
+          kIgnoring, true, L"CFA26}\" is a link to "},
     Fault{"FileWhereTheSetupFolderBelongs",
           [](UpdateScenario& s, Arranged&) { WriteFileBytes(s.Sub(L"Setup"), "no folder"); },
           0, L"OrvhUpdate", ErrorReport(ERROR_ALREADY_EXISTS), false, kOld,

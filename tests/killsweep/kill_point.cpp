@@ -31,7 +31,7 @@ const std::wstring kSetFiles[] = {L"ORVHUpdate.cfg", L"ORVHUpdate.exe", L"Orvane
 
 // A change on disk or a Windows Installer call (its start and its end).
 bool IsChangeLine(std::wstring_view event) {
-    for (const std::wstring_view start : {L"Create folder ", L"Copy ", L"Delete file ", L"Delete folder ",
+    for (const std::wstring_view start : {L"Create folder ", L"Copy ", L"Delete file ", L"Delete folder ", L"Protect folder ",
                                           L"Windows Installer: install ", L"Windows Installer: apply patch "}) {
         if (event.starts_with(start)) return true;
     }

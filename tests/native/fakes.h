@@ -4,6 +4,7 @@
 #include "ini/profile_functions.h"
 #include "installer/installer_engine.h"
 #include "system/file_system.h"
+#include "system/folder_access.h"
 #include "system/folder_identity.h"
 #include "system/locale_conversions.h"
 #include "system/platform_error.h"
@@ -29,6 +30,11 @@ public:
     };
 
     void AddFolder(const std::wstring& path) { folders_.insert(Key(path)); }
+    // A link at `path` (a folder the listing shows) that leads to `target`.
+    void AddLink(const std::wstring& path, const std::wstring& target) {
+        folders_.insert(Key(path));
+        links[Key(path)] = target;
+    }
     void AddFile(const std::wstring& path, std::string content = "", bool readOnly = false) {
         files[Key(path)] = {std::move(content), readOnly};
     }
@@ -62,6 +68,15 @@ public:
         log.push_back(L"rmdir " + path);
     }
     std::wstring GetFilePath(const std::wstring& path) const override { return path; }
+    std::optional<std::wstring> LinkTarget(const std::wstring& path) const override {
+        const auto link = links.find(Key(path));
+        return link == links.end() ? std::nullopt : std::optional(link->second);
+    }
+    void HoldFolder(const std::wstring& path) override {
+        Refuse(!FolderExists(path), 3);
+        held.insert(Key(path));
+    }
+    void ReleaseFolder(const std::wstring& path) override { held.erase(Key(path)); }
     bool SameContent(const std::wstring& a, const std::wstring& b) const override {
         return files.count(Key(a)) && files.count(Key(b)) && files.at(Key(a)).content == files.at(Key(b)).content;
     }
@@ -81,6 +96,8 @@ public:
     std::vector<std::wstring> log;
     mutable std::vector<std::wstring> examined;
     std::set<std::wstring> refused;  // files whose deletion fails, as the caller spells them
+    std::map<std::wstring, std::wstring> links;  // where the link at a lower-case path leads
+    std::set<std::wstring> held;                 // folders held, by lower-case path
 
 private:
     static void Refuse(bool refused, std::int32_t number) {
@@ -123,6 +140,24 @@ public:
     std::map<std::wstring, std::wstring> values;
     mutable std::vector<std::wstring> reads;  // each as "<size given> <default text>"
     std::vector<std::wstring> writes;
+};
+
+// Where a folder named really is, which may not be written, what protecting gives, the
+// entries no elevated run made; the folders protected, in order.
+struct FakeFolderAccess final : FolderAccess {
+    std::optional<std::wstring> FinalPath(const std::wstring& f) const override {
+        return finalPaths.count(f) ? finalPaths.at(f) : f;
+    }
+    bool MayWriteIn(const std::wstring& f) const override { return !unwritable.count(f); }
+    Protection Protect(const std::wstring& f) override { return protectedFolders.push_back(f), protection; }
+    std::vector<std::wstring> ForeignEntries(const std::wstring& f) const override {
+        return foreign.count(f) ? foreign.at(f) : std::vector<std::wstring>{};
+    }
+    std::map<std::wstring, std::wstring> finalPaths;
+    std::set<std::wstring> unwritable;
+    Protection protection{ProtectResult::Protected, 0};
+    std::map<std::wstring, std::vector<std::wstring>> foreign;
+    std::vector<std::wstring> protectedFolders;
 };
 
 // Folders are one when their texts are, or when `same` names the pair as "a=b".

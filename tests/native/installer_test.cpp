@@ -107,7 +107,7 @@ const std::wstring kVerified = kPackage + L".orvh-verified", kVerifiedPatch = kP
 struct Row {
     std::wstring source = kOldCache, selected = kHubCode, deskSource = L"", same = L"";
     std::optional<std::wstring> packageCode = L"{22222222-2222-2222-2222-222222222222}";  // nullopt: it cannot be read
-    std::wstring readOnlyFile = L"";
+    std::wstring readOnlyFile = L"", link = L"";  // a link where this folder belongs
     unsigned resultCode = 0;
     bool patch = false, copiesDiffer = false;
     std::wstring properties = L"";
@@ -186,6 +186,8 @@ TEST(Installation, InstallPackageAndApplyPatchPackage) {
                  L"is not applied"}},
         {.resultCode = 1603, .patch = true, .result = false, .log = {copyPatch}, .changes = {patch + L"99"}},
         {.readOnlyFile = kOldCache + L"\\ORVHPatch.msp", .patch = true, .result = false},
+        {.link = kOldCache, .patch = true, .result = false,
+         .log = {L"journal \"" + kOldCache + L"\" is a link to \"C:\\Windows\": the patch is not applied"}},
         {.selected = kDeskCode, .patch = true, .result = false},
     };
     test::ForEachRow(rows, [&](const auto& row) {
@@ -198,6 +200,7 @@ TEST(Installation, InstallPackageAndApplyPatchPackage) {
         }
         fs.AddFolder(row.source == kNewCache ? kNewCache : kOldCache);
         fs.AddFile(row.readOnlyFile, "locked", true);
+        if (!row.link.empty()) fs.AddLink(row.link, L"C:\\Windows");
         fs.AddFile(kPackage);
         fs.AddFile(kOldCache + L"\\p.msi");
         fs.AddFile(kPatch);

@@ -42,25 +42,28 @@ TEST(OldJournals, NamesOfARun) {
     EXPECT_EQ(JournalFileName(2026, 12, 31, 23, 59, 58, 4294967295ul), L"OrvhUpdate_20261231_235958_4294967295.log");
 }
 
-// A link is never used; an elevated run uses only a folder of SYSTEM's, the administrators' or
-// its own user's, and creates one for SYSTEM and the administrators alone.
+// A link is never used; an elevated run uses a folder others cannot change, gives one they can
+// change or own its security first, and creates one for SYSTEM and the administrators alone.
 TEST(OldJournals, TheFolderAnElevatedRunUses) {
     using enum FolderOwner;
-    const std::tuple<bool, JournalFolderFacts, bool> rows[] = {
-        {false, {true, false, Other}, true},
-        {false, {true, true, RunningUser}, false},
-        {false, {false, false, RunningUser}, false},
-        {true, {true, false, SystemOrAdministrators}, true},
-        {true, {true, false, RunningUser}, true},
-        {true, {true, false, Other}, false},
-        {true, {true, true, SystemOrAdministrators}, false},
+    using enum JournalFolderUse;
+    const std::tuple<bool, JournalFolderFacts, JournalFolderUse> rows[] = {
+        {false, {true, false, Other, true}, Use},
+        {false, {true, true, RunningUser, false}, Refuse},
+        {false, {false, false, RunningUser, false}, Refuse},
+        {true, {true, false, SystemOrAdministrators, false}, Use},
+        {true, {true, false, RunningUser, false}, Use},
+        {true, {true, false, SystemOrAdministrators, true}, SecureFirst},
+        {true, {true, false, Other, false}, SecureFirst},
+        {true, {true, true, SystemOrAdministrators, false}, Refuse},
     };
     test::ForEachRow(rows, [&](const auto& row) {
-        const auto& [elevated, facts, used] = row;
-        EXPECT_EQ(UseJournalFolder(elevated, facts), used);
+        const auto& [elevated, facts, use] = row;
+        EXPECT_EQ(UseJournalFolder(elevated, facts), use);
     });
     EXPECT_EQ(JournalFolderSecurity(false), std::nullopt);
     EXPECT_EQ(JournalFolderSecurity(true).value(), L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)");
+    EXPECT_EQ(JournalFolderResecurity(), L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)");
 }
 
 } // namespace

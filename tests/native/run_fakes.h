@@ -50,7 +50,9 @@ public:
                 .signatures = *this,
                 .programPath = L"C:\\Orvane\\OrvhUpdate.exe",
                 .packageVersion = [this](const std::wstring& path) { return ownVersions[path]; },
-                .delivered = *this};
+                .delivered = *this,
+                .folderAccess = access,
+                .elevated = elevated};
     }
 
     std::wstring LoadDllString(std::int32_t index) const override { return L"#" + std::to_wstring(index); }
@@ -169,6 +171,8 @@ public:
     bool anotherInstance = false;
     bool restartRefused = false;
     std::uint32_t waitOpenError = 0; // why the product's process cannot be opened; 0: it can
+    bool elevated = false;
+    FakeFolderAccess access;
 
 private:
     static std::wstring Of(const std::wstring& verified) { return verified.empty() ? L"" : L" of " + verified; }

@@ -56,6 +56,13 @@ struct Scenario {
     std::map<std::wstring, std::wstring> notWhole = {};
     std::set<std::wstring> beingWritten = {};
     RunEnd end = RunEnd::Completed;
+    // The update folder's sub-folders: one a link, the run elevated, what protecting gives, a
+    // sub-folder this run may not write, an entry no elevated run made; the folders protected.
+    std::wstring link = L"";
+    bool elevated = false;
+    ProtectResult protect = ProtectResult::Protected;
+    std::wstring unwritable = L"", foreign = L"";
+    Log protectedFolders = {};
 };
 
 struct Bench {
@@ -97,6 +104,14 @@ struct Bench {
         }
         for (const auto& [path, fault] : sc.notWhole) fakes.notWhole[Copy(path)] = fault;
         fakes.beingWritten = sc.beingWritten;
+        if (!sc.link.empty()) fakes.fs.AddLink(sc.link, L"C:\\Windows");
+        services.elevated = sc.elevated;
+        fakes.access.protection.result = sc.protect;
+        fakes.access.unwritable.insert(sc.unwritable);
+        if (!sc.foreign.empty()) {
+            fakes.fs.AddFile(L"U:\\Corrente\\" + sc.foreign);
+            fakes.access.foreign[L"U:\\Corrente"] = {sc.foreign};
+        }
         try {
             end = RunUpdate({L"", sc.processId, kProduct, L"U:", sc.upgradeCode}, services);
         } catch (const test::RunFakes::Ended&) {
@@ -233,6 +248,19 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
         {.outcome = L"S F F S ignoring", .beingWritten = {kCfg}, .end = RunEnd::SetStillBeingDelivered},
         {.launcher = kPublisher, .outcome = L"S F F S ignoring", .beingWritten = {L"U:\\Nuovo\\Orvane Desk.msi"},
          .end = RunEnd::SetStillBeingDelivered},
+        // A link where a sub-folder belongs ends the run before anything changes, as a failed
+        // installation ends it; so does a folder of the launcher's it cannot make its own.
+        {.outcome = L"F F F S ignoring", .messages = {k10001}, .link = L"U:\\Vecchio"},
+        {.outcome = L"F F F S ignoring", .messages = {k10001}, .link = L"U:\\Setup"},
+        {.outcome = L"F F F S ignoring", .messages = {k10001}, .unwritable = L"U:\\Corrente"},
+        {.calls = {kFull + L"99", kPatch + L"99"}, .outcome = L"S S S S rotated updated", .unwritable = L"U:\\Nuovo"},
+        {.calls = {kFull + L"99", kPatch + L"99"}, .outcome = L"S S S S rotated updated", .elevated = true,
+         .foreign = L"planted.msi", .protectedFolders = {L"U:\\Vecchio", L"U:\\Corrente", L"U:\\Setup"}},
+        {.calls = {kFull + L"99", kPatch + L"99"}, .outcome = L"S S S S rotated updated", .elevated = true,
+         .protect = ProtectResult::NotKept, .foreign = L"planted.msi",
+         .protectedFolders = {L"U:\\Vecchio", L"U:\\Corrente", L"U:\\Setup"}},
+        {.outcome = L"F F F S ignoring", .messages = {k10001}, .elevated = true, .protect = ProtectResult::Failed,
+         .protectedFolders = {L"U:\\Vecchio"}},
     };
     test::ForEachRow(rows, [&](const auto& row) {
         Bench b;
@@ -257,6 +285,16 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
         EXPECT_EQ(b.fakes.Events(L"verify C:"), Log{L"verify C:\\Orvane\\OrvhUpdate.exe"});
         EXPECT_EQ(b.end, row.end);
         EXPECT_EQ(b.fakes.Holding(L"\" is not whole (cut): "), static_cast<long>(row.notWhole.size()));
+        EXPECT_EQ(b.fakes.access.protectedFolders, row.protectedFolders);
+        // Held from the wait on: the update folder and its four sub-folders; with a link, none.
+        EXPECT_EQ(b.fakes.fs.held.size(), row.link.empty() ? 5u : 0u);
+        if (!row.link.empty()) {
+            EXPECT_EQ(b.fakes.fs.log, Log{});
+            EXPECT_EQ(b.fakes.Holding(L"\"" + row.link + L"\" is a link to \"C:\\Windows\""), 1);
+        }
+        // Where the list is kept, what no elevated run made goes rather than keeping its own.
+        const bool removed = std::ranges::count(b.fakes.fs.log, L"delete U:\\Corrente\\" + row.foreign) != 0;
+        EXPECT_EQ(removed, !row.foreign.empty() && row.protect == ProtectResult::Protected);
         if (!row.road.empty()) {
             EXPECT_EQ(b.fakes.Events(L"journal Road"), Log{L"journal Road of this run: " + row.road});
         }
@@ -343,6 +381,7 @@ TEST(UpdateRun, WindowTextsAndOrderOfTheRun) {
                    L"journal Edition Orvane Hub, upgrade code " + kHubCode + L", process 4242, product \"" + kProduct +
                        L"\", cluster resource \"\"",
                    L"journal This launcher is not signed (TRUST_E_NOSIGNATURE): the update set is not verified",
+                   L"journal The update folder and its sub-folders are held until the run ends",
                    L"journal Configuration file \"" + kCfg + L"\"", L"journal Installed version 0001.0001.0000.0601",
                    L"journal Versions announced (keys \"Orvane Hub.msi\", \"ORVHPatch.msp\"): full package "
                    L"0001.0002.0000.0000, patch 0001.0002.0000.0100",

@@ -27,18 +27,37 @@ TEST(UpdateFolders, TheFolderNamedIfItExistsElseTheProgramsOwn) {
     const auto expand = [](std::wstring_view text) { return std::optional<std::wstring>(text == L"%U%" ? L"D:" : text); };
     const Log own = {L"mkdir C:\\Orvane\\Vecchio", L"mkdir C:\\Orvane\\Corrente", L"mkdir C:\\Orvane\\Nuovo",
                      L"mkdir C:\\Orvane\\Setup"};
-    // The switch's value; the sub-folders created (Vecchio, Corrente, Nuovo, Setup).
-    const std::pair<std::wstring, Log> rows[] = {
-        {L"", own},
-        {L"d:\\upd\\", {L"mkdir d:\\upd\\Vecchio", L"mkdir d:\\upd\\Nuovo"}},
-        {L"D:\\Missing", own},
-        {L"%U%", {L"mkdir D:\\Vecchio", L"mkdir D:\\Corrente", L"mkdir D:\\Nuovo", L"mkdir D:\\Setup"}},
+    struct Row {
+        std::wstring value;  // the switch's
+        std::wstring link;   // a link standing there, to E:\\Elsewhere
+        Log made;            // the sub-folders created (Vecchio, Corrente, Nuovo, Setup)
+        bool stops;          // the link is named, and the run changes nothing
     };
-    test::ForEachRow(rows, [&](const auto& row) {
+    // D:\\Linked is a link an administrator made to D:\\Upd.
+    const Row rows[] = {
+        {L"", L"", own, false},
+        {L"d:\\upd\\", L"", {L"mkdir d:\\upd\\Vecchio", L"mkdir d:\\upd\\Nuovo"}, false},
+        {L"D:\\Missing", L"", own, false},
+        {L"%U%", L"", {L"mkdir D:\\Vecchio", L"mkdir D:\\Corrente", L"mkdir D:\\Nuovo", L"mkdir D:\\Setup"}, false},
+        {L"D:\\Linked", L"", {L"mkdir D:\\Upd\\Vecchio", L"mkdir D:\\Upd\\Nuovo"}, false},
+        // A link among the sub-folders, existing or where one is missing: nothing is made.
+        {L"D:\\Upd", L"D:\\Upd\\Setup", {}, true},
+        {L"D:\\Linked", L"D:\\Upd\\Corrente", {}, true},
+        // Deeper down a link is the business of what uses it.
+        {L"D:\\Upd", L"D:\\Upd\\Corrente\\Inside", {L"mkdir D:\\Upd\\Vecchio", L"mkdir D:\\Upd\\Nuovo"}, false},
+    };
+    test::ForEachRow(rows, [&](const Row& row) {
         test::FakeFileSystem fs;
-        for (const auto* f : {L"C:\\Orvane", L"D:", L"D:\\Upd", L"D:\\Upd\\Corrente", L"D:\\Upd\\Setup", L"%U%"}) fs.AddFolder(f);
-        PrepareUpdateFolders(row.first, L"C:\\Orvane", fs, expand);
-        EXPECT_EQ(fs.log, row.second);
+        test::FakeFolderAccess access;
+        access.finalPaths[L"D:\\Linked"] = L"D:\\Upd";
+        for (const auto* f : {L"C:\\Orvane", L"D:", L"D:\\Upd", L"D:\\Linked", L"D:\\Upd\\Corrente", L"D:\\Upd\\Setup", L"%U%"}) {
+            fs.AddFolder(f);
+        }
+        if (!row.link.empty()) fs.AddLink(row.link, L"E:\\Elsewhere");
+        const UpdateFolders folders = PrepareUpdateFolders(row.value, L"C:\\Orvane", fs, access, expand);
+        EXPECT_EQ(fs.log, row.made);
+        const std::vector<FolderLink> named{{row.link, L"E:\\Elsewhere"}};
+        EXPECT_EQ(folders.links, row.stops ? named : std::vector<FolderLink>{});
     });
 }
 

@@ -76,6 +76,65 @@ TEST(FileSystem, DeletionsOnRealFilesRaiseThePlatformsErrors) {
     });
 }
 
+struct RecordedJournal final : Journal {
+    void Write(std::wstring_view event) override { lines.emplace_back(event); }
+    std::vector<std::wstring> lines;
+};
+
+// Deleting and copying never reach through a link: what it leads to stays. Windows removes the
+// link itself; Wine reaches the target even through a handle opened not to follow it, so there
+// the link is left (todo_wine: "left" and the error where Windows removes it and succeeds).
+TEST(FileSystem, LinksAreNeverFollowed) {
+    enum Operation { DeleteTheFolderHoldingIt, DeleteIt, CopyOverItsPartialName };
+    // The operation, a folder link (else a file link), the error on Windows, under Wine.
+    const std::tuple<Operation, bool, DWORD, DWORD> rows[] = {
+        {DeleteTheFolderHoldingIt, true, 0, ERROR_DIR_NOT_EMPTY}, {DeleteTheFolderHoldingIt, false, 0, ERROR_DIR_NOT_EMPTY},
+        {DeleteIt, true, 0, 0}, {DeleteIt, false, 0, 0}, {CopyOverItsPartialName, false, 0, ERROR_FILE_EXISTS}};
+    const bool wine = ::GetEnvironmentVariableW(L"WINEPREFIX", nullptr, 0) != 0;
+    test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [operation, folderLink, error, wineError] = row;
+        const test::ScratchFolder scratch;
+        RecordedJournal lines;
+        Win32FileSystem fs(lines);
+        std::filesystem::create_directories(scratch / L"Outside");
+        std::filesystem::create_directories(scratch / L"Tree");
+        test::WriteFileBytes(scratch / L"Outside\\victim.msi", "victim");
+        test::WriteFileBytes(scratch / L"source.msi", "new");
+        const std::wstring target = scratch / (folderLink ? L"Outside" : L"Outside\\victim.msi");
+        const std::wstring link = scratch / (operation == CopyOverItsPartialName ? L"Tree\\a.msi.orvh-partial" : L"Tree\\b");
+        const auto kept = test::HostLink(link, target, folderLink);
+        // Wine's listing shows a linked file as a plain one: the handle's final path tells.
+        ASSERT_EQ(fs.LinkTarget(link), fs.FinalPath(target));
+        DWORD raised = 0;
+        try {
+            if (operation == DeleteTheFolderHoldingIt) fs.DeleteFolder(scratch / L"Tree");
+            if (operation == DeleteIt) fs.DeleteFile(link);
+            if (operation == CopyOverItsPartialName) fs.CopyFile(scratch / L"source.msi", scratch / L"Tree\\a.msi");
+        } catch (const PlatformError& e) {
+            raised = static_cast<DWORD>(e.Number());
+        }
+        EXPECT_EQ(test::ReadFileBytes(scratch / L"Outside\\victim.msi"), "victim");
+        EXPECT_EQ(raised, wine ? wineError : error);
+        const std::wstring told = wine ? L": left, " : L": the link itself is removed";
+        EXPECT_EQ(std::ranges::count_if(lines.lines, [&](const auto& l) { return l.find(told) != l.npos; }), 1);
+    });
+}
+
+TEST(FileSystem, AHeldFolderCanBeNeitherMovedNorALink) {
+    const test::ScratchFolder scratch;
+    Win32FileSystem fs(journal);
+    const std::wstring folder = scratch / L"Corrente";
+    std::filesystem::create_directories(folder);
+    fs.HoldFolder(folder);
+    EXPECT_FALSE(::MoveFileW(folder.c_str(), (scratch / L"Moved").c_str()));
+    EXPECT_EQ(::GetLastError(), DWORD{ERROR_SHARING_VIOLATION});
+    fs.ReleaseFolder(folder);
+    EXPECT_TRUE(::MoveFileW(folder.c_str(), (scratch / L"Moved").c_str()));
+    const auto kept = test::HostLink(folder, scratch / L"Moved", true);
+    EXPECT_EQ(fs.LinkTarget(folder), fs.FinalPath(scratch / L"Moved"));
+    EXPECT_THROW(fs.HoldFolder(folder), PlatformError);
+}
+
 // Every copy is all or nothing: a refused copy leaves the destination as it was and no
 // partial file behind. (A read-only destination is a row of the faults table.)
 TEST(FileSystem, CopiesReplaceTheDestinationWholeOrNotAtAll) {
