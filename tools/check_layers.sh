@@ -11,7 +11,7 @@ layers=(
     "system"
     "ini resources ui"
     "installer"
-    "fonts journal"
+    "fonts journal set_rules"
     "main"
     "set_tool"
 )

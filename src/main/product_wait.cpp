@@ -47,7 +47,7 @@ void StartProductOrResource(const std::wstring& clusterResource, const std::wstr
     // The path goes unquoted, as the product expects it; it is also the program started,
     // so no other program named by a part of the path before a blank can run instead.
     std::wstring commandLine = productExecutable;
-    if (!installationResult) commandLine += L" /IgnoraAggiornamento";
+    if (!installationResult) commandLine += L" " + std::wstring(kIgnoreUpdateSwitch);
     commandLine += L" /NoConsole";
     starter.Start(productExecutable, commandLine, ShowCommand::Normal);
     view.SetInconStep(true);

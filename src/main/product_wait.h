@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace orvh {
 
@@ -15,6 +16,9 @@ class ProcessWaiter;
 class ProgramStarter;
 class ProgressView;
 class StringTable;
+
+// The switch that tells the product the last installation did not succeed.
+inline constexpr std::wstring_view kIgnoreUpdateSwitch = L"/IgnoraAggiornamento";
 
 // Waits until the process `processId` has ended (a short pause when the id is 0 or
 // negative), then writes the next activity, moves to the first step and shows the window.

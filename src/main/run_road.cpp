@@ -1,7 +1,7 @@
 #include "main/run_road.h"
 
 #include "installer/version.h"
-#include "main/update_set.h"
+#include "set_rules/version_rules.h"
 
 namespace orvh {
 namespace {
@@ -27,37 +27,34 @@ std::wstring PatchPart(const RunRoad& road) {
 
 } // namespace
 
-RunRoad DecideRoad(const RoadFacts& facts, const RoadQuestions& ask, const std::wstring& nuovo,
-                   const PackageNames& names) {
+RunRoad DecideRoad(const RoadFacts& facts, const RoadQuestions& ask, const std::wstring& nuovo, Edition edition) {
     RunRoad road;
     road.installed = facts.installed;
     road.update = facts.update;
-    road.patch = facts.patch;
+    road.patch = PatchVersionKept(facts.installed, facts.update, facts.patch);
     road.updater = facts.updater;
-    if (VersionGreater(road.installed, road.patch)) road.patch.clear();
-    if (VersionGreater(road.update, road.patch)) road.patch.clear();
     road.newerFullPackage = VersionGreater(road.update, road.installed);
     bool patchReached = false;
     if (road.newerFullPackage) {
         // A full package missing from Nuovo ends the installation phase: no patch either.
         road.installFullPackage = facts.fullPackageInNuovo;
-        road.patchDue = VersionGreater(road.patch, road.update);
+        road.patchDue = PatchNewerThan(road.update, road.patch);
         patchReached = road.installFullPackage;
     } else {
         road.sourceMissing = !ask.sourceAvailable();
         road.repairSource = road.sourceMissing && facts.fullPackageInNuovo;
-        road.patchDue = VersionGreater(road.patch, road.installed);
+        road.patchDue = PatchNewerThan(road.installed, road.patch);
         patchReached = !road.sourceMissing || road.repairSource;
     }
     road.applyPatch = road.patchDue && facts.patchInNuovo && patchReached;
     road.replaceUpdater = facts.updaterInNuovo && ask.updaterReplaceable(road.updater);
 
-    const auto use = [&](SetFileKind kind, std::wstring_view name, const std::wstring& announced) {
-        road.files.push_back({kind, nuovo + L"\\" + std::wstring(name), announced});
+    const auto use = [&](SetRole role, const std::wstring& announced) {
+        road.files.push_back({role, nuovo + L"\\" + FileNameOf(role, edition), announced});
     };
-    if (road.installFullPackage || road.repairSource) use(SetFileKind::FullPackage, names.fullPackage, road.update);
-    if (road.applyPatch) use(SetFileKind::Patch, names.patchPackage, road.patch);
-    if (road.replaceUpdater) use(SetFileKind::Updater, kUpdaterFileName, road.updater);
+    if (road.installFullPackage || road.repairSource) use(SetRole::FullPackage, road.update);
+    if (road.applyPatch) use(SetRole::Patch, road.patch);
+    if (road.replaceUpdater) use(SetRole::Launcher, road.updater);
     return road;
 }
 

@@ -6,18 +6,17 @@
 // this decision names, the installation phase and the rotation use those and no others: nothing
 // read later (the unsigned configuration file again, a file dropped into Nuovo meanwhile)
 // changes which files a run uses.
+#include "common/edition.h"
+#include "set_rules/set_files.h"
+
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace orvh {
 
-struct PackageNames;
-
-enum class SetFileKind { FullPackage, Patch, Updater };
-
 struct SetFile {
-    SetFileKind kind;
+    SetRole role;
     std::wstring path;
     std::wstring announced; // the version ORVHUpdate.cfg gives it
     bool operator==(const SetFile&) const = default;
@@ -59,8 +58,7 @@ struct RunRoad {
     bool operator==(const RunRoad&) const = default;
 };
 
-RunRoad DecideRoad(const RoadFacts& facts, const RoadQuestions& ask, const std::wstring& nuovo,
-                   const PackageNames& names);
+RunRoad DecideRoad(const RoadFacts& facts, const RoadQuestions& ask, const std::wstring& nuovo, Edition edition);
 
 // One line for the journal: what the run installs and copies, and the files it uses.
 std::wstring Described(const RunRoad& road);

@@ -1,6 +1,6 @@
 #include "main/set_delivery.h"
 
-#include "main/update_set.h"
+#include "set_rules/set_files.h"
 #include "system/delivered_files.h"
 
 namespace orvh {

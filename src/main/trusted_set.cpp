@@ -3,6 +3,7 @@
 #include "common/journal.h"
 #include "common/string_ids.h"
 #include "resources/string_table.h"
+#include "set_rules/version_rules.h"
 
 namespace orvh {
 namespace {
@@ -57,18 +58,22 @@ TrustVerdict SetTrust::Check(const std::vector<SetFile>& files,
                               const std::function<std::wstring(const SetFile&)>& copyOf, const OwnVersions& versions) {
     if (launcher_.state == SignatureState::NotValid) {
         journal_.Write(L"Update set refused: this launcher's own signature is not valid");
-        return {Refusal::NotValid, launcherPath_};
+        return {Refusal::NotValid, launcherPath_, {}};
     }
+    TrustVerdict verdict;
     for (const auto& file : files) {
+        verdict.verified.push_back(file.path);
         const Refusal refusal = Verify(file, copyOf(file), versions);
         if (refusal != Refusal::None) {
             journal_.Write(L"Update set refused (\"" + file.path + L"\": " + Why(refusal) +
                            L"): nothing is copied, installed or rotated");
-            return {refusal, file.path};
+            verdict.refusal = refusal;
+            verdict.file = file.path;
+            return verdict;
         }
     }
     journal_.Write(L"Update set verified: " + std::to_wstring(files.size()) + L" file(s) signed by this launcher's publisher");
-    return {};
+    return verdict;
 }
 
 Refusal SetTrust::Verify(const SetFile& file, const std::wstring& copy, const OwnVersions& versions) {
@@ -85,8 +90,8 @@ Refusal SetTrust::Verify(const SetFile& file, const std::wstring& copy, const Ow
                    launcher_.subjectText + L"\": " + Why(refusal));
     if (refusal != Refusal::None) return refusal;
 
-    const bool executable = file.kind == SetFileKind::Updater;
-    if (!executable && file.kind != SetFileKind::FullPackage) return Refusal::None;
+    if (!CarriesAnnouncedVersion(file.role)) return Refusal::None;
+    const bool executable = file.role == SetRole::Launcher;
     const std::wstring own = executable ? versions.executable(copy) : versions.package(copy);
     const bool agree = own == file.announced;
     journal_.Write(L"Own version of \"" + copy + L"\" " + (own.empty() ? L"unreadable" : own) + L", announced " +
@@ -95,12 +100,8 @@ Refusal SetTrust::Verify(const SetFile& file, const std::wstring& copy, const Ow
 }
 
 std::wstring RefusalMessage(const TrustVerdict& verdict, const StringTable& texts) {
-    std::int32_t reason = text::kSignatureNotValid;
-    if (verdict.refusal == Refusal::NotSigned) reason = text::kNotSigned;
-    if (verdict.refusal == Refusal::OtherPublisher) reason = text::kOtherPublisher;
-    if (verdict.refusal == Refusal::VersionsDisagree) reason = text::kVersionsDisagree;
     return texts.LoadDllString(text::kSetRefused) + L" '" + FileSystem::GetFileName(verdict.file) + L"' " +
-           texts.LoadDllString(reason) + L". " + texts.LoadDllString(text::kPassOnToSupplier);
+           texts.LoadDllString(ReasonTextOf(verdict.refusal)) + L". " + texts.LoadDllString(text::kPassOnToSupplier);
 }
 
 } // namespace orvh

@@ -6,6 +6,7 @@
 // held, before anything moves. A launcher whose own signature does not verify uses none.
 #include "main/run_road.h"
 #include "main/update_set.h"
+#include "set_rules/refusals.h"
 #include "system/file_system.h"
 #include "system/signatures.h"
 
@@ -18,11 +19,10 @@ namespace orvh {
 class Journal;
 class StringTable;
 
-enum class Refusal { None, NotSigned, OtherPublisher, NotValid, VersionsDisagree };
-
 struct TrustVerdict {
     Refusal refusal = Refusal::None;
     std::wstring file; // the refused file's path
+    std::vector<std::wstring> verified; // the files whose signature was read, in order, the refused one last
     bool operator==(const TrustVerdict&) const = default;
 };
 

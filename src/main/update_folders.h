@@ -1,6 +1,7 @@
 #pragma once
 // The update folder and its four sub-folders.
 #include "common/expand_path.h"
+#include "set_rules/set_files.h"
 
 #include <string>
 #include <string_view>
@@ -18,8 +19,6 @@ struct FolderLink {
     std::wstring target;
     bool operator==(const FolderLink&) const = default;
 };
-
-inline constexpr std::wstring_view kConfigurationFileName = L"ORVHUpdate.cfg";
 
 struct UpdateFolders {
     std::wstring root;

@@ -35,7 +35,7 @@ public:
                                     services.folderAccess, services.expand),
                services.journal) {}
 
-    RunEnd Execute() {
+    RunDecision Execute() {
         NoteSettings();
         trust_.VerifyLauncher(s_.programPath);
         const bool linked = !set_.Folders().links.empty();
@@ -62,7 +62,8 @@ public:
                                edition_, View(), s_.texts, s_.pump, s_.fileSystem, s_.starter);
         window_.reset();
         FinalCheck();
-        return stillBeingDelivered_ ? RunEnd::SetStillBeingDelivered : RunEnd::Completed;
+        decision_.end = stillBeingDelivered_ ? RunEnd::SetStillBeingDelivered : RunEnd::Completed;
+        return decision_;
     }
 
 private:
@@ -160,6 +161,8 @@ private:
 
         const std::wstring announcedPatch = set_.ReadPackageVersion(set_.Keys().patchPackage);
         road_ = DecideOnce(update, announcedPatch);
+        decision_.keys = set_.Keys();
+        decision_.road = road_;
         View().SetLabel(WindowLabel::OrvhMsp, road_.patch.empty() ? Text(text::kNoPatch)
                                                                   : Text(text::kPatchVersion) + L" " +
                                                                         FormatVersion(road_.patch, false, s_.numbers));
@@ -179,8 +182,8 @@ private:
             return s_.fileSystem.FileExists(folders.nuovo + L"\\" + std::wstring(name));
         };
         const RoadFacts facts{installedVersion_, update, announcedPatch,
-                              set_.ReadPackageVersion(set_.Keys().updater), inNuovo(set_.Names().fullPackage),
-                              inNuovo(set_.Names().patchPackage), inNuovo(kUpdaterFileName)};
+                              set_.ReadPackageVersion(set_.Keys().updater), inNuovo(set_.Name(SetRole::FullPackage)),
+                              inNuovo(set_.Name(SetRole::Patch)), inNuovo(set_.Name(SetRole::Launcher))};
         const RoadQuestions questions{
             [this] { return SourceAvailable(); },
             [this, &folders](const std::wstring& offered) {
@@ -192,11 +195,11 @@ private:
                          L"): it does not go into Corrente");
                 }
                 return ShouldReplaceUpdater(offered,
-                                            s_.fileVersion(folders.corrente + L"\\" + std::wstring(kUpdaterFileName)),
+                                            s_.fileVersion(folders.corrente + L"\\" + set_.Name(SetRole::Launcher)),
                                             floor, ExpandPath(s_.programFolder, s_.expand), folders,
                                             s_.folderIdentity);
             }};
-        return DecideRoad(facts, questions, folders.nuovo, set_.Names());
+        return DecideRoad(facts, questions, folders.nuovo, *edition_);
     }
 
     void InstallAndRotate() {
@@ -253,7 +256,8 @@ private:
         };
         damaged_ = SetAsideDamaged(road_, copyOf, s_.delivered, s_.journal);
         if (!trust_.Checks()) return true;
-        const TrustVerdict verdict = trust_.Check(road_.files, copyOf, {s_.packageVersion, s_.fileVersion});
+        decision_.verdict = trust_.Check(road_.files, copyOf, {s_.packageVersion, s_.fileVersion});
+        const TrustVerdict& verdict = decision_.verdict;
         if (verdict.refusal == Refusal::None) return true;
         refused_ = true;
         FailInstallationSteps();
@@ -307,7 +311,7 @@ private:
 
     bool InstallFullPackage(const std::wstring& properties, int uiLevel) {
         const auto& folders = set_.Folders();
-        const auto& name = set_.Names().fullPackage;
+        const std::wstring name = set_.Name(SetRole::FullPackage);
         return s_.installer.InstallPackage(name, folders.corrente, folders.setup, properties, uiLevel, Verified(name));
     }
 
@@ -391,9 +395,9 @@ private:
         }
         set_.StagePatchPackage();
         const auto& folders = set_.Folders();
-        const auto& name = set_.Names().patchPackage;
+        const std::wstring name = set_.Name(SetRole::Patch);
         const std::wstring patch = folders.corrente + L"\\" + name;
-        const std::wstring package = folders.corrente + L"\\" + set_.Names().fullPackage;
+        const std::wstring package = folders.corrente + L"\\" + set_.Name(SetRole::FullPackage);
         const auto apply = [&](int uiLevel) {
             return s_.installer.ApplyPatchPackage(patch, folders.setup, package, uiLevel, Verified(name));
         };
@@ -431,6 +435,7 @@ private:
     UpdateSet set_;
     std::unique_ptr<ProgressView> window_;
     RunRoad road_;
+    RunDecision decision_;
     std::wstring installedVersion_;
     bool lastInstallationResult_ = false;
     bool nothingToInstall_ = false;
@@ -441,6 +446,6 @@ private:
 
 } // namespace
 
-RunEnd RunUpdate(const RunSettings& settings, RunServices& services) { return Run(settings, services).Execute(); }
+RunDecision RunUpdate(const RunSettings& settings, RunServices& services) { return Run(settings, services).Execute(); }
 
 } // namespace orvh

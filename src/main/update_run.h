@@ -3,11 +3,14 @@
 // the installation phase in the middle. Every platform service comes in through
 // RunServices; the run itself only decides and sequences.
 #include "common/expand_path.h"
+#include "main/run_road.h"
 #include "main/startup.h"
+#include "main/trusted_set.h"
 #include "main/update_set.h"
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace orvh {
@@ -95,6 +98,16 @@ enum class RunEnd {
     SetStillBeingDelivered,
 };
 
-RunEnd RunUpdate(const RunSettings& settings, RunServices& services);
+// What a run decided, for whoever runs it: how it ended, the keys it read and the road it
+// took, when it came to decide one, and the trust check's verdict (nothing verified by a
+// launcher not signed).
+struct RunDecision {
+    RunEnd end = RunEnd::Completed;
+    VersionKeys keys;
+    std::optional<RunRoad> road;
+    TrustVerdict verdict;
+};
+
+RunDecision RunUpdate(const RunSettings& settings, RunServices& services);
 
 } // namespace orvh

@@ -1,7 +1,6 @@
 #include "main/update_set.h"
 
 #include "common/journal.h"
-#include "ini/ov_file_ini.h"
 #include "installer/version.h"
 #include "main/run_road.h"
 #include "system/file_system.h"
@@ -11,10 +10,6 @@
 namespace orvh {
 namespace {
 
-// Installed versions above 1.1.0.601 use the archive keys: this 20-character text lies
-// between 0001.0001.0000.0601 and 0001.0001.0000.0602 in text order.
-constexpr std::wstring_view kServerArchiveKeysAbove = L"0001.0001.0000.06010";
-constexpr std::wstring_view kUpdaterArchiveKey = L"ORVHUpdate.zip";
 // ERROR_FILE_CORRUPT: a copy that is not what it was copied from.
 constexpr std::int32_t kFileCorrupt = 1392;
 
@@ -27,30 +22,6 @@ std::wstring Listed(const VersionKeys& keys) {
 }
 
 } // namespace
-
-std::vector<std::wstring> FilesOfTheSet() {
-    std::vector<std::wstring> names{std::wstring(kUpdaterFileName)};
-    for (const auto& facts : kEditions) names.emplace_back(facts.fullPackage);
-    for (const auto& facts : kEditions) names.emplace_back(facts.patchPackage);
-    names.emplace_back(kConfigurationFileName);
-    return names;
-}
-
-PackageNames PackageNamesOf(Edition edition) {
-    const auto& facts = FactsOf(edition);
-    return {std::wstring(facts.fullPackage), std::wstring(facts.patchPackage)};
-}
-
-VersionKeys FileNameKeys(Edition edition) {
-    const PackageNames names = PackageNamesOf(edition);
-    return {names.fullPackage, names.patchPackage, std::wstring(kUpdaterFileName)};
-}
-
-VersionKeys ArchiveKeys(Edition edition) {
-    const auto& facts = FactsOf(edition);
-    return {std::wstring(facts.fullPackageArchiveKey), std::wstring(facts.patchPackageArchiveKey),
-            std::wstring(kUpdaterArchiveKey)};
-}
 
 bool ShouldReplaceUpdater(std::wstring_view offeredVersion, std::wstring_view correnteVersion,
                           std::wstring_view floorVersion, const std::wstring& programFolder,
@@ -67,18 +38,9 @@ std::wstring UpdateSet::In(const std::wstring& folder, std::wstring_view name) c
     return folder + L"\\" + std::wstring(name);
 }
 
-void UpdateSet::SetPackageNames(Edition edition) { names_ = PackageNamesOf(edition); }
-
-bool ReadsArchiveKeys(Edition edition, const std::wstring& installedVersion, const std::wstring& deskArchiveValue) {
-    return edition == Edition::Server ? VersionGreater(installedVersion, kServerArchiveKeysAbove) : !deskArchiveValue.empty();
-}
-
 void UpdateSet::SelectVersionKeys(Edition edition, const std::wstring& installedVersion) {
-    const bool archive =
-        ReadsArchiveKeys(edition, installedVersion,
-                         edition == Edition::Server ? L"" : ReadPackageVersion(std::wstring(FactsOf(edition).fullPackageArchiveKey)));
-    keys_ = archive ? ArchiveKeys(edition) : FileNameKeys(edition);
-    const VersionKeys other = archive ? FileNameKeys(edition) : ArchiveKeys(edition);
+    keys_ = KeysRead(edition, installedVersion, [this](const std::wstring& key) { return ReadPackageVersion(key); });
+    const VersionKeys other = keys_ == ArchiveKeys(edition) ? FileNameKeys(edition) : ArchiveKeys(edition);
     if (!NamesAVersion(keys_) && NamesAVersion(other)) {
         journal_.Write(L"The configuration file names no version under the keys the installed version reads (" +
                        Listed(keys_) + L"), only under " + Listed(other) +
@@ -115,7 +77,7 @@ void UpdateSet::RemovePartialCopies() {
 }
 
 std::wstring UpdateSet::ReadPackageVersion(const std::wstring& key) const {
-    return ini_.ReadIniString(folders_.ConfigurationFile(), std::wstring(kVersionSection), key, L"", 255);
+    return ReadAnnouncedVersion(ini_, folders_.ConfigurationFile(), key);
 }
 
 std::wstring UpdateSet::VerificationCopy(std::wstring_view name) const {
@@ -133,7 +95,8 @@ void UpdateSet::RemoveVerificationCopies() {
 }
 
 void UpdateSet::StageRepairPackage() {
-    fs_.CopyFile(VerificationCopy(names_.fullPackage), In(folders_.corrente, names_.fullPackage));
+    const std::wstring name = Name(SetRole::FullPackage);
+    fs_.CopyFile(VerificationCopy(name), In(folders_.corrente, name));
 }
 
 void UpdateSet::MoveOnToCorrente(std::wstring_view name, const std::wstring& source) {
@@ -150,19 +113,21 @@ void UpdateSet::MoveOnToCorrente(std::wstring_view name, const std::wstring& sou
     fs_.CopyFile(source, current);
 }
 
-void UpdateSet::StageFullPackage() { MoveOnToCorrente(names_.fullPackage, VerificationCopy(names_.fullPackage)); }
+void UpdateSet::StageFullPackage() {
+    MoveOnToCorrente(Name(SetRole::FullPackage), VerificationCopy(Name(SetRole::FullPackage)));
+}
 
-void UpdateSet::StagePatchPackage() { MoveOnToCorrente(names_.patchPackage, VerificationCopy(names_.patchPackage)); }
+void UpdateSet::StagePatchPackage() { MoveOnToCorrente(Name(SetRole::Patch), VerificationCopy(Name(SetRole::Patch))); }
 
 void UpdateSet::RotateUpdateSet(const RunRoad& road) {
     // Decided with the rest of the road, from the version read before the check: a launcher
     // dropped into Nuovo or announced anew since is not copied. The launcher the product
     // starts next is compared with its verification copy as the packages are.
     if (road.replaceUpdater) {
-        const std::wstring verified = VerificationCopy(kUpdaterFileName);
-        MoveOnToCorrente(kUpdaterFileName, verified);
-        if (!fs_.SameContent(In(folders_.corrente, kUpdaterFileName), verified)) {
-            journal_.Write(L"\"" + In(folders_.corrente, kUpdaterFileName) + L"\" is not byte for byte \"" + verified +
+        const std::wstring verified = VerificationCopy(kLauncherFileName);
+        MoveOnToCorrente(kLauncherFileName, verified);
+        if (!fs_.SameContent(In(folders_.corrente, kLauncherFileName), verified)) {
+            journal_.Write(L"\"" + In(folders_.corrente, kLauncherFileName) + L"\" is not byte for byte \"" + verified +
                            L"\": the update set stays in Nuovo");
             throw PlatformError(kFileCorrupt, L"CopyFile", L"The copy differs from the file it was copied from.");
         }

@@ -1,9 +1,10 @@
 #pragma once
-// The update set on its way through the update folder: package names, version keys, the
-// versions announced in Nuovo\ORVHUpdate.cfg, the staging copies made before an
+// The update set on its way through the update folder: the edition's file names and version
+// keys (as the set's rules give them), the versions announced in Nuovo\ORVHUpdate.cfg, the staging copies made before an
 // installation and the rotation made after it.
 #include "common/edition.h"
 #include "main/update_folders.h"
+#include "set_rules/set_files.h"
 
 #include <functional>
 #include <string>
@@ -19,32 +20,8 @@ class OvFileIni;
 struct RunRoad;
 struct SetFile;
 
-inline constexpr std::wstring_view kUpdaterFileName = L"ORVHUpdate.exe";
-inline constexpr std::wstring_view kVersionSection = L"Versione";
 // The end of the name under which the run keeps, in Corrente, its one copy of a file of Nuovo.
 inline constexpr std::wstring_view kVerificationCopySuffix = L".orvh-verified";
-
-struct PackageNames {
-    std::wstring fullPackage;
-    std::wstring patchPackage;
-    bool operator==(const PackageNames&) const = default;
-};
-
-struct VersionKeys {
-    std::wstring fullPackage;
-    std::wstring patchPackage;
-    std::wstring updater;
-    bool operator==(const VersionKeys&) const = default;
-};
-
-PackageNames PackageNamesOf(Edition edition);
-// Whether an installed version reads the archive keys: the server edition from 1.1.0.602 on
-// (`installedVersion` canonical), the client edition when `deskArchiveValue`, the value of
-// "Orvane Desk.zip", is not empty.
-bool ReadsArchiveKeys(Edition edition, const std::wstring& installedVersion, const std::wstring& deskArchiveValue);
-// The keys named after the files themselves, and after their archives.
-VersionKeys FileNameKeys(Edition edition);
-VersionKeys ArchiveKeys(Edition edition);
 
 // Whether a newer updater from Nuovo replaces Corrente's copy: only when the version
 // offered is greater than Corrente's, not below `floorVersion` (a signed launcher's own
@@ -56,10 +33,6 @@ bool ShouldReplaceUpdater(std::wstring_view offeredVersion, std::wstring_view co
                           std::wstring_view floorVersion, const std::wstring& programFolder,
                           const UpdateFolders& folders, const FolderIdentity& identity);
 
-// The names of every file of an update set in Nuovo, whatever the edition, in the order the
-// rotation clears them: the launcher, full packages before patches, the configuration file last.
-std::vector<std::wstring> FilesOfTheSet();
-
 // Canonical version of an executable file, empty when it cannot be read.
 using FileVersionReader = std::function<std::wstring(const std::wstring& path)>;
 
@@ -68,13 +41,12 @@ public:
     UpdateSet(FileSystem& fileSystem, const OvFileIni& ini, UpdateFolders folders, Journal& journal);
 
     const UpdateFolders& Folders() const { return folders_; }
-    const PackageNames& Names() const { return names_; }
+    // The file name of a role in the edition's set.
+    std::wstring Name(SetRole role) const { return FileNameOf(role, edition_); }
     const VersionKeys& Keys() const { return keys_; }
 
-    void SetPackageNames(Edition edition);
-    // The server edition uses the archive keys from 1.1.0.602 on (`installedVersion` is
-    // canonical); the client edition when the configuration file has a non-empty
-    // "Orvane Desk.zip" value. A file that names versions only under the other keys was
+    void SetPackageNames(Edition edition) { edition_ = edition; }
+    // The keys the installed version (canonical) reads. A file that names versions only under the other keys was
     // written for another version, and the journal says so.
     void SelectVersionKeys(Edition edition, const std::wstring& installedVersion);
     // The version stored under `key` in Nuovo\ORVHUpdate.cfg; empty when missing.
@@ -115,7 +87,7 @@ private:
     const OvFileIni& ini_;
     UpdateFolders folders_;
     Journal& journal_;
-    PackageNames names_;
+    Edition edition_ = Edition::Server;
     VersionKeys keys_;
 };
 

@@ -46,7 +46,7 @@ struct Tool {
             }
         }
         const SetFolder set = ReadSetFolder(command.folder, command.edition, files, ini, reader);
-        const auto findings = CheckSet(set, publisher, reader, numbers);
+        const auto findings = CheckSet(set, publisher, reader, profile, numbers);
         Print(stdout, FindingsText(findings, command.folder));
         return HasErrors(findings) ? kSetHasErrors : kAllWell;
     }
@@ -95,8 +95,10 @@ struct Tool {
             files.CopyFile(source, command.folder + L"\\" + name);
             Print(stdout, L"wrote " + command.folder + L"\\" + name + L"\n");
         }
-        const std::wstring configuration = command.folder + L"\\ORVHUpdate.cfg";
-        for (const auto& [key, version] : made.entries) ini.WriteIniString(configuration, L"Versione", key, version);
+        const std::wstring configuration = command.folder + L"\\" + std::wstring(kConfigurationFileName);
+        for (const auto& [key, version] : made.entries) {
+            ini.WriteIniString(configuration, std::wstring(kVersionSection), key, version);
+        }
         Print(stdout, L"wrote " + configuration + L"\n");
         command.edition = made.edition;
         command.publisher.clear();

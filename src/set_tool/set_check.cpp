@@ -1,15 +1,21 @@
 #include "set_tool/set_check.h"
 
+#include "common/string_ids.h"
 #include "installer/version.h"
-#include "main/update_folders.h"
-#include "main/update_set.h"
-#include "system/platform_error.h"
+#include "main/product_wait.h"
+#include "set_rules/refusals.h"
+#include "set_rules/version_rules.h"
+#include "set_tool/delivery_expectations.h"
+#include "set_tool/installed_classes.h"
+#include "set_tool/set_plan.h"
 
 #include <algorithm>
 #include <cwctype>
 
 namespace orvh::set_tool {
 namespace {
+
+std::wstring Message(std::int32_t id) { return L"message " + std::to_wstring(id); }
 
 std::wstring Lower(std::wstring text) {
     std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return std::towlower(c); });
@@ -19,15 +25,16 @@ std::wstring Lower(std::wstring text) {
 class Checker {
 public:
     Checker(const SetFolder& set, const std::optional<Publisher>& publisher, SetFileReader& reader,
-            const LocaleConversions& numbers)
-        : set_(set), publisher_(publisher), reader_(reader), numbers_(numbers),
+            const ProfileFunctions& profile, const LocaleConversions& numbers)
+        : set_(set), publisher_(publisher), reader_(reader), profile_(profile), numbers_(numbers),
           fileNames_(FileNameKeys(set.edition)), archive_(ArchiveKeys(set.edition)) {}
 
     std::vector<Finding> Run() {
         Arrivals();
         if (!set_.configurationPresent) {
             Error(std::wstring(kConfigurationFileName),
-                  L"missing: the launcher installs nothing, shows message 202 and starts the product with /IgnoraAggiornamento");
+                  L"missing: the launcher installs nothing, shows " + Message(text::kConfigurationNotFound) +
+                      L" and starts the product with " + std::wstring(kIgnoreUpdateSwitch));
         } else {
             Forms();
             Schemes();
@@ -35,7 +42,8 @@ public:
         }
         PatchAgainstPackage();
         Ignored();
-        Signatures();
+        Timestamps();
+        Refusals();
         return std::move(findings_);
     }
 
@@ -44,30 +52,25 @@ private:
     void Warning(const std::wstring& file, const std::wstring& text) {
         findings_.push_back({Severity::Warning, file, text});
     }
-    const FileFacts* File(Role role) const {
+    const FileFacts* File(SetRole role) const {
         const auto found = set_.files.find(role);
         return found == set_.files.end() ? nullptr : &found->second;
     }
-    // The version announced for a role: under the file-name key, else the archive key.
-    std::wstring Announced(Role role) const {
-        const auto& [name, archive] = Keys(role);
-        const std::wstring value = set_.Announced(name);
-        return value.empty() ? set_.Announced(archive) : value;
-    }
-    std::pair<std::wstring, std::wstring> Keys(Role role) const {
-        if (role == Role::FullPackage) return {fileNames_.fullPackage, archive_.fullPackage};
-        if (role == Role::Patch) return {fileNames_.patchPackage, archive_.patchPackage};
-        return {fileNames_.updater, archive_.updater};
-    }
-    std::wstring Own(Role role) const {
-        const FileFacts* file = File(role);
-        if (!file) return L"";
-        if (role == Role::FullPackage) return Canonical(file->package->productVersion, numbers_);
-        if (role == Role::Patch) {
-            return file->patch->targets.empty() ? L"" : Canonical(file->patch->targets.front().resultingVersion, numbers_);
+    // The versions announced for a role, each once: under the file-name key, then the archive
+    // key. Two different ones are an error of their own.
+    std::vector<std::wstring> Announced(SetRole role) const {
+        std::vector<std::wstring> values;
+        for (const VersionKeys* keys : {&fileNames_, &archive_}) {
+            const std::wstring value = set_.Announced(keys->Of(role));
+            if (!value.empty() && std::ranges::count(values, value) == 0) values.push_back(value);
         }
-        return Canonical(file->executableVersion, numbers_);
+        return values;
     }
+    std::wstring Own(SetRole role) const {
+        const FileFacts* file = File(role);
+        return file ? OwnVersion(*file, numbers_) : L"";
+    }
+    std::wstring Name(SetRole role) const { return FileNameOf(role, set_.edition); }
 
     void Forms() {
         for (const auto& [key, value] : set_.announced) {
@@ -79,8 +82,8 @@ private:
     }
 
     void Schemes() {
-        for (const Role role : {Role::FullPackage, Role::Patch, Role::Launcher}) {
-            const auto& [name, archive] = Keys(role);
+        for (const SetRole role : kSetRoles) {
+            const std::wstring &name = fileNames_.Of(role), &archive = archive_.Of(role);
             const std::wstring a = set_.Announced(name), b = set_.Announced(archive);
             if (!a.empty() && !b.empty() && a != b) {
                 Error(archive, L"announces " + b + L" where \"" + name + L"\" announces " + a +
@@ -89,30 +92,29 @@ private:
         }
         // A run stopped after the full package leaves its version installed; the next run
         // reads the keys of that version and must find the rest of the set there.
-        const std::wstring update = Announced(Role::FullPackage);
-        if (!update.empty()) {
-            const bool archive = ReadsArchiveKeys(set_.edition, update, set_.Announced(archive_.fullPackage));
-            const VersionKeys& reads = archive ? archive_ : fileNames_;
-            for (const Role role : {Role::Patch, Role::Launcher}) {
-                const std::wstring key = role == Role::Patch ? reads.patchPackage : reads.updater;
+        for (const std::wstring& update : Announced(SetRole::FullPackage)) {
+            const VersionKeys reads = KeysRead(set_.edition, update, [&](const std::wstring& key) { return set_.Announced(key); });
+            const bool archive = reads == archive_;
+            for (const SetRole role : {SetRole::Patch, SetRole::Launcher}) {
+                const std::wstring& key = reads.Of(role);
                 if (File(role) && set_.Announced(key).empty() && !Announced(role).empty()) {
                     Error(std::wstring(kConfigurationFileName),
                           L"no \"" + key + L"\": once the full package " + update +
                               L" is installed, the launcher reads the " + (archive ? L"archive" : L"file-name") +
                               L" keys; a run stopped between the full package and the patch, or a later run, finds no "
-                              L"version of " + NameOf(role, set_.edition) +
-                              L" there and the rotation deletes it unused. Write both key schemes");
+                              L"version of " + Name(role) + L" there and the rotation deletes it unused. Write both key schemes");
                 }
             }
         }
-        // Installations of the server up to 1.1.601 read only the file-name keys.
+        // The server's installations up to the last that reads the file-name keys.
         if (set_.edition == Edition::Server) {
-            for (const Role role : {Role::FullPackage, Role::Patch, Role::Launcher}) {
-                const auto& [name, archive] = Keys(role);
+            const std::wstring upTo = FormatVersion(std::wstring(kServerLastFileNameKeys), false, numbers_);
+            for (const SetRole role : kSetRoles) {
+                const std::wstring &name = fileNames_.Of(role), &archive = archive_.Of(role);
                 if (File(role) && set_.Announced(name).empty() && !set_.Announced(archive).empty()) {
                     Warning(std::wstring(kConfigurationFileName),
-                            L"no \"" + name + L"\" beside \"" + archive +
-                                L"\": installations up to 1.1.601 read the file-name keys and are not offered " + name);
+                            L"no \"" + name + L"\" beside \"" + archive + L"\": installations up to " + upTo +
+                                L" read the file-name keys and are not offered " + name);
                 }
             }
         }
@@ -123,75 +125,79 @@ private:
         for (const auto& [name, verdict] : set_.notArrived) {
             if (verdict.arrival == Arrival::BeingWritten) {
                 Error(name, L"still being written by another program: the launcher changes nothing, shows no message and "
-                            L"starts the product with /IgnoraAggiornamento; a later run installs the set. Write the set "
-                            L"elsewhere on the same volume and rename it into Nuovo, the configuration file last");
+                            L"starts the product with " + std::wstring(kIgnoreUpdateSwitch) + L"; a later run installs the "
+                            L"set. Write the set elsewhere on the same volume and rename it into Nuovo, the configuration "
+                            L"file last");
                 continue;
             }
             const std::wstring consequence =
-                name == NameOf(Role::Launcher, set_.edition)
+                name == Name(SetRole::Launcher)
                     ? L"the launcher does not copy it into Corrente, and the rotation deletes it"
-                    : std::wstring(L"the launcher does not ") +
-                          (name == NameOf(Role::Patch, set_.edition) ? L"apply it" : L"install it") +
-                          L", counts it as failed, shows message 10001 and leaves the set in Nuovo at every run";
+                    : std::wstring(L"the launcher does not ") + (name == Name(SetRole::Patch) ? L"apply it" : L"install it") +
+                          L", counts it as failed, shows " + Message(text::kInstallationFailed) +
+                          L" and leaves the set in Nuovo at every run";
             Error(name, L"not whole (" + verdict.fault + L"): " + consequence);
         }
     }
 
     void Files() {
-        for (const Role role : {Role::FullPackage, Role::Patch, Role::Launcher}) {
-            const std::wstring name = NameOf(role, set_.edition);
-            const std::wstring announced = Announced(role);
+        for (const SetRole role : kSetRoles) {
+            const std::wstring name = Name(role);
+            const std::vector<std::wstring> announced = Announced(role);
             if (set_.notArrived.count(name)) continue;
             if (!File(role)) {
-                if (!announced.empty() && role != Role::Launcher) {
-                    Error(name, L"announced (" + announced + L") but not in the folder: the launcher installs nothing of it, "
-                                L"shows message 10001 and leaves the set in Nuovo at every run");
+                if (!announced.empty() && role != SetRole::Launcher) {
+                    Error(name, L"announced (" + announced.front() + L") but not in the folder: the launcher installs "
+                                L"nothing of it, shows " + Message(text::kInstallationFailed) +
+                                L" and leaves the set in Nuovo at every run");
                 }
                 continue;
             }
             const std::wstring own = Own(role);
             if (own.empty()) {
-                Error(name, role == Role::Launcher ? L"has no version resource: a signed launcher refuses the set (message 10006)"
-                                                   : L"its own version cannot be read");
+                Error(name, role == SetRole::Launcher ? L"has no version resource" : L"its own version cannot be read");
                 continue;
             }
             if (announced.empty()) {
-                if (role == Role::FullPackage) {
+                if (role == SetRole::FullPackage) {
                     Warning(name, L"not announced: never installed as an update, only used to repair a lost installation source");
                 } else {
                     Error(name, std::wstring(L"not announced: never ") +
-                                    (role == Role::Patch ? L"applied" : L"copied into Corrente") +
+                                    (role == SetRole::Patch ? L"applied" : L"copied into Corrente") +
                                     L", and the rotation deletes it");
                 }
-            } else if (announced != own) {
-                Error(name, L"announced as " + announced + L" but its own version is " + own +
-                                (role == Role::Patch
-                                     ? L": the launcher decides by the announced version and the product ends at the patch's own"
-                                     : L": a signed launcher refuses the set (message 10006); an unsigned one decides by the "
-                                       L"announced version"));
+            }
+            for (const std::wstring& version : announced) {
+                if (version == own) continue;
+                Error(name, L"announced as " + version + L" but its own version is " + own +
+                                (CarriesAnnouncedVersion(role)
+                                     ? L": a launcher not signed decides by the announced version"
+                                     : L": the launcher decides by the announced version and the product ends at the "
+                                       L"patch's own"));
             }
         }
-        if (const FileFacts* package = File(Role::FullPackage)) {
+        if (const FileFacts* package = File(SetRole::FullPackage)) {
             const auto edition = EditionOf(package->package->upgradeCode);
-            const std::wstring name = NameOf(Role::FullPackage, set_.edition);
+            const std::wstring name = Name(SetRole::FullPackage);
             if (edition != set_.edition) {
                 Error(name, L"upgrade code " + package->package->upgradeCode + L" is " +
                                 (edition ? L"the one of " + std::wstring(ProductNameOf(*edition)) : std::wstring(L"of no edition")) +
                                 L", not " + std::wstring(ProductNameOf(set_.edition)) +
                                 L"'s: Windows Installer installs another product, the installed version does not change and "
-                                L"the launcher shows message 10001");
+                                L"the launcher shows " + Message(text::kInstallationFailed));
             } else if (package->package->productName != ProductNameOf(set_.edition)) {
                 Error(name, L"product name \"" + package->package->productName + L"\" is not \"" +
                                 std::wstring(ProductNameOf(set_.edition)) +
-                                L"\": once installed, the launcher finds no installed product (message 203)");
+                                L"\": once installed, the launcher finds no installed product (" +
+                                Message(text::kNoInstalledVersion) + L")");
             }
         }
     }
 
     void PatchAgainstPackage() {
-        const FileFacts* patch = File(Role::Patch);
+        const FileFacts* patch = File(SetRole::Patch);
         if (!patch) return;
-        const std::wstring name = NameOf(Role::Patch, set_.edition);
+        const std::wstring name = Name(SetRole::Patch);
         for (const auto& target : patch->patch->targets) {
             const auto edition = EditionOf(target.upgradeCode);
             if (!target.upgradeCode.empty() && edition != set_.edition) {
@@ -200,73 +206,144 @@ private:
                 return;
             }
         }
-        const std::wstring update = Announced(Role::FullPackage), patchVersion = Announced(Role::Patch);
-        if (!update.empty() && !patchVersion.empty() && !VersionGreater(patchVersion, update)) {
-            Error(name, L"announced as " + patchVersion + L", not above the full package's " + update +
-                            L": the launcher ignores the patch whenever it installs the full package");
+        std::vector<std::pair<std::wstring, std::wstring>> told;
+        for (const VersionKeys* keys : {&fileNames_, &archive_}) {
+            const std::wstring update = set_.Announced(keys->fullPackage), patchVersion = set_.Announced(keys->patchPackage);
+            if (std::ranges::count(told, std::pair(update, patchVersion))) continue;
+            told.emplace_back(update, patchVersion);
+            if (!update.empty() && !patchVersion.empty() && !PatchNewerThan(update, patchVersion)) {
+                Error(name, L"announced as " + patchVersion + L", not above the full package's " + update +
+                                L": the launcher ignores the patch whenever it installs the full package");
+            }
         }
-        const FileFacts* package = File(Role::FullPackage);
-        if (!package) return;
-        const std::wstring packageVersion = Canonical(package->package->productVersion, numbers_);
-        const bool targets = std::ranges::any_of(patch->patch->targets, [&](const PatchTarget& target) {
-            return target.productCode == package->package->productCode &&
-                   Canonical(target.version, numbers_) == packageVersion;
-        });
-        if (!targets) {
+        const FileFacts* package = File(SetRole::FullPackage);
+        if (package && !TargetsFullPackage(*patch->patch, *package->package, numbers_)) {
             Error(name, L"does not target the full package (product " + package->package->productCode + L", version " +
                             package->package->productVersion +
                             L"): after the full package Windows Installer does not apply it, and the set stays in Nuovo");
         }
     }
 
+    // The launcher uses only its edition's files; the rotation deletes the set's files of
+    // either edition and leaves anything else in Nuovo.
     void Ignored() {
         std::vector<std::wstring> used{Lower(std::wstring(kConfigurationFileName))};
-        for (const Role role : {Role::FullPackage, Role::Patch, Role::Launcher}) used.push_back(Lower(NameOf(role, set_.edition)));
+        for (const SetRole role : kSetRoles) used.push_back(Lower(Name(role)));
+        std::vector<std::wstring> cleared;
+        for (const auto& name : FilesOfTheSet()) cleared.push_back(Lower(name));
         for (const auto& entry : set_.entries) {
             if (std::ranges::count(used, Lower(entry))) continue;
-            Warning(entry, L"not a file of " + std::wstring(ProductNameOf(set_.edition)) +
-                               L"'s update set: the launcher ignores it");
+            const std::wstring ofEdition = L"not a file of " + std::wstring(ProductNameOf(set_.edition)) + L"'s update set";
+            Warning(entry, std::ranges::count(cleared, Lower(entry))
+                               ? ofEdition + L": the launcher does not use it, and the rotation deletes it"
+                               : ofEdition + L": the launcher ignores it, and it stays in Nuovo");
         }
     }
 
-    void Signatures() {
-        const FileFacts* first = nullptr;
-        bool anySigned = false;
-        for (const auto& [role, file] : set_.files) anySigned = anySigned || file.signature.signature.state != SignatureState::Unsigned;
+    // Time stamps: a signature without one dies with its certificate.
+    void Timestamps() {
         for (const auto& [role, file] : set_.files) {
-            const std::wstring name = NameOf(role, set_.edition);
-            const FileSignature& signature = file.signature.signature;
-            if (signature.state == SignatureState::Unsigned) {
-                if (anySigned || publisher_) {
-                    Error(name, L"not signed, " + std::wstring(publisher_ ? L"a publisher was given" : L"beside signed files") +
-                                    L": a signed launcher refuses the set (message 10003)");
-                }
-                continue;
+            if (file.signature.signature.state != SignatureState::Valid || file.signature.timestamped) continue;
+            Warning(Name(role), L"signature not time-stamped: it stops verifying when the certificate expires, and a signed "
+                                L"launcher then refuses the set");
+        }
+    }
+
+    // The signature a signed launcher of the set's publisher carries: the one given, else the
+    // first valid signer's among the set's files; none when nothing names a publisher.
+    std::optional<FileSignature> SignedLauncher() const {
+        FileSignature launcher{SignatureState::Valid, 0, L"", 0, {}, L"", L""};
+        if (publisher_) {
+            launcher.publisher = publisher_->name;
+            launcher.subjectText = publisher_->text;
+            return launcher;
+        }
+        for (const auto& [role, file] : set_.files) {
+            if (file.signature.signature.state != SignatureState::Valid) continue;
+            launcher.publisher = file.signature.signature.publisher;
+            launcher.subjectText = file.signature.signature.subjectText;
+            return launcher;
+        }
+        return std::nullopt;
+    }
+
+    // What makes a signed launcher refuse a file, in the check's words.
+    std::wstring Cause(SetRole role, Refusal refusal, const FileSignature& launcher, const std::wstring& announced) const {
+        const FileFacts& file = *File(role);
+        const FileSignature& signature = file.signature.signature;
+        switch (refusal) {
+        case Refusal::NotSigned:
+            return L"not signed, " + std::wstring(publisher_ ? L"a publisher was given" : L"beside signed files");
+        case Refusal::NotValid: return L"its signature does not verify (" + signature.resultName + L")";
+        case Refusal::OtherPublisher:
+            return L"signed by \"" + signature.subjectText + L"\", not by " +
+                   (publisher_ ? L"the publisher" : L"the set's first signer") + L" \"" + launcher.subjectText + L"\"";
+        case Refusal::VersionsDisagree: {
+            const std::wstring own = Own(role);
+            return L"its own version " + (own.empty() ? std::wstring(L"(none)") : own) + L" is not the announced " +
+                   (announced.empty() ? std::wstring(L"(none)") : announced);
+        }
+        case Refusal::None: break;
+        }
+        return L"";
+    }
+
+    // A signed launcher verifies only the files its road uses: each installed version the set
+    // can meet is run, with its installation source there and lost, and each refusal is told
+    // with the installations that make it.
+    void Refusals() {
+        const std::optional<FileSignature> launcher = SignedLauncher();
+        if (!set_.configurationPresent || !launcher) return;
+        std::vector<std::wstring> points;
+        for (const SetRole role : {SetRole::FullPackage, SetRole::Patch}) {
+            for (const auto& version : Announced(role)) {
+                if (IsCanonicalVersion(version)) points.push_back(version);
             }
-            if (signature.state == SignatureState::NotValid) {
-                Error(name, L"its signature does not verify (" + signature.resultName +
-                                L"): a signed launcher refuses the set (message 10005)");
-                continue;
+        }
+        const auto classes = InstalledClasses(points, set_.edition);
+        struct Refused {
+            SetRole role;
+            Refusal refusal;
+            std::wstring announced;
+            std::vector<std::size_t> withSource, sourceLost;
+        };
+        std::vector<Refused> refused;
+        for (std::size_t i = 0; i < classes.size(); ++i) {
+            for (const bool sourceMissing : {false, true}) {
+                const PlanCase planCase{classes[i].representative, L"", sourceMissing, launcher};
+                const RunPlan run = PlanRun(set_, planCase, profile_, numbers_, reader_).run;
+                if (run.verdict.refusal == Refusal::None || !run.road) continue;
+                const auto used = std::ranges::find(run.road->files, run.verdict.file, &SetFile::path);
+                if (used == run.road->files.end()) continue;
+                auto found = std::ranges::find_if(refused, [&](const Refused& r) {
+                    return r.role == used->role && r.refusal == run.verdict.refusal && r.announced == used->announced;
+                });
+                if (found == refused.end()) found = refused.insert(refused.end(), {used->role, run.verdict.refusal, used->announced, {}, {}});
+                (sourceMissing ? found->sourceLost : found->withSource).push_back(i);
             }
-            if (publisher_ && !SamePublisher(signature.publisher, publisher_->name)) {
-                Error(name, L"signed by \"" + signature.subjectText + L"\", not by the publisher \"" + publisher_->text +
-                                L"\": a signed launcher refuses the set (message 10004)");
-            } else if (!publisher_ && first && !SamePublisher(signature.publisher, first->signature.signature.publisher)) {
-                Error(name, L"signed by \"" + signature.subjectText + L"\", " + NameOf(first->role, set_.edition) +
-                                L" by \"" + first->signature.signature.subjectText +
-                                L"\": a signed launcher refuses the set (message 10004)");
-            }
-            if (!first) first = &file;
-            if (!file.signature.timestamped) {
-                Warning(name, L"signature not time-stamped: it stops verifying when the certificate expires, and a signed "
-                              L"launcher then refuses the set");
-            }
+        }
+        for (const auto& r : refused) {
+            std::vector<std::size_t> both, lostOnly, thereOnly;
+            std::ranges::set_intersection(r.withSource, r.sourceLost, std::back_inserter(both));
+            std::ranges::set_difference(r.sourceLost, r.withSource, std::back_inserter(lostOnly));
+            std::ranges::set_difference(r.withSource, r.sourceLost, std::back_inserter(thereOnly));
+            std::wstring who;
+            const auto add = [&](const std::vector<std::size_t>& indices, const wchar_t* qualifier) {
+                if (indices.empty()) return;
+                who += (who.empty() ? L"" : L", and ") + InstallationsOf(classes, indices, numbers_) + qualifier;
+            };
+            add(both, L"");
+            add(lostOnly, L" whose installation source is lost");
+            add(thereOnly, L" whose installation source is there");
+            Error(Name(r.role), Cause(r.role, r.refusal, *launcher, r.announced) + L": " + who + L" refuse the set (" +
+                                    Message(ReasonTextOf(r.refusal)) + L")");
         }
     }
 
     const SetFolder& set_;
     const std::optional<Publisher>& publisher_;
     SetFileReader& reader_;
+    const ProfileFunctions& profile_;
     const LocaleConversions& numbers_;
     const VersionKeys fileNames_, archive_;
     std::vector<Finding> findings_;
@@ -274,18 +351,9 @@ private:
 
 } // namespace
 
-std::wstring Canonical(const std::wstring& version, const LocaleConversions& numbers) {
-    try {
-        const std::wstring canonical = FormatVersion(version, true, numbers);
-        return IsCanonicalVersion(canonical) ? canonical : L"";
-    } catch (const PlatformError&) {
-        return L"";
-    }
-}
-
 std::vector<Finding> CheckSet(const SetFolder& set, const std::optional<Publisher>& publisher, SetFileReader& reader,
-                              const LocaleConversions& numbers) {
-    return Checker(set, publisher, reader, numbers).Run();
+                              const ProfileFunctions& profile, const LocaleConversions& numbers) {
+    return Checker(set, publisher, reader, profile, numbers).Run();
 }
 
 bool HasErrors(const std::vector<Finding>& findings) {

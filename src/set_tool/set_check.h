@@ -2,6 +2,7 @@
 // The check of an update set: each finding names a file and what the launcher will do
 // because of it. Errors make a set that does not deliver what it announces; warnings one
 // that works today but may not later, or leaves a file unused.
+#include "ini/profile_functions.h"
 #include "set_tool/set_folder.h"
 
 #include <optional>
@@ -29,13 +30,11 @@ struct Publisher {
     std::wstring text;
 };
 
+// A signed launcher's refusals are found by running the launcher over every class of
+// installed versions the set can meet, through `profile` reading its configuration file.
 std::vector<Finding> CheckSet(const SetFolder& set, const std::optional<Publisher>& publisher,
-                              SetFileReader& reader, const LocaleConversions& numbers);
+                              SetFileReader& reader, const ProfileFunctions& profile, const LocaleConversions& numbers);
 
 bool HasErrors(const std::vector<Finding>& findings);
-
-// The canonical form of a version as read from a file, by the launcher's own conversion;
-// empty when it cannot be converted.
-std::wstring Canonical(const std::wstring& version, const LocaleConversions& numbers);
 
 } // namespace orvh::set_tool

@@ -2,6 +2,7 @@
 // What the delivering side's tool reads of an update set's files, as Windows Installer,
 // the version resource and WinVerifyTrust report them. Versions are held as read; the
 // launcher's own rules turn them into its canonical form where it does.
+#include "set_rules/set_files.h"
 #include "system/delivered_files.h"
 #include "system/signatures.h"
 
@@ -33,11 +34,9 @@ struct SignatureFacts {
     bool timestamped = false;
 };
 
-enum class Role { FullPackage, Patch, Launcher };
-
 struct FileFacts {
     std::wstring path;
-    Role role = Role::FullPackage;
+    SetRole role = SetRole::FullPackage;
     std::optional<PackageFacts> package;
     std::optional<PatchFacts> patch;
     std::wstring executableVersion; // the version resource as "a.b.c.d"; empty when none
@@ -54,10 +53,10 @@ public:
     virtual std::wstring ExecutableVersion(const std::wstring& path) = 0;
     virtual SignatureFacts Signature(const std::wstring& path) = 0;
     // The role a file's content gives it; nullopt when it is no whole package, patch or program.
-    virtual std::optional<Role> RoleOf(const std::wstring& path) = 0;
+    virtual std::optional<SetRole> RoleOf(const std::wstring& path) = 0;
     // Whether a file has arrived whole in its role, as the launcher checks it before reading it;
     // without a role (the configuration file) only whether it is still being written.
-    virtual ArrivalVerdict ArrivalOf(const std::wstring& path, std::optional<Role> role) = 0;
+    virtual ArrivalVerdict ArrivalOf(const std::wstring& path, std::optional<SetRole> role) = 0;
 };
 
 } // namespace orvh::set_tool

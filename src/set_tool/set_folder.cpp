@@ -1,7 +1,6 @@
 #include "set_tool/set_folder.h"
 
-#include "ini/ov_file_ini.h"
-#include "main/update_set.h"
+#include "set_rules/set_files.h"
 #include "system/file_system.h"
 #include "system/platform_error.h"
 
@@ -25,26 +24,19 @@ bool Named(const std::vector<std::wstring>& entries, std::wstring_view name) {
 
 } // namespace
 
-FileFacts ReadFile(const std::wstring& path, Role role, SetFileReader& reader) {
+FileFacts ReadFile(const std::wstring& path, SetRole role, SetFileReader& reader) {
     try {
         FileFacts file;
         file.path = path;
         file.role = role;
-        if (role == Role::FullPackage) file.package = reader.Package(path);
-        if (role == Role::Patch) file.patch = reader.Patch(path);
-        if (role == Role::Launcher) file.executableVersion = reader.ExecutableVersion(path);
+        if (role == SetRole::FullPackage) file.package = reader.Package(path);
+        if (role == SetRole::Patch) file.patch = reader.Patch(path);
+        if (role == SetRole::Launcher) file.executableVersion = reader.ExecutableVersion(path);
         file.signature = reader.Signature(path);
         return file;
     } catch (const PlatformError& error) {
         throw PlatformError(error.Number(), path, error.Source() + L": " + error.Description());
     }
-}
-
-std::wstring NameOf(Role role, Edition edition) {
-    const PackageNames names = PackageNamesOf(edition);
-    return role == Role::FullPackage ? names.fullPackage
-           : role == Role::Patch     ? names.patchPackage
-                                     : std::wstring(kUpdaterFileName);
 }
 
 SetFolder ReadSetFolder(const std::wstring& folder, std::optional<Edition> edition, const FileSystem& fs,
@@ -53,7 +45,8 @@ SetFolder ReadSetFolder(const std::wstring& folder, std::optional<Edition> editi
     set.folder = folder;
     set.entries = fs.EntryNames(folder);
     for (const auto& facts : kEditions) {
-        if (!edition && (Named(set.entries, facts.fullPackage) || Named(set.entries, facts.patchPackage))) {
+        if (!edition && (Named(set.entries, FileNameOf(SetRole::FullPackage, facts.edition)) ||
+                         Named(set.entries, FileNameOf(SetRole::Patch, facts.edition)))) {
             edition = facts.edition;
         }
     }
@@ -66,17 +59,18 @@ SetFolder ReadSetFolder(const std::wstring& folder, std::optional<Edition> editi
             set.notArrived.emplace(kConfigurationFileName, verdict);
         }
         for (const auto& keys : {FileNameKeys(set.edition), ArchiveKeys(set.edition)}) {
-            for (const auto* key : {&keys.fullPackage, &keys.patchPackage, &keys.updater}) {
-                const std::wstring value = ini.ReadIniString(configuration, std::wstring(kVersionSection), *key, L"", 255);
-                if (!value.empty()) set.announced[*key] = value;
+            for (const SetRole role : kSetRoles) {
+                const std::wstring& key = keys.Of(role);
+                const std::wstring value = ReadAnnouncedVersion(ini, configuration, key);
+                if (!value.empty()) set.announced[key] = value;
             }
         }
     }
-    for (const Role role : {Role::FullPackage, Role::Patch, Role::Launcher}) {
-        const std::wstring path = set.PathOf(NameOf(role, set.edition));
+    for (const SetRole role : kSetRoles) {
+        const std::wstring path = set.PathOf(FileNameOf(role, set.edition));
         if (!fs.FileExists(path)) continue;
         if (const auto verdict = reader.ArrivalOf(path, role); verdict.arrival != Arrival::Whole) {
-            set.notArrived.emplace(NameOf(role, set.edition), verdict);
+            set.notArrived.emplace(FileNameOf(role, set.edition), verdict);
             continue;
         }
         set.files.emplace(role, ReadFile(path, role, reader));

@@ -21,7 +21,7 @@ struct SetFolder {
     Edition edition = Edition::Server;
     bool configurationPresent = false;
     std::vector<std::wstring> entries;           // every name in the folder
-    std::map<Role, FileFacts> files;             // the edition's files present
+    std::map<SetRole, FileFacts> files;             // the edition's files present
     std::map<std::wstring, std::wstring> announced; // non-empty values of both schemes' keys, by key
     // The set's files still being written or not whole, by name: their content is not read.
     std::map<std::wstring, ArrivalVerdict> notArrived;
@@ -33,12 +33,9 @@ struct SetFolder {
     }
 };
 
-// The file name of a role in an edition's set.
-std::wstring NameOf(Role role, Edition edition);
-
 // The facts of one file in its role; a file that cannot be read raises a PlatformError whose
 // source is the file's path.
-FileFacts ReadFile(const std::wstring& path, Role role, SetFileReader& reader);
+FileFacts ReadFile(const std::wstring& path, SetRole role, SetFileReader& reader);
 
 // The edition of a set: the one asked for, else the one whose package or patch names are
 // present, as the launcher knows its files by name; the server edition when nothing tells.

@@ -1,25 +1,21 @@
 #include "set_tool/set_make.h"
 
-#include "installer/version.h"
-#include "main/update_set.h"
-#include "set_tool/set_check.h"
-#include "set_tool/set_folder.h"
-
-#include <algorithm>
+#include "set_rules/version_rules.h"
+#include "set_tool/delivery_expectations.h"
 
 namespace orvh::set_tool {
 
 MadeSet MakeSet(const std::vector<FileFacts>& files, std::optional<Edition> edition, const LocaleConversions& numbers) {
     MadeSet made;
-    const FileFacts* byRole[3] = {};
+    const FileFacts* byRole[std::size(kSetRoles)] = {};
     for (const auto& file : files) {
         const FileFacts*& slot = byRole[static_cast<int>(file.role)];
         if (slot) made.refusals.push_back(file.path + L": a second file of the role of " + slot->path);
         slot = &file;
     }
-    const FileFacts* package = byRole[static_cast<int>(Role::FullPackage)];
-    const FileFacts* patch = byRole[static_cast<int>(Role::Patch)];
-    const FileFacts* launcher = byRole[static_cast<int>(Role::Launcher)];
+    const FileFacts* package = byRole[static_cast<int>(SetRole::FullPackage)];
+    const FileFacts* patch = byRole[static_cast<int>(SetRole::Patch)];
+    const FileFacts* launcher = byRole[static_cast<int>(SetRole::Launcher)];
 
     std::optional<Edition> own;
     if (package) {
@@ -41,48 +37,41 @@ MadeSet MakeSet(const std::vector<FileFacts>& files, std::optional<Edition> edit
     }
     made.edition = *edition;
 
-    std::wstring packageVersion, patchVersion;
-    if (package) packageVersion = Canonical(package->package->productVersion, numbers);
+    std::wstring versions[std::size(kSetRoles)];
+    for (const SetRole role : kSetRoles) {
+        const FileFacts* file = byRole[static_cast<int>(role)];
+        if (file) versions[static_cast<int>(role)] = OwnVersion(*file, numbers);
+    }
+    const std::wstring& packageVersion = versions[static_cast<int>(SetRole::FullPackage)];
+    const std::wstring& patchVersion = versions[static_cast<int>(SetRole::Patch)];
     if (package && packageVersion.empty()) {
         made.refusals.push_back(package->path + L": ProductVersion \"" + package->package->productVersion + L"\" is no version");
     }
-    if (patch) {
-        const auto& targets = patch->patch->targets;
-        if (targets.empty()) made.refusals.push_back(patch->path + L": the patch names no target version");
-        if (!targets.empty()) patchVersion = Canonical(targets.front().resultingVersion, numbers);
-        if (package && !targets.empty()) {
-            const bool targetsPackage = std::ranges::any_of(targets, [&](const PatchTarget& target) {
-                return target.productCode == package->package->productCode &&
-                       Canonical(target.version, numbers) == packageVersion;
-            });
-            if (!targetsPackage) {
-                made.refusals.push_back(patch->path + L": does not target the full package's product " +
-                                        package->package->productCode + L" at " + package->package->productVersion);
-            }
-            if (!VersionGreater(patchVersion, packageVersion)) {
-                made.refusals.push_back(patch->path + L": its resulting version " + targets.front().resultingVersion +
-                                        L" is not above the full package's " + package->package->productVersion +
-                                        L": the launcher would ignore it");
-            }
+    if (patch && patch->patch->targets.empty()) made.refusals.push_back(patch->path + L": the patch names no target version");
+    if (package && patch && !patch->patch->targets.empty()) {
+        if (!TargetsFullPackage(*patch->patch, *package->package, numbers)) {
+            made.refusals.push_back(patch->path + L": does not target the full package's product " +
+                                    package->package->productCode + L" at " + package->package->productVersion);
+        }
+        if (!PatchNewerThan(packageVersion, patchVersion)) {
+            made.refusals.push_back(patch->path + L": its resulting version " + patch->patch->targets.front().resultingVersion +
+                                    L" is not above the full package's " + package->package->productVersion +
+                                    L": the launcher would ignore it");
         }
     }
-    const std::wstring launcherVersion = launcher ? Canonical(launcher->executableVersion, numbers) : L"";
-    if (launcher && launcherVersion.empty()) made.refusals.push_back(launcher->path + L": no version resource");
+    if (launcher && versions[static_cast<int>(SetRole::Launcher)].empty()) {
+        made.refusals.push_back(launcher->path + L": no version resource");
+    }
     if (!made.refusals.empty()) return made;
 
     const VersionKeys fileNames = FileNameKeys(made.edition), archive = ArchiveKeys(made.edition);
-    const auto add = [&](const FileFacts* file, Role role, const std::wstring& version) {
-        if (!file) return;
-        made.copies.emplace_back(file->path, NameOf(role, made.edition));
-        const auto& [name, archived] = role == Role::FullPackage ? std::pair(fileNames.fullPackage, archive.fullPackage)
-                                       : role == Role::Patch     ? std::pair(fileNames.patchPackage, archive.patchPackage)
-                                                                 : std::pair(fileNames.updater, archive.updater);
-        made.entries.emplace_back(name, version);
-        made.entries.emplace_back(archived, version);
-    };
-    add(package, Role::FullPackage, packageVersion);
-    add(patch, Role::Patch, patchVersion);
-    add(launcher, Role::Launcher, launcherVersion);
+    for (const SetRole role : kSetRoles) {
+        const FileFacts* file = byRole[static_cast<int>(role)];
+        if (!file) continue;
+        made.copies.emplace_back(file->path, FileNameOf(role, made.edition));
+        made.entries.emplace_back(fileNames.Of(role), versions[static_cast<int>(role)]);
+        made.entries.emplace_back(archive.Of(role), versions[static_cast<int>(role)]);
+    }
     return made;
 }
 

@@ -8,9 +8,11 @@
 #include "installer/installer_engine.h"
 #include "installer/version.h"
 #include "main/update_run.h"
+#include "main/product_wait.h"
+#include "main/update_folders.h"
 #include "main/update_set.h"
 #include "resources/string_table.h"
-#include "set_tool/set_check.h"
+#include "set_tool/delivery_expectations.h"
 #include "system/delivered_files.h"
 #include "system/file_system.h"
 #include "system/folder_access.h"
@@ -32,7 +34,7 @@ namespace {
 const std::wstring kProgramFolder = L"C:\\Orvane";
 const std::wstring kLauncher = kProgramFolder + L"\\OrvhUpdate.exe";
 const std::wstring kUpdateFolder = kProgramFolder + L"\\Aggiornamenti";
-const std::wstring kNuovo = kUpdateFolder + L"\\Nuovo";
+const UpdateFolders kFolders = UpdateFoldersUnder(kUpdateFolder);
 const std::wstring kProduct = kProgramFolder + L"\\Prodotto.exe";
 const std::wstring kUnknownProduct = L"{00000000-0000-0000-0000-000000000000}";
 constexpr wchar_t kIdStart = L'\uE000', kIdEnd = L'\uE001';
@@ -49,7 +51,7 @@ std::wstring Parent(const std::wstring& path) { return path.substr(0, path.rfind
 
 // A simulated file: one of the set's files, a launcher of a version, or anything else.
 struct Content {
-    std::optional<Role> role;
+    std::optional<SetRole> role;
     std::wstring launcherVersion;
     ArrivalVerdict arrival = {}; // how the file arrived in Nuovo; its copies keep it
     bool operator==(const Content&) const = default;
@@ -76,23 +78,23 @@ public:
     World(const SetFolder& set, const PlanCase& planCase, const ProfileFunctions& profile,
           const LocaleConversions& numbers, SetFileReader& reader)
         : set_(set), case_(planCase), profile_(profile), numbers_(numbers), reader_(reader) {
-        for (const auto* folder : {&kProgramFolder, &kUpdateFolder, &kNuovo}) folders_.insert(Lower(*folder));
+        for (const auto* folder : {&kProgramFolder, &kUpdateFolder, &kFolders.nuovo}) folders_.insert(Lower(*folder));
         Put(kProduct, {std::nullopt, L""});
         Put(kLauncher, {std::nullopt, L""});
         if (set.configurationPresent) Put(Nuovo(std::wstring(kConfigurationFileName)), {std::nullopt, L""});
-        for (const Role role : {Role::FullPackage, Role::Patch, Role::Launcher}) {
-            const std::wstring name = NameOf(role, set.edition);
+        for (const SetRole role : kSetRoles) {
+            const std::wstring name = FileNameOf(role, set.edition);
             if (set.files.count(role) || set.notArrived.count(name)) Put(Nuovo(name), {role, L"", ArrivedInNuovo(name)});
         }
-        const std::wstring fullPackage = NameOf(Role::FullPackage, set.edition);
+        const std::wstring fullPackage = FileNameOf(SetRole::FullPackage, set.edition);
         if (!planCase.correnteLauncher.empty()) {
-            folders_.insert(Lower(kUpdateFolder + L"\\Corrente"));
-            Put(kUpdateFolder + L"\\Corrente\\" + std::wstring(kUpdaterFileName), {std::nullopt, planCase.correnteLauncher});
+            folders_.insert(Lower(kFolders.corrente));
+            Put(CorrenteLauncher(), {std::nullopt, planCase.correnteLauncher});
         }
         // The installed product is the set's full package's when that is its version.
         std::wstring code = kUnknownProduct;
-        if (const auto found = set.files.find(Role::FullPackage); found != set.files.end()) {
-            if (Canonical(found->second.package->productVersion, numbers) == planCase.installed) {
+        if (const auto found = set.files.find(SetRole::FullPackage); found != set.files.end()) {
+            if (OwnVersion(found->second, numbers) == planCase.installed) {
                 code = found->second.package->productCode;
             }
         }
@@ -108,11 +110,6 @@ public:
         stopAfterFullPackage_ = stopAfterFullPackage;
         plan_ = RunPlan{};
         plan_.installed = InstalledVersion();
-        const bool archive = ReadsArchiveKeys(set_.edition, plan_.installed,
-                                              set_.Announced(ArchiveKeys(set_.edition).fullPackage));
-        plan_.keys = archive ? ArchiveKeys(set_.edition) : FileNameKeys(set_.edition);
-        plan_.announced = {set_.Announced(plan_.keys.fullPackage), set_.Announced(plan_.keys.patchPackage),
-                           set_.Announced(plan_.keys.updater)};
         const std::wstring upgradeCode(UpgradeCodeOf(set_.edition));
         OvFileIni ini(*this, numbers_);
         InstallerOperations installer(*this, *this, *this, Identity, numbers_, upgradeCode, *this, *this);
@@ -128,11 +125,16 @@ public:
             .delivered = *this, .folderAccess = *this, .elevated = false};
         const RunSettings settings{L"", 0, kProduct, kUpdateFolder, upgradeCode};
         try {
-            RunUpdate(settings, services);
+            const RunDecision decision = RunUpdate(settings, services);
+            plan_.keys = decision.keys;
+            plan_.road = decision.road;
+            plan_.verdict = decision.verdict;
         } catch (const PlatformError& error) {
             plan_.errorReport = error.Number();
             Write(L"Error report: error " + std::to_wstring(error.Number()) + L": " + error.Description());
         }
+        plan_.announced = {set_.Announced(plan_.keys.fullPackage), set_.Announced(plan_.keys.patchPackage),
+                           set_.Announced(plan_.keys.updater)};
         plan_.endVersion = InstalledVersion();
         plan_.rotated = set_.configurationPresent && !FileExists(Nuovo(std::wstring(kConfigurationFileName)));
         return plan_;
@@ -150,8 +152,7 @@ public:
     void CopyFile(const std::wstring& source, const std::wstring& destination) override {
         Refuse(!FileExists(source) || !FolderExists(Parent(destination)), 3, L"CopyFile");
         files_[Lower(destination)] = files_[Lower(source)];
-        if (Lower(destination) == Lower(kUpdateFolder + L"\\Corrente\\" + std::wstring(kUpdaterFileName)) &&
-            files_[Lower(source)].role == Role::Launcher) {
+        if (Lower(destination) == Lower(CorrenteLauncher()) && files_[Lower(source)].role == SetRole::Launcher) {
             plan_.launcherReplaced = true;
         }
     }
@@ -246,7 +247,7 @@ public:
         if (!FileExists(path)) return std::nullopt;
         const Content& content = files_.at(Lower(path));
         std::wstring version = content.launcherVersion;
-        if (content.role == Role::Launcher) version = set_.files.at(Role::Launcher).executableVersion;
+        if (content.role == SetRole::Launcher) version = set_.files.at(SetRole::Launcher).executableVersion;
         return version.empty() ? std::nullopt : std::optional(version);
     }
     unsigned InstallProduct(const std::wstring& path, const std::wstring& properties) override {
@@ -263,12 +264,14 @@ public:
     }
     unsigned ApplyPatch(const std::wstring& path, const std::wstring&) override {
         patchAttempted_ = true;
-        Refuse(!FileExists(path) || files_.at(Lower(path)).role != Role::Patch, 1620, L"ApplyPatch");
+        Refuse(!FileExists(path) || files_.at(Lower(path)).role != SetRole::Patch, 1620, L"ApplyPatch");
         bool applied = false;
+        const PatchFacts& patch = *set_.files.at(SetRole::Patch).patch;
         for (auto& product : products_) {
-            for (const auto& target : set_.files.at(Role::Patch).patch->targets) {
-                if ((product.code == target.productCode || product.code == kUnknownProduct) &&
-                    Canonical(product.version, numbers_) == Canonical(target.version, numbers_) && !applied) {
+            for (const auto& target : patch.targets) {
+                // A product no package of the set describes is taken to be the one targeted.
+                const std::wstring code = product.code == kUnknownProduct ? target.productCode : product.code;
+                if (!applied && Targets(target, code, Canonical(product.version, numbers_), numbers_)) {
                     product.version = target.resultingVersion;
                     if (!target.resultingProductCode.empty()) product.code = target.resultingProductCode;
                     applied = true;
@@ -289,7 +292,7 @@ public:
     void Pausa(std::int32_t) override {}
     void Start(const std::wstring&, const std::wstring& commandLine, ShowCommand) override {
         plan_.productCommandLine = commandLine;
-        plan_.ignoreUpdate = commandLine.find(L"/IgnoraAggiornamento") != std::wstring::npos;
+        plan_.ignoreUpdate = commandLine.find(kIgnoreUpdateSwitch) != std::wstring::npos;
     }
     void RestartWindows(bool) override {}
     [[noreturn]] void EndNow() override { throw Stopped{}; }
@@ -328,7 +331,8 @@ private:
     static void Refuse(bool refused, std::int32_t number, const wchar_t* source) {
         if (refused) throw PlatformError(number, source, L"refused by the simulated system");
     }
-    static std::wstring Nuovo(const std::wstring& name) { return kNuovo + L"\\" + name; }
+    static std::wstring Nuovo(const std::wstring& name) { return kFolders.nuovo + L"\\" + name; }
+    static std::wstring CorrenteLauncher() { return kFolders.corrente + L"\\" + std::wstring(kLauncherFileName); }
     ArrivalVerdict Arrived(const std::wstring& path) const {
         return FileExists(path) ? files_.at(Lower(path)).arrival : ArrivalVerdict{};
     }
@@ -340,8 +344,8 @@ private:
         return nullptr;
     }
     const PackageFacts& Package(const std::wstring& path) const {
-        Refuse(!FileExists(path) || files_.at(Lower(path)).role != Role::FullPackage, 1620, L"OpenDatabase");
-        return *set_.files.at(Role::FullPackage).package;
+        Refuse(!FileExists(path) || files_.at(Lower(path)).role != SetRole::FullPackage, 1620, L"OpenDatabase");
+        return *set_.files.at(SetRole::FullPackage).package;
     }
     void Step(const std::wstring& call, unsigned result) {
         plan_.steps.push_back(call + L" at interface level " + std::to_wstring(uiLevel_) + L": " +

@@ -5,7 +5,7 @@
 // patch makes it the patch's own resulting version, and only when it targets the installed
 // product; the file system of the update folder; the wait, the window, the boxes, the
 // start of the product and the signatures, which are the files' real ones.
-#include "main/update_set.h"
+#include "main/update_run.h"
 #include "set_tool/set_folder.h"
 
 #include <optional>
@@ -29,8 +29,10 @@ struct PlanCase {
 
 struct RunPlan {
     std::wstring installed;
-    VersionKeys keys;      // the scheme the installed version reads
+    VersionKeys keys;      // the scheme the installed version reads; empty when the run read none
     VersionKeys announced; // the versions under those keys, as read
+    std::optional<RunRoad> road; // the road the run decided, when it came to decide one
+    TrustVerdict verdict;        // the files a signed launcher verified, and the one it refused
     std::vector<std::wstring> steps;                             // Windows Installer's calls and their results
     std::wstring endVersion;
     bool rotated = false;          // the set was cleared from Nuovo

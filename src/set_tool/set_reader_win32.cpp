@@ -138,31 +138,28 @@ SignatureFacts Win32SetFileReader::Signature(const std::wstring& path) {
 }
 
 // Windows Installer reads only a storage known to be whole (Wine's msi.dll crashes on a patch cut short).
-std::optional<Role> Win32SetFileReader::RoleOf(const std::wstring& path) {
+std::optional<SetRole> Win32SetFileReader::RoleOf(const std::wstring& path) {
     if (delivered_.Check(path, FileForm::Package).arrival == Arrival::Whole) {
         try {
-            if (!installer_.PackageProperty(path, L"ProductCode").empty()) return Role::FullPackage;
+            if (!installer_.PackageProperty(path, L"ProductCode").empty()) return SetRole::FullPackage;
         } catch (const PlatformError&) {
         }
         if (delivered_.Check(path, FileForm::Patch).arrival != Arrival::Whole) return std::nullopt;
         try {
             Patch(path);
-            return Role::Patch;
+            return SetRole::Patch;
         } catch (const PlatformError&) {
         }
         return std::nullopt;
     }
     if (delivered_.Check(path, FileForm::Executable).arrival != Arrival::Whole) return std::nullopt;
-    if (!ExecutableVersion(path).empty()) return Role::Launcher;
+    if (!ExecutableVersion(path).empty()) return SetRole::Launcher;
     return std::nullopt;
 }
 
-ArrivalVerdict Win32SetFileReader::ArrivalOf(const std::wstring& path, std::optional<Role> role) {
+ArrivalVerdict Win32SetFileReader::ArrivalOf(const std::wstring& path, std::optional<SetRole> role) {
     if (!role) return delivered_.BeingWritten(path) ? ArrivalVerdict{Arrival::BeingWritten, L""} : ArrivalVerdict{};
-    const FileForm form = *role == Role::FullPackage ? FileForm::Package
-                          : *role == Role::Patch     ? FileForm::Patch
-                                                     : FileForm::Executable;
-    return delivered_.Check(path, form);
+    return delivered_.Check(path, FormOf(*role));
 }
 
 std::wstring Win32SetFileReader::Damage(const std::wstring& path) {

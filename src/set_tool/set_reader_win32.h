@@ -17,8 +17,8 @@ public:
     PatchFacts Patch(const std::wstring& path) override;
     std::wstring ExecutableVersion(const std::wstring& path) override;
     SignatureFacts Signature(const std::wstring& path) override;
-    std::optional<Role> RoleOf(const std::wstring& path) override;
-    ArrivalVerdict ArrivalOf(const std::wstring& path, std::optional<Role> role) override;
+    std::optional<SetRole> RoleOf(const std::wstring& path) override;
+    ArrivalVerdict ArrivalOf(const std::wstring& path, std::optional<SetRole> role) override;
     // Why a file that begins as a package, a patch or a program is not whole, or that it is
     // still being written; empty when it is whole or begins as none of them.
     std::wstring Damage(const std::wstring& path);

@@ -1,6 +1,6 @@
 #include "set_tool/tool_command_line.h"
 
-#include "set_tool/set_check.h"
+#include "set_tool/delivery_expectations.h"
 
 namespace orvh::set_tool {
 

@@ -1,6 +1,7 @@
 #include "set_tool/tool_output.h"
 
 #include "installer/version.h"
+#include "system/file_system.h"
 
 #include <cstdio>
 
@@ -15,10 +16,29 @@ std::wstring Ids(const std::vector<std::int32_t>& ids, const wchar_t* separator)
     return text;
 }
 
+std::wstring Names(const std::vector<std::wstring>& paths) {
+    std::wstring text;
+    for (const auto& path : paths) text += (text.empty() ? L"" : L", ") + FileSystem::GetFileName(path);
+    return text.empty() ? L"none" : text;
+}
+
 void RunText(std::wstring& out, const RunPlan& run, const std::wstring& indent) {
-    out += indent + L"reads \"" + run.keys.fullPackage + L"\" " + Shown(run.announced.fullPackage) + L", \"" +
-           run.keys.patchPackage + L"\" " + Shown(run.announced.patchPackage) + L", \"" + run.keys.updater + L"\" " +
-           Shown(run.announced.updater) + L"\n";
+    if (run.road) {
+        out += indent + L"reads \"" + run.keys.fullPackage + L"\" " + Shown(run.announced.fullPackage) + L", \"" +
+               run.keys.patchPackage + L"\" " + Shown(run.announced.patchPackage) + L", \"" + run.keys.updater +
+               L"\" " + Shown(run.announced.updater) + L"\n";
+        out += indent + L"decides: " + Described(*run.road) + L"\n";
+    } else {
+        out += indent + L"decides no road: it reads no versions\n";
+    }
+    if (!run.verdict.verified.empty() || run.verdict.refusal != Refusal::None) {
+        out += indent + L"verifies: " + Names(run.verdict.verified) +
+               (run.verdict.refusal == Refusal::None
+                    ? std::wstring(L"; accepted")
+                    : L"; refuses " + FileSystem::GetFileName(run.verdict.file) + L" (message " +
+                          std::to_wstring(ReasonTextOf(run.verdict.refusal)) + L")") +
+               L"\n";
+    }
     if (run.steps.empty()) out += indent + L"Windows Installer: nothing installed\n";
     for (const auto& step : run.steps) out += indent + L"Windows Installer: " + step + L"\n";
     out += indent + L"ends at " + Shown(run.endVersion) + (run.rotated ? L"; the set is rotated out of Nuovo" : L"; the set stays in Nuovo") +
@@ -49,10 +69,31 @@ std::wstring Json(const std::wstring& text) {
 
 std::wstring Bool(bool value) { return value ? L"true" : L"false"; }
 
+std::wstring JsonArray(const std::vector<std::wstring>& texts) {
+    std::wstring out = L"[";
+    for (std::size_t i = 0; i < texts.size(); ++i) out += (i ? L", " : L"") + Json(texts[i]);
+    return out + L"]";
+}
+
+std::wstring RoadJson(const RunPlan& run) {
+    if (!run.road) return L"null";
+    const RunRoad& road = *run.road;
+    std::vector<std::wstring> used;
+    for (const auto& file : road.files) used.push_back(file.path);
+    const bool refused = run.verdict.refusal != Refusal::None;
+    return L"{\"update\": " + Json(road.update) + L", \"patch\": " + Json(road.patch) + L", \"launcher\": " +
+           Json(road.updater) + L", \"installFullPackage\": " + Bool(road.installFullPackage) + L", \"repairSource\": " +
+           Bool(road.repairSource) + L", \"applyPatch\": " + Bool(road.applyPatch) + L", \"replaceLauncher\": " +
+           Bool(road.replaceUpdater) + L", \"used\": " + JsonArray(used) + L", \"verified\": " +
+           JsonArray(run.verdict.verified) + L", \"refused\": " + (refused ? Json(run.verdict.file) : L"null") +
+           L", \"refusal\": " + (refused ? std::to_wstring(ReasonTextOf(run.verdict.refusal)) : L"null") + L"}";
+}
+
 std::wstring RunJson(const RunPlan& run) {
     std::wstring out = L"{\"installed\": " + Json(run.installed) + L", \"keys\": [" + Json(run.keys.fullPackage) + L", " +
                        Json(run.keys.patchPackage) + L", " + Json(run.keys.updater) + L"], \"announced\": [" + Json(run.announced.fullPackage) + L", " +
-                       Json(run.announced.patchPackage) + L", " + Json(run.announced.updater) + L"], \"steps\": [";
+                       Json(run.announced.patchPackage) + L", " + Json(run.announced.updater) + L"], \"road\": " +
+                       RoadJson(run) + L", \"steps\": [";
     for (std::size_t i = 0; i < run.steps.size(); ++i) out += (i ? L", " : L"") + Json(run.steps[i]);
     out += L"], \"endVersion\": " + Json(run.endVersion) + L", \"rotated\": " + Bool(run.rotated) +
            L", \"launcherReplaced\": " + Bool(run.launcherReplaced) + L", \"ignoreUpdate\": " + Bool(run.ignoreUpdate) +

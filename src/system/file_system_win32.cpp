@@ -271,15 +271,17 @@ std::optional<std::wstring> Win32FileSystem::LinkTarget(const std::wstring& path
     return LinkDestination(path);
 }
 
-void Win32FileSystem::HoldFolder(const std::wstring& path) {
-    if (held_.contains(Key(path))) return;
+void Win32FileSystem::HoldFolder(const std::wstring& folder) {
+    if (held_.contains(Key(folder))) return;
+    // A drive's root ("C:") is held as "C:\\": the text alone names the drive's current folder.
+    const std::wstring path = folder.ends_with(L':') ? folder + L"\\" : folder;
     // The access list is set through this handle where the process may set it.
     constexpr DWORD kRead = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | READ_CONTROL;
-    UniqueFile folder(OpenEntryItself(path, kRead | WRITE_DAC | WRITE_OWNER, false));
-    if (!folder && ::GetLastError() == ERROR_ACCESS_DENIED) folder.reset(OpenEntryItself(path, kRead, false));
-    if (!folder) ThrowLastError(L"HoldFolder");
-    if (LinkKindOf(folder.get(), path) != LinkKind::None) throw Win32Error(ERROR_CANT_RESOLVE_FILENAME, L"HoldFolder");
-    held_.emplace(Key(path), std::move(folder));
+    UniqueFile handle(OpenEntryItself(path, kRead | WRITE_DAC | WRITE_OWNER, false));
+    if (!handle && ::GetLastError() == ERROR_ACCESS_DENIED) handle.reset(OpenEntryItself(path, kRead, false));
+    if (!handle) ThrowLastError(L"HoldFolder");
+    if (LinkKindOf(handle.get(), path) != LinkKind::None) throw Win32Error(ERROR_CANT_RESOLVE_FILENAME, L"HoldFolder");
+    held_.emplace(Key(folder), std::move(handle));
 }
 
 void Win32FileSystem::ReleaseFolder(const std::wstring& path) {
@@ -314,7 +316,7 @@ std::vector<std::wstring> Win32FileSystem::ForeignEntries(const std::wstring& fo
     std::vector<std::wstring> foreign;
     for (const auto& name : EntryNames(folder)) {
         const UniqueFile entry(OpenEntryItself(folder + L"\\" + name, READ_CONTROL));
-        if (!entry || OwnerKind(entry.get()) != SidKind::SystemOrAdministrators) foreign.push_back(name);
+        if (!entry || OwnerKind(entry.get()) == SidKind::Other) foreign.push_back(name);
     }
     return foreign;
 }

@@ -32,8 +32,8 @@ public:
     // execute, nothing inherited. The list reaches the folder only: the entries already in it
     // keep theirs (see ForeignEntries); what is made in it later inherits it.
     virtual Protection Protect(const std::wstring& heldFolder) = 0;
-    // The names of the entries of a folder whose owner is neither SYSTEM nor the
-    // administrators: no elevated run made them.
+    // The names of the entries of a folder whose owner is neither SYSTEM, the administrators
+    // nor the account this process runs as: no elevated run made them.
     virtual std::vector<std::wstring> ForeignEntries(const std::wstring& folder) const = 0;
 };
 

@@ -2,6 +2,7 @@
 // plan, which is the launcher's own run over a simulated Windows Installer.
 #include "fakes.h"
 #include "rows.h"
+#include "set_tool/installed_classes.h"
 #include "set_tool/set_check.h"
 #include "set_tool/set_make.h"
 #include "set_tool/set_plan.h"
@@ -25,8 +26,8 @@ struct Reader final : SetFileReader {
     PatchFacts Patch(const std::wstring&) override { return {}; }
     std::wstring ExecutableVersion(const std::wstring&) override { return L""; }
     SignatureFacts Signature(const std::wstring&) override { return {}; }
-    std::optional<Role> RoleOf(const std::wstring&) override { return std::nullopt; }
-    ArrivalVerdict ArrivalOf(const std::wstring&, std::optional<Role>) override { return {}; }
+    std::optional<SetRole> RoleOf(const std::wstring&) override { return std::nullopt; }
+    ArrivalVerdict ArrivalOf(const std::wstring&, std::optional<SetRole>) override { return {}; }
 };
 
 // "Orvane Hub" 1.2.0, its patch to 1.2.100 and a launcher 1.0.0.2, announced under both schemes.
@@ -35,13 +36,13 @@ SetFolder Typical() {
     set.folder = kFolder;
     set.configurationPresent = true;
     set.entries = {L"ORVHUpdate.cfg", L"Orvane Hub.msi", L"ORVHPatch.msp", L"ORVHUpdate.exe"};
-    set.files[Role::FullPackage] = {kFolder + L"\\Orvane Hub.msi", Role::FullPackage,
+    set.files[SetRole::FullPackage] = {kFolder + L"\\Orvane Hub.msi", SetRole::FullPackage,
                                     PackageFacts{L"Orvane Hub", L"1.2.0", kCode120, kHub}, std::nullopt, L"", {}};
-    set.files[Role::Patch] = {kFolder + L"\\ORVHPatch.msp", Role::Patch, std::nullopt,
+    set.files[SetRole::Patch] = {kFolder + L"\\ORVHPatch.msp", SetRole::Patch, std::nullopt,
                               PatchFacts{L"{23AB4191-9484-4E9D-9E9F-162F81BDC0FE}", {kCode120},
                                          {{kCode120, L"1.2.0", kCode120, L"1.2.100", kHub}}},
                               L"", {}};
-    set.files[Role::Launcher] = {kFolder + L"\\ORVHUpdate.exe", Role::Launcher, std::nullopt, std::nullopt, L"1.0.0.2", {}};
+    set.files[SetRole::Launcher] = {kFolder + L"\\ORVHUpdate.exe", SetRole::Launcher, std::nullopt, std::nullopt, L"1.0.0.2", {}};
     for (const auto& [name, archive, version] :
          {std::tuple{L"Orvane Hub.msi", L"Orvane Hub.zip", L"0001.0002.0000.0000"},
           std::tuple{L"ORVHPatch.msp", L"ORVHPatch.zip", L"0001.0002.0000.0100"},
@@ -57,6 +58,7 @@ void Signed(SetFolder& set) {
     for (auto& [role, file] : set.files) {
         file.signature.signature.state = SignatureState::Valid;
         file.signature.signature.publisher.commonName = L"Orvane";
+        file.signature.signature.subjectText = L"CN=Orvane";
         file.signature.timestamped = true;
     }
 }
@@ -64,7 +66,7 @@ void Signed(SetFolder& set) {
 using Change = std::function<void(SetFolder&)>;
 
 // The typical set without one of its files and the file's two keys.
-Change Without(Role role, const std::wstring& name, const std::wstring& archive) {
+Change Without(SetRole role, const std::wstring& name, const std::wstring& archive) {
     return [=](SetFolder& s) {
         s.files.erase(role);
         s.announced.erase(name);
@@ -73,59 +75,77 @@ Change Without(Role role, const std::wstring& name, const std::wstring& archive)
 }
 
 TEST(SetCheck, EachSlipOfTheDeliveringSideIsOneFindingWithItsFile) {
-    // A change to the typical set, and its findings as severity and file, in order.
-    const std::pair<Change, std::vector<std::wstring>> rows[] = {
+    // A change to the typical set, and its findings as severity and file, in order; the last
+    // finding's text, when given.
+    struct Row {
+        Change change;
+        std::vector<std::wstring> found;
+        std::wstring says = L"";
+    };
+    const Row rows[] = {
         {[](SetFolder&) {}, {}},
         {[](SetFolder& s) { s.announced[L"Orvane Hub.msi"] = s.announced[L"Orvane Hub.zip"] = L"1.2.0.0"; },
          {L"E Orvane Hub.msi", L"E Orvane Hub.zip", L"E Orvane Hub.msi", L"E ORVHPatch.msp"}},
         {[](SetFolder& s) { std::erase_if(s.announced, [](const auto& e) { return e.first.ends_with(L".zip"); }); },
          {L"E ORVHUpdate.cfg", L"E ORVHUpdate.cfg"}},
-        {[](SetFolder& s) { s.files[Role::FullPackage].package->upgradeCode = kDesk; }, {L"E Orvane Hub.msi"}},
+        {[](SetFolder& s) { s.files[SetRole::FullPackage].package->upgradeCode = kDesk; }, {L"E Orvane Hub.msi"}},
         {[](SetFolder& s) {
              s.announced[L"ORVHPatch.msp"] = s.announced[L"ORVHPatch.zip"] = L"0001.0002.0000.0000";
-             s.files[Role::Patch].patch->targets[0].resultingVersion = L"1.2.0";
+             s.files[SetRole::Patch].patch->targets[0].resultingVersion = L"1.2.0";
          },
          {L"E ORVHPatch.msp"}},
-        {[](SetFolder& s) { s.files[Role::Patch].patch->targets[0].productCode = kDesk; }, {L"E ORVHPatch.msp"}},
-        {[](SetFolder& s) { s.files[Role::Launcher].executableVersion = L"1.0.0.1"; }, {L"E ORVHUpdate.exe"}},
+        {[](SetFolder& s) { s.files[SetRole::Patch].patch->targets[0].productCode = kDesk; }, {L"E ORVHPatch.msp"}},
+        {[](SetFolder& s) { s.files[SetRole::Launcher].executableVersion = L"1.0.0.1"; }, {L"E ORVHUpdate.exe"}},
         {[](SetFolder& s) { s.configurationPresent = false; }, {L"E ORVHUpdate.cfg"}},
         {[](SetFolder& s) { std::erase_if(s.announced, [](const auto& e) { return !e.first.ends_with(L".zip"); }); },
          {L"W ORVHUpdate.cfg", L"W ORVHUpdate.cfg", L"W ORVHUpdate.cfg"}},
         {[](SetFolder& s) { s.announced.erase(L"ORVHUpdate.exe"); }, {L"W ORVHUpdate.cfg"}},
         {[](SetFolder& s) { s.entries.push_back(L"Orvane Hub 1.2.msi"); }, {L"W Orvane Hub 1.2.msi"}},
-        {[](SetFolder& s) { s.files.erase(Role::Patch); }, {L"E ORVHPatch.msp"}},
+        {[](SetFolder& s) { s.files.erase(SetRole::Patch); }, {L"E ORVHPatch.msp"}},
         {[](SetFolder& s) { Signed(s); }, {}},
+        // A signed launcher refuses only where its road uses the file.
         {[](SetFolder& s) {
              Signed(s);
-             s.files[Role::Patch].signature.signature.publisher.commonName = L"Other";
+             s.files[SetRole::Patch].signature.signature.publisher.commonName = L"Other";
+             s.files[SetRole::Patch].signature.signature.subjectText = L"CN=Other";
          },
-         {L"E ORVHPatch.msp"}},
+         {L"E ORVHPatch.msp"},
+         L"signed by \"CN=Other\", not by the set's first signer \"CN=Orvane\": installations below 1.2.100 refuse the "
+         L"set (message 10004)"},
         {[](SetFolder& s) {
              Signed(s);
-             s.files[Role::Launcher].signature = {};
+             s.files[SetRole::FullPackage].signature = {};
          },
-         {L"E ORVHUpdate.exe"}},
+         {L"E Orvane Hub.msi"},
+         L"not signed, beside signed files: installations below 1.2.0, and installations from 1.2.0 on whose "
+         L"installation source is lost refuse the set (message 10003)"},
         {[](SetFolder& s) {
              Signed(s);
-             s.files[Role::FullPackage].signature.timestamped = false;
+             s.files[SetRole::Launcher].executableVersion = L"1.0.0.1";
+         },
+         {L"E ORVHUpdate.exe", L"E ORVHUpdate.exe"},
+         L"its own version 0001.0000.0000.0001 is not the announced 0001.0000.0000.0002: all installations refuse the "
+         L"set (message 10006)"},
+        {[](SetFolder& s) {
+             Signed(s);
+             s.files[SetRole::FullPackage].signature.timestamped = false;
          },
          {L"W Orvane Hub.msi"}},
     };
     test::FakeConversions numbers;
     Reader reader;
-    test::ForEachRow(rows, [&](const auto& row) {
+    test::ForEachRow(rows, [&](const Row& row) {
         SetFolder set = Typical();
-        row.first(set);
-        const auto findings = CheckSet(set, std::nullopt, reader, numbers);
+        row.change(set);
+        test::FakeProfile profile;
+        for (const auto& [key, value] : set.announced) profile.Set(kFolder + L"\\ORVHUpdate.cfg", L"Versione", key, value);
+        const auto findings = CheckSet(set, std::nullopt, reader, profile, numbers);
         std::vector<std::wstring> found;
         for (const auto& f : findings) found.push_back((f.severity == Severity::Error ? L"E " : L"W ") + f.file);
-        EXPECT_EQ(found, row.second);
-        // The summary line, and the exit code's decision.
-        const auto errors = std::ranges::count_if(found, [](const auto& f) { return f.starts_with(L"E "); });
-        EXPECT_EQ(HasErrors(findings), errors > 0);
-        const std::wstring summary = kFolder + L": " + std::to_wstring(errors) + L" error(s), " +
-                                     std::to_wstring(found.size() - errors) + L" warning(s)\n";
-        EXPECT_TRUE(FindingsText(findings, kFolder).ends_with(summary));
+        EXPECT_EQ(found, row.found);
+        if (!row.says.empty()) {
+            EXPECT_EQ(findings.back().text, row.says);
+        }
     });
 }
 
@@ -133,7 +153,7 @@ TEST(SetMake, BothKeySchemesWithEachFilesOwnVersionOrARefusal) {
     using Inputs = std::vector<FileFacts>;
     const auto typical = [] {
         const SetFolder set = Typical();
-        return Inputs{set.files.at(Role::FullPackage), set.files.at(Role::Patch), set.files.at(Role::Launcher)};
+        return Inputs{set.files.at(SetRole::FullPackage), set.files.at(SetRole::Patch), set.files.at(SetRole::Launcher)};
     };
     test::FakeConversions numbers;
     const MadeSet made = MakeSet(typical(), std::nullopt, numbers);
@@ -143,17 +163,34 @@ TEST(SetMake, BothKeySchemesWithEachFilesOwnVersionOrARefusal) {
                                 {L"ORVHUpdate.exe", L"0001.0000.0000.0002"}, {L"ORVHUpdate.zip", L"0001.0000.0000.0002"}}));
     EXPECT_EQ(made.copies.size(), 3u);
 
-    // A change to the inputs and the edition asked for: each is refused.
-    const std::pair<std::function<void(Inputs&)>, std::optional<Edition>> refused[] = {
-        {[](Inputs&) {}, Edition::Client},
-        {[](Inputs& in) { in[1].patch->targets[0].resultingVersion = L"1.2.0"; }, std::nullopt},
-        {[](Inputs& in) { in[1].patch->targets[0].productCode = kDesk; }, std::nullopt},
-        {[](Inputs& in) { in[2].executableVersion.clear(); }, std::nullopt},
+    // A change to the inputs and the edition asked for: the one refusal, by its reason.
+    const std::tuple<std::function<void(Inputs&)>, std::optional<Edition>, std::wstring> refused[] = {
+        {[](Inputs&) {}, Edition::Client, L"Orvane Hub.msi: a package of Orvane Hub, not of Orvane Desk"},
+        {[](Inputs& in) { in[1].patch->targets[0].resultingVersion = L"1.2.0"; }, std::nullopt,
+         L"ORVHPatch.msp: its resulting version 1.2.0 is not above the full package's 1.2.0: the launcher would ignore it"},
+        {[](Inputs& in) { in[1].patch->targets[0].productCode = kDesk; }, std::nullopt,
+         L"ORVHPatch.msp: does not target the full package's product " + kCode120 + L" at 1.2.0"},
+        {[](Inputs& in) { in[2].executableVersion.clear(); }, std::nullopt, L"ORVHUpdate.exe: no version resource"},
     };
     test::ForEachRow(refused, [&](const auto& row) {
+        const auto& [change, edition, refusal] = row;
         Inputs inputs = typical();
-        row.first(inputs);
-        EXPECT_EQ(MakeSet(inputs, row.second, numbers).refusals.size(), 1u);
+        change(inputs);
+        EXPECT_EQ(MakeSet(inputs, edition, numbers).refusals, std::vector<std::wstring>{kFolder + L"\\" + refusal});
+    });
+
+    // A patch alone: its edition from its target's upgrade code, its version its target's result.
+    const std::tuple<std::wstring, std::wstring, std::wstring> alone[] = {
+        {kHub, L"ORVHPatch.msp", L"ORVHPatch.zip"}, {kDesk, L"ORVDPatch.msp", L"ORVDPatch.zip"}};
+    test::ForEachRow(alone, [&](const auto& row) {
+        const auto& [upgradeCode, name, archive] = row;
+        Inputs inputs{typical()[1]};
+        inputs[0].patch->targets[0].upgradeCode = upgradeCode;
+        const MadeSet patch = MakeSet(inputs, std::nullopt, numbers);
+        EXPECT_EQ(patch.refusals, std::vector<std::wstring>{});
+        EXPECT_EQ(patch.entries, (std::vector<std::pair<std::wstring, std::wstring>>{
+                                     {name, L"0001.0002.0000.0100"}, {archive, L"0001.0002.0000.0100"}}));
+        EXPECT_EQ(patch.copies, (std::vector<std::pair<std::wstring, std::wstring>>{{kFolder + L"\\ORVHPatch.msp", name}}));
     });
 }
 
@@ -181,10 +218,10 @@ TEST(SetPlan, TheLaunchersRunForEachInstalledVersion) {
         {L"0001.0001.0000.0601", [](SetFolder& s) { Signed(s); }, true, L"0001.0002.0000.0100", true, false, {},
          L"0001.0002.0000.0100", 2},
         // A full package delivered alone: nothing to stop between.
-        {L"0001.0001.0000.0601", Without(Role::Patch, L"ORVHPatch.msp", L"ORVHPatch.zip"), false,
+        {L"0001.0001.0000.0601", Without(SetRole::Patch, L"ORVHPatch.msp", L"ORVHPatch.zip"), false,
          L"0001.0002.0000.0000", true, false, {}, L"", 1},
         // A patch delivered alone, for a version no package of the set describes.
-        {L"0001.0002.0000.0000", Without(Role::FullPackage, L"Orvane Hub.msi", L"Orvane Hub.zip"), false,
+        {L"0001.0002.0000.0000", Without(SetRole::FullPackage, L"Orvane Hub.msi", L"Orvane Hub.zip"), false,
          L"0001.0002.0000.0100", true, false, {}, L"", 1},
         // The source repaired from the full package, then the patch.
         {L"0001.0002.0000.0000", {}, false, L"0001.0002.0000.0100", true, false, {}, L"", 2, true},
@@ -253,11 +290,114 @@ TEST(SetTool, PlanPrintedForPeopleAndForPrograms) {
     const test::FakeConversions numbers;
     EXPECT_TRUE(PlanText({plan}, numbers).starts_with(L"Installed 1.1.601 (0001.0001.0000.0601):\n"));
     const std::wstring json = PlanJson({plan, plan});
-    for (const auto* part : {L"\"rotated\": true, \"launcherReplaced\": false",
+    for (const auto* part : {L"\"road\": null", L"\"rotated\": true, \"launcherReplaced\": false",
                              L"\"messages\": [10002, 10001], \"messageStrings\": [[10002, 10003], [10001]]",
                              L"\"journal\": [\"say \\\"hi\\\" in C:\\\\x\", \"next\"]", L"\"afterStop\": null},\n {"}) {
         EXPECT_NE(json.find(part), std::wstring::npos) << testing::PrintToString(std::wstring(part));
     }
+
+    // A full package and its patch, verified, then the run stopped between the two.
+    Plan both;
+    RunPlan& run = both.run;
+    run.installed = L"0001.0001.0000.0601";
+    run.keys = {L"Orvane Hub.msi", L"ORVHPatch.msp", L"ORVHUpdate.exe"};
+    run.announced = {L"0001.0002.0000.0000", L"0001.0002.0000.0100", L""};
+    run.road = RunRoad{};
+    run.road->update = L"0001.0002.0000.0000";
+    run.road->patch = L"0001.0002.0000.0100";
+    run.road->newerFullPackage = run.road->installFullPackage = run.road->applyPatch = true;
+    run.road->files = {{SetRole::FullPackage, L"N\\Orvane Hub.msi", L""}, {SetRole::Patch, L"N\\ORVHPatch.msp", L""}};
+    run.verdict.verified = {L"N\\Orvane Hub.msi", L"N\\ORVHPatch.msp"};
+    run.steps = {L"install Orvane Hub.msi 1.2.0 at interface level 99: error 1603",
+                 L"install Orvane Hub.msi 1.2.0 at interface level 1: done", L"apply patch ORVHPatch.msp at interface level 99: done"};
+    run.endVersion = L"0001.0002.0000.0100";
+    run.productCommandLine = L"P.exe /NoConsole";
+    both.afterStop = RunPlan{};
+    both.afterStop->installed = both.afterStop->endVersion = L"0001.0002.0000.0000";
+    both.afterStop->verdict = {Refusal::NotSigned, L"N\\ORVHPatch.msp", {L"N\\ORVHPatch.msp"}};
+    both.afterStop->ignoreUpdate = true;
+    both.afterStop->messages = {{10002, 10003, 10007}};
+    EXPECT_EQ(PlanText({both}, numbers),
+              L"Installed 1.1.601 (0001.0001.0000.0601):\n"
+              L"  reads \"Orvane Hub.msi\" 0001.0002.0000.0000, \"ORVHPatch.msp\" 0001.0002.0000.0100, \"ORVHUpdate.exe\" none\n"
+              L"  decides: full package 0001.0002.0000.0000 installed; patch 0001.0002.0000.0100 applied; launcher not "
+              L"replaced; files of Nuovo used: \"N\\Orvane Hub.msi\", \"N\\ORVHPatch.msp\"\n"
+              L"  verifies: Orvane Hub.msi, ORVHPatch.msp; accepted\n"
+              L"  Windows Installer: install Orvane Hub.msi 1.2.0 at interface level 99: error 1603\n"
+              L"  Windows Installer: install Orvane Hub.msi 1.2.0 at interface level 1: done\n"
+              L"  Windows Installer: apply patch ORVHPatch.msp at interface level 99: done\n"
+              L"  ends at 0001.0002.0000.0100; the set stays in Nuovo\n"
+              L"  product: P.exe /NoConsole\n"
+              L"  the launcher's account (simulated paths):\n"
+              L"  stopped between the full package and the patch, the next run:\n"
+              L"    decides no road: it reads no versions\n"
+              L"    verifies: ORVHPatch.msp; refuses ORVHPatch.msp (message 10003)\n"
+              L"    Windows Installer: nothing installed\n"
+              L"    ends at 0001.0002.0000.0000; the set stays in Nuovo\n"
+              L"    product: not started\n"
+              L"    message box: strings 10002, 10003, 10007\n"
+              L"    the launcher's account (simulated paths):\n");
+    const std::wstring twoCalls = PlanJson({both});
+    for (const auto* part :
+         {L"\"road\": {\"update\": \"0001.0002.0000.0000\", \"patch\": \"0001.0002.0000.0100\", \"launcher\": \"\", "
+          L"\"installFullPackage\": true, \"repairSource\": false, \"applyPatch\": true, \"replaceLauncher\": false, "
+          L"\"used\": [\"N\\\\Orvane Hub.msi\", \"N\\\\ORVHPatch.msp\"], \"verified\": [\"N\\\\Orvane Hub.msi\", "
+          L"\"N\\\\ORVHPatch.msp\"], \"refused\": null, \"refusal\": null}, \"steps\": [\"install Orvane Hub.msi 1.2.0 at "
+          L"interface level 99: error 1603\", \"install Orvane Hub.msi 1.2.0 at interface level 1: done\", \"apply patch "
+          L"ORVHPatch.msp at interface level 99: done\"], \"endVersion\": \"0001.0002.0000.0100\"",
+          L"\"afterStop\": {\"installed\": \"0001.0002.0000.0000\", \"keys\": [\"\", \"\", \"\"], \"announced\": [\"\", \"\", "
+          L"\"\"], \"road\": null, \"steps\": [], \"endVersion\": \"0001.0002.0000.0000\", \"rotated\": false, "
+          L"\"launcherReplaced\": false, \"ignoreUpdate\": true, \"productCommandLine\": \"\", \"messages\": [10002], "
+          L"\"messageStrings\": [[10002, 10003, 10007]], \"errorReport\": null, \"journal\": []}}]\n"}) {
+        EXPECT_NE(twoCalls.find(part), std::wstring::npos) << testing::PrintToString(twoCalls);
+    }
+
+    // The summary of a check, and whether its exit tells errors.
+    const std::vector<Finding> findings{{Severity::Warning, L"a", L"w"}, {Severity::Error, L"b", L"e"}};
+    EXPECT_EQ(FindingsText(findings, kFolder), L"warning: a: w\nerror: b: e\nS:\\Set: 1 error(s), 1 warning(s)\n");
+    EXPECT_TRUE(HasErrors(findings));
+    EXPECT_FALSE(HasErrors({findings[0]}));
+}
+
+// The installed versions a set meets, in the classes inside which the launcher decides alike.
+TEST(SetCheck, ClassesOfInstalledVersionsBetweenTheSetsOwn) {
+    const std::wstring v120 = L"0001.0002.0000.0000", v121 = L"0001.0002.0000.0100";
+    // The versions announced, the edition; each class's installations and representative.
+    const std::tuple<std::vector<std::wstring>, Edition, std::vector<std::wstring>> rows[] = {
+        {{v121, v120}, Edition::Server,
+         {L"installations below 1.1.602 @ 0000.0000.0000.0000", L"installations from 1.1.602 to below 1.2.0 @ 0001.0001.0000.0602",
+          L"installations at 1.2.0 @ 0001.0002.0000.0000", L"installations above 1.2.0 to below 1.2.100 @ 0001.0002.0000.0001",
+          L"installations from 1.2.100 on @ 0001.0002.0000.0100"}},
+        {{v120, v121, v120}, Edition::Client,
+         {L"installations below 1.2.0 @ 0000.0000.0000.0000", L"installations at 1.2.0 @ 0001.0002.0000.0000",
+          L"installations above 1.2.0 to below 1.2.100 @ 0001.0002.0000.0001", L"installations from 1.2.100 on @ 0001.0002.0000.0100"}},
+        {{}, Edition::Server,
+         {L"installations below 1.1.602 @ 0000.0000.0000.0000", L"installations from 1.1.602 on @ 0001.0001.0000.0602"}},
+        {{L"0001.0001.0000.0500"}, Edition::Server,
+         {L"installations below 1.1.500 @ 0000.0000.0000.0000", L"installations from 1.1.500 to below 1.1.602 @ 0001.0001.0000.0500",
+          L"installations from 1.1.602 on @ 0001.0001.0000.0602"}},
+        // Nothing lies between two neighbours.
+        {{v120, L"0001.0002.0000.0001"}, Edition::Client,
+         {L"installations below 1.2.0 @ 0000.0000.0000.0000", L"installations at 1.2.0 @ 0001.0002.0000.0000",
+          L"installations from 1.2.1 on @ 0001.0002.0000.0001"}},
+        {{}, Edition::Client, {L"all installations @ 0000.0000.0000.0000"}},
+    };
+    const test::FakeConversions numbers;
+    test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [points, edition, expected] = row;
+        const auto classes = InstalledClasses(points, edition);
+        std::vector<std::wstring> seen;
+        for (std::size_t i = 0; i < classes.size(); ++i) {
+            seen.push_back(InstallationsOf(classes, i, i, numbers) + L" @ " + classes[i].representative);
+        }
+        EXPECT_EQ(seen, expected);
+    });
+    // Runs of classes: joined when consecutive, apart when not.
+    const auto classes = InstalledClasses({v120, v121}, Edition::Server);
+    EXPECT_EQ(InstallationsOf(classes, std::vector<std::size_t>{0, 1, 2}, numbers), L"installations up to 1.2.0");
+    EXPECT_EQ(InstallationsOf(classes, std::vector<std::size_t>{0, 2, 3}, numbers),
+              L"installations below 1.1.602 and installations from 1.2.0 to below 1.2.100");
+    EXPECT_EQ(InstallationsOf(classes, std::vector<std::size_t>{0, 1, 2, 3, 4}, numbers), L"all installations");
 }
 
 // The launcher knows its files by name in any letter case; the edition follows the names found.
@@ -267,8 +407,8 @@ TEST(SetTool, TheFolderAsTheLauncherSeesIt) {
         PatchFacts Patch(const std::wstring&) override { return {L"{PATCH}", {}, {}}; }
         std::wstring ExecutableVersion(const std::wstring&) override { return L"1.0.0.2"; }
         SignatureFacts Signature(const std::wstring&) override { return {}; }
-        std::optional<Role> RoleOf(const std::wstring&) override { return std::nullopt; }
-        ArrivalVerdict ArrivalOf(const std::wstring&, std::optional<Role>) override { return {}; }
+        std::optional<SetRole> RoleOf(const std::wstring&) override { return std::nullopt; }
+        ArrivalVerdict ArrivalOf(const std::wstring&, std::optional<SetRole>) override { return {}; }
     } reader;
     test::FakeFileSystem fs;
     test::FakeProfile profile;
@@ -284,8 +424,8 @@ TEST(SetTool, TheFolderAsTheLauncherSeesIt) {
     EXPECT_TRUE(set.configurationPresent);
     EXPECT_EQ(set.announced, (std::map<std::wstring, std::wstring>{{L"ORVDPatch.zip", L"0001.0002.0000.0100"}}));
     EXPECT_EQ(set.files.size(), 2u);
-    EXPECT_EQ(set.files.at(Role::Patch).patch->patchCode, L"{PATCH}");
-    EXPECT_EQ(set.files.at(Role::Launcher).executableVersion, L"1.0.0.2");
+    EXPECT_EQ(set.files.at(SetRole::Patch).patch->patchCode, L"{PATCH}");
+    EXPECT_EQ(set.files.at(SetRole::Launcher).executableVersion, L"1.0.0.2");
 }
 
 } // namespace

@@ -108,8 +108,8 @@ TEST(UpdateSet, StagingCopiesTheVerificationCopiesAndBacksUpCorrente) {
     Tree t;
     t.fs.AddFile(L"U:\\Nuovo\\Orvane Hub.msi", "new");
     t.fs.AddFile(L"U:\\Nuovo\\ORVHPatch.msp");
-    t.set.TakeVerificationCopies({{SetFileKind::FullPackage, L"U:\\Nuovo\\Orvane Hub.msi", L""},
-                                  {SetFileKind::Patch, L"U:\\Nuovo\\ORVHPatch.msp", L""}});
+    t.set.TakeVerificationCopies({{SetRole::FullPackage, L"U:\\Nuovo\\Orvane Hub.msi", L""},
+                                  {SetRole::Patch, L"U:\\Nuovo\\ORVHPatch.msp", L""}});
     t.set.StagePatchPackage();
     t.set.StageRepairPackage();
     t.fs.AddFile(L"U:\\Corrente\\Orvane Hub.msi", "old");

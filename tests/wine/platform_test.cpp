@@ -50,9 +50,12 @@ TEST(JournalFile, KeepsTheNewestTwentyAndWritesThrough) {
     const std::vector<std::wstring> left = FolderEntries(JournalFolder());
     std::vector<std::wstring> expected(older.end() - 19, older.end());
     expected.push_back(L"OrvhUpdate_notes.log");
+    // The run's journal and Windows Installer's log, which the launcher creates new beside it.
+    const std::wstring run = L"_" + std::to_wstring(::GetCurrentProcessId());
     for (const auto& name : left) {
-        if (name.ends_with(L"_" + std::to_wstring(::GetCurrentProcessId()) + L".log")) expected.push_back(name);
+        if (name.ends_with(run + L".log") || name.ends_with(run + L"_msi.log")) expected.push_back(name);
     }
+    EXPECT_EQ(expected.size(), 22u);
     std::ranges::sort(expected);
     EXPECT_EQ(left, expected);
     const auto lines = ReadJournal(::GetCurrentProcessId());
