@@ -3,7 +3,8 @@
 file(STRINGS "${INPUT}" lines ENCODING UTF-8)
 set(body "")
 foreach(line IN LISTS lines)
-  if(line MATCHES "^#" OR line STREQUAL "")
+  # The events' texts (1000 to 1999) are the message table's (make_message_table.cmake).
+  if(line MATCHES "^#" OR line STREQUAL "" OR line MATCHES "^1[0-9][0-9][0-9]\t")
     continue()
   endif()
   if(NOT line MATCHES "^([0-9]+)\t(.*)$")

@@ -13,6 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const CommandSwitches s = ReadSwitches(tail, upper);
     for (const auto& value : {s.clusterResource, s.productExecutable, s.updateFolderValue}) ORVH_FUZZ_CHECK(tail.find(value) != tail.npos);
     test::RunFakes fakes;
-    ORVH_FUZZ_CHECK(StartUp(tail, upper, {fakes, fakes, fakes, fakes, fakes.conversions}).has_value() != IsHelpRequest(tail));
+    RunRecord record;
+    ORVH_FUZZ_CHECK(StartUp(tail, upper, {fakes, fakes, fakes, fakes, fakes.conversions}, record).has_value() !=
+                    IsHelpRequest(tail));
+    ORVH_FUZZ_CHECK(record.help == IsHelpRequest(tail));
     return 0;
 }

@@ -23,16 +23,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (auto* version : {&fakes.installed, &fakes.fullInstalls, &fakes.patchInstalls}) *version = in.PickValueInArray(versions);
     fakes.sourceAvailable = in.ConsumeBool();
-    fakes.installResults = {in.ConsumeBool(), in.ConsumeBool()};
-    fakes.patchResults = {in.ConsumeBool(), in.ConsumeBool()};
+    const unsigned results[] = {0, 1603, 1618, 1641, 3010};
+    fakes.installResults = {in.PickValueInArray(results), in.PickValueInArray(results)};
+    fakes.patchResults = {in.PickValueInArray(results), in.PickValueInArray(results)};
     fakes.fontsAt = {in.PickValueInArray(versions)};
     const std::wstring codes[] = {std::wstring(kServerUpgradeCode), std::wstring(kClientUpgradeCode), L"{x}"};
     const RunSettings settings{in.ConsumeBool() ? L"Res" : L"", in.ConsumeIntegral<std::int32_t>(), L"U:\\Orvane Hub.exe",
-                               in.ConsumeBool() ? L"U:" : L"X:", in.PickValueInArray(codes)};
+                               in.ConsumeBool() ? L"U:" : L"X:", in.PickValueInArray(codes), in.ConsumeBool()};
     const auto before = fakes.fs.files;
     RunServices services = fakes.Services();
+    RunRecord record;
     try {
-        RunUpdate(settings, services);
+        RunUpdate(settings, services, record);
     } catch (const test::RunFakes::Ended&) {
     } catch (const PlatformError&) {  // a refused file operation: the platform's error report
     }
@@ -41,5 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ORVH_FUZZ_CHECK(kept || !path.starts_with(L"u:\\nuovo\\") || fakes.lastResult.value_or(true));
     }
     ORVH_FUZZ_CHECK(fakes.Events(L"start ").size() <= 1);
+    // Windows Installer's own success codes are successes, its busy code a retry, never a failure.
+    const std::uint32_t exit = DecideEnd(record).exitCode;
+    ORVH_FUZZ_CHECK(!record.installerBusy || exit == 1618 || exit == 1641 || exit == 3010);
     return 0;
 }

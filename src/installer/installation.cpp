@@ -13,10 +13,6 @@
 namespace orvh {
 namespace {
 
-constexpr unsigned kSuccess = 0;
-constexpr unsigned kRestartInitiated = 1641;
-constexpr unsigned kRestartRequired = 3010;
-
 // The folder that holds `path`; empty for a root or a server name. A drive's root keeps
 // its backslash, so that it names the root rather than the drive's current folder.
 std::wstring ParentFolder(const std::wstring& path) {
@@ -30,7 +26,7 @@ std::wstring ParentFolder(const std::wstring& path) {
 } // namespace
 
 bool InstallerSucceeded(unsigned resultCode) {
-    return resultCode == kSuccess || resultCode == kRestartRequired || resultCode == kRestartInitiated;
+    return resultCode == kInstallerSuccess || resultCode == kRestartRequired || resultCode == kRestartInitiated;
 }
 
 InstallerOperations::InstallerOperations(InstallerEngine& installer, FileSystem& fileSystem,
@@ -96,50 +92,53 @@ void InstallerOperations::DeletePreviousSource(const std::wstring& previousSourc
     }
 }
 
-bool InstallerOperations::InstallPackage(const std::wstring& packageName, const std::wstring& packageFolder,
+unsigned InstallerOperations::InstallPackage(const std::wstring& packageName, const std::wstring& packageFolder,
                                          const std::wstring& setupFolder, const std::wstring& properties,
                                          int uiLevel, const std::wstring& verified) {
     const std::wstring package = packageFolder + L"\\" + packageName;
     std::wstring previousSource;
     std::wstring cacheFolder;
+    unsigned result = kInstallFailure;
     try {
         previousSource = PreviousInstallSource();
         const std::wstring productCode = GetPackageProductCode(queries_, package);
         // A missing file or a package without product code cannot be installed.
-        if (productCode.empty()) return false;
+        if (productCode.empty()) return kInstallFailure;
         cacheFolder = setupFolder + L"\\" + productCode;
         if (const auto target = fileSystem_.LinkTarget(cacheFolder)) {
             journal_.Write(L"\"" + cacheFolder + L"\" is a link to \"" + *target + L"\": the package is not installed");
-            return false;
+            return kInstallFailure;
         }
         if (!fileSystem_.FolderExists(cacheFolder)) fileSystem_.CreateFolder(cacheFolder);
         // Held while it is used, to the end of the run: it can be neither renamed nor replaced.
         fileSystem_.HoldFolder(cacheFolder);
         const std::wstring cachedPackage = cacheFolder + L"\\" + packageName;
-        if (!PlaceCopy(package, cachedPackage, verified)) return false;
+        if (!PlaceCopy(package, cachedPackage, verified)) return kInstallFailure;
         installer_.SetUiLevel(uiLevel);
-        if (!InstallerSucceeded(installer_.InstallProduct(cachedPackage, properties))) return false;
+        result = installer_.InstallProduct(cachedPackage, properties);
+        if (!InstallerSucceeded(result)) return result;
     } catch (const PlatformError&) {
-        return false;
+        return kInstallFailure;
     }
     // The product now comes from the cache folder; its previous source is no longer needed.
     DeletePreviousSource(previousSource, cacheFolder, setupFolder);
-    return true;
+    return result;
 }
 
-bool InstallerOperations::ApplyPatchPackage(const std::wstring& patchPath, int uiLevel, const std::wstring& verified) {
+unsigned InstallerOperations::ApplyPatchPackage(const std::wstring& patchPath, int uiLevel,
+                                                const std::wstring& verified) {
     const auto edition = EditionOf(selectedUpgradeCode_);
-    if (!edition) return false;
+    if (!edition) return kInstallFailure;
     try {
         const std::wstring source =
             GetInstallSource(queries_, std::wstring(ProductNameOf(*edition)), std::wstring(UpgradeCodeOf(*edition)));
-        if (source.empty()) return false;
+        if (source.empty()) return kInstallFailure;
         const std::wstring target = source + L"\\" + FileSystem::GetFileName(patchPath);
-        if (!PlaceCopy(patchPath, target, verified)) return false;
+        if (!PlaceCopy(patchPath, target, verified)) return kInstallFailure;
         installer_.SetUiLevel(uiLevel);
-        return InstallerSucceeded(installer_.ApplyPatch(target, kPatchReinstall));
+        return installer_.ApplyPatch(target, kPatchReinstall);
     } catch (const PlatformError&) {
-        return false;
+        return kInstallFailure;
     }
 }
 

@@ -28,10 +28,6 @@ class SignatureVerifier;
 // data and shortcuts are reinstalled.
 inline constexpr wchar_t kPatchReinstall[] = L"REINSTALL=ALL REINSTALLMODE=emus";
 
-// Whether an installer result code means the installation or patch took place. A
-// restart that is required (3010) or already initiated (1641) does not undo it.
-bool InstallerSucceeded(unsigned resultCode);
-
 class InstallerOperations final : public ProductInstaller {
 public:
     InstallerOperations(InstallerEngine& installer, FileSystem& fileSystem, const FolderIdentity& folders,
@@ -40,16 +36,15 @@ public:
 
     std::wstring GetInstalledVersion(const std::wstring& productName, const std::wstring& upgradeCode) override;
     bool InstallSourceAvailable(const std::wstring& productName, const std::wstring& upgradeCode) override;
-    // Installs packageFolder\packageName from a copy in setupFolder\{product code}; true when
-    // the installer reports success. After a successful installation the product's previous
+    // Installs packageFolder\packageName from a copy in setupFolder\{product code}. After a successful installation the product's previous
     // installation source folder is deleted when the launcher made it, a folder directly in
     // setupFolder other than the cache folder; any other is left, and the journal says so.
-    bool InstallPackage(const std::wstring& packageName, const std::wstring& packageFolder,
+    unsigned InstallPackage(const std::wstring& packageName, const std::wstring& packageFolder,
                         const std::wstring& setupFolder, const std::wstring& properties, int uiLevel,
                         const std::wstring& verified) override;
     // Copies the patch into the installation source of the selected edition and applies it
-    // from there; false without edition, without source, or when any step fails.
-    bool ApplyPatchPackage(const std::wstring& patchPath, int uiLevel, const std::wstring& verified) override;
+    // from there; 1603 without edition, without source, or when a step before the call fails.
+    unsigned ApplyPatchPackage(const std::wstring& patchPath, int uiLevel, const std::wstring& verified) override;
 
 private:
     std::wstring PreviousInstallSource();

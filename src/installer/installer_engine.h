@@ -39,4 +39,32 @@ public:
     virtual unsigned ApplyPatch(const std::wstring& patchPath, const std::wstring& commandLine) = 0;
 };
 
+// An engine that hands every request on to another; a wrapper overrides what it adds to.
+class ForwardingEngine : public InstallerEngine {
+public:
+    explicit ForwardingEngine(InstallerEngine& inner) : inner_(inner) {}
+
+    void SetUiLevel(int level) override { inner_.SetUiLevel(level); }
+    std::vector<std::wstring> Products() override { return inner_.Products(); }
+    std::optional<std::wstring> ProductInfo(const std::wstring& productCode, const std::wstring& attribute) override {
+        return inner_.ProductInfo(productCode, attribute);
+    }
+    std::optional<std::wstring> ProductUpgradeCode(const std::wstring& productCode) override {
+        return inner_.ProductUpgradeCode(productCode);
+    }
+    std::wstring PackageProperty(const std::wstring& packagePath, const std::wstring& property) override {
+        return inner_.PackageProperty(packagePath, property);
+    }
+    std::optional<std::wstring> FileVersion(const std::wstring& filePath) override { return inner_.FileVersion(filePath); }
+    unsigned InstallProduct(const std::wstring& packagePath, const std::wstring& properties) override {
+        return inner_.InstallProduct(packagePath, properties);
+    }
+    unsigned ApplyPatch(const std::wstring& patchPath, const std::wstring& commandLine) override {
+        return inner_.ApplyPatch(patchPath, commandLine);
+    }
+
+protected:
+    InstallerEngine& inner_;
+};
+
 } // namespace orvh

@@ -11,6 +11,19 @@ namespace orvh {
 inline constexpr int kUiLevelBasicProgressOnly = 99;
 inline constexpr int kUiLevelDefault = 1;
 
+// Windows Installer's result codes the run tells apart. A failure of the launcher's own before
+// the call (a package without product code, a copy refused) is reported as the installation's
+// fatal error, 1603.
+inline constexpr unsigned kInstallerSuccess = 0;
+inline constexpr unsigned kInstallFailure = 1603;
+inline constexpr unsigned kInstallerBusy = 1618;       // another installation is in progress
+inline constexpr unsigned kRestartInitiated = 1641;    // done, and the installer started a restart
+inline constexpr unsigned kRestartRequired = 3010;     // done, a restart completes it
+
+// Whether a result code means the installation or patch took place. A restart that is
+// required or already initiated does not undo it.
+bool InstallerSucceeded(unsigned resultCode);
+
 class ProductInstaller {
 public:
     virtual ~ProductInstaller() = default;
@@ -18,11 +31,11 @@ public:
     virtual std::wstring GetInstalledVersion(const std::wstring& productName, const std::wstring& upgradeCode) = 0;
     virtual bool InstallSourceAvailable(const std::wstring& productName, const std::wstring& upgradeCode) = 0;
     // `verified`: the held file of the update set of which Windows Installer must receive an
-    // exact copy; empty when the run verifies nothing.
-    virtual bool InstallPackage(const std::wstring& packageName, const std::wstring& packageFolder,
+    // exact copy; empty when the run verifies nothing. Both return the installer's result code.
+    virtual unsigned InstallPackage(const std::wstring& packageName, const std::wstring& packageFolder,
                                 const std::wstring& setupFolder, const std::wstring& properties, int uiLevel,
                                 const std::wstring& verified) = 0;
-    virtual bool ApplyPatchPackage(const std::wstring& patchPath, int uiLevel, const std::wstring& verified) = 0;
+    virtual unsigned ApplyPatchPackage(const std::wstring& patchPath, int uiLevel, const std::wstring& verified) = 0;
 };
 
 } // namespace orvh

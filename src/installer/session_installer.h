@@ -23,12 +23,12 @@ public:
     bool InstallSourceAvailable(const std::wstring& productName, const std::wstring& upgradeCode) override {
         return inner_.InstallSourceAvailable(productName, upgradeCode);
     }
-    bool InstallPackage(const std::wstring& packageName, const std::wstring& packageFolder,
+    unsigned InstallPackage(const std::wstring& packageName, const std::wstring& packageFolder,
                         const std::wstring& setupFolder, const std::wstring& properties, int uiLevel,
                         const std::wstring& verified) override {
         return inner_.InstallPackage(packageName, packageFolder, setupFolder, properties, Level(uiLevel), verified);
     }
-    bool ApplyPatchPackage(const std::wstring& patchPath, int uiLevel, const std::wstring& verified) override {
+    unsigned ApplyPatchPackage(const std::wstring& patchPath, int uiLevel, const std::wstring& verified) override {
         return inner_.ApplyPatchPackage(patchPath, Level(uiLevel), verified);
     }
 

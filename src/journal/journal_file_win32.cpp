@@ -162,6 +162,7 @@ JournalFile::JournalFile(bool elevated) : processStart_(ProcessStart()) {
     // Windows Installer appends to its log: the launcher makes it, new, first.
     const std::wstring installerLog = folder + L"\\" + InstallerLogFileName(name);
     if (CreateNewFile(installerLog, GENERIC_WRITE)) installerLog_ = installerLog;
+    path_ = folder + L"\\" + name;
 
     // This run's own files stay even when a clock set back made earlier names look newer.
     for (const auto& old : JournalsToDelete(FileNamesIn(folder))) {

@@ -20,12 +20,15 @@ public:
     void Write(std::wstring_view event) override;
     // Where Windows Installer's own log of the run goes; empty without a journal.
     const std::wstring& InstallerLogPath() const { return installerLog_; }
+    // This run's journal; empty without one.
+    const std::wstring& Path() const { return path_; }
 
 private:
     UniqueFile folder_;
     UniqueFile file_;
     ULONGLONG processStart_ = 0;  // in 100 ns units, as the system tells times
     std::wstring installerLog_;
+    std::wstring path_;
 };
 
 } // namespace orvh

@@ -93,10 +93,10 @@ void JournaledProcesses::Start(const std::wstring& applicationPath, const std::w
             [&] { starter_.Start(applicationPath, commandLine, show); });
 }
 
-void JournaledProcesses::RestartWindows(bool force) {
+void JournaledProcesses::RestartWindows(bool force, const std::function<void()>& asking) {
     journal_.Write(force ? L"Forced restart of Windows requested" : L"Restart of Windows requested");
     try {
-        restart_.RestartWindows(force);
+        restart_.RestartWindows(force, asking);
     } catch (const PlatformError& error) {
         journal_.Write(L"Restart refused, " + error.Source() + L" " + Failure(error));
         throw;

@@ -10,6 +10,8 @@ constexpr std::wstring_view kExeNameSwitch = L"/ExeName=";
 constexpr std::wstring_view kOrvhExeSwitch = L"/OrvhExe=";
 constexpr std::wstring_view kUpdateFolderSwitch = L"/PathAggiornamento=";
 constexpr std::wstring_view kUpgradeCodeSwitch = L"/MsiUpdateCode=";
+constexpr std::wstring_view kNoRestartSwitch = L"/NoRiavvio";
+constexpr std::wstring_view kInstallerWaitSwitch = L"/AttendiInstaller=";
 
 std::wstring AsciiUpper(std::wstring_view text) {
     std::wstring upper(text);
@@ -72,6 +74,8 @@ CommandSwitches ReadSwitches(std::wstring_view tail, std::wstring_view upperTail
     s.updateFolderValue = SwitchValue(tail, upperTail, kUpdateFolderSwitch, true).value_or(L"");
     s.upgradeCode = SwitchValue(tail, upperTail, kUpgradeCodeSwitch, true).value_or(L"");
     if (s.upgradeCode.empty()) s.upgradeCode = kServerUpgradeCode;
+    s.noRestart = SwitchValue(tail, upperTail, kNoRestartSwitch, false).has_value();
+    s.installerWaitText = SwitchValue(tail, upperTail, kInstallerWaitSwitch, false);
     return s;
 }
 

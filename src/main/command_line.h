@@ -10,6 +10,9 @@
 
 namespace orvh {
 
+// How long a run waits, in all, while Windows Installer is busy with another installation.
+inline constexpr std::int32_t kDefaultInstallerWaitSeconds = 600;
+
 // The settings one run takes from its command line, as texts. The process id is held as
 // the value text of its switch; start-up turns it into the id to wait for.
 struct CommandSwitches {
@@ -18,6 +21,8 @@ struct CommandSwitches {
     std::wstring productExecutable;
     std::wstring updateFolderValue;
     std::wstring upgradeCode;
+    bool noRestart = false;                          // "/NoRiavvio": Windows is never restarted
+    std::optional<std::wstring> installerWaitText;   // "/AttendiInstaller=": seconds
 
     bool operator==(const CommandSwitches&) const = default;
 };

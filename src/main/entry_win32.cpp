@@ -4,8 +4,11 @@
 #include "ini/ov_file_ini.h"
 #include "ini/profile_functions_win32.h"
 #include "installer/installation.h"
+#include "installer/busy_installer.h"
 #include "installer/installed_product.h"
+#include "installer/installer_activity_win32.h"
 #include "installer/msi_engine_win32.h"
+#include "installer/no_restart_engine.h"
 #include "installer/session_installer.h"
 #include "journal/journal_file_win32.h"
 #include "journal/journaled_services.h"
@@ -17,6 +20,7 @@
 #include "system/delivered_files_win32.h"
 #include "system/com_apartment_win32.h"
 #include "system/environment_win32.h"
+#include "system/event_log_win32.h"
 #include "system/file_system_win32.h"
 #include "system/folder_identity_win32.h"
 #include "system/library_search_win32.h"
@@ -37,6 +41,7 @@
 #include <exception>
 #include <memory>
 #include <new>
+#include <utility>
 
 namespace orvh {
 namespace {
@@ -80,8 +85,8 @@ private:
 };
 
 // The platform's error report for an error nothing caught; any other exception is
-// reported as the invalid procedure call it stands for.
-void ReportUnhandledError(HWND owner, Journal& journal, SessionKind session) {
+// reported as the invalid procedure call it stands for. Returns the error's number.
+std::int32_t ReportUnhandledError(HWND owner, Journal& journal, SessionKind session) {
     PlatformError error(5, L"OrvhUpdate", L"Chiamata di routine o argomento non validi.");
     try {
         throw;
@@ -98,27 +103,79 @@ void ReportUnhandledError(HWND owner, Journal& journal, SessionKind session) {
     SessionDialogs dialogs(session, screen, notices, journal);
     JournaledDialogs(dialogs, journal).ShowMessage(UnhandledErrorReportText(error), L"OrvhUpdate",
                                                    MessageIcon::CriticalStop);
+    return error.Number();
 }
 
-// After a forced restart has been requested nothing else may run: no unload, no start.
+WORD EventType(EventKind kind) {
+    switch (kind) {
+    case EventKind::Information: return EVENTLOG_INFORMATION_TYPE;
+    case EventKind::Warning: return EVENTLOG_WARNING_TYPE;
+    case EventKind::Error: return EVENTLOG_ERROR_TYPE;
+    }
+    return EVENTLOG_ERROR_TYPE;
+}
+
+// The run's end told once: the journal's line and, for every run but the usage message's, one
+// event in the Application log. A failure to report is journaled and changes nothing else.
+class RunEndReport final : public EndReporter {
+public:
+    explicit RunEndReport(JournalFile& journal) : journal_(journal) {}
+    void Report(const RunRecord& record) override {
+        if (std::exchange(reported_, true)) return;
+        const RunEnd& end = DecideEnd(record);
+        journal_.Write(L"Exit code " + std::to_wstring(end.exitCode) + L": " + std::wstring(end.meaning));
+        if (record.help) return;
+        try {
+            ReportRunEvent(end.eventId, EventType(end.kind), EventStrings(record, end, journal_.Path()));
+            journal_.Write(L"Event " + std::to_wstring(end.eventId) + L" reported to the Application log");
+        } catch (const PlatformError& error) {
+            journal_.Write(L"Event " + std::to_wstring(end.eventId) + L" not reported: " + error.Source() + L" error " +
+                           std::to_wstring(error.Number()) + L": " + error.Description());
+        }
+    }
+
+private:
+    JournalFile& journal_;
+    bool reported_ = false;
+};
+
+// Once Windows restarts nothing else may run: no unload, no start. The process ends with the
+// run's exit code, its end reported before the restart was asked for.
 class ImmediateEnd final : public ProgramEnd {
 public:
-    explicit ImmediateEnd(Journal& journal) : journal_(journal) {}
+    ImmediateEnd(Journal& journal, const RunRecord& record, EndReporter& report)
+        : journal_(journal), record_(record), report_(report) {}
     [[noreturn]] void EndNow() override {
-        journal_.Write(L"End, at once after the restart request");
-        ::ExitProcess(0);
+        report_.Report(record_);
+        journal_.Write(L"End, at once: Windows restarts");
+        ::ExitProcess(DecideEnd(record_).exitCode);
     }
 
 private:
     Journal& journal_;
+    const RunRecord& record_;
+    EndReporter& report_;
 };
+
+// Registers the event source where the process may (an elevated run), naming the running
+// program, whose message table holds the events' texts.
+void RegisterEvents(bool elevated, Journal& journal) {
+    if (!elevated) return;
+    try {
+        RegisterEventLogSource(ProgramExecutablePath());
+    } catch (const PlatformError& error) {
+        journal.Write(L"Event source not registered: " + error.Source() + L" error " + std::to_wstring(error.Number()) +
+                      L": " + error.Description());
+    }
+}
 
 std::wstring ProgramFolder() {
     const std::wstring exe = ProgramExecutablePath();
     return exe.substr(0, exe.rfind(L'\\'));
 }
 
-void Run(Win32WindowLoader& windows, JournalFile& journal, const SessionFacts& session, bool elevated) {
+void Run(Win32WindowLoader& windows, JournalFile& journal, const SessionFacts& session, bool elevated,
+         RunRecord& record, EndReporter& report) {
     Win32Dialogs screen;
     Win32UserNotices notices;
     SessionDialogs sessionDialogs(SessionKindOf(session), screen, notices, journal);
@@ -138,12 +195,17 @@ void Run(Win32WindowLoader& windows, JournalFile& journal, const SessionFacts& s
     journal.Write(L"OrvhUpdate " + ProgramVersionText() + L" \"" + ProgramExecutablePath() + L"\"");
     journal.Write(L"Command line: " + tail);
     journal.Write(SessionNote(session));
-    const auto settings = StartUp(tail, UpperCased(tail), {*resources, dialogs, instances, pointer, conversions});
+    const auto settings = StartUp(tail, UpperCased(tail), {*resources, dialogs, instances, pointer, conversions}, record);
     if (!settings) return;
+    RegisterEvents(elevated, journal);
 
     Win32MessagePump pump;
     MsiEngine msi(journal.InstallerLogPath());
-    JournaledInstallerEngine engine(msi, journal);
+    JournaledInstallerEngine journaledEngine(msi, journal);
+    NoRestartEngine noRestart(journaledEngine);
+    Win32InstallerActivity activity(pump);
+    BusyInstallerWait engine(settings->restartsAllowed ? static_cast<InstallerEngine&>(journaledEngine) : noRestart,
+                             activity, settings->installerWaitSeconds, journal);
     if (!journal.InstallerLogPath().empty()) {
         journal.Write(L"Windows Installer's log: \"" + journal.InstallerLogPath() + L"\"");
     }
@@ -157,7 +219,7 @@ void Run(Win32WindowLoader& windows, JournalFile& journal, const SessionFacts& s
     Win32ProgramStarter starter;
     Win32SystemRestart restart;
     JournaledProcesses processes(waiter, starter, restart, journal);
-    ImmediateEnd end(journal);
+    ImmediateEnd end(journal, record, report);
     InstalledProductQueries queries{msi, *fileSystem, ExpandEnvironmentReferences, conversions};
 
     RunServices services{
@@ -187,8 +249,9 @@ void Run(Win32WindowLoader& windows, JournalFile& journal, const SessionFacts& s
         delivered,
         *fileSystem,
         elevated,
+        report,
     };
-    RunUpdate(*settings, services);
+    RunUpdate(*settings, services, record);
 
     resources.reset();
     fileSystem.reset();
@@ -205,12 +268,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     orvh::JournalFile journal(elevated);
     orvh::Win32WindowLoader windows;
     const orvh::SessionFacts session = orvh::CurrentSessionFacts();
+    orvh::RunRecord record;
+    orvh::RunEndReport report(journal);
     try {
         const orvh::ComApartment com;
-        orvh::Run(windows, journal, session, elevated);
+        orvh::Run(windows, journal, session, elevated, record, report);
     } catch (...) {
-        orvh::ReportUnhandledError(windows.Window(), journal, orvh::SessionKindOf(session));
+        record.errorReport = orvh::ReportUnhandledError(windows.Window(), journal, orvh::SessionKindOf(session));
     }
+    report.Report(record);
     journal.Write(L"End");
-    return 0;
+    return static_cast<int>(orvh::DecideEnd(record).exitCode);
 }

@@ -10,11 +10,12 @@
 namespace orvh {
 
 std::optional<RunSettings> StartUp(std::wstring_view tail, std::wstring_view upperTail,
-                                   const StartupServices& services) {
+                                   const StartupServices& services, RunRecord& record) {
     const auto& texts = services.texts;
     if (services.instances.AnotherInstanceRunning()) {
         services.dialogs.ShowMessage(texts.LoadDllString(text::kSecondInstance), texts.LoadDllString(text::kHubTitle),
                                      MessageIcon::CriticalStop);
+        record.anotherLauncher = true;
         return std::nullopt;
     }
 
@@ -23,6 +24,7 @@ std::optional<RunSettings> StartUp(std::wstring_view tail, std::wstring_view upp
     if (IsHelpRequest(tail)) {
         services.dialogs.ShowMessage(HelpText(texts.LoadDllString(text::kUsage)), texts.LoadDllString(text::kHubTitle),
                                      MessageIcon::Information);
+        record.help = true;
         return std::nullopt;
     }
 
@@ -37,6 +39,12 @@ std::optional<RunSettings> StartUp(std::wstring_view tail, std::wstring_view upp
     settings.productExecutable = switches.productExecutable;
     settings.updateFolderValue = switches.updateFolderValue;
     settings.upgradeCode = switches.upgradeCode;
+    settings.restartsAllowed = !switches.noRestart;
+    if (switches.installerWaitText) {
+        // Not a number, negative or beyond 32 bits: the default wait.
+        const WholeNumber seconds = services.numbers.ToWholeNumber(*switches.installerWaitText);
+        if (seconds.fault == WholeNumber::Fault::None && seconds.value >= 0) settings.installerWaitSeconds = seconds.value;
+    }
     return settings;
 }
 

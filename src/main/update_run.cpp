@@ -27,14 +27,15 @@ constexpr wchar_t kRepairProperties[] = L"REINSTALL=ALL REINSTALLMODE=dmus";
 
 class Run {
 public:
-    Run(const RunSettings& settings, RunServices& services)
-        : settings_(settings), s_(services), edition_(EditionOf(settings.upgradeCode)),
+    Run(const RunSettings& settings, RunServices& services, RunRecord& record)
+        : settings_(settings), s_(services), record_(record), edition_(EditionOf(settings.upgradeCode)),
           set_(files_, services.ini,
                PrepareUpdateFolders(settings.updateFolderValue, services.programFolder, services.fileSystem,
                                     services.folderAccess, services.expand),
                services.journal) {}
 
     RunDecision Execute() {
+        record_.edition = edition_ ? std::wstring(ProductNameOf(*edition_)) : settings_.upgradeCode;
         NoteSettings();
         trust_.VerifyLauncher(s_.programPath);
         const bool linked = !set_.Folders().links.empty();
@@ -47,6 +48,8 @@ public:
             FailForFolders();
         } else if (DetermineVersions() && SetArrived() && SetAccepted()) {
             InstallationPhase();
+        }
+        if (stop_ == Stop::None && record_.installationPhase) {
             View().StepSuccessivo();
             View().SetLabel(WindowLabel::Attivita, Text(text::kUpdateCompleted));
             s_.pump.ProcessPendingMessages();
@@ -58,12 +61,14 @@ public:
                 Note(L"No rotation: the last installation or patch failed");
             }
         }
-        StartProductOrResource(settings_.clusterResource, s_.clusterTool, settings_.productExecutable,
-                               lastInstallationResult_,
-                               edition_, View(), s_.texts, s_.pump, s_.fileSystem, s_.starter);
+        // The product needs the restart that was not allowed: it is started by the next run.
+        if (stop_ != Stop::RestartNeeded) {
+            StartProductOrResource(settings_.clusterResource, s_.clusterTool, settings_.productExecutable,
+                                   lastInstallationResult_, edition_, View(), s_.texts, s_.pump, s_.fileSystem,
+                                   s_.starter);
+        }
         window_.reset();
         FinalCheck();
-        decision_.end = stillBeingDelivered_ ? RunEnd::SetStillBeingDelivered : RunEnd::Completed;
         return decision_;
     }
 
@@ -116,6 +121,8 @@ private:
     // A folder of the run that is not the launcher's own ends the run as a failed installation
     // ends it: the update set stays in Nuovo and the product is started again, ignoring it.
     void FailForFolders() {
+        record_.installationFailed = true;
+        record_.failureShown = true;
         View().SetInconStep(false);
         for (int step = 1; step <= 2; ++step) {
             View().StepSuccessivo();
@@ -136,6 +143,7 @@ private:
         Note(L"Configuration file \"" + set_.Folders().ConfigurationFile() + L"\"");
         if (!s_.fileSystem.FileExists(set_.Folders().ConfigurationFile())) {
             Note(L"No configuration file: nothing is installed");
+            record_.noConfiguration = true;
             FailVersionSearch(Text(text::kConfigurationNotFound) + L" '" + std::wstring(kConfigurationFileName) + L"'");
             return false;
         }
@@ -144,6 +152,7 @@ private:
         if (!edition_ || installedVersion_.empty()) {
             Note(edition_ ? L"No installed product of the edition: nothing is installed"
                           : L"The upgrade code names no edition: nothing is installed");
+            record_.notInstalled = true;
             FailVersionSearch(Text(text::kNoInstalledVersion) + L" " + settings_.upgradeCode);
             return false;
         }
@@ -151,6 +160,7 @@ private:
         View().SetLabel(WindowLabel::RicercaVersioni,
                         Text(text::kCurrentVersion) + L" " + FormatVersion(installedVersion_, false, s_.numbers));
         Note(L"Installed version " + installedVersion_);
+        record_.versionBefore = installedVersion_;
         set_.SelectVersionKeys(*edition_, installedVersion_);
         View().SetLabel(WindowLabel::Attivita, Text(text::kFindingUpdateVersion));
 
@@ -210,7 +220,7 @@ private:
         if (const auto written = FileStillBeingWritten(set_.Folders(), s_.delivered)) {
             Note(L"The update set is still being delivered (\"" + *written +
                  L"\" is open for writing): nothing is changed, a later run installs it");
-            stillBeingDelivered_ = true;
+            record_.setStillBeingDelivered = true;
             FailInstallationSteps();
             View().StepSuccessivo();
             return false;
@@ -226,7 +236,7 @@ private:
         decision_.verdict = trust_.Check(road_.files, {s_.packageVersion, s_.fileVersion});
         const TrustVerdict& verdict = decision_.verdict;
         if (verdict.refusal == Refusal::None) return true;
-        refused_ = true;
+        record_.refused = true;
         FailInstallationSteps();
         s_.dialogs.ShowMessage(RefusalMessage(verdict, s_.texts), Text(FactsOf(*edition_).titleText),
                                MessageIcon::CriticalStop);
@@ -234,12 +244,69 @@ private:
         return false;
     }
 
-    // A forced restart when obsolete fonts were removed; the program ends right there.
-    void RestartIfFontsRemoved(const std::wstring& version) {
-        if (!s_.removeOldFonts(version)) return;
+    // Obsolete fonts removed: Windows must restart before anything is installed. A forced
+    // restart, and the program ends right there; where restarts are not allowed the run stops
+    // instead, the set staying in Nuovo for the run after the restart. True when the run stops.
+    bool RestartIfFontsRemoved(const std::wstring& version) {
+        if (!s_.removeOldFonts(version)) return false;
+        if (!settings_.restartsAllowed) {
+            Note(L"Obsolete fonts removed for version " + version +
+                 L": Windows must restart, and restarts are not allowed (/NoRiavvio): nothing is installed, the "
+                 L"product is not started, the update set stays in Nuovo");
+            record_.restartRequired = true;
+            stop_ = Stop::RestartNeeded;
+            return true;
+        }
+        RestartNow(version);
+        return true;
+    }
+
+    // The program ends here once Windows accepted.
+    void RestartNow(const std::wstring& version) {
         Note(L"Obsolete fonts removed for version " + version + L": Windows restarts");
-        s_.restart.RestartWindows(true);
+        // A restart with no delay may end the process before the request returns: the end is
+        // reported once the privilege is held, right before Windows is asked.
+        try {
+            s_.restart.RestartWindows(true, [this] {
+                record_.restartStarted = true;
+                s_.ending.Report(record_);
+            });
+        } catch (...) {
+            record_.restartStarted = false;
+            throw;
+        }
         s_.end.EndNow();
+    }
+
+    // What an installer call's result means beyond success or failure. Windows Installer still
+    // busy past the wait stops the run's installations; a restart Windows Installer started
+    // ends the run at once. True when the installations stop.
+    bool Stops(unsigned result) {
+        if (result == kRestartRequired) record_.restartRequired = true;
+        if (result == kInstallerBusy) {
+            Note(L"Windows Installer is still busy with another installation: nothing more is installed, the "
+                 L"update set stays in Nuovo for the next run");
+            record_.installerBusy = true;
+            stop_ = Stop::InstallerBusy;
+            lastInstallationResult_ = false;
+            View().SetInconStep(false);
+            return true;
+        }
+        if (result == kRestartInitiated) {
+            Note(L"Windows Installer started a restart of Windows: the run ends here");
+            record_.restartStarted = true;
+            record_.versionAfter = InstalledVersionNow();
+            s_.ending.Report(record_);
+            s_.end.EndNow();
+        }
+        return false;
+    }
+
+    // One installation or patch result that counts: a failure is the run's failed installation.
+    bool Counted(unsigned result) {
+        const bool done = InstallerSucceeded(result);
+        if (!done) record_.installationFailed = true;
+        return done;
     }
 
     bool SourceAvailable() {
@@ -260,6 +327,7 @@ private:
     }
 
     void InstallationPhase() {
+        record_.installationPhase = true;
         if (road_.newerFullPackage) {
             Note(L"The full package is newer than the installed version: it is installed");
             InstallNewerFullPackage();
@@ -275,14 +343,14 @@ private:
         return trust_.Checks() ? set_.Folders().nuovo + L"\\" + name : L"";
     }
 
-    bool InstallFullPackage(const std::wstring& properties, int uiLevel) {
+    unsigned InstallFullPackage(const std::wstring& properties, int uiLevel) {
         const auto& folders = set_.Folders();
         const std::wstring name = set_.Name(SetRole::FullPackage);
         return s_.installer.InstallPackage(name, folders.corrente, folders.setup, properties, uiLevel, Verified(name));
     }
 
     void InstallNewerFullPackage() {
-        RestartIfFontsRemoved(installedVersion_);
+        if (RestartIfFontsRemoved(installedVersion_)) return;
         View().StepSuccessivo();
         View().SetLabel(WindowLabel::Attivita, Text(text::kInstallingUpdate));
         s_.pump.ProcessPendingMessages();
@@ -292,8 +360,15 @@ private:
         }
         if (!damaged_.fullPackage) {
             set_.StageFullPackage();
-            lastInstallationResult_ = InstallFullPackage(L"", kUiLevelBasicProgressOnly);
-            if (!lastInstallationResult_) lastInstallationResult_ = InstallFullPackage(L"", kUiLevelDefault);
+            unsigned result = InstallFullPackage(L"", kUiLevelBasicProgressOnly);
+            if (Stops(result)) return;
+            if (!InstallerSucceeded(result)) {
+                result = InstallFullPackage(L"", kUiLevelDefault);
+                if (Stops(result)) return;
+            }
+            lastInstallationResult_ = Counted(result);
+        } else {
+            record_.installationFailed = true;
         }
         View().SetInconStep(lastInstallationResult_);
         Note(lastInstallationResult_ ? L"Full package installed" : L"The full package was not installed");
@@ -305,7 +380,7 @@ private:
         }
         if (road_.patchDue) {
             Note(L"The patch is newer than the full package: it is applied");
-            RestartIfFontsRemoved(road_.update);
+            if (RestartIfFontsRemoved(road_.update)) return;
             BeginPatchStep();
         } else {
             Note(L"No patch newer than the full package");
@@ -322,10 +397,13 @@ private:
             // once. Its result shows on the step but does not count as the installation's.
             Note(L"The installed product's package is not in its installation source: it is repaired");
             if (road_.repairSource && damaged_.fullPackage) {
+                record_.installationFailed = true;
                 View().SetInconStep(false);
             } else if (road_.repairSource) {
                 set_.StageRepairPackage();
-                View().SetInconStep(InstallFullPackage(kRepairProperties, kUiLevelBasicProgressOnly));
+                const unsigned result = InstallFullPackage(kRepairProperties, kUiLevelBasicProgressOnly);
+                if (Stops(result)) return;
+                View().SetInconStep(Counted(result));
                 sourceThere = SourceAvailable();
             }
         } else {
@@ -344,7 +422,7 @@ private:
             return;
         }
         Note(L"The patch is newer than the installed version: it is applied");
-        RestartIfFontsRemoved(installedVersion_);
+        if (RestartIfFontsRemoved(installedVersion_)) return;
         BeginPatchStep();
     }
 
@@ -355,6 +433,7 @@ private:
         }
         if (damaged_.patch) {
             lastInstallationResult_ = false;
+            record_.installationFailed = true;
             View().SetInconStep(false);
             Note(L"The patch was not applied");
             return;
@@ -362,34 +441,48 @@ private:
         set_.StagePatchPackage();
         const std::wstring name = set_.Name(SetRole::Patch);
         const std::wstring patch = set_.Folders().corrente + L"\\" + name;
-        lastInstallationResult_ = s_.installer.ApplyPatchPackage(patch, kUiLevelBasicProgressOnly, Verified(name));
-        if (!lastInstallationResult_) {
+        unsigned result = s_.installer.ApplyPatchPackage(patch, kUiLevelBasicProgressOnly, Verified(name));
+        if (Stops(result)) return;
+        if (!InstallerSucceeded(result)) {
             View().SetInconStep(false);
-            lastInstallationResult_ = s_.installer.ApplyPatchPackage(patch, kUiLevelDefault, Verified(name));
+            result = s_.installer.ApplyPatchPackage(patch, kUiLevelDefault, Verified(name));
+            if (Stops(result)) return;
         }
+        lastInstallationResult_ = Counted(result);
         View().SetInconStep(lastInstallationResult_);
         Note(lastInstallationResult_ ? L"Patch applied" : L"The patch was not applied");
     }
 
     // A due update that did not change the installed version is reported once the window
-    // is gone.
+    // is gone, unless the run stopped for a reason of its own (a refused set, a busy Windows
+    // Installer, a restart not allowed).
     void FinalCheck() {
         if (!edition_) return;
         const std::wstring before = installedVersion_;
         installedVersion_ = InstalledVersionNow();
+        record_.versionAfter = installedVersion_;
         const bool unchanged = installedVersion_ == before;
         const bool due = VersionGreater(road_.update, installedVersion_) ||
                          VersionGreater(road_.patch, installedVersion_);
         Note(L"Final check: installed version " + Shown(installedVersion_) +
              (due && unchanged ? L", unchanged although an update was due" : L""));
-        if (due && unchanged && !refused_ && !stillBeingDelivered_) {
+        if (record_.installationPhase) record_.reachedOffered = !due;
+        if (record_.noConfiguration && !installedVersion_.empty()) {
+            record_.completedEarlier = set_.CompletedEarlier(*edition_, installedVersion_);
+        }
+        if (due && unchanged && !record_.refused && !record_.setStillBeingDelivered && stop_ == Stop::None) {
             s_.dialogs.ShowMessage(Text(text::kInstallationFailed), Text(FactsOf(*edition_).titleText),
                                    MessageIcon::CriticalStop);
+            record_.failureShown = true;
         }
     }
 
+    // Why the run stopped before its end; the window is unloaded all the same.
+    enum class Stop { None, RestartNeeded, InstallerBusy };
+
     const RunSettings& settings_;
     RunServices& s_;
+    RunRecord& record_;
     std::optional<Edition> edition_;
     ReleasingFileSystem files_{s_.fileSystem, s_.signatures};
     SetTrust trust_{s_.signatures, s_.journal};
@@ -400,13 +493,14 @@ private:
     std::wstring installedVersion_;
     bool lastInstallationResult_ = false;
     bool nothingToInstall_ = false;
-    bool refused_ = false;
-    bool stillBeingDelivered_ = false;
+    Stop stop_ = Stop::None;
     DamagedFiles damaged_;
 };
 
 } // namespace
 
-RunDecision RunUpdate(const RunSettings& settings, RunServices& services) { return Run(settings, services).Execute(); }
+RunDecision RunUpdate(const RunSettings& settings, RunServices& services, RunRecord& record) {
+    return Run(settings, services, record).Execute();
+}
 
 } // namespace orvh

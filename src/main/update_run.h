@@ -3,6 +3,7 @@
 // the installation phase in the middle. Every platform service comes in through
 // RunServices; the run itself only decides and sequences.
 #include "common/expand_path.h"
+#include "main/run_end.h"
 #include "main/run_road.h"
 #include "main/startup.h"
 #include "main/trusted_set.h"
@@ -39,8 +40,8 @@ public:
     virtual std::unique_ptr<ProgressView> Load() = 0;
 };
 
-// Ends the program at once, without any clean-up: used right after a forced restart of
-// Windows has been requested.
+// Ends the program at once, without any clean-up, with the exit code of the run's end: used
+// once Windows restarts (the launcher's forced restart requested, or an installer's own).
 class ProgramEnd {
 public:
     virtual ~ProgramEnd() = default;
@@ -89,25 +90,19 @@ struct RunServices {
     // process runs with an administrator's full rights or SYSTEM's.
     FolderAccess& folderAccess;
     bool elevated;
+    // Reports the end of a run that ends at once (a restart), before it ends.
+    EndReporter& ending;
 };
 
-// How a run ended, where whoever started it may act on it.
-enum class RunEnd {
-    Completed,
-    // The set was still being written into Nuovo: nothing was changed, a later run installs it.
-    SetStillBeingDelivered,
-};
-
-// What a run decided, for whoever runs it: how it ended, the keys it read and the road it
-// took, when it came to decide one, and the trust check's verdict (nothing verified by a
-// launcher not signed).
+// What a run decided, for whoever runs it: the keys it read and the road it took, when it came
+// to decide one, and the trust check's verdict (nothing verified by a launcher not signed).
 struct RunDecision {
-    RunEnd end = RunEnd::Completed;
     VersionKeys keys;
     std::optional<RunRoad> road;
     TrustVerdict verdict;
 };
 
-RunDecision RunUpdate(const RunSettings& settings, RunServices& services);
+// Runs the update; `record` tells, also when an error ends the run, how it ended.
+RunDecision RunUpdate(const RunSettings& settings, RunServices& services, RunRecord& record);
 
 } // namespace orvh

@@ -72,6 +72,15 @@ std::wstring UpdateSet::ReadPackageVersion(const std::wstring& key) const {
     return ReadAnnouncedVersion(ini_, folders_.ConfigurationFile(), key);
 }
 
+bool UpdateSet::CompletedEarlier(Edition edition, const std::wstring& installedVersion) const {
+    const std::wstring delivered = In(folders_.corrente, kConfigurationFileName);
+    if (!fs_.FileExists(delivered)) return false;
+    const auto read = [&](const std::wstring& key) { return ReadAnnouncedVersion(ini_, delivered, key); };
+    const VersionKeys keys = KeysRead(edition, installedVersion, read);
+    return !VersionGreater(read(keys.fullPackage), installedVersion) &&
+           !VersionGreater(read(keys.patchPackage), installedVersion);
+}
+
 void UpdateSet::StageRepairPackage() {
     const std::wstring name = Name(SetRole::FullPackage);
     fs_.CopyFile(In(folders_.nuovo, name), In(folders_.corrente, name));

@@ -45,6 +45,10 @@ public:
     void SelectVersionKeys(Edition edition, const std::wstring& installedVersion);
     // The version stored under `key` in Nuovo\ORVHUpdate.cfg; empty when missing.
     std::wstring ReadPackageVersion(const std::wstring& key) const;
+    // Whether the last set delivered, Corrente's ORVHUpdate.cfg, is there and announces no full
+    // package or patch above `installedVersion` under the keys that version reads: the update
+    // was completed by an earlier run.
+    bool CompletedEarlier(Edition edition, const std::wstring& installedVersion) const;
 
     // Removes the copies a run stopped part-way left under their partial names in Corrente,
     // Vecchio and the folders of Setup; they are never used.

@@ -73,7 +73,7 @@ public:
 class World final : public FileSystem, public ProfileFunctions, public StringTable, public Dialogs, public MessagePump,
                     public ProgressWindowLoader, public InstallerEngine, public ProcessWaiter, public ProgramStarter,
                     public SystemRestart, public ProgramEnd, public Journal, public SignatureVerifier,
-                    public FolderIdentity, public DeliveredFiles, public FolderAccess {
+                    public FolderIdentity, public DeliveredFiles, public FolderAccess, public EndReporter {
 public:
     World(const SetFolder& set, const PlanCase& planCase, const ProfileFunctions& profile,
           const LocaleConversions& numbers, SetFileReader& reader)
@@ -119,17 +119,22 @@ public:
             .expand = Identity, .numbers = numbers_, .programFolder = kProgramFolder, .folderIdentity = *this,
             .clusterTool = L"", .programVersion = L"", .journal = *this, .signatures = *this, .programPath = kLauncher,
             .packageVersion = [&queries](const std::wstring& path) { return GetPackageVersion(queries, path); },
-            .delivered = *this, .folderAccess = *this, .elevated = false};
+            .delivered = *this, .folderAccess = *this, .elevated = false, .ending = *this};
         const RunSettings settings{L"", 0, kProduct, kUpdateFolder, upgradeCode};
+        RunRecord record;
         try {
-            const RunDecision decision = RunUpdate(settings, services);
+            const RunDecision decision = RunUpdate(settings, services, record);
             plan_.keys = decision.keys;
             plan_.road = decision.road;
             plan_.verdict = decision.verdict;
         } catch (const PlatformError& error) {
             plan_.errorReport = error.Number();
+            record.errorReport = error.Number();
             Write(L"Error report: error " + std::to_wstring(error.Number()) + L": " + error.Description());
         }
+        const RunEnd& end = DecideEnd(record);
+        plan_.exitCode = end.exitCode;
+        plan_.eventId = end.eventId;
         plan_.announced = {set_.Announced(plan_.keys.fullPackage), set_.Announced(plan_.keys.patchPackage),
                            set_.Announced(plan_.keys.updater)};
         plan_.endVersion = InstalledVersion();
@@ -287,7 +292,8 @@ public:
         plan_.productCommandLine = commandLine;
         plan_.ignoreUpdate = commandLine.find(kIgnoreUpdateSwitch) != std::wstring::npos;
     }
-    void RestartWindows(bool) override {}
+    void RestartWindows(bool, const std::function<void()>& asking) override { asking(); }
+    void Report(const RunRecord&) override {}
     [[noreturn]] void EndNow() override { throw Stopped{}; }
     void Write(std::wstring_view event) override { plan_.journal.emplace_back(event); }
 

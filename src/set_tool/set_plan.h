@@ -41,6 +41,8 @@ struct RunPlan {
     std::wstring productCommandLine; // empty when the product was not started
     std::vector<std::vector<std::int32_t>> messages; // each box's string ids, in order
     std::optional<std::int32_t> errorReport;          // the error that ended the launcher
+    std::uint32_t exitCode = 0;                        // the launcher's exit code
+    std::uint32_t eventId = 0;                         // the event it reports
     std::vector<std::wstring> journal;                // the launcher's own account
 };
 

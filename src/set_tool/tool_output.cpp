@@ -44,6 +44,7 @@ void RunText(std::wstring& out, const RunPlan& run, const std::wstring& indent) 
     out += indent + L"ends at " + Shown(run.endVersion) + (run.rotated ? L"; the set is rotated out of Nuovo" : L"; the set stays in Nuovo") +
            (run.launcherReplaced ? L"; Corrente's launcher is replaced" : L"") + L"\n";
     if (run.errorReport) out += indent + L"the launcher ends with error report " + std::to_wstring(*run.errorReport) + L"\n";
+    out += indent + L"exit code " + std::to_wstring(run.exitCode) + L", event " + std::to_wstring(run.eventId) + L"\n";
     out += indent + L"product: " + (run.productCommandLine.empty() ? L"not started" : run.productCommandLine) + L"\n";
     for (const auto& box : run.messages) out += indent + L"message box: strings " + Ids(box, L", ") + L"\n";
     out += indent + L"the launcher's account (simulated paths):\n";
@@ -103,7 +104,9 @@ std::wstring RunJson(const RunPlan& run) {
     }
     out += L"], \"messageStrings\": [";
     for (std::size_t i = 0; i < run.messages.size(); ++i) out += (i ? L", [" : L"[") + Ids(run.messages[i], L", ") + L"]";
-    out += L"], \"errorReport\": " + (run.errorReport ? std::to_wstring(*run.errorReport) : L"null") + L", \"journal\": [";
+    out += L"], \"errorReport\": " + (run.errorReport ? std::to_wstring(*run.errorReport) : L"null") +
+           L", \"exitCode\": " + std::to_wstring(run.exitCode) + L", \"eventId\": " + std::to_wstring(run.eventId) +
+           L", \"journal\": [";
     for (std::size_t i = 0; i < run.journal.size(); ++i) out += (i ? L", " : L"") + Json(run.journal[i]);
     return out + L"]";
 }

@@ -2,6 +2,7 @@
 // What the update run needs of other processes and of the system: waiting for a process,
 // pausing, starting a program without waiting for it, and restarting Windows.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace orvh {
@@ -39,9 +40,11 @@ class SystemRestart {
 public:
     virtual ~SystemRestart() = default;
     // Asks Windows to restart; `force` ends the running programs without asking them.
-    // Returns once Windows has accepted; a refused restart raises a PlatformError whose
-    // source names the call or the privilege that failed.
-    virtual void RestartWindows(bool force) = 0;
+    // `asking` runs once the restart may be asked for, right before Windows is asked (a
+    // restart with no delay may end the process before the request returns). Returns once
+    // Windows has accepted; a refused restart raises a PlatformError whose source names the
+    // call or the privilege that failed.
+    virtual void RestartWindows(bool force, const std::function<void()>& asking) = 0;
 };
 
 } // namespace orvh

@@ -11,8 +11,9 @@ constexpr std::int32_t kNotReadyPause = 500;
 
 } // namespace
 
-void RequestRestart(bool force, ShutdownCalls& calls) {
+void RequestRestart(bool force, ShutdownCalls& calls, const std::function<void()>& asking) {
     calls.EnableShutdownPrivilege();
+    asking();
     for (int attempt = 1;; ++attempt) {
         try {
             calls.AskShutdownService(force);

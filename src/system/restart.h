@@ -7,6 +7,7 @@
 // A refused step raises a PlatformError naming it, so the program goes on to the error
 // report instead of ending as if Windows were restarting.
 #include <cstdint>
+#include <functional>
 
 namespace orvh {
 
@@ -25,6 +26,7 @@ inline constexpr int kNotReadyAttempts = 10;
 
 // Returns only once Windows has accepted the restart, or is restarting already
 // (ERROR_SHUTDOWN_IN_PROGRESS); a service not ready yet (ERROR_NOT_READY) is asked again.
-void RequestRestart(bool force, ShutdownCalls& calls);
+// `asking` runs once the privilege is held, before the service is first asked.
+void RequestRestart(bool force, ShutdownCalls& calls, const std::function<void()>& asking);
 
 } // namespace orvh

@@ -48,6 +48,8 @@ void Win32SystemRestart::AskShutdownService(bool force) {
 
 void Win32SystemRestart::Pause(std::int32_t milliseconds) { ::Sleep(static_cast<DWORD>(milliseconds)); }
 
-void Win32SystemRestart::RestartWindows(bool force) { RequestRestart(force, *this); }
+void Win32SystemRestart::RestartWindows(bool force, const std::function<void()>& asking) {
+    RequestRestart(force, *this, asking);
+}
 
 } // namespace orvh

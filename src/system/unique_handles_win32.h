@@ -64,6 +64,8 @@ inline void FreeSystemString(BSTR text) noexcept { ::SysFreeString(text); }
 inline void DeleteBoundary(HANDLE h) noexcept { ::DeleteBoundaryDescriptor(h); }
 // Closed, not destroyed: the namespace stays for the other launchers that hold it.
 inline void ClosePrivateNamespaceHandle(HANDLE h) noexcept { ::ClosePrivateNamespace(h, 0); }
+inline void CloseRegistryKey(HKEY key) noexcept { ::RegCloseKey(key); }
+inline void DeregisterEventLogSource(HANDLE source) noexcept { ::DeregisterEventSource(source); }
 inline void CloseCryptMessage(HCRYPTMSG message) noexcept { ::CryptMsgClose(message); }
 inline void FreeCertificate(PCCERT_CONTEXT certificate) noexcept { ::CertFreeCertificateContext(certificate); }
 
@@ -102,6 +104,10 @@ using UniqueBstr = UniqueResource<BSTR, FreeSystemString, nullptr>;
 using UniqueBoundaryDescriptor = UniqueResource<HANDLE, DeleteBoundary, nullptr>;
 // CreatePrivateNamespaceW, OpenPrivateNamespaceW.
 using UniquePrivateNamespace = UniqueResource<HANDLE, ClosePrivateNamespaceHandle, nullptr>;
+// RegCreateKeyExW, RegOpenKeyExW.
+using UniqueRegistryKey = UniqueResource<HKEY, CloseRegistryKey, nullptr>;
+// RegisterEventSourceW.
+using UniqueEventSource = UniqueResource<HANDLE, DeregisterEventLogSource, nullptr>;
 
 // WinVerifyTrust's state after WTD_STATEACTION_VERIFY (the signer, the chain): closed by
 // the same call on the same data with WTD_STATEACTION_CLOSE.

@@ -6,7 +6,9 @@
 #include "journal/journal_line.h"
 
 #include <cstring>
+#include <cwchar>
 #include <memory>
+#include <optional>
 #include <thread>
 
 namespace orvh::test {
@@ -25,10 +27,54 @@ inline std::wstring StringText(unsigned id) {
     return std::wstring(text, static_cast<std::size_t>(length));
 }
 
-inline const std::wstring kPublisherSubject = L"C=IT, O=Orvane S.p.A., CN=Orvane S.p.A.";
-
 // Wine tells itself by an export of its ntdll.
 inline bool UnderWine() { return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
+
+// The text of one event of the program's message table, the strings inserted.
+inline std::wstring EventText(unsigned id, const std::vector<std::wstring>& strings) {
+    std::vector<DWORD_PTR> inserts;
+    for (const auto& text : strings) inserts.push_back(reinterpret_cast<DWORD_PTR>(text.c_str()));
+    wchar_t* text = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_ARGUMENT_ARRAY, ProgramResources(),
+        id, MAKELANGID(LANG_ITALIAN, SUBLANG_ITALIAN), reinterpret_cast<wchar_t*>(&text), 0,
+        reinterpret_cast<va_list*>(inserts.data()));
+    const UniqueLocalMemory<wchar_t*> owner(text);
+    return std::wstring(text ? text : L"", length);
+}
+
+// One event of the program's source: its id, its type and its strings.
+struct ReportedEvent {
+    DWORD id = 0;
+    WORD type = 0;
+    std::vector<std::wstring> strings;
+};
+
+// The newest event the program reported to the Application log (Windows: Wine 8 keeps none).
+inline std::optional<ReportedEvent> NewestEvent() {
+    std::optional<ReportedEvent> event;
+    const HANDLE log = ::OpenEventLogW(nullptr, L"Application");
+    if (!log) return event;
+    std::vector<BYTE> records(0x40000);
+    DWORD read = 0, needed = 0;
+    if (::ReadEventLogW(log, EVENTLOG_SEQUENTIAL_READ | EVENTLOG_BACKWARDS_READ, 0, records.data(),
+                        static_cast<DWORD>(records.size()), &read, &needed)) {
+        for (DWORD offset = 0; offset < read && !event;) {
+            const auto* record = reinterpret_cast<const EVENTLOGRECORD*>(records.data() + offset);
+            if (std::wstring(reinterpret_cast<const wchar_t*>(record + 1)) == L"OrvhUpdate") {
+                event = ReportedEvent{record->EventID & 0xFFFF, record->EventType, {}};
+                const auto* text = reinterpret_cast<const wchar_t*>(records.data() + offset + record->StringOffset);
+                for (WORD i = 0; i < record->NumStrings; ++i, text += std::wcslen(text) + 1) event->strings.emplace_back(text);
+            }
+            offset += record->Length;
+        }
+    }
+    ::CloseEventLog(log);
+    return event;
+}
+
+inline const std::wstring kPublisherSubject = L"C=IT, O=Orvane S.p.A., CN=Orvane S.p.A.";
+
 
 // L"" when each fragment is part of an event after the one the fragment before was found in
 // (a message's text as the journal writes it); else the first fragment not found and the journal.

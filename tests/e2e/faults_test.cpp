@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -156,6 +157,39 @@ void FontsToRemoveWithoutTheRightToRestart(UpdateScenario& s, Arranged& a) {
     a.kept = std::shared_ptr<void>(nullptr, [font](void*) { ::DeleteFileW(font.c_str()); });
 }
 
+// Another installation runs its execute sequence: this process holds Windows Installer's mutex
+// (Wine's msi.dll neither takes nor checks it) from before the run; with `release`, until the
+// run's journal says it waits for it, and the run may wait 60 s; else for the whole run, which may
+// wait 2 s.
+void InstallerBusy(Arranged& a, bool release) {
+    a.tail += release ? L" /AttendiInstaller=60" : L" /AttendiInstaller=2";
+    const std::vector<std::wstring> earlier = FolderEntries(JournalFolder());
+    auto taken = std::make_shared<std::promise<void>>();
+    std::future<void> holding = taken->get_future();
+    a.kept = std::make_shared<std::jthread>([release, taken, earlier](std::stop_token stop) {
+        const UniqueHandle mutex(::CreateMutexW(nullptr, TRUE, L"Global\\_MSIExecute"));
+        taken->set_value();
+        const auto waiting = [&] {
+            return std::ranges::any_of(FolderEntries(JournalFolder()), [&](const std::wstring& name) {
+                return !std::ranges::count(earlier, name) &&
+                       ReadFileBytes(JournalFolder() + L"\\" + name).find("_MSIExecute is held") != std::string::npos;
+            });
+        };
+        while (!stop.stop_requested() && !(release && waiting())) std::this_thread::sleep_for(20ms);
+        if (release) std::this_thread::sleep_for(500ms);
+        ::ReleaseMutex(mutex.get());
+    });
+    holding.wait();
+}
+
+// Obsolete product fonts call for a restart, and the command line allows none.
+void FontsToRemoveWithRestartsNotAllowed(UpdateScenario&, Arranged& a) {
+    const std::wstring font = FontsFolder() + L"\\ORVH MS.TTF";
+    WriteFileBytes(font, "font");
+    a.tail += L" /NoRiavvio";
+    a.kept = std::shared_ptr<void>(nullptr, [font](void*) { ::DeleteFileW(font.c_str()); });
+}
+
 // The patch cut short as an interrupted copy leaves it: never handed to Windows Installer.
 void PatchCutShort(UpdateScenario& s, Arranged&) {
     WriteFileBytes(s.Sub(L"Nuovo\\ORVHPatch.msp"), ReadFileBytes(FixturePackagePath(fx::hub_1_2_100_msp.file)).substr(0, 3000));
@@ -180,6 +214,7 @@ struct Fault {
     std::wstring installed;
     std::vector<std::pair<std::wstring, Listing>> folders; // below the scratch folder
     std::wstring started;                                  // the product's switches
+    DWORD exitCode;                                        // as a Windows process reads it
     bool journaled = true;
     std::wstring told = L"";  // a line the journal holds besides the box and the end
     bool nobodySees = false; // the launcher runs on a window station nobody sees
@@ -222,6 +257,7 @@ TEST_P(Faults, ShowWhatTheUserSeesAndWhatIsLeft) {
     const std::wstring started = starts.empty() ? kNotStarted : starts[0].commandLine.substr(scenario.ProductPath().size());
     EXPECT_EQ(started, fault.started);
     EXPECT_LE(starts.size(), 1u);
+    EXPECT_EQ(run.exitCode, fault.exitCode);
     // The journal tells the launcher's box, if any, and the end.
     std::vector<std::wstring> told{L"Command line: ", fault.text, L"End"};
     if (fault.title.empty()) told.erase(told.begin() + 1);
@@ -245,7 +281,7 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
           [](UpdateScenario& s, Arranged& a) { HoldInCorrente(s, a, L"Orvane Hub.msi"); },
           0, L"OrvhUpdate", ErrorReport(ERROR_SHARING_VIOLATION), true, kOld,
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.1.601"}}, {L"Upd\\Vecchio", {}}},
-          kNotStarted},
+          kNotStarted, 10900},
     Fault{"ReadOnlyConfigurationInVecchioDuringTheRotation",
           [](UpdateScenario& s, Arranged&) {
               s.EarlierRun();
@@ -255,85 +291,100 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
           0, L"OrvhUpdate", ErrorReport(ERROR_ACCESS_DENIED), true, kNew,
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}},
            {L"Upd\\Vecchio", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.1.601"}}},
-          kNotStarted},
+          kNotStarted, 10900},
     Fault{"UpdateFolderMovedAwayDuringTheWait", MovedAwayDuringTheWait,
           0, kHubTitle, StringText(202) + L" 'ORVHUpdate.cfg'", true, kOld,
-          {{L"Upd", {}}, {L"Moved\\Nuovo", kSetInNuovo}}, kIgnoring},
+          {{L"Upd", {}}, {L"Moved\\Nuovo", kSetInNuovo}}, kIgnoring, 10202},
     // Nothing outside the update folder is written or deleted; the product is started again.
     Fault{"VecchioIsALinkOutsideTheUpdateFolder", LinkedVecchio,
           0, kHubTitle, StringText(10001), true, kOld,
           {{L"Outside", {L"Orvane Hub.msi"}}, {L"Upd\\Nuovo", kSetInNuovo},
            {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.1.601"}}},
-          kIgnoring, true, L"Vecchio\" is a link to "},
+          kIgnoring, 1603, true, L"Vecchio\" is a link to "},
     Fault{"SetupIsALinkOutsideTheUpdateFolder", LinkedSetup,
           0, kHubTitle, StringText(10001), true, kOld,
           {{L"Outside", {L"Share\\"}}, {L"Outside\\Share", {L"Orvane Hub.msi"}}, {L"Upd\\Nuovo", kSetInNuovo}},
-          kIgnoring, true, L"Setup\" is a link to "},
+          kIgnoring, 1603, true, L"Setup\" is a link to "},
     // The link stands where the new package's source folder belongs.
     Fault{"FolderOfSetupIsALinkOutsideTheUpdateFolder", LinkedFolderOfSetup,
           0, kHubTitle, StringText(10001), false, kOld,
           {{L"Outside", {L"Orvane Hub.msi.orvh-partial"}}, {L"Upd\\Nuovo", kSetInNuovo},
            {L"Upd\\Corrente", {L"Orvane Hub.msi 1.2.0"}}},
-          kIgnoring, true, L"CFA26}\" is a link to "},
+          kIgnoring, 1603, true, L"CFA26}\" is a link to "},
     Fault{"FileWhereTheSetupFolderBelongs",
           [](UpdateScenario& s, Arranged&) { WriteFileBytes(s.Sub(L"Setup"), "no folder"); },
           0, L"OrvhUpdate", ErrorReport(ERROR_ALREADY_EXISTS), false, kOld,
-          {{L"Upd", {L"Corrente\\", L"Nuovo\\", L"Setup", L"Vecchio\\"}}, {L"Upd\\Nuovo", kSetInNuovo}}, kNotStarted},
+          {{L"Upd", {L"Corrente\\", L"Nuovo\\", L"Setup", L"Vecchio\\"}}, {L"Upd\\Nuovo", kSetInNuovo}}, kNotStarted, 10900},
     Fault{"PackageWindowsInstallerRefusesTwice",
           PackageWindowsInstallerRefuses,
           2, kHubTitle, StringText(10001), false, kOld,
-          {{L"Upd\\Nuovo", {L"ORVHUpdate.cfg", L"Orvane Hub.msi"}}, {L"Upd\\Corrente", {L"Orvane Hub.msi"}}}, kIgnoring},
+          {{L"Upd\\Nuovo", {L"ORVHUpdate.cfg", L"Orvane Hub.msi"}}, {L"Upd\\Corrente", {L"Orvane Hub.msi"}}}, kIgnoring, 1603},
     Fault{"PackageWindowsInstallerRefusesTwiceNobodySees",
           PackageWindowsInstallerRefuses,
           0, kHubTitle, StringText(10001), false, kOld,
-          {{L"Upd\\Nuovo", {L"ORVHUpdate.cfg", L"Orvane Hub.msi"}}, {L"Upd\\Corrente", {L"Orvane Hub.msi"}}}, kIgnoring,
+          {{L"Upd\\Nuovo", {L"ORVHUpdate.cfg", L"Orvane Hub.msi"}}, {L"Upd\\Corrente", {L"Orvane Hub.msi"}}}, kIgnoring, 1603,
           true, L"interface level 2 instead of 1", true},
     Fault{"PatchCutShort", PatchCutShort,
           0, L"", L"", false, kNew,
           {{L"Upd\\Nuovo", {L"ORVHPatch.msp", L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}},
            {L"Upd\\Corrente", {L"Orvane Hub.msi 1.2.0"}}},
-          kIgnoring, true, L"ORVHPatch.msp\" is not whole ("},
+          kIgnoring, 1603, true, L"ORVHPatch.msp\" is not whole ("},
     Fault{"PackageStillBeingWritten", PackageStillBeingWritten,
           0, L"", L"", false, kOld,
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {}}, {L"Upd\\Vecchio", {}}, {L"Upd\\Setup", {}}},
-          kIgnoring, true, L"The update set is still being delivered"},
+          kIgnoring, 1618, true, L"The update set is still being delivered"},
     Fault{"RestartNeededWithoutTheShutdownPrivilege", FontsToRemoveWithoutTheRightToRestart,
           0, L"OrvhUpdate", ErrorReport(ERROR_NOT_ALL_ASSIGNED), true, kOld,
-          {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {}}, {L"Upd\\Setup", {}}}, kNotStarted},
+          {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {}}, {L"Upd\\Setup", {}}}, kNotStarted, 10900},
     Fault{"FourGroupVersionWithALetter",
           [](UpdateScenario& s, Arranged&) { s.Announce(L"Orvane Hub.msi", L"1.a.0.0"); },
           0, L"OrvhUpdate", ErrorReport(13, L"Tipo non corrispondente"), true, kOld,
-          {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {}}}, kNotStarted},
+          {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {}}}, kNotStarted, 10900},
     Fault{"LauncherRunFromCorrenteUnderAnotherName", LauncherInCorrenteUnderAnotherName,
           0, L"", L"", false, kNew,
           {{L"Upd\\Nuovo", {}}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"ORVHUpdate.exe (launcher)", L"Orvane Hub.msi 1.2.0"}}},
-          L" /NoConsole"},
+          L" /NoConsole", 0},
     // The product was first installed from a folder outside the update folder (Delivered).
     Fault{"PreviousSourceOutsideSetupIsLeft", [](UpdateScenario&, Arranged&) {},
           0, L"", L"", false, kNew,
           {{L"Delivered", {L"hub-1.1.601.msi 1.1.601"}}, {L"Upd\\Nuovo", {}},
            {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}}},
-          L" /NoConsole", true, L"Delivered\" is not a folder of "},
+          L" /NoConsole", 0, true, L"Delivered\" is not a folder of "},
     Fault{"TailOf40000Characters",
           [](UpdateScenario&, Arranged& a) {
               while (a.tail.size() < 40000) a.tail += L" /Altro=valore x=y / = ";
           },
           0, L"", L"", false, kNew,
           {{L"Upd", kSubFolders}, {L"Upd\\Nuovo", {}}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}}},
-          L" /NoConsole"},
+          L" /NoConsole", 0},
     Fault{"JournalFolderCannotTakeAFile", JournalFolderTaken,
           0, L"", L"", false, kNew,
           {{L"Upd", kSubFolders}, {L"Upd\\Nuovo", {}}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}}},
-          L" /NoConsole", false},
+          L" /NoConsole", 0, false},
     // A signed set refused: nothing copied, installed or rotated.
     Fault{"UnsignedPackageForASignedLauncher", [](UpdateScenario& s, Arranged&) { EXPECT_TRUE(s.RunSigned(L"OrvhUpdate.exe")); },
           0, kHubTitle, StringText(10002) + L" 'Orvane Hub.msi' " + StringText(10003) + L". " + StringText(10007), true, kOld,
-          {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {}}, {L"Upd\\Vecchio", {}}, {L"Upd\\Setup", {}}}, kIgnoring},
+          {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {}}, {L"Upd\\Vecchio", {}}, {L"Upd\\Setup", {}}}, kIgnoring, 10002},
     // The dropped file was in Nuovo before the rotation, which deleted it and did not copy it.
     Fault{"UnsignedLauncherDroppedWhileTheVerifiedPackageInstalls", UnsignedLauncherDroppedDuringTheInstallation,
           0, L"", L"", false, kNew,
           {{L"Upd\\Nuovo", {}}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi"}}},
-          L" /NoConsole", true, L"Nuovo\\ORVHUpdate.exe\": done"}),
+          L" /NoConsole", 0, true, L"Nuovo\\ORVHUpdate.exe\": done"},
+    // Windows Installer busy with another installation: waited for, within the run's bound.
+    Fault{"WindowsInstallerBusyThenFree", [](UpdateScenario&, Arranged& a) { InstallerBusy(a, true); },
+          0, L"", L"", false, kNew,
+          {{L"Upd\\Nuovo", {}}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}}},
+          L" /NoConsole", 0, true, L"The other installation ended after a wait of "},
+    Fault{"WindowsInstallerBusyPastTheWait", [](UpdateScenario&, Arranged& a) { InstallerBusy(a, false); },
+          0, L"", L"", false, kOld, {{L"Upd\\Nuovo", kSetInNuovo}}, kIgnoring, 1618, true,
+          L"Windows Installer still busy after a wait of 2.0 s"},
+    // Restarts not allowed: no restart asked for, the set left for the run after the restart.
+    Fault{"ObsoleteFontsWithRestartsNotAllowed", FontsToRemoveWithRestartsNotAllowed,
+          0, L"", L"", false, kOld, {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {}}}, kNotStarted, 3010, true,
+          L"restarts are not allowed (/NoRiavvio)"},
+    Fault{"RestartsNotAllowedForTheInstallerEither", [](UpdateScenario&, Arranged& a) { a.tail += L" /NoRiavvio"; },
+          0, L"", L"", false, kNew, {{L"Upd\\Nuovo", {}}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}}},
+          L" /NoConsole", 0, true, L"properties \"REBOOT=ReallySuppress\""}),
     [](const testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
 
 } // namespace

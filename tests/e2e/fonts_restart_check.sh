@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # wine_host.sh with HOST_DIR fonts_restart_check.sh HOST_DIR WINDOWS_BUILD_DIR: a run that finds
 # obsolete product fonts and restarts Windows, watched from Linux. With 1.1.601 installed, "ORVH MS.TTF" is obsolete, "MONO821N.ttf" is not.
-# Wine accepts the request to its shutdown service without restarting: the launcher must end by itself.
+# Wine accepts the request to its shutdown service without restarting: the launcher must end by itself,
+# with 1641 (Linux sees its low byte, 105), its event reported before the request. Wine 8 keeps no
+# event: ReportEventW prints its id and type on a fixme:advapi line and each string on the eventlog
+# channel (trace: for information), which only the Linux side can read from a program with windows.
 set -euo pipefail
 
 host=${1:?host folder}
@@ -11,7 +14,7 @@ prefix="$host/prefixes/fonts_restart_check"
 
 # The script itself does not carry WINEPREFIX, so that only Wine's processes match it.
 w() { WINEPREFIX="$prefix" "$@"; }
-cleanup() { w wineserver -k 2>/dev/null || true; rm -rf "$prefix"; }
+cleanup() { w wineserver -k 2>/dev/null || true; rm -rf "$prefix" "$prefix.debug.txt"; }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 prefix_processes() { grep -lzxF "WINEPREFIX=$prefix" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3 || true; }
@@ -28,8 +31,12 @@ cp "$bin/fixtures/hub-1.2.0.msi" "$drive/Upd/Nuovo/Orvane Hub.msi"
 printf '[Versione]\r\nOrvane Hub.msi=0001.0002.0000.0000\r\n' >"$drive/Upd/Nuovo/ORVHUpdate.cfg"
 cp "$bin/product_standin.exe" "$drive/Prod/Hub.exe"
 
-ORVH_STANDIN_LOG='C:\starts' w timeout 120 wine "$bin/OrvhUpdate.exe" '/PathAggiornamento=C:\Upd' '/ExeName=C:\Prod\Hub.exe' \
-    || [ $? -ne 124 ] || fail "OrvhUpdate.exe did not end"
+debug="$prefix.debug.txt"
+status=0
+ORVH_STANDIN_LOG='C:\starts' WINEDEBUG='+eventlog,fixme+advapi' w timeout 120 wine "$bin/OrvhUpdate.exe" \
+    '/PathAggiornamento=C:\Upd' '/ExeName=C:\Prod\Hub.exe' 2>"$debug" || status=$?
+[ $status -ne 124 ] || fail "OrvhUpdate.exe did not end"
+[ $status -eq 105 ] || fail "exit status $status, not the low byte of 1641"
 for _ in $(seq 300); do [ -z "$(prefix_processes)" ] && break; sleep 0.1; done
 [ -z "$(prefix_processes)" ] || fail "processes of the prefix still run after the restart request"
 
@@ -44,5 +51,12 @@ grep -q "Orvane Hub 1.1.601" "$drive/Program Files (x86)/Orvane Hub/readme.txt" 
 # The journal tells the font deleted and the restart, and ends right after the request.
 journal=$(ls "$drive/users/"*/Temp/OrvhUpdate/OrvhUpdate_*.log | grep -v _msi.log) || fail "no journal"
 grep -aq 'Delete file "C:\\windows\\Fonts\\ORVH MS.TTF": done' "$journal" || fail "the journal does not tell the font deleted"
-tail -n 2 "$journal" | grep -aq "Forced restart of Windows requested" || fail "the journal does not tell the restart"
-tail -n 1 "$journal" | grep -aq "End, at once after the restart request" || fail "the journal does not end at the restart"
+line() { tail -n "$1" "$journal" | head -n 1; }
+line 4 | grep -aq "Forced restart of Windows requested" || fail "the journal does not tell the restart"
+line 3 | grep -aq "Exit code 1641: " || fail "the journal does not tell the exit code"
+line 2 | grep -aq "Event 1002 reported to the Application log" || fail "the journal does not tell the event"
+line 1 | grep -aq "End, at once: Windows restarts" || fail "the journal does not end at the restart"
+grep -aq 'fixme:advapi:ReportEventW ([0-9A-F]*,0x0004,0x0000,0x000003ea,' "$debug" || fail "no information event 1002"
+for string in 'L"Orvane Hub"' 'L"0001.0001.0000.0601"' 'L"1641"' 'OrvhUpdate_'; do
+    grep -a 'trace:eventlog:ReportEventW' "$debug" | grep -aqF "$string" || fail "the event lacks $string"
+done

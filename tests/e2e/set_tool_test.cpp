@@ -63,6 +63,11 @@ TEST(SetTool, ThePlanIsWhatTheLauncherDoes) {
         const std::string planned = Field(plan.output, "productCommandLine");
         EXPECT_EQ(planned.substr(planned.find(".exe") + 4), Utf8(starts[0].commandLine.substr(scenario.ProductPath().size())));
         EXPECT_EQ(Field(plan.output, "messages") == "[]", run.boxes.empty());
+        EXPECT_EQ(Field(plan.output, "exitCode"), std::to_string(run.exitCode));
+        const auto event = std::ranges::find_if(run.journal, [](const auto& l) { return l.event.starts_with(L"Event "); });
+        ASSERT_NE(event, run.journal.end());
+        EXPECT_TRUE(event->event.starts_with(L"Event " + FromUtf8(Field(plan.output, "eventId")) + L" reported"))
+            << Utf8(event->event);
     });
 }
 

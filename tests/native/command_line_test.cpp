@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cwctype>
+#include <variant>
 
 namespace orvh {
 
@@ -31,20 +32,23 @@ std::wstring Upper(std::wstring_view tail) {
 TEST(CommandLine, ValueRuleOfEverySwitch) {
     const std::nullopt_t none = std::nullopt;
     const std::pair<std::wstring, CommandSwitches> rows[] = {
-        {L"", {L"", none, L"", L"", kHub}},
-        {L"/PathAggiornamento=\"C:\\A B\\U\" /ExeName=C:\\x.exe", {L"", none, L"C:\\x.exe", L"C:\\A B\\U", kHub}},
+        {L"", {L"", none, L"", L"", kHub, false, none}},
+        {L"/PathAggiornamento=\"C:\\A B\\U\" /ExeName=C:\\x.exe", {L"", none, L"C:\\x.exe", L"C:\\A B\\U", kHub, false, none}},
         // The first quote after the switch counts, even when it belongs to a later switch.
-        {L"/ServizioCluster=Res /ExeName=\"C:\\A B\\p.exe\"", {L"C:\\A B\\p.exe", none, L"C:\\A B\\p.exe", L"", kHub}},
-        {L"/MsiUpdateCode= /ExeName=x", {L"", none, L"x", L"", kHub}},
-        {L"/msiupdatecode=\"{4a7c1e92-6b3d}\"", {L"", none, L"", L"", L"{4a7c1e92-6b3d}"}},
-        {L"/ExeName= /OrvhExe=C:\\x.exe", {L"", none, L"", L"", kHub}},
-        {L"/OrvhExe=\"C:\\A B\\y.exe\" /MsiUpdateCode=", {L"", none, L"C:\\A B\\y.exe", L"", kHub}},
-        {L"/AttendiProcesso=\"12 34\"", {L"", L"\"12", L"", L"", kHub}},
-        {L"/ExeName=a /ExeName=b", {L"", none, L"a", L"", kHub}},
-        {L"/ServizioCluster=x/ExeName=y", {L"x/ExeName=y", none, L"y", L"", kHub}},
-        {L"/ExeName=a\tb c", {L"", none, L"a\tb", L"", kHub}},
-        {L"/PathAggiornamento=\"C:\\Upd dir", {L"", none, L"", L"C:\\Upd dir", kHub}},
-        {L"/ServizioCluster=\"\"", {L"", none, L"", L"", kHub}},
+        {L"/ServizioCluster=Res /ExeName=\"C:\\A B\\p.exe\"", {L"C:\\A B\\p.exe", none, L"C:\\A B\\p.exe", L"", kHub, false, none}},
+        {L"/MsiUpdateCode= /ExeName=x", {L"", none, L"x", L"", kHub, false, none}},
+        {L"/msiupdatecode=\"{4a7c1e92-6b3d}\"", {L"", none, L"", L"", L"{4a7c1e92-6b3d}", false, none}},
+        {L"/ExeName= /OrvhExe=C:\\x.exe", {L"", none, L"", L"", kHub, false, none}},
+        {L"/OrvhExe=\"C:\\A B\\y.exe\" /MsiUpdateCode=", {L"", none, L"C:\\A B\\y.exe", L"", kHub, false, none}},
+        {L"/AttendiProcesso=\"12 34\"", {L"", L"\"12", L"", L"", kHub, false, none}},
+        {L"/ExeName=a /ExeName=b", {L"", none, L"a", L"", kHub, false, none}},
+        {L"/ServizioCluster=x/ExeName=y", {L"x/ExeName=y", none, L"y", L"", kHub, false, none}},
+        {L"/ExeName=a\tb c", {L"", none, L"a\tb", L"", kHub, false, none}},
+        {L"/PathAggiornamento=\"C:\\Upd dir", {L"", none, L"", L"C:\\Upd dir", kHub, false, none}},
+        {L"/ServizioCluster=\"\"", {L"", none, L"", L"", kHub, false, none}},
+        // A switch of its own without value, and the wait's seconds, found by the same rule.
+        {L"/noriavvio /AttendiInstaller=5", {L"", none, L"", L"", kHub, true, L"5"}},
+        {L"/ExeName=C:\\NoRiavvio.exe", {L"", none, L"C:\\NoRiavvio.exe", L"", kHub, false, none}},
     };
     test::ForEachRow(rows, [&](const auto& row) {
         EXPECT_EQ(ReadSwitches(row.first, Upper(row.first)), row.second);
@@ -69,21 +73,30 @@ TEST(CommandLine, TailHelpRequestAndHelpText) {
 }
 
 TEST(StartUp, EndsOrReadsTheProcessIdInItsOrder) {
-    // The tail, another instance running; the events, the process id (nullopt: start-up ended).
-    const std::tuple<std::wstring, bool, std::vector<std::wstring>, std::optional<std::int32_t>> rows[] = {
-        {L"/AttendiProcesso=7 /?", true, {L"message #2 | #10000 | stop"}, std::nullopt},
-        {L"/AttendiProcesso=7 /?", false, {L"hourglass", L"message #2 | #200 | info"}, std::nullopt},
-        {L"/AttendiProcesso=12", false, {L"hourglass"}, 12},
-        {L"/AttendiProcesso=abc", false, {L"hourglass"}, 0},
-        {L"/AttendiProcesso=2147483648", false, {L"hourglass"}, 0},
+    // The tail, another instance running; the events; the process id and the installer wait's
+    // seconds, or the exit code when start-up ended the program.
+    using Read = std::pair<std::int32_t, std::int32_t>;
+    const std::tuple<std::wstring, bool, std::vector<std::wstring>, std::variant<Read, std::uint32_t>> rows[] = {
+        {L"/AttendiProcesso=7 /?", true, {L"message #2 | #10000 | stop"}, 1618u},
+        {L"/AttendiProcesso=7 /?", false, {L"hourglass", L"message #2 | #200 | info"}, 0u},
+        {L"/AttendiProcesso=12", false, {L"hourglass"}, Read{12, 600}},
+        {L"/AttendiProcesso=abc", false, {L"hourglass"}, Read{0, 600}},
+        {L"/AttendiProcesso=2147483648", false, {L"hourglass"}, Read{0, 600}},
+        {L"/AttendiInstaller=5", false, {L"hourglass"}, Read{0, 5}},
+        {L"/AttendiInstaller=-5", false, {L"hourglass"}, Read{0, 600}},
     };
     test::ForEachRow(rows, [&](const auto& row) {
-        const auto& [tail, another, events, processId] = row;
+        const auto& [tail, another, events, expected] = row;
         test::RunFakes fakes;
         fakes.anotherInstance = another;
+        RunRecord record;
         const auto settings = StartUp(tail, Upper(tail), {.texts = fakes, .dialogs = fakes, .instances = fakes,
-                                                          .pointer = fakes, .numbers = fakes.conversions});
-        EXPECT_EQ(settings ? std::optional(settings->processId) : std::nullopt, processId);
+                                                          .pointer = fakes, .numbers = fakes.conversions}, record);
+        if (settings) {
+            EXPECT_EQ(expected, (std::variant<Read, std::uint32_t>(Read{settings->processId, settings->installerWaitSeconds})));
+        } else {
+            EXPECT_EQ(expected, (std::variant<Read, std::uint32_t>(DecideEnd(record).exitCode)));
+        }
         EXPECT_EQ(fakes.log, events);
     });
 }

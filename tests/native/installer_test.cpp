@@ -3,12 +3,15 @@
 #include "common/journal.h"
 #include "fakes.h"
 #include "rows.h"
+#include "installer/busy_installer.h"
 #include "installer/installation.h"
 #include "installer/installed_product.h"
 #include "system/folder_identity.h"
 #include "system/signatures.h"
 
 #include <gtest/gtest.h>
+
+#include <deque>
 
 namespace orvh {
 namespace {
@@ -112,7 +115,7 @@ struct Row {
     int uiLevel = kUiLevelBasicProgressOnly;
     std::wstring verified = L"";
     int calls = 1;
-    bool result = true;
+    unsigned result = 0;
     Log log = {}, changes = {};
 };
 
@@ -145,23 +148,23 @@ TEST(Installation, InstallPackageAndApplyPatchPackage) {
         // A verified file's copy is held and checked before the call, and stays held for the retry.
         {.verified = kVerified, .calls = 2, .log = {mkdir, copy, L"hold " + kNewCache + L"\\Orvane Hub.msi", rmdir},
          .changes = {install, install}},
-        {.verified = kChanged, .result = false,
+        {.verified = kChanged, .result = 1603,
          .log = {mkdir, copy, L"journal \"" + kNewCache + L"\\Orvane Hub.msi\" is not byte for byte the verified \"" +
                                   kChanged + L"\": it is not given to Windows Installer"}},
         {.patch = true, .verified = kVerifiedPatch, .log = {copyPatch, L"hold " + kOldCache + L"\\ORVHPatch.msp"},
          .changes = {patch + L"99"}},
-        {.resultCode = 1603, .result = false, .log = {mkdir, copy}, .changes = {install}},
-        {.packageCode = std::nullopt, .result = false},
-        {.packageCode = L"", .result = false},
-        {.readOnlyFile = kNewCache, .result = false},
+        {.resultCode = 1603, .result = 1603, .log = {mkdir, copy}, .changes = {install}},
+        {.packageCode = std::nullopt, .result = 1603},
+        {.packageCode = L"", .result = 1603},
+        {.readOnlyFile = kNewCache, .result = 1603},
         {.patch = true, .log = {copyPatch}, .changes = {patch + L"99"}},
         {.patch = true, .uiLevel = kUiLevelDefault, .log = {copyPatch}, .changes = {patch + L"1"}},
         {.selected = kDeskCode, .deskSource = L"D:\\Desk\\", .patch = true,
          .log = {L"copy " + kPatch + L" -> D:\\Desk\\ORVHPatch.msp"},
          .changes = {L"patch D:\\Desk\\ORVHPatch.msp [REINSTALL=ALL REINSTALLMODE=emus] ui 99"}},
-        {.resultCode = 1603, .patch = true, .result = false, .log = {copyPatch}, .changes = {patch + L"99"}},
-        {.readOnlyFile = kOldCache + L"\\ORVHPatch.msp", .patch = true, .result = false},
-        {.selected = kDeskCode, .patch = true, .result = false},
+        {.resultCode = 1603, .patch = true, .result = 1603, .log = {copyPatch}, .changes = {patch + L"99"}},
+        {.readOnlyFile = kOldCache + L"\\ORVHPatch.msp", .patch = true, .result = 1603},
+        {.selected = kDeskCode, .patch = true, .result = 1603},
     };
     test::ForEachRow(rows, [&](const auto& row) {
         FakeInstaller installer;
@@ -185,7 +188,7 @@ TEST(Installation, InstallPackageAndApplyPatchPackage) {
         installer.result = row.resultCode;
         FakeHolds holds(fs);
         InstallerOperations operations(installer, fs, folders, Expand, numbers, row.selected, holds, holds);
-        bool result = false;
+        unsigned result = 0;
         for (int call = 0; call < row.calls; ++call) {
             result = row.patch ? operations.ApplyPatchPackage(kPatch, row.uiLevel, row.verified)
                                : operations.InstallPackage(L"Orvane Hub.msi", L"U:\\Upd\\Corrente", kSetup,
@@ -194,6 +197,59 @@ TEST(Installation, InstallPackageAndApplyPatchPackage) {
         EXPECT_EQ(result, row.result);
         EXPECT_EQ(fs.log, row.log);
         EXPECT_EQ(installer.changes, row.changes);
+    });
+}
+
+// Another installation runs until `busyUntil` (ms on a clock that moves only while the run waits);
+// the installer's answers in turn (0 once they run out). What the call returned, how often it
+// reached the installer, and the journal.
+TEST(BusyInstaller, WaitsWithinTheRunsBoundThenAnswersBusy) {
+    struct Activity final : InstallerActivity {
+        bool OtherInstallationRunning() override { return now < busyUntil; }
+        void Wait(std::int32_t milliseconds) override { now += milliseconds; }
+        std::int64_t Now() override { return now; }
+        std::int64_t now = 0, busyUntil = 0;
+    };
+    struct Answers final : ForwardingEngine, Journal {
+        using ForwardingEngine::ForwardingEngine;
+        unsigned InstallProduct(const std::wstring&, const std::wstring&) override {
+            log.push_back(L"install");
+            const unsigned answer = answers.empty() ? 0 : answers.front();
+            if (!answers.empty()) answers.pop_front();
+            return answer;
+        }
+        void Write(std::wstring_view event) override { log.push_back(std::wstring(event)); }
+        std::deque<unsigned> answers;
+        Log log;
+    };
+    const std::wstring waiting = L"Another installation is running its execute sequence (Global\\_MSIExecute is held): "
+                                 L"waiting, 2.0 s left of the run's 2.0 s";
+    const std::wstring again = L"Windows Installer answered 1618, another installation is in progress: the call waits "
+                               L"to be made again";
+    struct Row {
+        std::int64_t busyUntil;
+        std::deque<unsigned> answers;
+        unsigned result;
+        Log log;
+    };
+    const Row rows[] = {
+        {0, {3010}, 3010, {L"install"}},
+        {1200, {}, 0, {waiting, L"The other installation ended after a wait of 1.5 s", L"install"}},
+        {60000, {}, 1618, {waiting, L"Windows Installer still busy after a wait of 2.0 s: the run waits no longer"}},
+        {0, {1618, 1603}, 1603, {L"install", again, L"install"}},
+        {0, {1618, 1618, 1618, 1618, 1618}, 1618,
+         {L"install", again, L"install", again, L"install", again, L"install", again, L"install", again,
+          L"No time left of the 2.0 s the run may wait for Windows Installer"}},
+    };
+    test::ForEachRow(rows, [&](const auto& row) {
+        FakeInstaller installer;
+        Answers answers(installer);
+        answers.answers = row.answers;
+        Activity activity;
+        activity.busyUntil = row.busyUntil;
+        BusyInstallerWait wait(answers, activity, 2, answers);
+        EXPECT_EQ(wait.InstallProduct(L"p.msi", L""), row.result);
+        EXPECT_EQ(answers.log, row.log);
     });
 }
 

@@ -24,7 +24,7 @@ namespace orvh::test {
 class RunFakes final : public StringTable, public Dialogs, public MessagePump, public ProgressWindowLoader,
                        public ProductInstaller, public ProcessWaiter, public ProgramStarter, public SystemRestart,
                        public ProgramEnd, public InstanceGuard, public MousePointer, public Journal,
-                       public SignatureVerifier, public DeliveredFiles {
+                       public SignatureVerifier, public DeliveredFiles, public EndReporter {
 public:
     struct Ended {};  // how EndNow leaves the run
 
@@ -52,7 +52,8 @@ public:
                 .packageVersion = [this](const std::wstring& path) { return ownVersions[path]; },
                 .delivered = *this,
                 .folderAccess = access,
-                .elevated = elevated};
+                .elevated = elevated,
+                .ending = *this};
     }
 
     std::wstring LoadDllString(std::int32_t index) const override { return L"#" + std::to_wstring(index); }
@@ -72,22 +73,24 @@ public:
         if (sourceLostOnceAsked) sourceAvailable = false;
         return available;
     }
-    bool InstallPackage(const std::wstring& name, const std::wstring& folder, const std::wstring& setup,
+    unsigned InstallPackage(const std::wstring& name, const std::wstring& folder, const std::wstring& setup,
                         const std::wstring& properties, int ui, const std::wstring& verified) override {
         Add(L"install " + name + L" from " + folder + L" into " + setup + L" [" + properties + L"] ui " +
             std::to_wstring(ui) + Of(verified));
         if (whileInstalling) whileInstalling();
-        const bool ok = Next(installResults);
+        const unsigned result = Next(installResults);
+        const bool ok = InstallerSucceeded(result);
         sourceAvailable = sourceAvailable || ok;
         if (properties.empty()) lastResult = ok;
         if (ok && properties.empty()) installed = fullInstalls;
-        return ok;
+        return result;
     }
-    bool ApplyPatchPackage(const std::wstring& path, int ui, const std::wstring& verified) override {
+    unsigned ApplyPatchPackage(const std::wstring& path, int ui, const std::wstring& verified) override {
         Add(L"patch " + path + L" ui " + std::to_wstring(ui) + Of(verified));
-        lastResult = Next(patchResults);
+        const unsigned result = Next(patchResults);
+        lastResult = InstallerSucceeded(result);
         if (*lastResult) installed = patchInstalls;
-        return *lastResult;
+        return result;
     }
     ProcessWait AttendiProcesso(std::int32_t id, bool wait) override {
         Add(L"wait " + std::to_wstring(id) + (wait ? L" blocking" : L" polling"));
@@ -97,10 +100,12 @@ public:
     void Start(const std::wstring& app, const std::wstring& line, ShowCommand show) override {
         Add(L"start [" + app + L"] " + line + L" show " + std::to_wstring(static_cast<int>(show)));
     }
-    void RestartWindows(bool force) override {
+    void RestartWindows(bool force, const std::function<void()>& asking) override {
         Add(force ? L"restart forced" : L"restart");
         if (restartRefused) throw PlatformError(1300, L"AdjustTokenPrivileges SeShutdownPrivilege", L"refused");
+        asking();
     }
+    void Report(const RunRecord& record) override { Add(L"end reported " + std::to_wstring(DecideEnd(record).exitCode)); }
     [[noreturn]] void EndNow() override {
         Add(L"end");
         throw Ended{};
@@ -151,12 +156,12 @@ public:
     std::vector<std::wstring> log;
     std::map<WindowLabel, std::wstring> labels;  // as the window last showed them
     std::array<std::wstring, 4> icons;           // each step row's icons, in the order set
-    // Installer state and scripted results (success once a list runs out).
+    // Installer state and scripted result codes (0 once a list runs out).
     std::wstring installed, fullInstalls, patchInstalls;
     bool sourceAvailable = true;
     bool sourceLostOnceAsked = false;      // the source goes right after the first question
     std::function<void()> whileInstalling; // what others do during a full package's installation
-    std::deque<bool> installResults, patchResults;
+    std::deque<unsigned> installResults, patchResults;
     std::optional<bool> lastResult;  // of the last full installation or patch
     std::set<std::wstring> fontsAt;  // installed versions for which obsolete fonts are found
     std::wstring updater;            // the version of Corrente's updater
@@ -174,8 +179,8 @@ public:
 
 private:
     static std::wstring Of(const std::wstring& verified) { return verified.empty() ? L"" : L" of " + verified; }
-    static bool Next(std::deque<bool>& results) {
-        const bool result = results.empty() || results.front();
+    static unsigned Next(std::deque<unsigned>& results) {
+        const unsigned result = results.empty() ? 0 : results.front();
         if (!results.empty()) results.pop_front();
         return result;
     }

@@ -293,8 +293,12 @@ TEST(SetTool, PlanPrintedForPeopleAndForPrograms) {
                  L"install Orvane Hub.msi 1.2.0 at interface level 1: done", L"apply patch ORVHPatch.msp at interface level 99: done"};
     run.endVersion = L"0001.0002.0000.0100";
     run.productCommandLine = L"P.exe /NoConsole";
+    run.exitCode = 1603;
+    run.eventId = 1005;
     run.journal = {L"say \"hi\" in C:\\x"};
     both.afterStop = RunPlan{};
+    both.afterStop->exitCode = 10002;
+    both.afterStop->eventId = 1007;
     both.afterStop->installed = both.afterStop->endVersion = L"0001.0002.0000.0000";
     both.afterStop->verdict = {Refusal::NotSigned, L"N\\ORVHPatch.msp", {L"N\\ORVHPatch.msp"}};
     both.afterStop->ignoreUpdate = true;
@@ -309,6 +313,7 @@ TEST(SetTool, PlanPrintedForPeopleAndForPrograms) {
               L"  Windows Installer: install Orvane Hub.msi 1.2.0 at interface level 1: done\n"
               L"  Windows Installer: apply patch ORVHPatch.msp at interface level 99: done\n"
               L"  ends at 0001.0002.0000.0100; the set stays in Nuovo\n"
+              L"  exit code 1603, event 1005\n"
               L"  product: P.exe /NoConsole\n"
               L"  the launcher's account (simulated paths):\n"
               L"    say \"hi\" in C:\\x\n"
@@ -317,6 +322,7 @@ TEST(SetTool, PlanPrintedForPeopleAndForPrograms) {
               L"    verifies: ORVHPatch.msp; refuses ORVHPatch.msp (message 10003)\n"
               L"    Windows Installer: nothing installed\n"
               L"    ends at 0001.0002.0000.0000; the set stays in Nuovo\n"
+              L"    exit code 10002, event 1007\n"
               L"    product: not started\n"
               L"    message box: strings 10002, 10003, 10007\n"
               L"    the launcher's account (simulated paths):\n");
@@ -329,7 +335,8 @@ TEST(SetTool, PlanPrintedForPeopleAndForPrograms) {
           L"interface level 99: error 1603\", \"install Orvane Hub.msi 1.2.0 at interface level 1: done\", \"apply patch "
           L"ORVHPatch.msp at interface level 99: done\"], \"endVersion\": \"0001.0002.0000.0100\"",
           L"\"afterStop\": {\"installed\": \"0001.0002.0000.0000\", \"keys\": [\"\", \"\", \"\"]",
-          L"\"journal\": [\"say \\\"hi\\\" in C:\\\\x\"]"}) {
+          L"\"exitCode\": 1603, \"eventId\": 1005, \"journal\": [\"say \\\"hi\\\" in C:\\\\x\"]",
+          L"\"exitCode\": 10002, \"eventId\": 1007, \"journal\": []}}]"}) {
         EXPECT_NE(twoCalls.find(part), std::wstring::npos) << testing::PrintToString(twoCalls);
     }
 

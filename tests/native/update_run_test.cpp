@@ -29,8 +29,10 @@ const FileSignature kPublisher{SignatureState::Valid, 0, L"ERROR_SUCCESS", 0, {L
 struct Scenario {
     std::wstring installed = L"0001.0001.0000.0601", update = L"0001.0002.0000.0000", patch = L"0001.0002.0000.0100";
     bool cfg = true, fullInNuovo = true, patchInNuovo = true, sourceAvailable = true;
-    std::deque<bool> installResults = {}, patchResults = {};
+    std::deque<unsigned> installResults = {}, patchResults = {};
     std::set<std::wstring> fontsAt = {};
+    bool restartsAllowed = true, restartRefused = false;
+    std::wstring delivered = L"";  // the full package's version in Corrente's configuration file, if any
     std::wstring upgradeCode = kHubCode;
     std::int32_t processId = 0;
     // A signed launcher: its own signature, the set's (the publisher's when missing), the files'
@@ -45,12 +47,12 @@ struct Scenario {
     Log calls = {};
     Log verified = {};  // the files of Nuovo verified
     std::wstring outcome = L"";
+    std::uint32_t exitCode = 0;
     Log messages = {};
     std::wstring journal = L"";  // the journal's account of the last file verified, when given
-    // Files of Nuovo not whole (and why), or still being written, and how the run ends.
+    // Files of Nuovo not whole (and why), or still being written.
     std::map<std::wstring, std::wstring> notWhole = {};
     std::set<std::wstring> beingWritten = {};
-    RunEnd end = RunEnd::Completed;
     // The update folder's sub-folders: one a link, the run elevated, what protecting gives, a
     // sub-folder this run may not write, an entry no elevated run made; the folders protected.
     std::wstring link = L"";
@@ -77,6 +79,11 @@ struct Bench {
         fakes.installResults = sc.installResults;
         fakes.patchResults = sc.patchResults;
         fakes.fontsAt = sc.fontsAt;
+        fakes.restartRefused = sc.restartRefused;
+        if (!sc.delivered.empty()) {
+            fakes.fs.AddFile(L"U:\\Corrente\\ORVHUpdate.cfg");
+            fakes.profile.Set(L"U:\\Corrente\\ORVHUpdate.cfg", L"Versione", L"Orvane Hub.msi", sc.delivered);
+        }
         fakes.sourceLostOnceAsked = sc.sourceLost;
         if (sc.dropUpdater) {
             fakes.whileInstalling = [this] {
@@ -108,8 +115,10 @@ struct Bench {
             fakes.access.foreign[L"U:\\Corrente"] = {sc.foreign};
         }
         try {
-            end = RunUpdate({L"", sc.processId, kProduct, L"U:", sc.upgradeCode}, services).end;
+            RunUpdate({L"", sc.processId, kProduct, L"U:", sc.upgradeCode, sc.restartsAllowed}, services, record);
         } catch (const test::RunFakes::Ended&) {
+        } catch (const PlatformError& error) {
+            record.errorReport = error.Number();
         }
     }
     Log Calls() const {
@@ -133,7 +142,7 @@ struct Bench {
 
     test::RunFakes fakes;
     RunServices services = fakes.Services();
-    RunEnd end = RunEnd::Completed;
+    RunRecord record;
 };
 
 TEST(UpdateRun, DecidesAsTheSituationRequires) {
@@ -145,58 +154,85 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
     const FileSignature broken{SignatureState::NotValid, 0x80096010, L"TRUST_E_BAD_DIGEST", 0, {L"", L"", L"", L"", L"Orvane"}, L"CN=Orvane", L"AA"};
     const FileSignature unsigned_{};
     const std::wstring refused = L"S F F S ignoring", v2 = L"0001.0000.0000.0002";
+    const std::wstring no202 = L"message #2 | #202 'ORVHUpdate.cfg' | stop";
     const auto box = [](const std::wstring& title, const std::wstring& file, const std::wstring& reason) {
         return Log{L"message " + title + L" | #10002 '" + file + L"' " + reason + L". #10007 | stop"};
     };
     const Scenario rows[] = {
         {.calls = {kFull + L"99", kPatch + L"99"}, .outcome = L"S S S S rotated updated"},
         {.update = v0601, .patch = v0601, .outcome = L"S F F S rotated ignoring"},
-        {.cfg = false, .outcome = L"F F F S ignoring", .messages = {L"message #2 | #202 'ORVHUpdate.cfg' | stop"}},
-        {.installed = L"", .outcome = L"F F F S ignoring", .messages = {noVersion + kHubCode + L" | stop"}},
-        {.upgradeCode = lowerHub, .outcome = L"F F F S ignoring", .messages = {noVersion + lowerHub + L" | stop"}},
+        {.cfg = false, .outcome = L"F F F S ignoring", .exitCode = 10202, .messages = {no202}},
+        // Run again after a completed update: Corrente's configuration (hence "rotated") offers nothing newer.
+        {.cfg = false, .delivered = v0601, .outcome = L"F F F S rotated ignoring", .messages = {no202}},
+        {.cfg = false, .delivered = L"0001.0002.0000.0000", .outcome = L"F F F S rotated ignoring", .exitCode = 10202,
+         .messages = {no202}},
+        {.installed = L"", .outcome = L"F F F S ignoring", .exitCode = 1605, .messages = {noVersion + kHubCode + L" | stop"}},
+        {.upgradeCode = lowerHub, .outcome = L"F F F S ignoring", .exitCode = 1605,
+         .messages = {noVersion + lowerHub + L" | stop"}},
         // The arrow lands on the patch step and the start's icon goes there.
-        {.fullInNuovo = false, .outcome = L"S - S - ignoring", .messages = {k10001}},
-        {.patch = L"", .installResults = {false, false}, .calls = {kFull + L"99", kFull + L"1"},
-         .outcome = L"S F F S ignoring", .messages = {k10001}},
-        {.patch = L"", .installResults = {false, true}, .calls = {kFull + L"99", kFull + L"1"},
+        {.fullInNuovo = false, .outcome = L"S - S - ignoring", .exitCode = 1603, .messages = {k10001}},
+        {.patch = L"", .installResults = {1603, 1603}, .calls = {kFull + L"99", kFull + L"1"},
+         .outcome = L"S F F S ignoring", .exitCode = 1603, .messages = {k10001}},
+        {.patch = L"", .installResults = {1603, 0}, .calls = {kFull + L"99", kFull + L"1"},
          .outcome = L"S S F S rotated updated"},
-        {.installResults = {false, false}, .calls = {kFull + L"99", kFull + L"1", kPatch + L"99"},
-         .outcome = L"S F S S rotated updated"},
-        {.sourceAvailable = false, .installResults = {false, false}, .calls = {kFull + L"99", kFull + L"1"},
-         .outcome = L"S F S - ignoring", .messages = {k10001}},
-        {.update = v0601, .patch = v0700, .patchResults = {false, true}, .calls = {kPatch + L"99", kPatch + L"1"},
+        {.installResults = {1603, 1603}, .calls = {kFull + L"99", kFull + L"1", kPatch + L"99"},
+         .outcome = L"S F S S rotated updated", .exitCode = 1603},
+        {.sourceAvailable = false, .installResults = {1603, 1603}, .calls = {kFull + L"99", kFull + L"1"},
+         .outcome = L"S F S - ignoring", .exitCode = 1603, .messages = {k10001}},
+        {.update = v0601, .patch = v0700, .patchResults = {1603, 0}, .calls = {kPatch + L"99", kPatch + L"1"},
          .outcome = L"S F FS S rotated updated"},
-        {.update = L"", .patch = v0700, .patchInNuovo = false, .outcome = L"S F - S ignoring", .messages = {k10001}},
-        {.update = L"", .patch = v0700, .sourceAvailable = false, .installResults = {false}, .calls = {kRepair},
-         .outcome = L"S F F S ignoring", .messages = {k10001}},
+        {.update = L"", .patch = v0700, .patchInNuovo = false, .outcome = L"S F - S ignoring", .exitCode = 1603,
+         .messages = {k10001}},
+        // Windows Installer busy past the wait: no retry, nothing more installed, no message.
+        {.installResults = {1618}, .calls = {kFull + L"99"}, .outcome = L"S FS - - ignoring", .exitCode = 1618},
+        {.update = v0601, .patch = v0700, .patchResults = {1618}, .calls = {kPatch + L"99"},
+         .outcome = L"S F FS - ignoring", .exitCode = 1618},
+        // A restart the installer requires never restarts Windows; one it started ends the run.
+        {.installResults = {3010}, .restartsAllowed = false, .calls = {kFull + L"99", kPatch + L"99"},
+         .outcome = L"S S S S rotated updated", .exitCode = 3010},
+        {.installResults = {3010}, .calls = {kFull + L"99", kPatch + L"99"}, .outcome = L"S S S S rotated updated",
+         .exitCode = 3010},
+        {.installResults = {1641}, .restartsAllowed = false, .calls = {kFull + L"99", L"end"},
+         .outcome = L"S - - - no start", .exitCode = 1641},
+        {.update = L"", .patch = v0700, .sourceAvailable = false, .installResults = {1603}, .calls = {kRepair},
+         .outcome = L"S F F S ignoring", .exitCode = 1603, .messages = {k10001}},
         {.update = L"", .patch = L"", .fullInNuovo = false, .sourceAvailable = false, .outcome = L"S - F S ignoring"},
         {.update = L"", .patch = L"", .sourceAvailable = false, .calls = {kRepair},
          .outcome = L"S S F S rotated ignoring"},
         // Fonts removed before an installation (for the version installed then) end in a restart.
         {.installed = L"0001.0001.0000.0100", .fontsAt = {L"0001.0001.0000.0100"}, .calls = {restart, L"end"},
-         .outcome = L"S - - - no start"},
-        {.fontsAt = {L"0001.0002.0000.0000"}, .calls = {kFull + L"99", restart, L"end"}, .outcome = L"S S - - no start"},
-        {.update = L"", .patch = v0700, .fontsAt = {v0601}, .calls = {restart, L"end"}, .outcome = L"S F - - no start"},
+         .outcome = L"S - - - no start", .exitCode = 1641},
+        {.fontsAt = {L"0001.0002.0000.0000"}, .calls = {kFull + L"99", restart, L"end"}, .outcome = L"S S - - no start",
+         .exitCode = 1641},
+        {.update = L"", .patch = v0700, .fontsAt = {v0601}, .calls = {restart, L"end"}, .outcome = L"S F - - no start",
+         .exitCode = 1641},
+        {.update = L"", .patch = v0700, .fontsAt = {v0601}, .restartRefused = true, .calls = {restart},
+         .outcome = L"S F - - no start", .exitCode = kExitErrorReport},
+        // Restarts not allowed: the set stays for the run after the restart, the product waits for it.
+        {.installed = L"0001.0001.0000.0100", .fontsAt = {L"0001.0001.0000.0100"}, .restartsAllowed = false,
+         .outcome = L"S - - - no start", .exitCode = 3010},
+        {.fontsAt = {L"0001.0002.0000.0000"}, .restartsAllowed = false, .calls = {kFull + L"99"},
+         .outcome = L"S S - - no start", .exitCode = 3010},
         {.update = L"", .patch = L"", .fontsAt = {v0601}, .outcome = L"S F F S rotated ignoring"},
         // A signed launcher uses only what its publisher signed, a renewed certificate included.
         {.launcher = kPublisher, .signatures = {{kMsi, renewed}}, .updaterOffered = v2,
          .calls = {kFull + L"99" + kOfMsi, kPatch + L"99" + kOfMsp}, .verified = {kMsi, kMsp, kExe},
          .outcome = L"S S S S rotated new launcher updated"},
         {.launcher = kPublisher, .signatures = {{kMsi, unsigned_}}, .updaterOffered = v2, .verified = {kMsi},
-         .outcome = refused, .messages = box(L"#2", L"Orvane Hub.msi", L"#10003")},
-        {.launcher = kPublisher, .signatures = {{kMsp, other}}, .verified = {kMsi, kMsp}, .outcome = refused,
+         .outcome = refused, .exitCode = kExitSetRefused, .messages = box(L"#2", L"Orvane Hub.msi", L"#10003")},
+        {.launcher = kPublisher, .signatures = {{kMsp, other}}, .verified = {kMsi, kMsp}, .outcome = refused, .exitCode = kExitSetRefused,
          .messages = box(L"#2", L"ORVHPatch.msp", L"#10004")},
         {.launcher = kPublisher, .signatures = {{kExe, broken}}, .updaterOffered = v2, .verified = {kMsi, kMsp, kExe},
-         .outcome = refused, .messages = box(L"#2", L"ORVHUpdate.exe", L"#10005"),
+         .outcome = refused, .exitCode = kExitSetRefused, .messages = box(L"#2", L"ORVHUpdate.exe", L"#10005"),
          .journal = L"journal Signature of \"" + kExe + L"\": result 0x80096010 TRUST_E_BAD_DIGEST, signer \"CN=Orvane\", "
                     L"thumbprint AA, expected publisher \"CN=Orvane\": signature not valid"},
-        {.launcher = kPublisher, .own = {{kMsi, L"0001.0003.0000.0000"}}, .verified = {kMsi}, .outcome = refused,
+        {.launcher = kPublisher, .own = {{kMsi, L"0001.0003.0000.0000"}}, .verified = {kMsi}, .outcome = refused, .exitCode = kExitSetRefused,
          .messages = box(L"#2", L"Orvane Hub.msi", L"#10006"),
          .journal = L"journal Own version of \"" + kMsi + L"\" 0001.0003.0000.0000, announced 0001.0002.0000.0000: they differ"},
         {.launcher = kPublisher, .own = {{kExe, L""}}, .updaterOffered = v2, .verified = {kMsi, kMsp, kExe},
-         .outcome = refused, .messages = box(L"#2", L"ORVHUpdate.exe", L"#10006")},
+         .outcome = refused, .exitCode = kExitSetRefused, .messages = box(L"#2", L"ORVHUpdate.exe", L"#10006")},
         // A launcher whose own signature fails uses nothing, whatever the set.
-        {.upgradeCode = kDeskCode, .launcher = broken, .outcome = refused,
+        {.upgradeCode = kDeskCode, .launcher = broken, .outcome = refused, .exitCode = kExitSetRefused,
          .messages = box(L"#4", L"OrvhUpdate.exe", L"#10005")},
         // Only the files the road uses count (a patch not above the full package, a launcher not
         // newer), and a repair installs the verified copy.
@@ -215,33 +251,34 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
         {.update = v0601, .patch = v0700, .launcher = kPublisher, .signatures = {{kMsi, unsigned_}}, .sourceLost = true,
          .calls = {kPatch + L"99" + kOfMsp}, .verified = {kMsp}, .outcome = L"S F S S rotated updated"},
         {.update = v0601, .patch = v0700, .sourceAvailable = false, .launcher = kPublisher,
-         .signatures = {{kMsi, other}}, .verified = {kMsi}, .outcome = refused,
+         .signatures = {{kMsi, other}}, .verified = {kMsi}, .outcome = refused, .exitCode = kExitSetRefused,
          .messages = box(L"#2", L"Orvane Hub.msi", L"#10004")},
         // A file not whole is never read: a failed installation or patch, a launcher not copied.
-        {.patch = L"", .outcome = L"S F F S ignoring", .messages = {k10001}, .notWhole = {{kMsi, L"cut"}}},
-        {.update = v0601, .patch = v0700, .outcome = L"S F F S ignoring", .messages = {k10001},
+        {.patch = L"", .outcome = L"S F F S ignoring", .exitCode = 1603, .messages = {k10001},
+         .notWhole = {{kMsi, L"cut"}}},
+        {.update = v0601, .patch = v0700, .outcome = L"S F F S ignoring", .exitCode = 1603, .messages = {k10001},
          .notWhole = {{kMsp, L"cut"}}},
-        {.calls = {kFull + L"99"}, .outcome = L"S S F S ignoring", .notWhole = {{kMsp, L"cut"}}},
-        {.update = L"", .patch = L"", .sourceAvailable = false, .outcome = L"S F F S ignoring",
+        {.calls = {kFull + L"99"}, .outcome = L"S S F S ignoring", .exitCode = 1603, .notWhole = {{kMsp, L"cut"}}},
+        {.update = L"", .patch = L"", .sourceAvailable = false, .outcome = L"S F F S ignoring", .exitCode = 1603,
          .notWhole = {{kMsi, L"cut"}}},
         {.launcher = kPublisher, .updaterOffered = v2, .calls = {kFull + L"99" + kOfMsi, kPatch + L"99" + kOfMsp},
          .verified = {kMsi, kMsp}, .outcome = L"S S S S rotated updated", .notWhole = {{kExe, L"cut"}}},
         // A set still being written is left as it is, without a box, for a later run.
-        {.outcome = L"S F F S ignoring", .beingWritten = {kCfg}, .end = RunEnd::SetStillBeingDelivered},
-        {.launcher = kPublisher, .outcome = L"S F F S ignoring", .beingWritten = {L"U:\\Nuovo\\Orvane Desk.msi"},
-         .end = RunEnd::SetStillBeingDelivered},
+        {.outcome = L"S F F S ignoring", .exitCode = 1618, .beingWritten = {kCfg}},
+        {.launcher = kPublisher, .outcome = L"S F F S ignoring", .exitCode = 1618,
+         .beingWritten = {L"U:\\Nuovo\\Orvane Desk.msi"}},
         // A link where a sub-folder belongs ends the run before anything changes, as a failed
         // installation ends it; so does a folder of the launcher's it cannot make its own.
-        {.outcome = L"F F F S ignoring", .messages = {k10001}, .link = L"U:\\Vecchio"},
-        {.outcome = L"F F F S ignoring", .messages = {k10001}, .link = L"U:\\Setup"},
-        {.outcome = L"F F F S ignoring", .messages = {k10001}, .unwritable = L"U:\\Corrente"},
+        {.outcome = L"F F F S ignoring", .exitCode = 1603, .messages = {k10001}, .link = L"U:\\Vecchio"},
+        {.outcome = L"F F F S ignoring", .exitCode = 1603, .messages = {k10001}, .link = L"U:\\Setup"},
+        {.outcome = L"F F F S ignoring", .exitCode = 1603, .messages = {k10001}, .unwritable = L"U:\\Corrente"},
         {.calls = {kFull + L"99", kPatch + L"99"}, .outcome = L"S S S S rotated updated", .unwritable = L"U:\\Nuovo"},
         {.calls = {kFull + L"99", kPatch + L"99"}, .outcome = L"S S S S rotated updated", .elevated = true,
          .foreign = L"planted.msi", .protectedFolders = {L"U:\\Vecchio", L"U:\\Corrente", L"U:\\Setup"}},
         {.calls = {kFull + L"99", kPatch + L"99"}, .outcome = L"S S S S rotated updated", .elevated = true,
          .protect = ProtectResult::NotKept, .foreign = L"planted.msi",
          .protectedFolders = {L"U:\\Vecchio", L"U:\\Corrente", L"U:\\Setup"}},
-        {.outcome = L"F F F S ignoring", .messages = {k10001}, .elevated = true, .protect = ProtectResult::Failed,
+        {.outcome = L"F F F S ignoring", .exitCode = 1603, .messages = {k10001}, .elevated = true, .protect = ProtectResult::Failed,
          .protectedFolders = {L"U:\\Vecchio"}},
     };
     test::ForEachRow(rows, [&](const auto& row) {
@@ -249,13 +286,15 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
         b.Run(row);
         EXPECT_EQ(b.Calls(), row.calls);
         EXPECT_EQ(b.Outcome(), row.outcome);
+        EXPECT_EQ(DecideEnd(b.record).exitCode, row.exitCode);
+        // A run Windows restarts reports its end before it ends; any other leaves it to the program's end.
+        EXPECT_EQ(b.fakes.Events(L"end reported "), row.exitCode == 1641 ? Log{L"end reported 1641"} : Log{});
         EXPECT_EQ(b.fakes.Events(L"message "), row.messages);
         EXPECT_EQ(b.fakes.Events(L"activity #300"), Log{});
         Log verified;
         for (const auto& event : b.fakes.Events(L"verify U:")) verified.push_back(event.substr(7, event.size() - 12));
         EXPECT_EQ(verified, row.verified);
         EXPECT_EQ(b.fakes.Events(L"verify C:"), Log{L"verify C:\\Orvane\\OrvhUpdate.exe"});
-        EXPECT_EQ(b.end, row.end);
         EXPECT_EQ(b.fakes.Holding(L"\" is not whole (cut): "), static_cast<long>(row.notWhole.size()));
         EXPECT_EQ(b.fakes.access.protectedFolders, row.protectedFolders);
         // Held from the wait on: the update folder and its four sub-folders; with a link, none.
@@ -269,10 +308,10 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
         EXPECT_EQ(removed, !row.foreign.empty() && row.protect == ProtectResult::Protected);
         // A refused set, or one still being written, is not touched: nothing copied, installed or rotated.
         const auto moved = std::ranges::count_if(b.fakes.fs.log, [](const auto& e) { return !e.starts_with(L"mkdir "); });
-        if (row.end == RunEnd::SetStillBeingDelivered) {
+        if (!row.beingWritten.empty()) {
             EXPECT_EQ(moved, 0);
         }
-        if (!row.launcher || row.end == RunEnd::SetStillBeingDelivered) return;
+        if (!row.launcher || !row.beingWritten.empty()) return;
         const bool accepted = row.messages.empty();
         EXPECT_EQ(moved == 0, !accepted);
         const Log verifications = b.fakes.Events(accepted ? L"journal Update set verified" : L"journal Update set refused");
@@ -281,6 +320,36 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
             const Log lines = b.fakes.Events(L"journal ");
             EXPECT_EQ(*(std::find(lines.begin(), lines.end(), verifications[0]) - 1), row.journal);
         }
+    });
+}
+
+// The first end that applies, in order of precedence, gives the exit code and the event.
+TEST(RunEnd, ExitCodeAndEventInOrderOfPrecedence) {
+    using R = RunRecord;
+    const std::tuple<RunRecord, std::uint32_t, std::uint32_t> rows[] = {
+        {R{.help = true}, 0, 1000},
+        {R{.restartStarted = true, .restartRequired = true, .installationFailed = true}, 1641, 1002},
+        {R{.restartRequired = true, .installerBusy = true, .installationPhase = true, .installationFailed = true}, 3010, 1001},
+        {R{.installerBusy = true, .installationPhase = true, .reachedOffered = false}, 1618, 1003},
+        {R{.anotherLauncher = true}, 1618, 1003},
+        {R{.notInstalled = true, .errorReport = 32}, 1605, 1004},
+        {R{.installationPhase = true, .reachedOffered = true}, 0, 1000},
+        {R{.noConfiguration = true, .completedEarlier = true}, 0, 1000},
+        // A full package failed and the patch applied; a failure shown; the set's version not reached.
+        {R{.installationPhase = true, .installationFailed = true, .reachedOffered = true}, 1603, 1005},
+        {R{.installationPhase = true, .failureShown = true, .reachedOffered = true}, 1603, 1005},
+        {R{.installationPhase = true, .reachedOffered = false}, 1603, 1005},
+        {R{.installationFailed = true, .errorReport = 32}, 1603, 1005},
+        {R{.noConfiguration = true}, kExitNoConfiguration, 1006},
+        {R{.noConfiguration = true, .completedEarlier = true, .errorReport = 32}, kExitNoConfiguration, 1006},
+        {R{.refused = true}, kExitSetRefused, 1007},
+        {R{.installationPhase = true, .errorReport = 32}, kExitErrorReport, 1008}, // the rotation failed
+        {R{.errorReport = 32}, kExitErrorReport, 1008},
+    };
+    test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [record, exitCode, eventId] = row;
+        EXPECT_EQ(DecideEnd(record).exitCode, exitCode);
+        EXPECT_EQ(DecideEnd(record).eventId, eventId);
     });
 }
 
@@ -359,7 +428,7 @@ TEST(UpdateRun, WindowTextsAndOrderOfTheRun) {
                    L"journal Rotation done", L"journal Final check: installed version 0001.0002.0000.0100"}));
 
     Bench desk;
-    desk.Run({.patch = L"", .installResults = {false, false}, .upgradeCode = kDeskCode});
+    desk.Run({.patch = L"", .installResults = {1603, 1603}, .upgradeCode = kDeskCode});
     EXPECT_EQ(desk.fakes.Events(L"caption "), Log{L"caption #4 - V. 1.0.1"});
     EXPECT_EQ(desk.fakes.labels.at(WindowLabel::AvvioOrvh), L"#104 #3");
     EXPECT_EQ(desk.fakes.log.back(), L"message #4 | #10001 | stop");

@@ -20,6 +20,7 @@ struct RunOutcome {
     std::vector<ShownBox> boxes; // in the order shown; each answered with its first button
     bool windowShown = false;    // the progress window was on screen at some time
     std::vector<JournalLine> journal;
+    DWORD exitCode = STILL_ACTIVE;
 };
 
 inline const std::string kEarlierConfiguration = "[Versione]\r\nOrvane Hub.msi=0001.0001.0000.0601\r\n";
@@ -74,6 +75,7 @@ public:
     }
 
     void RunFrom(const std::wstring& path) { program_ = path; }
+    const std::wstring& Program() const { return program_; }
     // The launcher run is a signed copy (of bin\fixtures\signed); true once its test root is trusted.
     bool RunSigned(const std::wstring& signedLauncher) const {
         std::filesystem::copy_file(SignedFixture(signedLauncher), program_);
@@ -84,6 +86,7 @@ public:
         desktop_ = std::move(desktop);
         token_ = std::move(token);
     }
+
     RunOutcome Run(const std::wstring& tail) const {
         using namespace std::chrono;
         if (!std::filesystem::exists(program_)) std::filesystem::copy_file(OrvhUpdateExe(), program_);
@@ -103,6 +106,7 @@ public:
             }
         }
         outcome.journal = ReadJournal(program.ProcessId());
+        outcome.exitCode = program.ExitCode();
         return outcome;
     }
 

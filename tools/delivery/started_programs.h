@@ -41,6 +41,12 @@ public:
     bool WaitForExit(std::chrono::milliseconds timeout) const {
         return ::WaitForSingleObject(process_.get(), static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
     }
+    // The whole exit code, as a Windows process reads it (the Linux side gets its low 8 bits only).
+    DWORD ExitCode() const {
+        DWORD code = STILL_ACTIVE;
+        ::GetExitCodeProcess(process_.get(), &code);
+        return code;
+    }
 
 private:
     UniqueHandle process_;
