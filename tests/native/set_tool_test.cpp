@@ -100,6 +100,8 @@ TEST(SetCheck, EachSlipOfTheDeliveringSideIsOneFindingWithItsFile) {
         {[](SetFolder& s) { std::erase_if(s.announced, [](const auto& e) { return !e.first.ends_with(L".zip"); }); },
          {L"W ORVHUpdate.cfg", L"W ORVHUpdate.cfg", L"W ORVHUpdate.cfg"}},
         {[](SetFolder& s) { s.announced.erase(L"ORVHUpdate.exe"); }, {L"W ORVHUpdate.cfg"}},
+        {[](SetFolder& s) { std::erase_if(s.announced, [](const auto& e) { return e.first.starts_with(L"Orvane"); }); },
+         {L"W Orvane Hub.msi"}},
         {[](SetFolder& s) { s.entries.push_back(L"Orvane Hub 1.2.msi"); }, {L"W Orvane Hub 1.2.msi"}},
         {[](SetFolder& s) { s.files.erase(SetRole::Patch); }, {L"E ORVHPatch.msp"}},
         {[](SetFolder& s) { Signed(s); }, {}},
