@@ -62,17 +62,38 @@ bool InstallerOperations::HoldsFolder(const std::wstring& outer, const std::wstr
 bool InstallerOperations::PlaceCopy(const std::wstring& source, const std::wstring& copy,
                                     const std::wstring& verified) {
     // The retry installs from the copy still held since the check, without copying again.
-    if (!verified.empty() && copy == heldCopy_) return true;
-    if (!heldCopy_.empty()) holds_.Release(std::exchange(heldCopy_, L""));
-    fileSystem_.CopyFile(source, copy);
+    if (!verified.empty() && heldCopies_.count(copy)) return true;
+    // Made from the held file itself, which nobody else can change.
+    fileSystem_.CopyFile(verified.empty() ? source : verified, copy);
     if (verified.empty()) return true;
     if (!holds_.HoldExactCopy(copy, verified)) {
         journal_.Write(L"\"" + copy + L"\" is not byte for byte the verified \"" + verified +
                        L"\": it is not given to Windows Installer");
         return false;
     }
-    heldCopy_ = copy;
+    heldCopies_.insert(copy);
     return true;
+}
+
+bool InstallerOperations::PlacePackageBesidePatch(const InstalledPackage& product, const std::wstring& folder,
+                                                  const std::wstring& packageCopy, bool hold) {
+    const std::wstring package = folder + L"\\" + product.packageName;
+    if (!product.packageName.empty() && fileSystem_.FileExists(package)) {
+        fileSystem_.HoldFolder(folder);
+        if (hold && heldCopies_.insert(package).second) holds_.Hold(package);
+        return true;
+    }
+    const std::wstring copyCode = GetPackageProductCode(queries_, packageCopy);
+    if (product.packageName.empty() || copyCode != product.productCode) {
+        journal_.Write(L"No copy of the installed product's package for \"" + folder + L"\" (\"" + packageCopy + L"\" " +
+                       (copyCode.empty() ? L"is missing" : L"is the package of " + copyCode) +
+                       L"): the patch, whose reinstallation reads it, is not applied");
+        return false;
+    }
+    if (!fileSystem_.FolderExists(folder)) fileSystem_.CreateFolder(folder);
+    fileSystem_.HoldFolder(folder);
+    if (hold) holds_.Hold(packageCopy);
+    return PlaceCopy(packageCopy, package, hold ? packageCopy : L"");
 }
 
 // Only a folder directly in Setup is the launcher's own; a source elsewhere is wherever the
@@ -101,9 +122,15 @@ unsigned InstallerOperations::InstallPackage(const std::wstring& packageName, co
     unsigned result = kInstallFailure;
     try {
         previousSource = PreviousInstallSource();
-        const std::wstring productCode = GetPackageProductCode(queries_, package);
+        const std::wstring productCode = GetPackageProductCode(queries_, verified.empty() ? package : verified);
         // A missing file or a package without product code cannot be installed.
         if (productCode.empty()) return kInstallFailure;
+        // The code names a folder: anything but a GUID could name one outside Setup.
+        if (!IsBracedGuid(productCode)) {
+            journal_.Write(L"The product code \"" + productCode + L"\" of \"" + package +
+                           L"\" is not a GUID in braces: it names no folder, the package is not installed");
+            return kInstallFailure;
+        }
         cacheFolder = setupFolder + L"\\" + productCode;
         if (const auto target = fileSystem_.LinkTarget(cacheFolder)) {
             journal_.Write(L"\"" + cacheFolder + L"\" is a link to \"" + *target + L"\": the package is not installed");
@@ -125,16 +152,33 @@ unsigned InstallerOperations::InstallPackage(const std::wstring& packageName, co
     return result;
 }
 
-unsigned InstallerOperations::ApplyPatchPackage(const std::wstring& patchPath, int uiLevel,
+unsigned InstallerOperations::ApplyPatchPackage(const std::wstring& patchPath, const std::wstring& setupFolder,
+                                                const std::wstring& packageCopy, int uiLevel,
                                                 const std::wstring& verified) {
     const auto edition = EditionOf(selectedUpgradeCode_);
     if (!edition) return kInstallFailure;
     try {
-        const std::wstring source =
-            GetInstallSource(queries_, std::wstring(ProductNameOf(*edition)), std::wstring(UpgradeCodeOf(*edition)));
-        if (source.empty()) return kInstallFailure;
-        const std::wstring target = source + L"\\" + FileSystem::GetFileName(patchPath);
+        const auto product =
+            FindInstalledPackage(queries_, std::wstring(ProductNameOf(*edition)), std::wstring(UpgradeCodeOf(*edition)));
+        if (!product) return kInstallFailure;
+        if (!IsBracedGuid(product->productCode)) {
+            journal_.Write(L"The installed product's code \"" + product->productCode +
+                           L"\" is not a GUID in braces: it names no folder, the patch is not applied");
+            return kInstallFailure;
+        }
+        const std::wstring folder = setupFolder + L"\\" + product->productCode;
+        if (const auto target = fileSystem_.LinkTarget(folder)) {
+            journal_.Write(L"\"" + folder + L"\" is a link to \"" + *target + L"\": the patch is not applied");
+            return kInstallFailure;
+        }
+        if (!PlacePackageBesidePatch(*product, folder, packageCopy, !verified.empty())) return kInstallFailure;
+        const std::wstring target = folder + L"\\" + FileSystem::GetFileName(patchPath);
         if (!PlaceCopy(patchPath, target, verified)) return kInstallFailure;
+        // A product first installed from elsewhere finds its package here when the patch reinstalls.
+        if (addedSource_ != folder && !folders_.SameFolder(product->source, folder)) {
+            installer_.AddSource(product->productCode, folder);
+            addedSource_ = folder;
+        }
         installer_.SetUiLevel(uiLevel);
         return installer_.ApplyPatch(target, kPatchReinstall);
     } catch (const PlatformError&) {

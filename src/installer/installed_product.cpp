@@ -68,6 +68,15 @@ std::wstring GetInstallSource(const InstalledProductQueries& q, const std::wstri
     return source;
 }
 
+std::optional<InstalledPackage> FindInstalledPackage(const InstalledProductQueries& q, const std::wstring& productName,
+                                                     const std::wstring& upgradeCode) {
+    const auto code = FirstMatch(q.installer, productName, upgradeCode);
+    if (!code) return std::nullopt;
+    const auto folder = q.installer.ProductInfo(*code, kInstallSource).value_or(L"");
+    return InstalledPackage{*code, folder.empty() ? L"" : ExpandPath(folder, q.expand),
+                            q.installer.ProductInfo(*code, kPackageName).value_or(L"")};
+}
+
 bool InstallSourceAvailable(const InstalledProductQueries& q, const std::wstring& productName,
                             const std::wstring& upgradeCode) {
     const auto code = FirstMatch(q.installer, productName, upgradeCode);
@@ -76,6 +85,17 @@ bool InstallSourceAvailable(const InstalledProductQueries& q, const std::wstring
     const auto package = q.installer.ProductInfo(*code, kPackageName).value_or(L"");
     const auto folder = q.installer.ProductInfo(*code, kInstallSource).value_or(L"");
     return !package.empty() && !folder.empty() && q.fileSystem.FileExists(ExpandPath(folder, q.expand) + L"\\" + package);
+}
+
+bool IsBracedGuid(std::wstring_view text) {
+    constexpr std::wstring_view kForm = L"{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}";
+    if (text.size() != kForm.size()) return false;
+    for (std::size_t i = 0; i < kForm.size(); ++i) {
+        const wchar_t c = text[i];
+        const bool hex = (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'F') || (c >= L'a' && c <= L'f');
+        if (kForm[i] == L'X' ? !hex : c != kForm[i]) return false;
+    }
+    return true;
 }
 
 std::wstring GetPackageProductCode(const InstalledProductQueries& q, const std::wstring& packagePath) {

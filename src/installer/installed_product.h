@@ -4,7 +4,9 @@
 // as exact text.
 #include "common/expand_path.h"
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace orvh {
 
@@ -25,12 +27,23 @@ struct InstalledProductQueries {
 // matches or its version cannot be read.
 std::wstring GetInstalledVersion(const InstalledProductQueries& q, const std::wstring& productName,
                                  const std::wstring& upgradeCode, bool fourGroups);
+// What Windows Installer keeps of the first matching product's package.
+struct InstalledPackage {
+    std::wstring productCode;
+    std::wstring source;      // the folder it was installed from, expanded; empty when unreadable
+    std::wstring packageName; // its file name there; empty when unreadable
+};
+std::optional<InstalledPackage> FindInstalledPackage(const InstalledProductQueries& q, const std::wstring& productName,
+                                                     const std::wstring& upgradeCode);
 // Installation source folder of the last matching product; empty when none matches.
 std::wstring GetInstallSource(const InstalledProductQueries& q, const std::wstring& productName,
                               const std::wstring& upgradeCode);
 // Whether the first matching product's package is still in its installation source.
 bool InstallSourceAvailable(const InstalledProductQueries& q, const std::wstring& productName,
                             const std::wstring& upgradeCode);
+// Whether a text is a GUID in braces, {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX} with hexadecimal
+// digits X: the only product code that may name a folder.
+bool IsBracedGuid(std::wstring_view text);
 // The product code of a package file; empty when no file is there. Installer failures go
 // to the caller.
 std::wstring GetPackageProductCode(const InstalledProductQueries& q, const std::wstring& packagePath);

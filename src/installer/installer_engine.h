@@ -37,6 +37,9 @@ public:
     // Applies a patch file to every installed product it targets, with a property string;
     // the installer's result code (0 success).
     virtual unsigned ApplyPatch(const std::wstring& patchPath, const std::wstring& commandLine) = 0;
+    // Adds a folder to the sources a per-machine product's reinstallation may read its
+    // package from, first in their order; a failure raises a PlatformError.
+    virtual void AddSource(const std::wstring& productCode, const std::wstring& folder) = 0;
 };
 
 // An engine that hands every request on to another; a wrapper overrides what it adds to.
@@ -61,6 +64,9 @@ public:
     }
     unsigned ApplyPatch(const std::wstring& patchPath, const std::wstring& commandLine) override {
         return inner_.ApplyPatch(patchPath, commandLine);
+    }
+    void AddSource(const std::wstring& productCode, const std::wstring& folder) override {
+        inner_.AddSource(productCode, folder);
     }
 
 protected:

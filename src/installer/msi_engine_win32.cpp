@@ -123,4 +123,12 @@ unsigned MsiEngine::ApplyPatch(const std::wstring& patchPath, const std::wstring
     return ::MsiApplyPatchW(patchPath.c_str(), nullptr, INSTALLTYPE_DEFAULT, commandLine.c_str());
 }
 
+void MsiEngine::AddSource(const std::wstring& productCode, const std::wstring& folder) {
+    // A folder source ends with a backslash; index 1 puts it before the sources already listed.
+    const std::wstring source = folder + L"\\";
+    const UINT result = ::MsiSourceListAddSourceExW(productCode.c_str(), nullptr, MSIINSTALLCONTEXT_MACHINE,
+                                                    static_cast<DWORD>(MSICODE_PRODUCT) | static_cast<DWORD>(MSISOURCETYPE_NETWORK), source.c_str(), 1);
+    if (result != ERROR_SUCCESS) throw Win32Error(result, L"AddSource");
+}
+
 } // namespace orvh

@@ -22,6 +22,7 @@ public:
     std::optional<std::wstring> FileVersion(const std::wstring& filePath) override;
     unsigned InstallProduct(const std::wstring& packagePath, const std::wstring& properties) override;
     unsigned ApplyPatch(const std::wstring& patchPath, const std::wstring& commandLine) override;
+    void AddSource(const std::wstring& productCode, const std::wstring& folder) override;
 
 private:
     std::wstring installerLog_;

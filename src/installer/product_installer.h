@@ -35,7 +35,11 @@ public:
     virtual unsigned InstallPackage(const std::wstring& packageName, const std::wstring& packageFolder,
                                 const std::wstring& setupFolder, const std::wstring& properties, int uiLevel,
                                 const std::wstring& verified) = 0;
-    virtual unsigned ApplyPatchPackage(const std::wstring& patchPath, int uiLevel, const std::wstring& verified) = 0;
+    // The patch is applied from setupFolder\{installed product code}, next to a copy of the
+    // installed product's package (`packageCopy` when the folder has none), which the patch's
+    // reinstallation reads.
+    virtual unsigned ApplyPatchPackage(const std::wstring& patchPath, const std::wstring& setupFolder,
+                                          const std::wstring& packageCopy, int uiLevel, const std::wstring& verified) = 0;
 };
 
 } // namespace orvh

@@ -28,8 +28,9 @@ public:
                         const std::wstring& verified) override {
         return inner_.InstallPackage(packageName, packageFolder, setupFolder, properties, Level(uiLevel), verified);
     }
-    unsigned ApplyPatchPackage(const std::wstring& patchPath, int uiLevel, const std::wstring& verified) override {
-        return inner_.ApplyPatchPackage(patchPath, Level(uiLevel), verified);
+    unsigned ApplyPatchPackage(const std::wstring& patchPath, const std::wstring& setupFolder,
+                           const std::wstring& packageCopy, int uiLevel, const std::wstring& verified) override {
+        return inner_.ApplyPatchPackage(patchPath, setupFolder, packageCopy, Level(uiLevel), verified);
     }
 
 private:

@@ -133,6 +133,11 @@ unsigned JournaledInstallerEngine::InstallProduct(const std::wstring& packagePat
     return Timed(L"install", packagePath, properties, [&] { return inner_.InstallProduct(packagePath, properties); });
 }
 
+void JournaledInstallerEngine::AddSource(const std::wstring& productCode, const std::wstring& folder) {
+    Written(journal_, L"Windows Installer: add source " + Quoted(folder) + L" to product " + productCode,
+            [&] { inner_.AddSource(productCode, folder); });
+}
+
 unsigned JournaledInstallerEngine::ApplyPatch(const std::wstring& patchPath, const std::wstring& commandLine) {
     return Timed(L"apply patch", patchPath, commandLine, [&] { return inner_.ApplyPatch(patchPath, commandLine); });
 }

@@ -84,6 +84,7 @@ public:
     }
     unsigned InstallProduct(const std::wstring& packagePath, const std::wstring& properties) override;
     unsigned ApplyPatch(const std::wstring& patchPath, const std::wstring& commandLine) override;
+    void AddSource(const std::wstring& productCode, const std::wstring& folder) override;
 
 private:
     // Writes the call, makes it, then writes its result and how long it took.

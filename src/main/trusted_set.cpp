@@ -54,7 +54,8 @@ void SetTrust::VerifyLauncher(const std::wstring& path) {
     }
 }
 
-TrustVerdict SetTrust::Check(const std::vector<SetFile>& files, const OwnVersions& versions) {
+TrustVerdict SetTrust::Check(const std::vector<SetFile>& files,
+                              const std::function<std::wstring(const SetFile&)>& copyOf, const OwnVersions& versions) {
     if (launcher_.state == SignatureState::NotValid) {
         journal_.Write(L"Update set refused: this launcher's own signature is not valid");
         return {Refusal::NotValid, launcherPath_, {}};
@@ -62,7 +63,7 @@ TrustVerdict SetTrust::Check(const std::vector<SetFile>& files, const OwnVersion
     TrustVerdict verdict;
     for (const auto& file : files) {
         verdict.verified.push_back(file.path);
-        const Refusal refusal = Verify(file, versions);
+        const Refusal refusal = Verify(file, copyOf(file), versions);
         if (refusal != Refusal::None) {
             journal_.Write(L"Update set refused (\"" + file.path + L"\": " + Why(refusal) +
                            L"): nothing is copied, installed or rotated");
@@ -75,8 +76,8 @@ TrustVerdict SetTrust::Check(const std::vector<SetFile>& files, const OwnVersion
     return verdict;
 }
 
-Refusal SetTrust::Verify(const SetFile& file, const OwnVersions& versions) {
-    const FileSignature signature = verifier_.Verify(file.path, true);
+Refusal SetTrust::Verify(const SetFile& file, const std::wstring& copy, const OwnVersions& versions) {
+    const FileSignature signature = verifier_.Verify(copy, true);
     Refusal refusal = Refusal::None;
     if (signature.state == SignatureState::Unsigned) {
         refusal = Refusal::NotSigned;
@@ -85,15 +86,15 @@ Refusal SetTrust::Verify(const SetFile& file, const OwnVersions& versions) {
     } else if (!SamePublisher(signature.publisher, launcher_.publisher)) {
         refusal = Refusal::OtherPublisher;
     }
-    journal_.Write(L"Signature of \"" + file.path + L"\": " + Described(signature) + L", expected publisher \"" +
+    journal_.Write(L"Signature of \"" + copy + L"\": " + Described(signature) + L", expected publisher \"" +
                    launcher_.subjectText + L"\": " + Why(refusal));
     if (refusal != Refusal::None) return refusal;
 
     if (!CarriesAnnouncedVersion(file.role)) return Refusal::None;
     const bool executable = file.role == SetRole::Launcher;
-    const std::wstring own = executable ? versions.executable(file.path) : versions.package(file.path);
+    const std::wstring own = executable ? versions.executable(copy) : versions.package(copy);
     const bool agree = own == file.announced;
-    journal_.Write(L"Own version of \"" + file.path + L"\" " + (own.empty() ? L"unreadable" : own) + L", announced " +
+    journal_.Write(L"Own version of \"" + copy + L"\" " + (own.empty() ? L"unreadable" : own) + L", announced " +
                    (file.announced.empty() ? L"none" : file.announced) + (agree ? L": they agree" : L": they differ"));
     return agree ? Refusal::None : Refusal::VersionsDisagree;
 }

@@ -10,6 +10,7 @@
 #include "system/file_system.h"
 #include "system/signatures.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,11 +40,13 @@ public:
     void VerifyLauncher(const std::wstring& path);
     // Whether the set is checked at all: the launcher carries a signature.
     bool Checks() const { return launcher_.state != SignatureState::Unsigned; }
-    // The set's verdict: the files in turn, held once verified, up to the first refused.
-    TrustVerdict Check(const std::vector<SetFile>& files, const OwnVersions& versions);
+    // The set's verdict: the files in turn, each through its verification copy (`copyOf`),
+    // held once verified, up to the first refused.
+    TrustVerdict Check(const std::vector<SetFile>& files, const std::function<std::wstring(const SetFile&)>& copyOf,
+                       const OwnVersions& versions);
 
 private:
-    Refusal Verify(const SetFile& file, const OwnVersions& versions);
+    Refusal Verify(const SetFile& file, const std::wstring& copy, const OwnVersions& versions);
 
     SignatureVerifier& verifier_;
     Journal& journal_;

@@ -14,6 +14,7 @@
 #include "resources/string_table.h"
 #include "system/file_system.h"
 #include "system/message_pump.h"
+#include "system/platform_error.h"
 #include "system/processes.h"
 #include "ui/dialogs.h"
 #include "ui/progress_view.h"
@@ -46,20 +47,16 @@ public:
 
         if (linked || !HoldOwnFolders(set_.Folders(), s_.elevated, s_.fileSystem, s_.folderAccess, s_.journal)) {
             FailForFolders();
-        } else if (DetermineVersions() && SetArrived() && SetAccepted()) {
-            InstallationPhase();
-        }
-        if (stop_ == Stop::None && record_.installationPhase) {
-            View().StepSuccessivo();
-            View().SetLabel(WindowLabel::Attivita, Text(text::kUpdateCompleted));
-            s_.pump.ProcessPendingMessages();
-            if (lastInstallationResult_ || nothingToInstall_) {
-                Note(L"Rotating the update set through Corrente and Vecchio");
-                set_.RotateUpdateSet(road_);
-                Note(L"Rotation done");
-            } else {
-                Note(L"No rotation: the last installation or patch failed");
+        } else if (DetermineVersions()) {
+            // The run's copies of Nuovo's files go whatever the end: a run that ends with an
+            // error leaves the update folder as a finished one does.
+            try {
+                InstallAndRotate();
+            } catch (...) {
+                RemoveCopiesAtAnAbruptEnd();
+                throw;
             }
+            set_.RemoveVerificationCopies();
         }
         // The product needs the restart that was not allowed: it is started by the next run.
         if (stop_ != Stop::RestartNeeded) {
@@ -198,12 +195,43 @@ private:
         const RoadQuestions questions{
             [this] { return SourceAvailable(); },
             [this, &folders](const std::wstring& offered) {
-                // The running program is never overwritten: it may itself be Corrente's copy.
+                // The running program is never overwritten: it may itself be Corrente's copy. A
+                // signed launcher never lets an older one take Corrente back.
+                const std::wstring floor = trust_.Checks() ? s_.fileVersion(s_.programPath) : L"";
+                if (VersionGreater(floor, offered)) {
+                    Note(L"Nuovo's launcher " + offered + L" is older than this signed launcher (" + floor +
+                         L"): it does not go into Corrente");
+                }
                 return ShouldReplaceUpdater(offered,
                                             s_.fileVersion(folders.corrente + L"\\" + set_.Name(SetRole::Launcher)),
-                                            ExpandPath(s_.programFolder, s_.expand), folders, s_.folderIdentity);
+                                            floor, ExpandPath(s_.programFolder, s_.expand), folders,
+                                            s_.folderIdentity);
             }};
         return DecideRoad(facts, questions, folders.nuovo, *edition_);
+    }
+
+    void InstallAndRotate() {
+        if (!SetArrived() || !SetAccepted()) return;
+        InstallationPhase();
+        if (stop_ != Stop::None || !record_.installationPhase) return;
+        View().StepSuccessivo();
+        View().SetLabel(WindowLabel::Attivita, Text(text::kUpdateCompleted));
+        s_.pump.ProcessPendingMessages();
+        if (lastInstallationResult_ || nothingToInstall_) {
+            Note(L"Rotating the update set through Corrente and Vecchio");
+            set_.RotateUpdateSet(road_);
+            Note(L"Rotation done");
+        } else {
+            Note(L"No rotation: the last installation or patch failed");
+        }
+    }
+
+    // An error or a restart ends the run: that end is the one reported, not a failure of this clean-up.
+    void RemoveCopiesAtAnAbruptEnd() {
+        try {
+            set_.RemoveVerificationCopies();
+        } catch (const PlatformError&) {
+        }
     }
 
     // Both installation steps failed, the start step begun.
@@ -214,8 +242,7 @@ private:
         }
     }
 
-    // A set still being written is left to a later run, untouched and without a box; files of
-    // the road that are not whole are set aside before anything reads them.
+    // A set still being written is left to a later run, untouched and without a box.
     bool SetArrived() {
         if (const auto written = FileStillBeingWritten(set_.Folders(), s_.delivered)) {
             Note(L"The update set is still being delivered (\"" + *written +
@@ -225,15 +252,20 @@ private:
             View().StepSuccessivo();
             return false;
         }
-        damaged_ = SetAsideDamaged(road_, s_.delivered, s_.journal);
         return true;
     }
 
-    // A signed launcher verifies the files of the run's road before anything moves; a
-    // refused set fails both installation steps, with one message.
+    // The road's files are copied once from Nuovo into Corrente, where only the launcher
+    // writes; those copies are checked whole, then a signed launcher verifies them, before
+    // anything moves. A refused set fails both installation steps, with one message.
     bool SetAccepted() {
+        set_.TakeVerificationCopies(road_.files);
+        const auto copyOf = [this](const SetFile& file) {
+            return set_.VerificationCopy(FileSystem::GetFileName(file.path));
+        };
+        damaged_ = SetAsideDamaged(road_, copyOf, s_.delivered, s_.journal);
         if (!trust_.Checks()) return true;
-        decision_.verdict = trust_.Check(road_.files, {s_.packageVersion, s_.fileVersion});
+        decision_.verdict = trust_.Check(road_.files, copyOf, {s_.packageVersion, s_.fileVersion});
         const TrustVerdict& verdict = decision_.verdict;
         if (verdict.refusal == Refusal::None) return true;
         record_.refused = true;
@@ -264,6 +296,7 @@ private:
     // The program ends here once Windows accepted.
     void RestartNow(const std::wstring& version) {
         Note(L"Obsolete fonts removed for version " + version + L": Windows restarts");
+        set_.RemoveVerificationCopies();
         // A restart with no delay may end the process before the request returns: the end is
         // reported once the privilege is held, right before Windows is asked.
         try {
@@ -296,6 +329,7 @@ private:
             Note(L"Windows Installer started a restart of Windows: the run ends here");
             record_.restartStarted = true;
             record_.versionAfter = InstalledVersionNow();
+            RemoveCopiesAtAnAbruptEnd();
             s_.ending.Report(record_);
             s_.end.EndNow();
         }
@@ -337,10 +371,10 @@ private:
         }
     }
 
-    // The held file of Nuovo whose exact copy Windows Installer receives; none when nothing
-    // is verified.
+    // The held verification copy whose exact copy Windows Installer receives; none when
+    // nothing is verified.
     std::wstring Verified(const std::wstring& name) const {
-        return trust_.Checks() ? set_.Folders().nuovo + L"\\" + name : L"";
+        return trust_.Checks() ? set_.VerificationCopy(name) : L"";
     }
 
     unsigned InstallFullPackage(const std::wstring& properties, int uiLevel) {
@@ -439,13 +473,18 @@ private:
             return;
         }
         set_.StagePatchPackage();
+        const auto& folders = set_.Folders();
         const std::wstring name = set_.Name(SetRole::Patch);
-        const std::wstring patch = set_.Folders().corrente + L"\\" + name;
-        unsigned result = s_.installer.ApplyPatchPackage(patch, kUiLevelBasicProgressOnly, Verified(name));
+        const std::wstring patch = folders.corrente + L"\\" + name;
+        const std::wstring package = folders.corrente + L"\\" + set_.Name(SetRole::FullPackage);
+        const auto apply = [&](int uiLevel) {
+            return s_.installer.ApplyPatchPackage(patch, folders.setup, package, uiLevel, Verified(name));
+        };
+        unsigned result = apply(kUiLevelBasicProgressOnly);
         if (Stops(result)) return;
         if (!InstallerSucceeded(result)) {
             View().SetInconStep(false);
-            result = s_.installer.ApplyPatchPackage(patch, kUiLevelDefault, Verified(name));
+            result = apply(kUiLevelDefault);
             if (Stops(result)) return;
         }
         lastInstallationResult_ = Counted(result);

@@ -18,14 +18,20 @@ class FolderIdentity;
 class Journal;
 class OvFileIni;
 struct RunRoad;
+struct SetFile;
+
+// The end of the name under which the run keeps, in Corrente, its one copy of a file of Nuovo.
+inline constexpr std::wstring_view kVerificationCopySuffix = L".orvh-verified";
 
 // Whether a newer updater from Nuovo replaces Corrente's copy: only when the version
-// offered is greater than Corrente's and the running program does not live in Corrente,
-// Vecchio or Nuovo, under whatever spelling it was started (short names, letter case,
-// another name of the same folder).
+// offered is greater than Corrente's, not below `floorVersion` (a signed launcher's own
+// version, so that no older launcher returns, even where Corrente has none; empty for an
+// unsigned one), and the running program does not live in Corrente, Vecchio or Nuovo,
+// under whatever spelling it was started (short names, letter case, another name of the
+// same folder).
 bool ShouldReplaceUpdater(std::wstring_view offeredVersion, std::wstring_view correnteVersion,
-                          const std::wstring& programFolder, const UpdateFolders& folders,
-                          const FolderIdentity& identity);
+                          std::wstring_view floorVersion, const std::wstring& programFolder,
+                          const UpdateFolders& folders, const FolderIdentity& identity);
 
 // Canonical version of an executable file, empty when it cannot be read.
 using FileVersionReader = std::function<std::wstring(const std::wstring& path)>;
@@ -51,24 +57,33 @@ public:
     bool CompletedEarlier(Edition edition, const std::wstring& installedVersion) const;
 
     // Removes the copies a run stopped part-way left under their partial names in Corrente,
-    // Vecchio and the folders of Setup; they are never used.
+    // Vecchio and the folders of Setup, and its verification copies; they are never used.
     void RemovePartialCopies();
 
-    // Copy the package from Nuovo to Corrente; the run's road says which, once it found
-    // them in Nuovo.
+    // Nuovo's files are read once, by these copies into Corrente, a folder only the launcher
+    // writes: what is verified, held and copied on (into Corrente, Setup and the patch's
+    // folder) is the verification copy, never Nuovo's file again.
+    std::wstring VerificationCopy(std::wstring_view name) const;
+    void TakeVerificationCopies(const std::vector<SetFile>& files);
+    // Removes them once the run no longer needs them, whatever its end.
+    void RemoveVerificationCopies();
+
+    // Copy the package's verification copy into Corrente; the run's road says which, once it
+    // found them in Nuovo.
     void StageRepairPackage();
     void StageFullPackage();
     void StagePatchPackage();
 
     // Moves the updater, when the road replaces it, and the configuration file on to
-    // Corrente (their previous copies to Vecchio) and clears the update set's files from Nuovo.
+    // Corrente (their previous copies to Vecchio), removes the verification copies and clears
+    // the update set's files from Nuovo.
     void RotateUpdateSet(const RunRoad& road);
 
 private:
     std::wstring In(const std::wstring& folder, std::wstring_view name) const;
-    // Copies Nuovo\name to Corrente, Corrente's previous copy going to Vecchio unless it is
-    // already Nuovo's: then Vecchio keeps the copy from before this update set.
-    void MoveOnToCorrente(std::wstring_view name);
+    // Copies `source` to Corrente\name, Corrente's previous copy going to Vecchio unless it is
+    // already the source's: then Vecchio keeps the copy from before this update set.
+    void MoveOnToCorrente(std::wstring_view name, const std::wstring& source);
     // Whether any of the keys names a version in the configuration file.
     bool NamesAVersion(const VersionKeys& keys) const;
 

@@ -19,12 +19,14 @@ const wchar_t* Consequence(SetRole role) {
 
 } // namespace
 
-DamagedFiles SetAsideDamaged(RunRoad& road, DeliveredFiles& files, Journal& journal) {
+DamagedFiles SetAsideDamaged(RunRoad& road, const std::function<std::wstring(const SetFile&)>& copyOf,
+                             DeliveredFiles& files, Journal& journal) {
     DamagedFiles damaged;
     std::erase_if(road.files, [&](const SetFile& file) {
-        const ArrivalVerdict verdict = files.Check(file.path, FormOf(file.role));
+        const std::wstring copy = copyOf(file);
+        const ArrivalVerdict verdict = files.Check(copy, FormOf(file.role));
         if (verdict.arrival == Arrival::Whole) return false;
-        journal.Write(L"\"" + file.path + L"\" is not whole (" + verdict.fault + L"): " + Consequence(file.role));
+        journal.Write(L"\"" + copy + L"\" is not whole (" + verdict.fault + L"): " + Consequence(file.role));
         if (file.role == SetRole::FullPackage) damaged.fullPackage = true;
         if (file.role == SetRole::Patch) damaged.patch = true;
         if (file.role == SetRole::Launcher) road.replaceUpdater = false;

@@ -4,6 +4,9 @@
 // counts as an installation that failed, the launcher as one not copied.
 #include "main/run_road.h"
 
+#include <functional>
+#include <string>
+
 namespace orvh {
 
 class DeliveredFiles;
@@ -15,8 +18,10 @@ struct DamagedFiles {
     bool operator==(const DamagedFiles&) const = default;
 };
 
-// Checks each file of the road in its form; a file not whole leaves the road's files, and a
-// launcher not whole is not copied into Corrente. The journal names each and why.
-DamagedFiles SetAsideDamaged(RunRoad& road, DeliveredFiles& files, Journal& journal);
+// Checks each file of the road in its form, read through its verification copy (`copyOf`); a
+// file not whole leaves the road's files, and a launcher not whole is not copied into Corrente.
+// The journal names each and why.
+DamagedFiles SetAsideDamaged(RunRoad& road, const std::function<std::wstring(const SetFile&)>& copyOf,
+                             DeliveredFiles& files, Journal& journal);
 
 } // namespace orvh

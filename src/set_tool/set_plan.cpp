@@ -35,7 +35,6 @@ const std::wstring kProgramFolder = L"C:\\Orvane";
 const std::wstring kLauncher = kProgramFolder + L"\\OrvhUpdate.exe";
 const std::wstring kUpdateFolder = kProgramFolder + L"\\Aggiornamenti";
 const UpdateFolders kFolders = UpdateFoldersUnder(kUpdateFolder);
-const std::wstring kSource = kProgramFolder + L"\\Origine";
 const std::wstring kProduct = kProgramFolder + L"\\Prodotto.exe";
 const std::wstring kUnknownProduct = L"{00000000-0000-0000-0000-000000000000}";
 constexpr wchar_t kIdStart = L'\uE000', kIdEnd = L'\uE001';
@@ -54,6 +53,7 @@ std::wstring Parent(const std::wstring& path) { return path.substr(0, path.rfind
 struct Content {
     std::optional<SetRole> role;
     std::wstring launcherVersion;
+    ArrivalVerdict arrival = {}; // how the file arrived in Nuovo; its copies keep it
     bool operator==(const Content&) const = default;
 };
 
@@ -78,16 +78,15 @@ public:
     World(const SetFolder& set, const PlanCase& planCase, const ProfileFunctions& profile,
           const LocaleConversions& numbers, SetFileReader& reader)
         : set_(set), case_(planCase), profile_(profile), numbers_(numbers), reader_(reader) {
-        for (const auto* folder : {&kProgramFolder, &kUpdateFolder, &kFolders.nuovo, &kSource}) folders_.insert(Lower(*folder));
+        for (const auto* folder : {&kProgramFolder, &kUpdateFolder, &kFolders.nuovo}) folders_.insert(Lower(*folder));
         Put(kProduct, {std::nullopt, L""});
         Put(kLauncher, {std::nullopt, L""});
         if (set.configurationPresent) Put(Nuovo(std::wstring(kConfigurationFileName)), {std::nullopt, L""});
         for (const SetRole role : kSetRoles) {
             const std::wstring name = FileNameOf(role, set.edition);
-            if (set.files.count(role) || set.notArrived.count(name)) Put(Nuovo(name), {role, L""});
+            if (set.files.count(role) || set.notArrived.count(name)) Put(Nuovo(name), {role, L"", ArrivedInNuovo(name)});
         }
         const std::wstring fullPackage = FileNameOf(SetRole::FullPackage, set.edition);
-        if (!planCase.sourceMissing) Put(kSource + L"\\" + fullPackage, {std::nullopt, L""});
         if (!planCase.correnteLauncher.empty()) {
             folders_.insert(Lower(kFolders.corrente));
             Put(CorrenteLauncher(), {std::nullopt, planCase.correnteLauncher});
@@ -99,8 +98,12 @@ public:
                 code = found->second.package->productCode;
             }
         }
+        // Installed by an earlier run, from its copy in Setup.
+        const std::wstring source = kUpdateFolder + L"\\Setup\\" + code;
+        for (const auto& folder : {kUpdateFolder + L"\\Setup", source}) folders_.insert(Lower(folder));
+        if (!planCase.sourceMissing) Put(source + L"\\" + fullPackage, {std::nullopt, L""});
         products_.push_back({code, std::wstring(ProductNameOf(set.edition)), std::wstring(UpgradeCodeOf(set.edition)),
-                             FormatVersion(planCase.installed, false, numbers), kSource, fullPackage});
+                             FormatVersion(planCase.installed, false, numbers), source, fullPackage});
     }
 
     RunPlan Execute(bool stopAfterFullPackage) {
@@ -154,7 +157,7 @@ public:
     void CopyFile(const std::wstring& source, const std::wstring& destination) override {
         Refuse(!FileExists(source) || !FolderExists(Parent(destination)), 3, L"CopyFile");
         files_[Lower(destination)] = files_[Lower(source)];
-        if (Lower(destination) == Lower(CorrenteLauncher()) && Lower(source) == Lower(Nuovo(std::wstring(kLauncherFileName)))) {
+        if (Lower(destination) == Lower(CorrenteLauncher()) && files_[Lower(source)].role == SetRole::Launcher) {
             plan_.launcherReplaced = true;
         }
     }
@@ -286,6 +289,10 @@ public:
         return result;
     }
 
+    // Where a reinstallation finds the package is not simulated: the installed product's
+    // package is always found.
+    void AddSource(const std::wstring&, const std::wstring&) override {}
+
     ProcessWait AttendiProcesso(std::int32_t, bool) override { return {}; }
     void Pausa(std::int32_t) override {}
     void Start(const std::wstring&, const std::wstring& commandLine, ShowCommand) override {
@@ -307,6 +314,7 @@ public:
     }
     // The simulated set cannot change under the run: every copy is the verified file's.
     bool HoldExactCopy(const std::wstring&, const std::wstring&) override { return true; }
+    void Hold(const std::wstring&) override {}
     void Release(const std::wstring&) override {}
     bool SameFolder(const std::wstring& a, const std::wstring& b) const override { return Lower(a) == Lower(b); }
 
@@ -316,6 +324,14 @@ public:
     }
     ArrivalVerdict Check(const std::wstring& path, FileForm) override { return Arrived(path); }
 
+    // The verdict the set gives a file of Nuovo by its name.
+    ArrivalVerdict ArrivedInNuovo(const std::wstring& name) const {
+        for (const auto& [notWhole, verdict] : set_.notArrived) {
+            if (Lower(notWhole) == Lower(name)) return verdict;
+        }
+        return {};
+    }
+
 private:
     static std::optional<std::wstring> Identity(std::wstring_view text) { return std::wstring(text); }
     static void Refuse(bool refused, std::int32_t number, const wchar_t* source) {
@@ -324,11 +340,7 @@ private:
     static std::wstring Nuovo(const std::wstring& name) { return kFolders.nuovo + L"\\" + name; }
     static std::wstring CorrenteLauncher() { return kFolders.corrente + L"\\" + std::wstring(kLauncherFileName); }
     ArrivalVerdict Arrived(const std::wstring& path) const {
-        if (Lower(Parent(path)) != Lower(kFolders.nuovo)) return {};
-        for (const auto& [name, verdict] : set_.notArrived) {
-            if (Lower(name) == Lower(FileSystem::GetFileName(path))) return verdict;
-        }
-        return {};
+        return FileExists(path) ? files_.at(Lower(path)).arrival : ArrivalVerdict{};
     }
     void Put(const std::wstring& path, Content content) { files_[Lower(path)] = std::move(content); }
     Product* Find(const std::wstring& code) {

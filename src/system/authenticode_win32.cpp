@@ -106,6 +106,14 @@ void ReadSigner(HANDLE state, FileSignature& signature) {
     signature.thumbprint = Thumbprint(certificate);
 }
 
+// Held as Verify holds a file: read sharing only.
+UniqueFile OpenHeld(const std::wstring& path, std::wstring_view source) {
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) ThrowLastError(source);
+    return file;
+}
+
 } // namespace
 
 PublisherName PublisherNameOf(PCCERT_CONTEXT certificate) {
@@ -167,13 +175,14 @@ bool AuthenticodeVerifier::HoldExactCopy(const std::wstring& copy, const std::ws
     if (held_.count(copy)) return true;
     const auto original = held_.find(verified);
     if (original == held_.end()) return false;
-    // Held as Verify holds a file: read sharing only.
-    UniqueFile file(::CreateFileW(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) ThrowLastError(L"HoldExactCopy");
+    UniqueFile file = OpenHeld(copy, L"HoldExactCopy");
     if (!SameBytes(original->second.get(), file.get())) return false;
     held_.emplace(copy, std::move(file));
     return true;
+}
+
+void AuthenticodeVerifier::Hold(const std::wstring& path) {
+    if (!held_.count(path)) held_.emplace(path, OpenHeld(path, L"Hold"));
 }
 
 void AuthenticodeVerifier::Release(const std::wstring& path) { held_.erase(path); }

@@ -16,6 +16,7 @@ class AuthenticodeVerifier final : public SignatureVerifier {
 public:
     FileSignature Verify(const std::wstring& path, bool hold) override;
     bool HoldExactCopy(const std::wstring& copy, const std::wstring& verified) override;
+    void Hold(const std::wstring& path) override;
     void Release(const std::wstring& path) override;
 
 private:

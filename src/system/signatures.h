@@ -58,7 +58,9 @@ public:
     // `verified` holds, read through the holds; tells whether it does. A copy that differs,
     // or a `verified` that is not held, is not held. A held copy is not checked again.
     virtual bool HoldExactCopy(const std::wstring& copy, const std::wstring& verified) = 0;
-    // Ends the hold of a file verified with `hold` or of a held copy; nothing for any other path.
+    // Holds a file as a verified file is held, without verifying it; nothing when it is held.
+    virtual void Hold(const std::wstring& path) = 0;
+    // Ends the hold of a held file or copy; nothing for any other path.
     virtual void Release(const std::wstring& path) = 0;
 };
 

@@ -190,6 +190,20 @@ void FontsToRemoveWithRestartsNotAllowed(UpdateScenario&, Arranged& a) {
     a.kept = std::shared_ptr<void>(nullptr, [font](void*) { ::DeleteFileW(font.c_str()); });
 }
 
+// The product, 1.2.0, was installed by hand from Delivered; Corrente holds its package from an
+// earlier run, Nuovo only a patch.
+void PatchForAProductInstalledFromDelivered(UpdateScenario& s, Arranged&) {
+    EXPECT_EQ(s.Install(fx::hub_1_2_0), 0u);
+    s.EarlierRun();
+    std::filesystem::copy_file(FixturePackagePath(fx::hub_1_2_0.file), s.Sub(L"Corrente\\Orvane Hub.msi"),
+                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::remove(s.Sub(L"Nuovo\\Orvane Hub.msi"));
+    // 1.2.0 reads the archive keys.
+    s.Announce(L"Orvane Hub.zip", L"0001.0002.0000.0000");
+    s.Deliver(L"ORVHPatch.msp", FixturePackagePath(fx::hub_1_2_100_msp.file));
+    s.Announce(L"ORVHPatch.zip", L"0001.0002.0000.0100");
+}
+
 // The patch cut short as an interrupted copy leaves it: never handed to Windows Installer.
 void PatchCutShort(UpdateScenario& s, Arranged&) {
     WriteFileBytes(s.Sub(L"Nuovo\\ORVHPatch.msp"), ReadFileBytes(FixturePackagePath(fx::hub_1_2_100_msp.file)).substr(0, 3000));
@@ -328,7 +342,7 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
           0, L"", L"", false, kNew,
           {{L"Upd\\Nuovo", {L"ORVHPatch.msp", L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}},
            {L"Upd\\Corrente", {L"Orvane Hub.msi 1.2.0"}}},
-          kIgnoring, 1603, true, L"ORVHPatch.msp\" is not whole ("},
+          kIgnoring, 1603, true, L"ORVHPatch.msp.orvh-verified\" is not whole ("},
     Fault{"PackageStillBeingWritten", PackageStillBeingWritten,
           0, L"", L"", false, kOld,
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {}}, {L"Upd\\Vecchio", {}}, {L"Upd\\Setup", {}}},
@@ -365,6 +379,12 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
     Fault{"UnsignedPackageForASignedLauncher", [](UpdateScenario& s, Arranged&) { EXPECT_TRUE(s.RunSigned(L"OrvhUpdate.exe")); },
           0, kHubTitle, StringText(10002) + L" 'Orvane Hub.msi' " + StringText(10003) + L". " + StringText(10007), true, kOld,
           {{L"Upd\\Nuovo", kSetInNuovo}, {L"Upd\\Corrente", {}}, {L"Upd\\Vecchio", {}}, {L"Upd\\Setup", {}}}, kIgnoring, 10002},
+    // The patch and the package it reinstalls from go into Setup, never where the product came from.
+    Fault{"PatchForAProductInstalledFromOutsideTheUpdateFolder", PatchForAProductInstalledFromDelivered,
+          0, L"", L"", false, L"1.2.100",
+          {{L"Delivered", {L"hub-1.1.601.msi 1.1.601", L"hub-1.2.0.msi 1.2.0"}}, {L"Upd\\Nuovo", {}},
+           {L"Upd\\Setup\\" + std::wstring(fx::hub_1_2_0.productCode), {L"ORVHPatch.msp", L"hub-1.2.0.msi 1.2.0"}}},
+          L" /NoConsole", 0, true, L"Windows Installer: add source "},
     // The dropped file was in Nuovo before the rotation, which deleted it and did not copy it.
     Fault{"UnsignedLauncherDroppedWhileTheVerifiedPackageInstalls", UnsignedLauncherDroppedDuringTheInstallation,
           0, L"", L"", false, kNew,
@@ -386,6 +406,57 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
           0, L"", L"", false, kNew, {{L"Upd\\Nuovo", {}}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}}},
           L" /NoConsole", 0, true, L"properties \"REBOOT=ReallySuppress\""}),
     [](const testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
+
+// A process that may write in Setup replaces each copy Windows Installer reads (the package,
+// then the patch) with another package from the moment the copy exists. The copy is held from
+// its check to the run's last installer call, so every replacement fails once Windows Installer
+// was given the copy; one that lands between the copy and its check is found by the byte-for-byte
+// comparison. The verified versions are installed, or the run refuses the copy and stays where it
+// was: never the other file. (On Windows the folder's access list keeps such a process out.)
+TEST(CopiesWindowsInstallerReads, AreHeldUntilTheLastInstallerCallReturns) {
+    UpdateScenario s;
+    ASSERT_EQ(s.Install(fx::hub_1_1_601), 0u);
+    ASSERT_TRUE(s.RunSigned(L"OrvhUpdate.exe"));
+    s.Deliver(L"Orvane Hub.msi", SignedFixture(L"hub-1.2.0.msi"));
+    s.Announce(L"Orvane Hub.msi", L"0001.0002.0000.0000");
+    s.Deliver(L"ORVHPatch.msp", SignedFixture(L"hub-1.2.100.msp"));
+    s.Announce(L"ORVHPatch.msp", L"0001.0002.0000.0100");
+    const std::wstring folder = s.Sub(L"Setup\\") + std::wstring(fx::hub_1_2_0.productCode);
+    const std::wstring other = FixturePackagePath(fx::desk_1_2_0.file);
+    const std::vector<std::wstring> earlier = FolderEntries(JournalFolder());
+    std::vector<std::string> acceptedDuringACall;
+    std::size_t refused = 0;
+    {
+        std::jthread replacer([&](std::stop_token stop) {
+            for (; !stop.stop_requested(); std::this_thread::sleep_for(2ms)) {
+                std::string journal;
+                for (const auto& entry : FolderEntries(JournalFolder())) {
+                    if (!std::ranges::count(earlier, entry)) journal = ReadFileBytes(JournalFolder() + L"\\" + entry);
+                }
+                const bool lastReturned = journal.find("Rotating the update set") != std::string::npos ||
+                                          journal.find("No rotation") != std::string::npos;
+                for (const auto& [name, given] : {std::pair{L"\\Orvane Hub.msi", "Windows Installer: install \""},
+                                                  std::pair{L"\\ORVHPatch.msp", "Windows Installer: apply patch \""}}) {
+                    const std::wstring copy = folder + name;
+                    if (!std::filesystem::exists(copy)) continue;
+                    const bool held = journal.find(given) != std::string::npos && !lastReturned;
+                    if (::CopyFileW(other.c_str(), copy.c_str(), FALSE)) {
+                        if (held) acceptedDuringACall.push_back(Utf8(copy));
+                    } else {
+                        ++refused;
+                    }
+                }
+            }
+        });
+        const RunOutcome run = s.Run(s.Tail());
+        ASSERT_TRUE(run.ended);
+    }
+    EXPECT_EQ(acceptedDuringACall, std::vector<std::string>{});
+    EXPECT_GT(refused, 0u);
+    EXPECT_EQ(InstalledVersion(fx::desk_1_2_0.upgradeCode), L"");
+    const std::wstring installed = InstalledVersion(fx::hub_1_1_601.upgradeCode);
+    EXPECT_TRUE(installed == L"1.2.100" || installed == L"1.2.0" || installed == kOld) << Utf8(installed);
+}
 
 } // namespace
 } // namespace orvh::test

@@ -9,6 +9,7 @@
 #include "bench_packages.h"
 #include "delivery.h"
 
+#include "main/update_set.h"
 #include "system/file_system.h"
 
 #include <tlhelp32.h>
@@ -191,7 +192,10 @@ std::vector<std::string> Findings(const UpdateScenario& s, const Road& road, con
     expect(source.count(L"Orvane Hub.msi") && source.at(L"Orvane Hub.msi") == ReadFileBytes(FixturePackagePath(road.newPackage.file)),
            "the installation source lacks the complete package:" + Names(source));
     for (const Files& folder : {corrente, source}) {
-        for (const auto& [name, bytes] : folder) expect(!name.ends_with(kPartialCopySuffix), "a partial copy is left: " + Utf8(name));
+        for (const auto& [name, bytes] : folder) {
+            expect(!name.ends_with(kPartialCopySuffix) && !name.ends_with(kVerificationCopySuffix),
+                   "a copy of the run is left: " + Utf8(name));
+        }
     }
     return wrong;
 }

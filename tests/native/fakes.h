@@ -234,6 +234,9 @@ public:
         changes.push_back(L"patch " + path + L" [" + properties + L"] ui " + std::to_wstring(uiLevel));
         return result;
     }
+    void AddSource(const std::wstring& code, const std::wstring& folder) override {
+        changes.push_back(L"add source " + folder + L" to " + code);
+    }
 
     std::vector<Values> products;
     Values packageCodes, fileVersions;

@@ -25,13 +25,15 @@ struct FakeHolds final : SignatureVerifier, Journal {
     explicit FakeHolds(test::FakeFileSystem& fs) : fs(fs) {}
     FileSignature Verify(const std::wstring&, bool) override { return {}; }
     bool HoldExactCopy(const std::wstring& copy, const std::wstring& verified) override {
-        if (!fs.SameContent(copy, verified)) return false;
+        if (copiesDiffer || !fs.SameContent(copy, verified)) return false;
         fs.log.push_back(L"hold " + copy);
         return true;
     }
+    void Hold(const std::wstring& path) override { fs.log.push_back(L"hold " + path); }
     void Release(const std::wstring& path) override { fs.log.push_back(L"release " + path); }
     void Write(std::wstring_view event) override { fs.log.push_back(L"journal " + std::wstring(event)); }
     test::FakeFileSystem& fs;
+    bool copiesDiffer = false; // each copy comes out unlike what it was copied from
 };
 
 const std::wstring kHub = L"Orvane Hub", kCode = L"{4A7C1E92-6B3D-4F18-8E25-A19C3B7D5F60}";
@@ -96,21 +98,21 @@ TEST(InstalledProduct, PackageCodesAndFileVersions) {
 using Log = std::vector<std::wstring>;
 
 const std::wstring kHubCode = kCode, kDeskCode = L"{D3E85B17-92AF-4C06-B471-5E2A8C9F1D34}";
-const std::wstring kSetup = L"U:\\Upd\\Setup", kOldCache = kSetup + L"\\{1111}", kNewCache = kSetup + L"\\{2222}";
+const std::wstring kDeskProduct = L"{DDDDDDDD-DDDD-DDDD-DDDD-DDDDDDDDDDDD}";
+const std::wstring kSetup = L"U:\\Upd\\Setup", kOldCache = kSetup + L"\\{11111111-1111-1111-1111-111111111111}", kNewCache = kSetup + L"\\{22222222-2222-2222-2222-222222222222}";
 const std::wstring kPackage = L"U:\\Upd\\Corrente\\Orvane Hub.msi", kPatch = L"U:\\Upd\\Corrente\\ORVHPatch.msp";
-// Verified files in Nuovo: of Corrente's content, and another.
-const std::wstring kVerified = L"U:\\Upd\\Nuovo\\Orvane Hub.msi", kVerifiedPatch = L"U:\\Upd\\Nuovo\\ORVHPatch.msp";
-const std::wstring kChanged = L"U:\\Upd\\Nuovo\\changed.msi";
+// The held verification copies, which the copies Windows Installer reads are made from.
+const std::wstring kVerified = kPackage + L".orvh-verified", kVerifiedPatch = kPatch + L".orvh-verified";
 
-// Corrente holds the full package (product code {2222}) and a patch, the server edition comes
+// Corrente holds the full package (product code {22222222-2222-2222-2222-222222222222}) and a patch, the server edition comes
 // from `source` (none when empty); the operation, made `calls` times (a retry), with the verified
 // file its copy must be; what it returned, copied, held and journaled, and what it asked.
 struct Row {
     std::wstring source = kOldCache, selected = kHubCode, deskSource = L"", same = L"";
-    std::optional<std::wstring> packageCode = L"{2222}";  // nullopt: it cannot be read
-    std::wstring readOnlyFile = L"";
+    std::optional<std::wstring> packageCode = L"{22222222-2222-2222-2222-222222222222}";  // nullopt: it cannot be read
+    std::wstring readOnlyFile = L"", link = L"";  // a link where this folder belongs
     unsigned resultCode = 0;
-    bool patch = false;
+    bool patch = false, copiesDiffer = false;
     std::wstring properties = L"";
     int uiLevel = kUiLevelBasicProgressOnly;
     std::wstring verified = L"";
@@ -122,10 +124,13 @@ struct Row {
 TEST(Installation, InstallPackageAndApplyPatchPackage) {
     const std::wstring mkdir = L"mkdir " + kNewCache, rmdir = L"rmdir " + kOldCache;
     const std::wstring copy = L"copy " + kPackage + L" -> " + kNewCache + L"\\Orvane Hub.msi";
+    const std::wstring copyVerified = L"copy " + kVerified + L" -> " + kNewCache + L"\\Orvane Hub.msi";
     const std::wstring install = L"install " + kNewCache + L"\\Orvane Hub.msi [] ui 99";
     const std::wstring reinstall = L"REINSTALL=ALL REINSTALLMODE=dmus";
     const std::wstring copyPatch = L"copy " + kPatch + L" -> " + kOldCache + L"\\ORVHPatch.msp";
     const std::wstring patch = L"patch " + kOldCache + L"\\ORVHPatch.msp [REINSTALL=ALL REINSTALLMODE=emus] ui ";
+    const std::wstring deskCache = kSetup + L"\\" + kDeskProduct;
+    const std::wstring deskPatch = L"patch " + deskCache + L"\\ORVHPatch.msp [REINSTALL=ALL REINSTALLMODE=emus] ui 99";
     const auto left = [](const std::wstring& source) {
         return L"journal The previous installation source \"" + source + L"\" is not a folder of \"" + kSetup +
                L"\": it is left as it is";
@@ -135,35 +140,57 @@ TEST(Installation, InstallPackageAndApplyPatchPackage) {
         {.source = kNewCache, .properties = reinstall, .uiLevel = kUiLevelDefault, .log = {copy},
          .changes = {L"install " + kNewCache + L"\\Orvane Hub.msi [" + reinstall + L"] ui 1"}},
         {.source = L"", .log = {mkdir, copy}, .changes = {install}},
-        {.source = L"%UPD%\\Setup\\{1111}", .log = {mkdir, copy, rmdir}, .changes = {install}},
+        {.source = L"%UPD%\\Setup\\{11111111-1111-1111-1111-111111111111}", .log = {mkdir, copy, rmdir}, .changes = {install}},
         // Only a folder directly in Setup is deleted, under whatever name: another is the launcher's to leave.
         {.selected = kDeskCode, .deskSource = L"D:\\Desk\\", .log = {mkdir, copy, left(L"D:\\Desk")}, .changes = {install}},
         {.source = kOldCache + L"\\sub", .log = {mkdir, copy, left(kOldCache + L"\\sub")}, .changes = {install}},
-        {.source = L"X:\\Alias\\{1111}", .same = L"X:\\Alias=" + kSetup, .log = {mkdir, copy, L"rmdir X:\\Alias\\{1111}"},
+        {.source = L"X:\\Alias\\{11111111-1111-1111-1111-111111111111}", .same = L"X:\\Alias=" + kSetup, .log = {mkdir, copy, L"rmdir X:\\Alias\\{11111111-1111-1111-1111-111111111111}"},
          .changes = {install}},
         {.selected = L"{4a7c1e92-6b3d-4f18-8e25-a19c3b7d5f60}", .log = {mkdir, copy}, .changes = {install}},
         {.source = L"U:\\SETUP~1", .same = L"U:\\SETUP~1=" + kSetup, .log = {mkdir, copy}, .changes = {install}},
         {.source = L"U:\\", .log = {mkdir, copy}, .changes = {install}},
         {.source = kSetup + L"\\{Gone}", .log = {mkdir, copy}, .changes = {install}},
-        // A verified file's copy is held and checked before the call, and stays held for the retry.
-        {.verified = kVerified, .calls = 2, .log = {mkdir, copy, L"hold " + kNewCache + L"\\Orvane Hub.msi", rmdir},
+        // A verified file's copy is made from it, held and checked before the call, and stays
+        // held for the retry.
+        {.verified = kVerified, .calls = 2, .log = {mkdir, copyVerified, L"hold " + kNewCache + L"\\Orvane Hub.msi", rmdir},
          .changes = {install, install}},
-        {.verified = kChanged, .result = 1603,
-         .log = {mkdir, copy, L"journal \"" + kNewCache + L"\\Orvane Hub.msi\" is not byte for byte the verified \"" +
-                                  kChanged + L"\": it is not given to Windows Installer"}},
-        {.patch = true, .verified = kVerifiedPatch, .log = {copyPatch, L"hold " + kOldCache + L"\\ORVHPatch.msp"},
+        {.copiesDiffer = true, .verified = kVerified, .result = 1603,
+         .log = {mkdir, copyVerified, L"journal \"" + kNewCache + L"\\Orvane Hub.msi\" is not byte for byte the verified \"" +
+                                          kVerified + L"\": it is not given to Windows Installer"}},
+        {.patch = true, .verified = kVerifiedPatch,
+         .log = {L"hold " + kOldCache + L"\\p.msi", L"copy " + kVerifiedPatch + L" -> " + kOldCache + L"\\ORVHPatch.msp",
+                 L"hold " + kOldCache + L"\\ORVHPatch.msp"},
          .changes = {patch + L"99"}},
         {.resultCode = 1603, .result = 1603, .log = {mkdir, copy}, .changes = {install}},
         {.packageCode = std::nullopt, .result = 1603},
         {.packageCode = L"", .result = 1603},
+        // A product code names a folder only as a GUID in braces.
+        {.packageCode = L"..\\..\\Windows", .result = 1603,
+         .log = {L"journal The product code \"..\\..\\Windows\" of \"" + kPackage +
+                 L"\" is not a GUID in braces: it names no folder, the package is not installed"}},
         {.readOnlyFile = kNewCache, .result = 1603},
         {.patch = true, .log = {copyPatch}, .changes = {patch + L"99"}},
         {.patch = true, .uiLevel = kUiLevelDefault, .log = {copyPatch}, .changes = {patch + L"1"}},
-        {.selected = kDeskCode, .deskSource = L"D:\\Desk\\", .patch = true,
-         .log = {L"copy " + kPatch + L" -> D:\\Desk\\ORVHPatch.msp"},
-         .changes = {L"patch D:\\Desk\\ORVHPatch.msp [REINSTALL=ALL REINSTALLMODE=emus] ui 99"}},
+        // A product first installed from elsewhere: the patch and the package it reinstalls from
+        // go into Setup, which joins the product's sources; nothing is written where it came from.
+        {.selected = kDeskCode, .deskSource = L"D:\\Desk\\", .packageCode = kDeskProduct, .patch = true,
+         .log = {L"mkdir " + deskCache, L"copy " + kPackage + L" -> " + deskCache + L"\\p.msi",
+                 L"copy " + kPatch + L" -> " + deskCache + L"\\ORVHPatch.msp"},
+         .changes = {L"add source " + deskCache + L" to " + kDeskProduct, deskPatch}},
+        {.selected = kDeskCode, .deskSource = L"D:\\Desk\\", .packageCode = kDeskProduct, .patch = true,
+         .verified = kVerifiedPatch,
+         .log = {L"mkdir " + deskCache, L"hold " + kPackage, L"copy " + kPackage + L" -> " + deskCache + L"\\p.msi",
+                 L"hold " + deskCache + L"\\p.msi", L"copy " + kVerifiedPatch + L" -> " + deskCache + L"\\ORVHPatch.msp",
+                 L"hold " + deskCache + L"\\ORVHPatch.msp"},
+         .changes = {L"add source " + deskCache + L" to " + kDeskProduct, deskPatch}},
+        {.selected = kDeskCode, .deskSource = L"D:\\Desk\\", .patch = true, .result = 1603,
+         .log = {L"journal No copy of the installed product's package for \"" + deskCache + L"\" (\"" + kPackage +
+                 L"\" is the package of {22222222-2222-2222-2222-222222222222}): the patch, whose reinstallation reads it, "
+                 L"is not applied"}},
         {.resultCode = 1603, .patch = true, .result = 1603, .log = {copyPatch}, .changes = {patch + L"99"}},
         {.readOnlyFile = kOldCache + L"\\ORVHPatch.msp", .patch = true, .result = 1603},
+        {.link = kOldCache, .patch = true, .result = 1603,
+         .log = {L"journal \"" + kOldCache + L"\" is a link to \"C:\\Windows\": the patch is not applied"}},
         {.selected = kDeskCode, .patch = true, .result = 1603},
     };
     test::ForEachRow(rows, [&](const auto& row) {
@@ -171,26 +198,28 @@ TEST(Installation, InstallPackageAndApplyPatchPackage) {
         test::FakeFileSystem fs;
         test::FakeFolderIdentity folders;
         const test::FakeConversions numbers;
-        for (const auto& f : {L"U:", L"U:\\Upd", L"U:\\Upd\\Corrente", kSetup.c_str(), L"D:\\Desk", L"X:\\Alias\\{1111}"}) {
+        for (const auto& f : {L"U:", L"U:\\Upd", L"U:\\Upd\\Corrente", kSetup.c_str(), L"D:\\Desk", L"X:\\Alias\\{11111111-1111-1111-1111-111111111111}"}) {
             fs.AddFolder(f);
         }
         fs.AddFolder(row.source == kNewCache ? kNewCache : kOldCache);
         fs.AddFile(row.readOnlyFile, "locked", true);
+        if (!row.link.empty()) fs.AddLink(row.link, L"C:\\Windows");
         fs.AddFile(kPackage);
+        fs.AddFile(kOldCache + L"\\p.msi");
         fs.AddFile(kPatch);
         fs.AddFile(kVerified);
         fs.AddFile(kVerifiedPatch);
-        fs.AddFile(kChanged, "changed");
-        if (row.packageCode) installer.packageCodes[kPackage] = *row.packageCode;
-        if (!row.source.empty()) installer.products.push_back(Installed(L"{1111}", kHub, kHubCode, L"1.1.601", row.source + L"\\"));
-        if (!row.deskSource.empty()) installer.products.push_back(Installed(L"{D}", L"Orvane Desk", kDeskCode, L"1", row.deskSource));
+        if (row.packageCode) installer.packageCodes[kPackage] = installer.packageCodes[kVerified] = *row.packageCode;
+        if (!row.source.empty()) installer.products.push_back(Installed(L"{11111111-1111-1111-1111-111111111111}", kHub, kHubCode, L"1.1.601", row.source + L"\\"));
+        if (!row.deskSource.empty()) installer.products.push_back(Installed(kDeskProduct, L"Orvane Desk", kDeskCode, L"1", row.deskSource));
         folders.same = row.same;
         installer.result = row.resultCode;
         FakeHolds holds(fs);
+        holds.copiesDiffer = row.copiesDiffer;
         InstallerOperations operations(installer, fs, folders, Expand, numbers, row.selected, holds, holds);
         unsigned result = 0;
         for (int call = 0; call < row.calls; ++call) {
-            result = row.patch ? operations.ApplyPatchPackage(kPatch, row.uiLevel, row.verified)
+            result = row.patch ? operations.ApplyPatchPackage(kPatch, kSetup, kPackage, row.uiLevel, row.verified)
                                : operations.InstallPackage(L"Orvane Hub.msi", L"U:\\Upd\\Corrente", kSetup,
                                                            row.properties, row.uiLevel, row.verified);
         }
@@ -251,6 +280,22 @@ TEST(BusyInstaller, WaitsWithinTheRunsBoundThenAnswersBusy) {
         EXPECT_EQ(wait.InstallProduct(L"p.msi", L""), row.result);
         EXPECT_EQ(answers.log, row.log);
     });
+}
+
+TEST(InstalledProduct, OnlyAGuidInBracesIsAProductCode) {
+    const std::pair<std::wstring, bool> rows[] = {
+        {L"{4A7C1E92-6B3D-4F18-8E25-A19C3B7D5F60}", true},
+        {L"{4a7c1e92-6b3d-4f18-8e25-a19c3b7d5f60}", true},
+        {L"4A7C1E92-6B3D-4F18-8E25-A19C3B7D5F60", false},
+        {L"{4A7C1E92-6B3D-4F18-8E25-A19C3B7D5F6}", false},
+        {L"{4A7C1E92-6B3D-4F18-8E25-A19C3B7D5F600}", false},
+        {L"{4A7C1E92-6B3D-4F18-8E25A-19C3B7D5F60}", false},
+        {L"{4A7C1E92-6B3D-4F18-8E25-A19C3B7D5G60}", false},
+        {L"{..\\..\\..\\..\\..\\..\\Windows}", false},
+        {L"{4A7C1E92-6B3D-4F18-8E25-A19C3B7D5F60", false},
+        {L"", false},
+    };
+    test::ForEachRow(rows, [](const auto& row) { EXPECT_EQ(IsBracedGuid(row.first), row.second); });
 }
 
 TEST(Installation, SuccessIncludesRestarts) {

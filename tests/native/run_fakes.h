@@ -85,8 +85,9 @@ public:
         if (ok && properties.empty()) installed = fullInstalls;
         return result;
     }
-    unsigned ApplyPatchPackage(const std::wstring& path, int ui, const std::wstring& verified) override {
-        Add(L"patch " + path + L" ui " + std::to_wstring(ui) + Of(verified));
+    unsigned ApplyPatchPackage(const std::wstring& path, const std::wstring& setup, const std::wstring& package,
+                               int ui, const std::wstring& verified) override {
+        Add(L"patch " + path + L" into " + setup + L" beside " + package + L" ui " + std::to_wstring(ui) + Of(verified));
         const unsigned result = Next(patchResults);
         lastResult = InstallerSucceeded(result);
         if (*lastResult) installed = patchInstalls;
@@ -126,6 +127,7 @@ public:
     }
     // The run's installer is faked: no copy is ever placed.
     bool HoldExactCopy(const std::wstring&, const std::wstring&) override { return false; }
+    void Hold(const std::wstring&) override {}
     void Release(const std::wstring& path) override {
         if (fs.refused.erase(path)) Add(L"release " + path);
     }

@@ -80,17 +80,17 @@ TEST(Session, InstallationsAndTheRetryRunWithoutInterfaceWhereNobodySees) {
     };
     const Row rows[] = {
         {kInteractive, kUiLevelBasicProgressOnly, install + L"99", {}},
-        {kInteractive, kUiLevelDefault, L"patch C:\\p.msp ui 1", {}},
+        {kInteractive, kUiLevelDefault, L"patch C:\\p.msp into C:\\S beside C:\\C\\p.msi ui 1", {}},
         {kUnattended, kUiLevelBasicProgressOnly, install + L"2",
          {L"journal Nobody can see this session: interface level 2 instead of 99"}},
-        {kUnattended, kUiLevelDefault, L"patch C:\\p.msp ui 2",
+        {kUnattended, kUiLevelDefault, L"patch C:\\p.msp into C:\\S beside C:\\C\\p.msi ui 2",
          {L"journal Nobody can see this session: interface level 2 instead of 1"}},
     };
     test::ForEachRow(rows, [&](const auto& row) {
         test::RunFakes inner, journal;
         SessionInstaller installer(row.kind, inner, journal);
         if (row.call.starts_with(L"patch")) {
-            installer.ApplyPatchPackage(L"C:\\p.msp", row.requested, L"");
+            installer.ApplyPatchPackage(L"C:\\p.msp", L"C:\\S", L"C:\\C\\p.msi", row.requested, L"");
         } else {
             installer.InstallPackage(L"p.msi", L"C:\\C", L"C:\\S", L"", row.requested, L"");
         }

@@ -15,13 +15,17 @@ const std::wstring kHubCode(kServerUpgradeCode), kDeskCode(kClientUpgradeCode);
 const std::wstring kProduct = L"C:\\Prod dir\\Hub.exe", kCfg = L"U:\\Nuovo\\ORVHUpdate.cfg";
 const std::wstring kFull = L"install Orvane Hub.msi from U:\\Corrente into U:\\Setup [] ui ";
 const std::wstring kRepair = L"install Orvane Hub.msi from U:\\Corrente into U:\\Setup [REINSTALL=ALL REINSTALLMODE=dmus] ui 99";
-const std::wstring kPatch = L"patch U:\\Corrente\\ORVHPatch.msp ui ";
+const std::wstring kPatch = L"patch U:\\Corrente\\ORVHPatch.msp into U:\\Setup beside U:\\Corrente\\Orvane Hub.msi ui ";
 const std::wstring kUpdated = L"start [C:\\Prod dir\\Hub.exe] C:\\Prod dir\\Hub.exe /NoConsole show 1";
 const std::wstring kIgnoring = L"start [C:\\Prod dir\\Hub.exe] C:\\Prod dir\\Hub.exe /IgnoraAggiornamento /NoConsole show 1";
 const std::wstring k10001 = L"message #2 | #10001 | stop";
 const std::wstring kMsi = L"U:\\Nuovo\\Orvane Hub.msi", kMsp = L"U:\\Nuovo\\ORVHPatch.msp", kExe = L"U:\\Nuovo\\ORVHUpdate.exe";
+// The run's one copy of a file of Nuovo, in Corrente: what is verified, held and copied on.
+std::wstring Copy(const std::wstring& nuovoFile) {
+    return L"U:\\Corrente\\" + nuovoFile.substr(nuovoFile.rfind(L'\\') + 1) + L".orvh-verified";
+}
 // The held file of which a signed run's installer call receives the copy.
-const std::wstring kOfMsi = L" of " + kMsi, kOfMsp = L" of " + kMsp;
+const std::wstring kOfMsi = L" of " + Copy(kMsi), kOfMsp = L" of " + Copy(kMsp);
 const FileSignature kPublisher{SignatureState::Valid, 0, L"ERROR_SUCCESS", 0, {L"", L"", L"", L"", L"Orvane"}, L"CN=Orvane", L"AA"};
 
 // A situation, and what the run did in it: installations and restarts; each step row's
@@ -93,10 +97,10 @@ struct Bench {
         }
         if (sc.launcher) {
             fakes.signatures[L"C:\\Orvane\\OrvhUpdate.exe"] = *sc.launcher;
-            for (const auto& path : {kMsi, kMsp, kExe}) fakes.signatures[path] = kPublisher;
-            for (const auto& [path, signature] : sc.signatures) fakes.signatures[path] = signature;
-            fakes.ownVersions = {{kMsi, sc.update}, {kExe, sc.updaterOffered}};
-            for (const auto& [path, version] : sc.own) fakes.ownVersions[path] = version;
+            for (const auto& path : {kMsi, kMsp, kExe}) fakes.signatures[Copy(path)] = kPublisher;
+            for (const auto& [path, signature] : sc.signatures) fakes.signatures[Copy(path)] = signature;
+            fakes.ownVersions = {{Copy(kMsi), sc.update}, {Copy(kExe), sc.updaterOffered}};
+            for (const auto& [path, version] : sc.own) fakes.ownVersions[Copy(path)] = version;
             fakes.fs.AddFile(L"U:\\Corrente\\ORVHUpdate.exe");
             fakes.updater = L"0001.0000.0000.0001";
         }
@@ -104,7 +108,7 @@ struct Bench {
             fakes.fs.AddFile(kExe);
             fakes.profile.Set(kCfg, L"Versione", L"ORVHUpdate.exe", sc.updaterOffered);
         }
-        fakes.notWhole = sc.notWhole;
+        for (const auto& [path, fault] : sc.notWhole) fakes.notWhole[Copy(path)] = fault;
         fakes.beingWritten = sc.beingWritten;
         if (!sc.link.empty()) fakes.fs.AddLink(sc.link, L"C:\\Windows");
         services.elevated = sc.elevated;
@@ -134,7 +138,9 @@ struct Bench {
         std::wstring outcome;
         for (const auto& icons : fakes.icons) outcome += (icons.empty() ? L"-" : icons) + L" ";
         if (fakes.fs.FileExists(L"U:\\Corrente\\ORVHUpdate.cfg")) outcome += L"rotated ";
-        if (std::ranges::count(fakes.fs.log, L"copy " + kExe + L" -> U:\\Corrente\\ORVHUpdate.exe")) outcome += L"new launcher ";
+        if (std::ranges::count(fakes.fs.log, L"copy " + Copy(kExe) + L" -> U:\\Corrente\\ORVHUpdate.exe")) {
+            outcome += L"new launcher ";
+        }
         const Log started = fakes.Events(L"start ");
         if (started.empty()) return outcome + L"no start";
         return outcome + (started == Log{kUpdated} ? L"updated" : started == Log{kIgnoring} ? L"ignoring" : started[0]);
@@ -224,11 +230,11 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
          .messages = box(L"#2", L"ORVHPatch.msp", L"#10004")},
         {.launcher = kPublisher, .signatures = {{kExe, broken}}, .updaterOffered = v2, .verified = {kMsi, kMsp, kExe},
          .outcome = refused, .exitCode = kExitSetRefused, .messages = box(L"#2", L"ORVHUpdate.exe", L"#10005"),
-         .journal = L"journal Signature of \"" + kExe + L"\": result 0x80096010 TRUST_E_BAD_DIGEST, signer \"CN=Orvane\", "
+         .journal = L"journal Signature of \"" + Copy(kExe) + L"\": result 0x80096010 TRUST_E_BAD_DIGEST, signer \"CN=Orvane\", "
                     L"thumbprint AA, expected publisher \"CN=Orvane\": signature not valid"},
         {.launcher = kPublisher, .own = {{kMsi, L"0001.0003.0000.0000"}}, .verified = {kMsi}, .outcome = refused, .exitCode = kExitSetRefused,
          .messages = box(L"#2", L"Orvane Hub.msi", L"#10006"),
-         .journal = L"journal Own version of \"" + kMsi + L"\" 0001.0003.0000.0000, announced 0001.0002.0000.0000: they differ"},
+         .journal = L"journal Own version of \"" + Copy(kMsi) + L"\" 0001.0003.0000.0000, announced 0001.0002.0000.0000: they differ"},
         {.launcher = kPublisher, .own = {{kExe, L""}}, .updaterOffered = v2, .verified = {kMsi, kMsp, kExe},
          .outcome = refused, .exitCode = kExitSetRefused, .messages = box(L"#2", L"ORVHUpdate.exe", L"#10006")},
         // A launcher whose own signature fails uses nothing, whatever the set.
@@ -291,9 +297,19 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
         EXPECT_EQ(b.fakes.Events(L"end reported "), row.exitCode == 1641 ? Log{L"end reported 1641"} : Log{});
         EXPECT_EQ(b.fakes.Events(L"message "), row.messages);
         EXPECT_EQ(b.fakes.Events(L"activity #300"), Log{});
-        Log verified;
+        Log verified, expected;
         for (const auto& event : b.fakes.Events(L"verify U:")) verified.push_back(event.substr(7, event.size() - 12));
-        EXPECT_EQ(verified, row.verified);
+        for (const auto& file : row.verified) expected.push_back(Copy(file));
+        EXPECT_EQ(verified, expected);
+        // The set's files of Nuovo are read once, by their verification copies, which are gone
+        // at the end (the configuration file, read as text, is copied on as it stands).
+        for (const auto& event : b.fakes.fs.log) {
+            if (event.starts_with(L"copy U:\\Nuovo\\") && !event.starts_with(L"copy " + kCfg)) {
+                EXPECT_TRUE(event.ends_with(L".orvh-verified")) << event;
+            }
+        }
+        EXPECT_EQ(b.fakes.fs.FileExists(Copy(kMsi)) || b.fakes.fs.FileExists(Copy(kMsp)) || b.fakes.fs.FileExists(Copy(kExe)),
+                  false);
         EXPECT_EQ(b.fakes.Events(L"verify C:"), Log{L"verify C:\\Orvane\\OrvhUpdate.exe"});
         EXPECT_EQ(b.fakes.Holding(L"\" is not whole (cut): "), static_cast<long>(row.notWhole.size()));
         EXPECT_EQ(b.fakes.access.protectedFolders, row.protectedFolders);
@@ -306,10 +322,13 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
         // Where the list is kept, what no elevated run made goes rather than keeping its own.
         const bool removed = std::ranges::count(b.fakes.fs.log, L"delete U:\\Corrente\\" + row.foreign) != 0;
         EXPECT_EQ(removed, !row.foreign.empty() && row.protect == ProtectResult::Protected);
-        // A refused set, or one still being written, is not touched: nothing copied, installed or rotated.
-        const auto moved = std::ranges::count_if(b.fakes.fs.log, [](const auto& e) { return !e.starts_with(L"mkdir "); });
+        // A refused set, or one still being written, is not touched: nothing copied, installed or
+        // rotated, but for the verification copies, removed again.
+        const auto moved = std::ranges::count_if(b.fakes.fs.log, [](const auto& e) {
+            return !e.starts_with(L"mkdir ") && e.find(L".orvh-verified") == std::wstring::npos;
+        });
         if (!row.beingWritten.empty()) {
-            EXPECT_EQ(moved, 0);
+            EXPECT_TRUE(std::ranges::all_of(b.fakes.fs.log, [](const auto& e) { return e.starts_with(L"mkdir "); }));
         }
         if (!row.launcher || !row.beingWritten.empty()) return;
         const bool accepted = row.messages.empty();

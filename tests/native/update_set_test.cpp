@@ -103,17 +103,26 @@ TEST(UpdateSet, VersionKeysPerEditionAndInstalledVersion) {
     });
 }
 
-TEST(UpdateSet, StagingCopiesFromNuovoAndBacksUpCorrente) {
+// Nuovo's files are read once, by their verification copies in Corrente; staging copies those.
+TEST(UpdateSet, StagingCopiesTheVerificationCopiesAndBacksUpCorrente) {
     Tree t;
     t.fs.AddFile(L"U:\\Nuovo\\Orvane Hub.msi", "new");
     t.fs.AddFile(L"U:\\Nuovo\\ORVHPatch.msp");
+    t.set.TakeVerificationCopies({{SetRole::FullPackage, L"U:\\Nuovo\\Orvane Hub.msi", L""},
+                                  {SetRole::Patch, L"U:\\Nuovo\\ORVHPatch.msp", L""}});
     t.set.StagePatchPackage();
     t.set.StageRepairPackage();
     t.fs.AddFile(L"U:\\Corrente\\Orvane Hub.msi", "old");
     t.set.StageFullPackage();
-    const std::wstring stage = L"copy U:\\Nuovo\\Orvane Hub.msi -> U:\\Corrente\\Orvane Hub.msi";
-    EXPECT_EQ(t.fs.log, (Log{L"copy U:\\Nuovo\\ORVHPatch.msp -> U:\\Corrente\\ORVHPatch.msp", stage,
-                             L"copy U:\\Corrente\\Orvane Hub.msi -> U:\\Vecchio\\Orvane Hub.msi", stage}));
+    t.set.RemoveVerificationCopies();
+    const std::wstring verified = L"U:\\Corrente\\Orvane Hub.msi.orvh-verified";
+    const std::wstring stage = L"copy " + verified + L" -> U:\\Corrente\\Orvane Hub.msi";
+    EXPECT_EQ(t.fs.log, (Log{L"copy U:\\Nuovo\\Orvane Hub.msi -> " + verified,
+                             L"copy U:\\Nuovo\\ORVHPatch.msp -> U:\\Corrente\\ORVHPatch.msp.orvh-verified",
+                             L"copy U:\\Corrente\\ORVHPatch.msp.orvh-verified -> U:\\Corrente\\ORVHPatch.msp", stage,
+                             L"copy U:\\Corrente\\Orvane Hub.msi -> U:\\Vecchio\\Orvane Hub.msi", stage,
+                             L"delete U:\\Corrente\\orvane hub.msi.orvh-verified",
+                             L"delete U:\\Corrente\\orvhpatch.msp.orvh-verified"}));
 }
 
 // A file Corrente already holds with Nuovo's content came from this set: Vecchio keeps the
@@ -125,7 +134,7 @@ TEST(UpdateSet, StagingBacksUpOnlyWhatCorrenteHeldBeforeTheSet) {
     test::ForEachRow(rows, [&](const auto& row) {
         const auto& [corrente, vecchio, skipped] = row;
         Tree t;
-        t.fs.AddFile(L"U:\\Nuovo\\Orvane Hub.msi", "new");
+        t.fs.AddFile(L"U:\\Corrente\\Orvane Hub.msi.orvh-verified", "new");
         t.fs.AddFile(L"U:\\Vecchio\\Orvane Hub.msi", "earlier");
         if (corrente != "-") t.fs.AddFile(L"U:\\Corrente\\Orvane Hub.msi", corrente);
         t.set.StageFullPackage();
@@ -144,47 +153,57 @@ TEST(UpdateSet, PartialCopiesOfAStoppedRunAreRemoved) {
     for (const auto* path : {L"U:\\Corrente\\Orvane Hub.msi.orvh-partial", L"U:\\Corrente\\Orvane Hub.msi",
                              L"U:\\Vecchio\\ORVHUpdate.cfg.orvh-partial", L"U:\\Setup\\{A}\\Orvane Hub.msi.orvh-partial",
                              L"U:\\Setup\\{B}", L"U:\\Setup\\x.orvh-partial", L"U:\\Nuovo\\ORVHPatch.msp.orvh-partial",
-                             L"U:\\Corrente\\orvh-partial.txt"}) {
+                             L"U:\\Corrente\\orvh-partial.txt", L"U:\\Corrente\\ORVHPatch.msp.orvh-verified"}) {
         t.fs.AddFile(path);
     }
     t.set.RemovePartialCopies();
-    EXPECT_EQ(t.fs.log, (Log{L"delete U:\\Corrente\\orvane hub.msi.orvh-partial", L"delete U:\\Vecchio\\orvhupdate.cfg.orvh-partial",
+    EXPECT_EQ(t.fs.log, (Log{L"delete U:\\Corrente\\orvane hub.msi.orvh-partial",
+                             L"delete U:\\Corrente\\orvhpatch.msp.orvh-verified",
+                             L"delete U:\\Vecchio\\orvhupdate.cfg.orvh-partial",
                              L"delete U:\\Setup\\{a}\\orvane hub.msi.orvh-partial"}));
-    EXPECT_EQ(t.journal.Holding(L"is a copy an interrupted run left unfinished: it is removed"), 3);
+    EXPECT_EQ(t.journal.Holding(L"is a copy an interrupted run left unfinished: it is removed"), 4);
 }
 
 TEST(UpdateSet, RotationMovesTheUpdaterAndTheConfigurationOnAndClearsNuovo) {
-    // The updater's version offered, the program's folder (Corrente's updater is 0001.0000.0000.0004);
-    // the updaters in Corrente and Vecchio after.
+    // The updater's version offered, the program's folder, the running launcher's floor (its own
+    // version when signed; Corrente's updater is 0001.0000.0000.0004); the updaters in Corrente
+    // and Vecchio after.
     const std::wstring newer = L"0001.0000.0000.0005";
-    const std::tuple<std::wstring, std::wstring, std::string> rows[] = {
-        {newer, L"C:\\Orvane", "new old"},
-        {L"0001.0000.0000.0004", L"C:\\Orvane", "old -"},
-        {newer, L"U:\\Corrente", "old -"},
-        {newer, L"U:\\Vecchio", "old -"},
-        {newer, L"U:\\Nuovo", "old -"},
-        {newer, L"X:\\Alias", "old -"},  // Corrente under another name
+    const std::tuple<std::wstring, std::wstring, std::wstring, std::string> rows[] = {
+        {newer, L"C:\\Orvane", L"", "new old"},
+        {L"0001.0000.0000.0004", L"C:\\Orvane", L"", "old -"},
+        {newer, L"U:\\Corrente", L"", "old -"},
+        {newer, L"U:\\Vecchio", L"", "old -"},
+        {newer, L"U:\\Nuovo", L"", "old -"},
+        {newer, L"X:\\Alias", L"", "old -"},  // Corrente under another name
+        // A signed launcher: never below its own version, which it may offer itself.
+        {newer, L"C:\\Orvane", L"0001.0000.0000.0006", "old -"},
+        {newer, L"C:\\Orvane", newer, "new old"},
+        {newer, L"C:\\Orvane", L"0001.0000.0000.0003", "new old"},
     };
     test::ForEachRow(rows, [&](const auto& row) {
-        const auto& [offered, program, updater] = row;
+        const auto& [offered, program, floor, updater] = row;
         Tree t;
         for (const auto* name : {L"ORVHUpdate.cfg", L"ORVHUpdate.exe", L"Orvane Hub.msi", L"Orvane Desk.msi",
                                  L"ORVHPatch.msp", L"ORVDPatch.msp", L"Orvane Hub.zip"}) {
             t.fs.AddFile(L"U:\\Nuovo\\" + std::wstring(name), "new");
         }
         t.fs.AddFile(L"U:\\Corrente\\ORVHUpdate.exe", "old");
+        t.fs.AddFile(L"U:\\Corrente\\ORVHUpdate.exe.orvh-verified", "new");
         t.fs.AddFile(L"U:\\Corrente\\ORVHUpdate.cfg", "old");
         test::FakeFolderIdentity identity;
         identity.same = L"X:\\Alias=U:\\Corrente";
         RunRoad road;
-        road.replaceUpdater = ShouldReplaceUpdater(offered, L"0001.0000.0000.0004", program, t.set.Folders(), identity);
+        road.replaceUpdater =
+            ShouldReplaceUpdater(offered, L"0001.0000.0000.0004", floor, program, t.set.Folders(), identity);
         t.set.RotateUpdateSet(road);
         EXPECT_EQ(t.fs.Content(L"U:\\Corrente\\ORVHUpdate.exe") + " " + t.fs.Content(L"U:\\Vecchio\\ORVHUpdate.exe"), updater);
         EXPECT_EQ(t.fs.Content(L"U:\\Corrente\\ORVHUpdate.cfg") + " " + t.fs.Content(L"U:\\Vecchio\\ORVHUpdate.cfg"), "new old");
-        // The set's files go, the configuration file last; nothing else does.
+        // The verification copy goes first, while Nuovo holds the set; then the set's files, the
+        // configuration file last; nothing else does.
         Log deleted;
         std::ranges::copy_if(t.fs.log, std::back_inserter(deleted), [](const auto& e) { return e.starts_with(L"delete "); });
-        EXPECT_EQ(deleted, (Log{L"delete U:\\Nuovo\\ORVHUpdate.exe", L"delete U:\\Nuovo\\Orvane Hub.msi",
+        EXPECT_EQ(deleted, (Log{L"delete U:\\Corrente\\orvhupdate.exe.orvh-verified", L"delete U:\\Nuovo\\ORVHUpdate.exe", L"delete U:\\Nuovo\\Orvane Hub.msi",
                                 L"delete U:\\Nuovo\\Orvane Desk.msi", L"delete U:\\Nuovo\\ORVHPatch.msp",
                                 L"delete U:\\Nuovo\\ORVDPatch.msp", L"delete U:\\Nuovo\\ORVHUpdate.cfg"}));
     });

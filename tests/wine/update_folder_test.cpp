@@ -14,6 +14,7 @@
 #include "run_checks.h"
 
 #include <gtest/gtest.h>
+#include <msi.h>
 
 #include <optional>
 #include <random>
@@ -287,7 +288,11 @@ TEST(Signatures, AHeldFileIsReadableButNotDeletable) {
     EXPECT_TRUE(verifier.HoldExactCopy(copy, package));
     EXPECT_FALSE(verifier.HoldExactCopy(other, package));
     EXPECT_NO_THROW(fs.DeleteFile(other));
-    for (const auto& held : {package, copy}) {
+    // A file held without being verified, as the package a patch reinstalls from is.
+    const std::wstring unverified = scratch / L"unverified.msi";
+    fs.CopyFile(package, unverified);
+    verifier.Hold(unverified);
+    for (const auto& held : {package, copy, unverified}) {
         EXPECT_FALSE(::DeleteFileW(held.c_str())) << testing::PrintToString(held);
         EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
         const UniqueFile writer(::CreateFileW(held.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -296,6 +301,8 @@ TEST(Signatures, AHeldFileIsReadableButNotDeletable) {
     }
     verifier.Release(copy);
     EXPECT_NO_THROW(fs.DeleteFile(copy));
+    verifier.Release(unverified);
+    EXPECT_NO_THROW(fs.DeleteFile(unverified));
     verifier.Release(package);
     EXPECT_NO_THROW(fs.DeleteFile(package));
     EXPECT_THROW(verifier.Verify(package, true), PlatformError) << "a missing file";
@@ -317,6 +324,17 @@ TEST(Installer, APackagesOwnVersionAndAFileThatIsNoPackage) {
     ASSERT_EQ(installer.InstallProduct(package, L""), 0u);
     ASSERT_EQ(installer.ApplyPatch(patch, L""), 0u);
     EXPECT_EQ(GetPackageVersion(queries, package), L"0001.0002.0000.0000");
+    // A folder added to the product's sources is listed first; a product not installed has none.
+    const std::wstring code(fixtures::hub_1_2_0.productCode), setup = scratch / L"Setup";
+    installer.AddSource(code, setup);
+    wchar_t first[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    EXPECT_EQ(::MsiSourceListEnumSourcesW(code.c_str(), nullptr, MSIINSTALLCONTEXT_MACHINE,
+                                          static_cast<DWORD>(MSICODE_PRODUCT) | static_cast<DWORD>(MSISOURCETYPE_NETWORK),
+                                          0, first, &size),
+              static_cast<UINT>(ERROR_SUCCESS));
+    EXPECT_EQ(std::wstring(first), setup + L"\\");
+    EXPECT_THROW(installer.AddSource(std::wstring(fixtures::hub_1_1_601.productCode), setup), PlatformError);
     test::WriteFileBytes(scratch / L"text.msi", "not a package");
     EXPECT_THROW(GetPackageProductCode(queries, scratch / L"text.msi"), PlatformError);
 }
