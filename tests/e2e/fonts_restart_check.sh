@@ -48,9 +48,8 @@ for _ in $(seq 300); do [ -z "$(prefix_processes)" ] && break; sleep 0.1; done
 [ -z "$(ls -A "$drive/starts")" ] || fail "the product was started"
 # The fixture packages are 32-bit; a newer version would have replaced the readme.
 grep -q "Orvane Hub 1.1.601" "$drive/Program Files (x86)/Orvane Hub/readme.txt" || fail "Orvane Hub 1.1.601 was replaced"
-# The journal tells the font deleted and the restart, and ends right after the request.
+# The journal tells the restart and ends right after the request.
 journal=$(ls "$drive/users/"*/Temp/OrvhUpdate/OrvhUpdate_*.log | grep -v _msi.log) || fail "no journal"
-grep -aq 'Delete file "C:\\windows\\Fonts\\ORVH MS.TTF": done' "$journal" || fail "the journal does not tell the font deleted"
 line() { tail -n "$1" "$journal" | head -n 1; }
 line 4 | grep -aq "Forced restart of Windows requested" || fail "the journal does not tell the restart"
 line 3 | grep -aq "Exit code 1641: " || fail "the journal does not tell the exit code"

@@ -74,11 +74,9 @@ TEST(SetTool, ThePlanIsWhatTheLauncherDoes) {
 
 TEST(SetTool, MakeThenCheckFindsNothingAndEachBrokenSetGivesItsError) {
     const ScratchFolder folder;
-    for (const bool signedSet : {false, true}) {
-        const ToolRun made = MakeSet(folder / (signedSet ? L"signed" : L"unsigned"), TypicalFiles(signedSet));
-        EXPECT_EQ(made.exitCode, 0u) << made.output;
-        EXPECT_NE(made.output.find(": 0 error(s)"), std::string::npos) << made.output;
-    }
+    // make ends with check's exit code (a signed set's make is the plan's).
+    const ToolRun made = MakeSet(folder / L"unsigned", TypicalFiles(false));
+    ASSERT_EQ(made.exitCode, 0u) << made.output;
     const std::string cfg = ReadFileBytes(folder / L"unsigned\\ORVHUpdate.cfg");
     for (const auto* entry : {"Orvane Hub.msi=0001.0002.0000.0000", "Orvane Hub.zip=0001.0002.0000.0000",
                               "ORVHPatch.msp=0001.0002.0000.0100", "ORVHPatch.zip=0001.0002.0000.0100",
@@ -90,22 +88,15 @@ TEST(SetTool, MakeThenCheckFindsNothingAndEachBrokenSetGivesItsError) {
                               "ORVHUpdate.exe=0001.0000.0000.0001\r\n";
     const std::string archives = "Orvane Hub.zip=0001.0002.0000.0000\r\nORVHPatch.zip=0001.0002.0000.0100\r\n"
                                  "ORVHUpdate.zip=0001.0000.0000.0001\r\n";
-    const std::string package = "Orvane Hub.msi=0001.0002.0000.0000\r\nOrvane Hub.zip=0001.0002.0000.0000\r\n";
-    const std::string patchAtPackage = "ORVHPatch.msp=0001.0002.0000.0000\r\nORVHPatch.zip=0001.0002.0000.0000\r\n";
     const auto files = [](const std::wstring& package, const std::wstring& patch, const std::wstring& launcher) {
         return std::vector<std::pair<std::wstring, std::wstring>>{
             {L"Orvane Hub.msi", package}, {L"ORVHPatch.msp", patch}, {L"ORVHUpdate.exe", launcher}};
     };
-    const auto unsignedFiles = files(FixturePackagePath(fx::hub_1_2_0.file), FixturePackagePath(fx::hub_1_2_100_msp.file),
-                                     OrvhUpdateExe());
-    // The files, ORVHUpdate.cfg's entries after "[Versione]", and a part of the error.
+    // The files, ORVHUpdate.cfg's entries after "[Versione]", and a part of the error: only what the
+    // files themselves tell (edition, signer, signature); the entries' own slips are the native table's.
     const std::tuple<std::vector<std::pair<std::wstring, std::wstring>>, std::string, std::string> rows[] = {
-        {unsignedFiles, "Orvane Hub.msi=1.2.0\r\n" + archives, "is not in the canonical form"},
-        {unsignedFiles, names, "Write both key schemes"},
-        {{{L"Orvane Hub.msi", FixturePackagePath(fx::desk_1_2_0.file)}}, package, "is the one of Orvane Desk"},
-        {unsignedFiles, package + patchAtPackage, "not above the full package"},
-        {unsignedFiles, package + "ORVHUpdate.exe=0001.0000.0000.0002\r\nORVHUpdate.zip=0001.0000.0000.0002\r\n",
-         "but its own version is"},
+        {{{L"Orvane Hub.msi", FixturePackagePath(fx::desk_1_2_0.file)}},
+         "Orvane Hub.msi=0001.0002.0000.0000\r\nOrvane Hub.zip=0001.0002.0000.0000\r\n", "is the one of Orvane Desk"},
         {files(SignedFixture(L"hub-1.2.0.msi"), SignedFixture(L"hub-1.2.100-other.msp"), SignedFixture(L"OrvhUpdate.exe")),
          names + archives, "(message 10004)"},
         {files(SignedFixture(L"hub-1.2.0.msi"), FixturePackagePath(fx::hub_1_2_100_msp.file), SignedFixture(L"OrvhUpdate.exe")),

@@ -34,8 +34,6 @@ TEST(JournaledServices, WriteEachCallAndItsOutcome) {
         {[](Services& s) { s.files.DeleteFile(L"C:\\a"); }, {L"Delete file \"C:\\a\": done"}},
         {[](Services& s) { s.files.CreateFolder(L"C:\\d"); }, {L"Create folder \"C:\\d\": done"}},
         {[](Services& s) { s.files.DeleteFolder(L"C:\\d"); }, {L"Delete folder \"C:\\d\": failed, error 3: refused", L"raised 3"}},
-        {[](Services& s) { s.dialogs.ShowMessage(L"Testo", L"Titolo", MessageIcon::CriticalStop); },
-         {L"Message box \"Titolo\" (stop): \"Testo\"", L"Message box closed"}},
         {[](Services& s) { s.dialogs.ShowMessage(L"Testo", L"Titolo", MessageIcon::Information); },
          {L"Message box \"Titolo\" (information): \"Testo\"", L"Message box closed"}},
         {[](Services& s) { s.processes.AttendiProcesso(7, false); },
