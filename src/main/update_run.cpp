@@ -50,12 +50,16 @@ public:
             FailForFolders();
         } else if (DetermineVersions()) {
             // The run's copies of Nuovo's files go whatever the end: a run that ends with an
-            // error leaves the update folder as a finished one does.
+            // error, or at once as Windows restarts, leaves the update folder as a finished one does.
             try {
-                InstallAndRotate();
-            } catch (...) {
-                RemoveCopiesAtAnAbruptEnd();
-                throw;
+                try {
+                    InstallAndRotate();
+                } catch (...) {
+                    RemoveCopiesAtAnAbruptEnd();
+                    throw;
+                }
+            } catch (const WindowsRestarts& restart) {
+                EndAtOnce(restart);
             }
             set_.RemoveVerificationCopies();
         }
@@ -290,14 +294,22 @@ private:
             stop_ = Stop::RestartNeeded;
             return true;
         }
-        RestartNow(version);
-        return true;
+        Note(L"Obsolete fonts removed for version " + version + L": Windows restarts");
+        throw WindowsRestarts{true};
     }
 
-    // The program ends here once Windows accepted.
-    void RestartNow(const std::wstring& version) {
-        Note(L"Obsolete fonts removed for version " + version + L": Windows restarts");
-        set_.RemoveVerificationCopies();
+    // Windows restarts: the run ends at once, out of whichever step it is in.
+    struct WindowsRestarts {
+        bool asked; // by this run; else Windows Installer started it
+    };
+
+    // The program ends here, the run's end reported first; a restart this run asks for, once
+    // Windows accepted.
+    void EndAtOnce(const WindowsRestarts& restart) {
+        if (!restart.asked) {
+            s_.product.ending.Report(record_);
+            s_.product.end.EndNow();
+        }
         // A restart with no delay may end the process before the request returns: the end is
         // reported once the privilege is held, right before Windows is asked.
         try {
@@ -330,9 +342,7 @@ private:
             Note(L"Windows Installer started a restart of Windows: the run ends here");
             record_.restartStarted = true;
             record_.versionAfter = InstalledVersionNow();
-            RemoveCopiesAtAnAbruptEnd();
-            s_.product.ending.Report(record_);
-            s_.product.end.EndNow();
+            throw WindowsRestarts{false};
         }
         return false;
     }
