@@ -111,7 +111,7 @@ struct Bench {
         for (const auto& [path, fault] : sc.notWhole) fakes.notWhole[Copy(path)] = fault;
         fakes.beingWritten = sc.beingWritten;
         if (!sc.link.empty()) fakes.fs.AddLink(sc.link, L"C:\\Windows");
-        services.elevated = sc.elevated;
+        services.program.elevated = sc.elevated;
         fakes.access.protection.result = sc.protect;
         fakes.access.unwritable.insert(sc.unwritable);
         if (!sc.foreign.empty()) {
@@ -482,8 +482,8 @@ TEST(ProductWait, StartsTheProductOrTheClusterResource) {
         fakes.fs.AddFile(exe);
         const auto view = fakes.Load();
         fakes.log.clear();
-        StartProductOrResource(cluster, L"C:\\Sys\\cluster.exe", executable, installed, edition, *view, fakes, fakes,
-                               fakes.fs, fakes);
+        StartProductOrResource({cluster, L"C:\\Sys\\cluster.exe", executable, installed, edition},
+                               {*view, fakes, fakes, fakes.fs, fakes});
         EXPECT_EQ(fakes.log, events);
     });
 }
