@@ -1,29 +1,18 @@
-// The update folder's adapters on a real disk: deletions, copies, one folder under its other names,
-// real signatures and held files, and what only the adapter shows of Windows Installer.
+// The file system's adapter on a real disk: deletions, copies, links, held folders, one folder
+// under its other names.
 #include "common/journal.h"
 #include "rows.h"
-#include "installer/installed_product.h"
-#include "installer/msi_engine_win32.h"
-#include "system/authenticode_win32.h"
-#include "system/delivered_files_win32.h"
-#include "system/environment_win32.h"
 #include "system/file_system_win32.h"
 #include "system/folder_identity_win32.h"
-#include "system/locale_conversions_win32.h"
 #include "system/platform_error.h"
 #include "run_checks.h"
 
 #include <gtest/gtest.h>
-#include <msi.h>
 
-#include <optional>
-#include <random>
 #include <thread>
 
 namespace orvh {
 namespace {
-
-namespace fixtures = test::fixtures;
 
 enum class State { Absent, ReadOnlyFile, LockedFile, ReadOnlyTree };
 
@@ -197,7 +186,7 @@ std::wstring ShortPath(const std::wstring& path) {
     return std::wstring(buffer, ::GetShortPathNameW(path.c_str(), buffer, MAX_PATH));
 }
 
-TEST(FolderIdentity, OneFolderUnderItsOtherNames) {
+TEST(FileSystem, OneFolderUnderItsOtherNames) {
     const test::ScratchFolder scratch;
     const std::wstring folder = scratch / L"Setup\\{79BFBBD3-7201-408A-83D0-199A674CFA26}";
     const std::wstring other = scratch / L"Setup\\{989AFC7A-A077-419A-BAA5-A255450B3FDF}";
@@ -222,175 +211,6 @@ TEST(FolderIdentity, OneFolderUnderItsOtherNames) {
         const UniqueFile lock = locked ? OpenWithoutSharing(a) : UniqueFile();
         ASSERT_EQ(static_cast<bool>(lock), locked);
         EXPECT_EQ(Win32FolderIdentity().SameFolder(a, b), same);
-    });
-}
-
-// What WinVerifyTrust reports for real signatures of test certificates: the state, the code,
-// the signer; a renewed certificate of the same subject is the same publisher, its name's
-// strings encoded in other types too.
-TEST(Signatures, TheStateAndTheSignerOfRealFiles) {
-    ASSERT_TRUE(test::TrustTestRoot());
-    AuthenticodeVerifier verifier;
-    const FileSignature launcher = verifier.Verify(test::SignedFixture(L"OrvhUpdate.exe"), false);
-    // The file; its state, result, signer (nullopt, not compared: whether a broken signature's
-    // signer is read), whether it is the launcher's publisher.
-    const std::tuple<std::wstring, SignatureState, std::wstring, std::optional<std::wstring>, bool> rows[] = {
-        {test::OrvhUpdateExe(), SignatureState::Unsigned, L"TRUST_E_NOSIGNATURE", L"", false},
-        {test::SignedFixture(L"OrvhUpdate.exe"), SignatureState::Valid, L"ERROR_SUCCESS", test::kPublisherSubject, true},
-        {test::SignedFixture(L"OrvhUpdate-tampered.exe"), SignatureState::NotValid, L"TRUST_E_BAD_DIGEST",
-         std::nullopt, false},
-        {test::SignedFixture(L"hub-1.2.0.msi"), SignatureState::Valid, L"ERROR_SUCCESS", test::kPublisherSubject, true},
-        {test::SignedFixture(L"hub-1.2.100-renewed.msp"), SignatureState::Valid, L"ERROR_SUCCESS",
-         test::kPublisherSubject, true},
-        {test::SignedFixture(L"hub-1.2.100-other.msp"), SignatureState::Valid, L"ERROR_SUCCESS",
-         L"C=IT, O=Altro Editore S.r.l., CN=Altro Editore S.r.l.", false},
-    };
-    test::ForEachRow(rows, [&](const auto& row) {
-        const auto& [file, state, result, subject, samePublisher] = row;
-        const FileSignature signature = verifier.Verify(file, false);
-        EXPECT_EQ(signature.state, state);
-        EXPECT_EQ(signature.resultName, result);
-        if (!subject) return;
-        std::wstring shown = signature.subjectText;
-        // Wine 8 quotes values with blanks in spite of CERT_NAME_STR_NO_QUOTING_FLAG.
-        if (test::UnderWine()) std::erase(shown, L'"');
-        EXPECT_EQ(shown, *subject);
-        EXPECT_EQ(SamePublisher(signature.publisher, launcher.publisher), samePublisher);
-        EXPECT_EQ(signature.thumbprint.size(), subject->empty() ? 0u : 40u);
-    });
-    EXPECT_NE(verifier.Verify(test::SignedFixture(L"hub-1.2.0.msi"), false).thumbprint, launcher.thumbprint);
-}
-
-// A held file can be read, not written or deleted until released.
-TEST(Signatures, AHeldFileIsReadableButNotDeletable) {
-    const test::ScratchFolder scratch;
-    const std::wstring package = scratch / L"Orvane Hub.msi";
-    Win32FileSystem fs(journal);
-    fs.CopyFile(test::SignedFixture(L"hub-1.2.0.msi"), package);
-    AuthenticodeVerifier verifier;
-    EXPECT_EQ(verifier.Verify(package, true).state, SignatureState::Valid);
-    // A copy is held only when it is the held file byte for byte.
-    const std::wstring copy = scratch / L"copy.msi", other = scratch / L"other.msi";
-    fs.CopyFile(package, copy);
-    fs.CopyFile(test::SignedFixture(L"OrvhUpdate.exe"), other);
-    EXPECT_TRUE(verifier.HoldExactCopy(copy, package));
-    EXPECT_FALSE(verifier.HoldExactCopy(other, package));
-    EXPECT_NO_THROW(fs.DeleteFile(other));
-    // A file held without being verified, as the package a patch reinstalls from is.
-    const std::wstring unverified = scratch / L"unverified.msi";
-    fs.CopyFile(package, unverified);
-    verifier.Hold(unverified);
-    for (const auto& held : {package, copy, unverified}) {
-        EXPECT_FALSE(::DeleteFileW(held.c_str())) << testing::PrintToString(held);
-        EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-        const UniqueFile writer(::CreateFileW(held.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                              OPEN_EXISTING, 0, nullptr));
-        EXPECT_FALSE(writer) << "opened for writing while held";
-    }
-    verifier.Release(copy);
-    EXPECT_NO_THROW(fs.DeleteFile(copy));
-    verifier.Release(unverified);
-    EXPECT_NO_THROW(fs.DeleteFile(unverified));
-    verifier.Release(package);
-    EXPECT_NO_THROW(fs.DeleteFile(package));
-    EXPECT_THROW(verifier.Verify(package, true), PlatformError) << "a missing file";
-}
-
-// What only this adapter shows of Windows Installer: a package's own version, read from its file, not
-// that of the product installed and patched from it; a file that is no package refused. Installing,
-// upgrading, patching and a refused package are the end-to-end roads'.
-TEST(Installer, APackagesOwnVersionAndAFileThatIsNoPackage) {
-    const test::ScratchFolder scratch;
-    MsiEngine installer;
-    Win32FileSystem fs(journal);
-    VariantLocaleConversions numbers;
-    const InstalledProductQueries queries{installer, fs, ExpandEnvironmentReferences, numbers};
-    const std::wstring package = scratch / L"Orvane Hub.msi", patch = scratch / L"ORVHPatch.msp";
-    fs.CopyFile(test::FixturePackagePath(fixtures::hub_1_2_0.file), package);
-    fs.CopyFile(test::FixturePackagePath(fixtures::hub_1_2_100_msp.file), patch);
-    installer.SetUiLevel(kUiLevelNone);
-    ASSERT_EQ(installer.InstallProduct(package, L""), 0u);
-    ASSERT_EQ(installer.ApplyPatch(patch, L""), 0u);
-    EXPECT_EQ(GetPackageVersion(queries, package), L"0001.0002.0000.0000");
-    // A folder added to the product's sources is listed first; a product not installed has none.
-    const std::wstring code(fixtures::hub_1_2_0.productCode), setup = scratch / L"Setup";
-    installer.AddSource(code, setup);
-    wchar_t first[MAX_PATH] = {};
-    DWORD size = MAX_PATH;
-    EXPECT_EQ(::MsiSourceListEnumSourcesW(code.c_str(), nullptr, MSIINSTALLCONTEXT_MACHINE,
-                                          static_cast<DWORD>(MSICODE_PRODUCT) | static_cast<DWORD>(MSISOURCETYPE_NETWORK),
-                                          0, first, &size),
-              static_cast<UINT>(ERROR_SUCCESS));
-    EXPECT_EQ(std::wstring(first), setup + L"\\");
-    EXPECT_THROW(installer.AddSource(std::wstring(fixtures::hub_1_1_601.productCode), setup), PlatformError);
-    test::WriteFileBytes(scratch / L"text.msi", "not a package");
-    EXPECT_THROW(GetPackageProductCode(queries, scratch / L"text.msi"), PlatformError);
-}
-
-// A set's file cut short as an interrupted copy leaves it, anything else under its name, or one
-// still being written: the launcher's check refuses it with its reason before any library reads
-// it, and the tool reports it (check), refuses it (make) and predicts the launcher (plan); nothing crashes.
-// The package (written by wixl) keeps its FAT in its last sector, the patch (written by ole32) its
-// directory: without its last sector each keeps its header and every other table.
-TEST(DeliveredFiles, DamagedFilesAreRefusedWithTheirReason) {
-    enum Cut : std::size_t { Whole = ~std::size_t{0}, LastSector = Whole - 1, OneShort = Whole - 2, Random = Whole - 3,
-                             Written = Whole - 4 };
-    const std::wstring package = test::FixturePackagePath(fixtures::hub_1_2_0.file), launcher = test::SignedFixture(L"OrvhUpdate.exe");
-    const std::wstring patch = test::FixturePackagePath(fixtures::hub_1_2_100_msp.file);
-    const std::tuple<std::wstring, FileForm, std::size_t, std::string> rows[] = {
-        {package, FileForm::Package, Whole, ""},
-        {patch, FileForm::Patch, Whole, ""},
-        {launcher, FileForm::Executable, Whole, ""},
-        {package, FileForm::Package, 0, "0 bytes: shorter than a structured storage's header"},
-        {package, FileForm::Package, LastSector, "its allocation table (FAT or DIFAT) lies beyond the end of the file"},
-        {patch, FileForm::Patch, LastSector, "its directory lies beyond the end of the file"},
-        {package, FileForm::Package, Random, "not a structured storage"},
-        {launcher, FileForm::Executable, 1024, "its section \".text\" lies beyond the end of the file"},
-        {launcher, FileForm::Executable, OneShort, "its signature lies beyond the end of the file"},
-        {package, FileForm::Package, Written, "another program has it open for writing"},
-    };
-    const test::ScratchFolder scratch;
-    Win32DeliveredFiles files;
-    test::ForEachRow(rows, [&](const auto& row, std::size_t i) {
-        const auto& [source, form, length, fault] = row;
-        std::string bytes = test::ReadFileBytes(source);
-        const std::size_t size = bytes.size();
-        if (length == Random) std::ranges::generate(bytes, std::mt19937(7));
-        if (length != Whole && length != Random && length != Written) {
-            bytes.resize(length == LastSector ? size - 512 : length == OneShort ? size - 1 : length);
-        }
-        const bool patchRow = form == FileForm::Patch, launcherRow = form == FileForm::Executable;
-        const std::wstring set = scratch / (L"set" + std::to_wstring(i));
-        const std::wstring path = set + (patchRow ? L"\\ORVHPatch.msp" : launcherRow ? L"\\ORVHUpdate.exe" : L"\\Orvane Hub.msi");
-        std::filesystem::create_directories(set);
-        test::WriteFileBytes(path, bytes);
-        const UniqueFile writer(length == Written ? ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                                                  OPEN_EXISTING, 0, nullptr)
-                                                  : INVALID_HANDLE_VALUE);
-        const ArrivalVerdict verdict = files.Check(path, form);
-        EXPECT_EQ(verdict.arrival, length == Whole     ? Arrival::Whole
-                                   : length == Written ? Arrival::BeingWritten
-                                                       : Arrival::NotWhole);
-        EXPECT_EQ(test::Utf8(verdict.fault), fault);
-        EXPECT_EQ(files.BeingWritten(path), length == Written);
-        if (length == Whole) return;
-
-        const std::string key = patchRow ? "ORVHPatch" : launcherRow ? "ORVHUpdate" : "Orvane Hub";
-        const std::string version = patchRow ? "0001.0002.0000.0100" : launcherRow ? "0001.0000.0000.0002" : "0001.0002.0000.0000";
-        test::WriteFileBytes(set + L"\\ORVHUpdate.cfg", "[Versione]\r\n" + test::Utf8(FileSystem::GetFileName(path)) + "=" +
-                                                            version + "\r\n" + key + ".zip=" + version + "\r\n");
-        const test::ToolRun check = test::RunTool(L"check " + test::Quoted(set));
-        EXPECT_EQ(check.exitCode, 1u) << check.output;
-        const std::string reported = length == Written ? "still being written by another program" : "not whole (" + fault + ")";
-        EXPECT_NE(check.output.find(reported), std::string::npos) << check.output;
-        const test::ToolRun make = test::RunTool(L"make " + test::Quoted(set + L"made") + L" " + test::Quoted(path));
-        EXPECT_EQ(make.exitCode, length == Random ? 2u : 1u) << make.output;
-        const test::ToolRun plan = test::RunTool(L"plan " + test::Quoted(set) + L" --json --installed " +
-                                                 (patchRow || launcherRow ? L"1.2.0" : L"1.1.601"));
-        EXPECT_EQ(plan.exitCode, 0u) << plan.output;
-        EXPECT_NE(plan.output.find(length == Written || launcherRow ? "\"messages\": []" : "\"messages\": [10001]"),
-                  std::string::npos) << plan.output;
-        EXPECT_NE(plan.output.find(launcherRow ? "\"rotated\": true" : "\"rotated\": false"), std::string::npos);
     });
 }
 
