@@ -6,6 +6,7 @@
 #include "installer/product_installer.h"
 #include "installer/version.h"
 #include "main/own_folders.h"
+#include "main/product_start.h"
 #include "main/product_wait.h"
 #include "main/run_road.h"
 #include "main/set_delivery.h"

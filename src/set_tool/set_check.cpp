@@ -2,7 +2,7 @@
 
 #include "common/string_ids.h"
 #include "installer/version.h"
-#include "main/product_wait.h"
+#include "main/product_start.h"
 #include "set_rules/refusals.h"
 #include "set_rules/version_rules.h"
 #include "set_tool/delivery_expectations.h"

@@ -8,7 +8,7 @@
 #include "installer/installer_engine.h"
 #include "installer/version.h"
 #include "main/update_run.h"
-#include "main/product_wait.h"
+#include "main/product_start.h"
 #include "main/update_folders.h"
 #include "main/update_set.h"
 #include "resources/string_table.h"
