@@ -33,8 +33,8 @@ public:
         : ForwardingEngine(inner), activity_(activity), boundMilliseconds_(std::int64_t{boundSeconds} * 1000),
           journal_(journal) {}
 
-    unsigned InstallProduct(const std::wstring& packagePath, const std::wstring& properties) override;
-    unsigned ApplyPatch(const std::wstring& patchPath, const std::wstring& commandLine) override;
+    unsigned InstallProduct(const std::wstring& packagePath, const InstallRequest& request) override;
+    unsigned ApplyPatch(const std::wstring& patchPath, const InstallRequest& request) override;
 
 private:
     unsigned WhenFree(const std::function<unsigned()>& call);

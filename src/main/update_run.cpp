@@ -25,8 +25,6 @@
 namespace orvh {
 namespace {
 
-constexpr wchar_t kRepairProperties[] = L"REINSTALL=ALL REINSTALLMODE=dmus";
-
 class Run {
 public:
     Run(const RunSettings& settings, RunServices& services, RunRecord& record)
@@ -389,10 +387,10 @@ private:
         return trust_.Checks() ? set_.VerificationCopy(name) : L"";
     }
 
-    unsigned InstallFullPackage(const std::wstring& properties, int uiLevel) {
+    unsigned InstallFullPackage(Reinstall reinstall, int uiLevel) {
         const auto& folders = set_.Folders();
         const std::wstring name = set_.Name(SetRole::FullPackage);
-        return s_.product.installer.InstallPackage(name, folders.corrente, folders.setup, properties, uiLevel, Verified(name));
+        return s_.product.installer.InstallPackage(name, folders.corrente, folders.setup, reinstall, uiLevel, Verified(name));
     }
 
     void InstallNewerFullPackage() {
@@ -406,10 +404,10 @@ private:
         }
         if (!damaged_.fullPackage) {
             set_.StageFullPackage();
-            unsigned result = InstallFullPackage(L"", kUiLevelBasicProgressOnly);
+            unsigned result = InstallFullPackage(Reinstall::None, kUiLevelBasicProgressOnly);
             if (Stops(result)) return;
             if (!InstallerSucceeded(result)) {
-                result = InstallFullPackage(L"", kUiLevelDefault);
+                result = InstallFullPackage(Reinstall::None, kUiLevelDefault);
                 if (Stops(result)) return;
             }
             lastInstallationResult_ = Counted(result);
@@ -447,7 +445,7 @@ private:
                 View().SetInconStep(false);
             } else if (road_.repairSource) {
                 set_.StageRepairPackage();
-                const unsigned result = InstallFullPackage(kRepairProperties, kUiLevelBasicProgressOnly);
+                const unsigned result = InstallFullPackage(Reinstall::LostSource, kUiLevelBasicProgressOnly);
                 if (Stops(result)) return;
                 View().SetInconStep(Counted(result));
                 sourceThere = SourceAvailable();

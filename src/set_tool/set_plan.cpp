@@ -258,19 +258,20 @@ public:
         if (content.role == SetRole::Launcher) version = set_.files.at(SetRole::Launcher).executableVersion;
         return version.empty() ? std::nullopt : std::optional(version);
     }
-    unsigned InstallProduct(const std::wstring& path, const std::wstring& properties) override {
+    unsigned InstallProduct(const std::wstring& path, const InstallRequest& request) override {
         const PackageFacts& package = Package(path);
-        const unsigned result = Install(path, package, properties.find(L"REINSTALL") != std::wstring::npos);
+        const bool repair = request.reinstall == Reinstall::LostSource;
+        const unsigned result = Install(path, package, repair);
         Step(L"install " + FileSystem::GetFileName(path) + L" " + package.productVersion +
-                 (properties.empty() ? L"" : L" [" + properties + L"]"),
+                 (repair ? L" [" + PropertiesOf(request) + L"]" : L""),
              result);
-        if (result == 0 && properties.empty()) {
+        if (result == 0 && !repair) {
             fullPackageInstalled_ = true;
             if (stopAfterFullPackage_) throw Stopped{};
         }
         return result;
     }
-    unsigned ApplyPatch(const std::wstring& path, const std::wstring&) override {
+    unsigned ApplyPatch(const std::wstring& path, const InstallRequest&) override {
         patchAttempted_ = true;
         Refuse(!FileExists(path) || files_.at(Lower(path)).role != SetRole::Patch, 1620, L"ApplyPatch");
         bool applied = false;

@@ -92,7 +92,7 @@ TEST(Session, InstallationsAndTheRetryRunWithoutInterfaceWhereNobodySees) {
         if (row.call.starts_with(L"patch")) {
             installer.ApplyPatchPackage(L"C:\\p.msp", L"C:\\S", L"C:\\C\\p.msi", row.requested, L"");
         } else {
-            installer.InstallPackage(L"p.msi", L"C:\\C", L"C:\\S", L"", row.requested, L"");
+            installer.InstallPackage(L"p.msi", L"C:\\C", L"C:\\S", Reinstall::None, row.requested, L"");
         }
         EXPECT_EQ(inner.log, Log{row.call});
         EXPECT_EQ(journal.log, row.journal);
