@@ -17,6 +17,7 @@
 #include "system/message_pump.h"
 #include "system/platform_error.h"
 #include "system/processes.h"
+#include "system/releasing_file_system.h"
 #include "ui/dialogs.h"
 #include "ui/progress_view.h"
 

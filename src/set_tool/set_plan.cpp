@@ -280,7 +280,7 @@ public:
             for (const auto& target : patch.targets) {
                 // A product no package of the set describes is taken to be the one targeted.
                 const std::wstring code = product.code == kUnknownProduct ? target.productCode : product.code;
-                if (!applied && Targets(target, code, Canonical(product.version, numbers_), numbers_)) {
+                if (!applied && Targets(target, code, CanonicalVersion(product.version, numbers_), numbers_)) {
                     product.version = target.resultingVersion;
                     if (!target.resultingProductCode.empty()) product.code = target.resultingProductCode;
                     applied = true;
@@ -369,7 +369,7 @@ private:
     // A major upgrade replaces the products of its upgrade code and refuses to go below the
     // version installed; a reinstallation moves the product's source to the package's folder.
     unsigned Install(const std::wstring& path, const PackageFacts& package, bool reinstall) {
-        const std::wstring version = Canonical(package.productVersion, numbers_);
+        const std::wstring version = CanonicalVersion(package.productVersion, numbers_);
         for (auto& product : products_) {
             if (product.upgradeCode != package.upgradeCode) continue;
             if (reinstall && (product.code == package.productCode || product.code == kUnknownProduct)) {
@@ -378,7 +378,7 @@ private:
                 product.package = FileSystem::GetFileName(path);
                 return 0;
             }
-            if (!reinstall && VersionGreater(Canonical(product.version, numbers_), version)) return 1603;
+            if (!reinstall && VersionGreater(CanonicalVersion(product.version, numbers_), version)) return 1603;
         }
         if (reinstall) return 1605;
         std::erase_if(products_, [&](const Product& product) { return product.upgradeCode == package.upgradeCode; });
