@@ -179,7 +179,7 @@ std::optional<Publisher> Win32SetFileReader::PublisherOf(const std::wstring& pat
                             reinterpret_cast<const void**>(certificate.put()))) {
         return std::nullopt;
     }
-    return Publisher{PublisherNameOf(certificate.get()), SubjectTextOf(certificate.get())};
+    return Publisher{PublisherNameOf(certificate.get()), SubjectTextOf(certificate.get()), true};
 }
 
 } // namespace orvh::set_tool
