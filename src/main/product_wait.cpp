@@ -25,11 +25,9 @@ void WaitForProduct(std::int32_t processId, ProgressView& view, const StringTabl
     view.Show();
 }
 
-void StartProductOrResource(const std::wstring& clusterResource, const std::wstring& clusterTool,
-                            const std::wstring& productExecutable,
-                            bool installationResult, std::optional<Edition> edition, ProgressView& view,
-                            const StringTable& texts, MessagePump& pump, const FileSystem& fileSystem,
-                            ProgramStarter& starter) {
+void StartProductOrResource(const ProductStart& start, const ProductStartServices& services) {
+    const auto& [clusterResource, clusterTool, productExecutable, installationResult, edition] = start;
+    const auto& [view, texts, pump, fileSystem, starter] = services;
     if (edition) {
         view.SetLabel(WindowLabel::Attivita, texts.LoadDllString(FactsOf(*edition).startingText));
     }

@@ -24,14 +24,26 @@ inline constexpr std::wstring_view kIgnoreUpdateSwitch = L"/IgnoraAggiornamento"
 // negative), then writes the next activity, moves to the first step and shows the window.
 void WaitForProduct(std::int32_t processId, ProgressView& view, const StringTable& texts, ProcessWaiter& waiter);
 
-// Brings the cluster resource online when one is named (through `clusterTool`), else starts
-// the product executable when the file exists, switched by the installation result; marks
-// the start step's outcome. The activity text names the edition; none is written without
-// an edition.
-void StartProductOrResource(const std::wstring& clusterResource, const std::wstring& clusterTool,
-                            const std::wstring& productExecutable,
-                            bool installationResult, std::optional<Edition> edition, ProgressView& view,
-                            const StringTable& texts, MessagePump& pump, const FileSystem& fileSystem,
-                            ProgramStarter& starter);
+// What the run starts at its end.
+struct ProductStart {
+    std::wstring clusterResource;   // brought online through `clusterTool` when named
+    std::wstring clusterTool;
+    std::wstring productExecutable; // else started, when the file exists
+    bool installationResult = false; // the last installation's: without it the product ignores the update
+    std::optional<Edition> edition;  // names the activity; none is written without one
+};
+
+// Where the start is shown and made.
+struct ProductStartServices {
+    ProgressView& view;
+    const StringTable& texts;
+    MessagePump& pump;
+    const FileSystem& fileSystem;
+    ProgramStarter& starter;
+};
+
+// Brings the cluster resource online when one is named, else starts the product executable
+// when the file exists, switched by the installation result; marks the start step's outcome.
+void StartProductOrResource(const ProductStart& start, const ProductStartServices& services);
 
 } // namespace orvh

@@ -30,39 +30,44 @@ class Run {
 public:
     Run(const RunSettings& settings, RunServices& services, RunRecord& record)
         : settings_(settings), s_(services), record_(record), edition_(EditionOf(settings.upgradeCode)),
-          set_(files_, services.ini,
-               PrepareUpdateFolders(settings.updateFolderValue, services.programFolder, services.fileSystem,
-                                    services.folderAccess, services.expand),
-               services.journal) {}
+          set_(files_, services.folder.ini,
+               PrepareUpdateFolders(settings.updateFolderValue, services.program.folder, services.folder.fileSystem,
+                                    services.folder.folderAccess, services.folder.expand),
+               services.person.journal) {}
 
     RunDecision Execute() {
         record_.edition = edition_ ? std::wstring(ProductNameOf(*edition_)) : settings_.upgradeCode;
         NoteSettings();
-        trust_.VerifyLauncher(s_.programPath);
+        trust_.VerifyLauncher(s_.program.path);
         const bool linked = !set_.Folders().links.empty();
         if (!linked) set_.RemovePartialCopies();
-        window_ = s_.windows.Load();
+        window_ = s_.person.windows.Load();
         if (edition_) WriteEditionTexts(FactsOf(*edition_));
-        WaitForProduct(settings_.processId, View(), s_.texts, s_.waiter);
+        WaitForProduct(settings_.processId, View(), s_.person.texts, s_.product.waiter);
 
-        if (linked || !HoldOwnFolders(set_.Folders(), s_.elevated, s_.fileSystem, s_.folderAccess, s_.journal)) {
+        if (linked || !HoldOwnFolders(set_.Folders(), s_.program.elevated, s_.folder.fileSystem, s_.folder.folderAccess,
+                                      s_.person.journal)) {
             FailForFolders();
         } else if (DetermineVersions()) {
             // The run's copies of Nuovo's files go whatever the end: a run that ends with an
-            // error leaves the update folder as a finished one does.
+            // error, or at once as Windows restarts, leaves the update folder as a finished one does.
             try {
-                InstallAndRotate();
-            } catch (...) {
-                RemoveCopiesAtAnAbruptEnd();
-                throw;
+                try {
+                    InstallAndRotate();
+                } catch (...) {
+                    RemoveCopiesAtAnAbruptEnd();
+                    throw;
+                }
+            } catch (const WindowsRestarts& restart) {
+                EndAtOnce(restart);
             }
             set_.RemoveVerificationCopies();
         }
         // The product needs the restart that was not allowed: it is started by the next run.
         if (stop_ != Stop::RestartNeeded) {
-            StartProductOrResource(settings_.clusterResource, s_.clusterTool, settings_.productExecutable,
-                                   lastInstallationResult_, edition_, View(), s_.texts, s_.pump, s_.fileSystem,
-                                   s_.starter);
+            StartProductOrResource({settings_.clusterResource, s_.product.clusterTool, settings_.productExecutable,
+                                    lastInstallationResult_, edition_},
+                                   {View(), s_.person.texts, s_.person.pump, s_.folder.fileSystem, s_.product.starter});
         }
         window_.reset();
         FinalCheck();
@@ -71,7 +76,7 @@ public:
 
 private:
     ProgressView& View() { return *window_; }
-    void Note(const std::wstring& event) { s_.journal.Write(event); }
+    void Note(const std::wstring& event) { s_.person.journal.Write(event); }
     static std::wstring Shown(const std::wstring& text) { return text.empty() ? L"none" : text; }
 
     void NoteSettings() {
@@ -91,11 +96,11 @@ private:
              settings_.upgradeCode + L", process " + std::to_wstring(settings_.processId) + L", product \"" +
              settings_.productExecutable + L"\", cluster resource \"" + settings_.clusterResource + L"\"");
     }
-    std::wstring Text(std::int32_t id) const { return s_.texts.LoadDllString(id); }
+    std::wstring Text(std::int32_t id) const { return s_.person.texts.LoadDllString(id); }
 
     void WriteEditionTexts(const EditionFacts& edition) {
         set_.SetPackageNames(edition.edition);
-        View().SetCaption(Text(edition.titleText) + L" - V. " + s_.programVersion);
+        View().SetCaption(Text(edition.titleText) + L" - V. " + s_.program.version);
         View().SetLabel(WindowLabel::RicercaVersioni, Text(text::kStepSearchVersions));
         View().SetLabel(WindowLabel::OrvhMsi, Text(text::kStepInstallUpdate));
         View().SetLabel(WindowLabel::OrvhMsp, Text(text::kStepInstallPatch));
@@ -107,7 +112,7 @@ private:
     // start step is begun.
     void FailVersionSearch(const std::wstring& message) {
         View().SetInconStep(false);
-        s_.dialogs.ShowMessage(message, Text(text::kHubTitle), MessageIcon::CriticalStop);
+        s_.person.dialogs.ShowMessage(message, Text(text::kHubTitle), MessageIcon::CriticalStop);
         for (int step = 1; step <= 2; ++step) {
             View().StepSuccessivo();
             View().SetInconStep(false);
@@ -126,19 +131,19 @@ private:
             View().SetInconStep(false);
         }
         const auto title = edition_ ? FactsOf(*edition_).titleText : text::kHubTitle;
-        s_.dialogs.ShowMessage(Text(text::kInstallationFailed), Text(title), MessageIcon::CriticalStop);
+        s_.person.dialogs.ShowMessage(Text(text::kInstallationFailed), Text(title), MessageIcon::CriticalStop);
         View().StepSuccessivo();
     }
 
     std::wstring InstalledVersionNow() {
-        return s_.installer.GetInstalledVersion(std::wstring(ProductNameOf(*edition_)), settings_.upgradeCode);
+        return s_.product.installer.GetInstalledVersion(std::wstring(ProductNameOf(*edition_)), settings_.upgradeCode);
     }
 
     // Returns false when the run goes straight on to starting the product; true only with an
     // edition and its installed version.
     bool DetermineVersions() {
         Note(L"Configuration file \"" + set_.Folders().ConfigurationFile() + L"\"");
-        if (!s_.fileSystem.FileExists(set_.Folders().ConfigurationFile())) {
+        if (!s_.folder.fileSystem.FileExists(set_.Folders().ConfigurationFile())) {
             Note(L"No configuration file: nothing is installed");
             record_.noConfiguration = true;
             FailVersionSearch(Text(text::kConfigurationNotFound) + L" '" + std::wstring(kConfigurationFileName) + L"'");
@@ -155,7 +160,7 @@ private:
         }
 
         View().SetLabel(WindowLabel::RicercaVersioni,
-                        Text(text::kCurrentVersion) + L" " + FormatVersion(installedVersion_, false, s_.numbers));
+                        Text(text::kCurrentVersion) + L" " + FormatVersion(installedVersion_, false, s_.person.numbers));
         Note(L"Installed version " + installedVersion_);
         record_.versionBefore = installedVersion_;
         set_.SelectVersionKeys(*edition_, installedVersion_);
@@ -164,7 +169,7 @@ private:
         const std::wstring update = set_.ReadPackageVersion(set_.Keys().fullPackage);
         View().SetLabel(WindowLabel::OrvhMsi, update.empty() ? Text(text::kNoUpdate)
                                                              : Text(text::kUpdateVersion) + L" " +
-                                                                   FormatVersion(update, false, s_.numbers));
+                                                                   FormatVersion(update, false, s_.person.numbers));
         View().SetLabel(WindowLabel::Attivita, Text(text::kFindingPatchVersion));
 
         const std::wstring announcedPatch = set_.ReadPackageVersion(set_.Keys().patchPackage);
@@ -173,7 +178,7 @@ private:
         decision_.road = road_;
         View().SetLabel(WindowLabel::OrvhMsp, road_.patch.empty() ? Text(text::kNoPatch)
                                                                   : Text(text::kPatchVersion) + L" " +
-                                                                        FormatVersion(road_.patch, false, s_.numbers));
+                                                                        FormatVersion(road_.patch, false, s_.person.numbers));
         Note(L"Versions announced (keys \"" + set_.Keys().fullPackage + L"\", \"" + set_.Keys().patchPackage +
              L"\"): full package " + Shown(update) + L", patch " + Shown(announcedPatch) +
              (road_.patch != announcedPatch ? L", not above the installed or the full package's version: ignored" : L""));
@@ -187,7 +192,7 @@ private:
     RunRoad DecideOnce(const std::wstring& update, const std::wstring& announcedPatch) {
         const auto& folders = set_.Folders();
         const auto inNuovo = [&](std::wstring_view name) {
-            return s_.fileSystem.FileExists(folders.nuovo + L"\\" + std::wstring(name));
+            return s_.folder.fileSystem.FileExists(folders.nuovo + L"\\" + std::wstring(name));
         };
         const RoadFacts facts{installedVersion_, update, announcedPatch,
                               set_.ReadPackageVersion(set_.Keys().updater), inNuovo(set_.Name(SetRole::FullPackage)),
@@ -197,15 +202,15 @@ private:
             [this, &folders](const std::wstring& offered) {
                 // The running program is never overwritten: it may itself be Corrente's copy. A
                 // signed launcher never lets an older one take Corrente back.
-                const std::wstring floor = trust_.Checks() ? s_.fileVersion(s_.programPath) : L"";
+                const std::wstring floor = trust_.Checks() ? s_.folder.fileVersion(s_.program.path) : L"";
                 if (VersionGreater(floor, offered)) {
                     Note(L"Nuovo's launcher " + offered + L" is older than this signed launcher (" + floor +
                          L"): it does not go into Corrente");
                 }
                 return ShouldReplaceUpdater(offered,
-                                            s_.fileVersion(folders.corrente + L"\\" + set_.Name(SetRole::Launcher)),
-                                            floor, ExpandPath(s_.programFolder, s_.expand), folders,
-                                            s_.folderIdentity);
+                                            s_.folder.fileVersion(folders.corrente + L"\\" + set_.Name(SetRole::Launcher)),
+                                            floor, ExpandPath(s_.program.folder, s_.folder.expand), folders,
+                                            s_.folder.folderIdentity);
             }};
         return DecideRoad(facts, questions, folders.nuovo, *edition_);
     }
@@ -216,7 +221,7 @@ private:
         if (stop_ != Stop::None || !record_.installationPhase) return;
         View().StepSuccessivo();
         View().SetLabel(WindowLabel::Attivita, Text(text::kUpdateCompleted));
-        s_.pump.ProcessPendingMessages();
+        s_.person.pump.ProcessPendingMessages();
         if (lastInstallationResult_ || nothingToInstall_) {
             Note(L"Rotating the update set through Corrente and Vecchio");
             set_.RotateUpdateSet(road_);
@@ -244,7 +249,7 @@ private:
 
     // A set still being written is left to a later run, untouched and without a box.
     bool SetArrived() {
-        if (const auto written = FileStillBeingWritten(set_.Folders(), s_.delivered)) {
+        if (const auto written = FileStillBeingWritten(set_.Folders(), s_.folder.delivered)) {
             Note(L"The update set is still being delivered (\"" + *written +
                  L"\" is open for writing): nothing is changed, a later run installs it");
             record_.setStillBeingDelivered = true;
@@ -263,15 +268,15 @@ private:
         const auto copyOf = [this](const SetFile& file) {
             return set_.VerificationCopy(FileSystem::GetFileName(file.path));
         };
-        damaged_ = SetAsideDamaged(road_, copyOf, s_.delivered, s_.journal);
+        damaged_ = SetAsideDamaged(road_, copyOf, s_.folder.delivered, s_.person.journal);
         if (!trust_.Checks()) return true;
-        decision_.verdict = trust_.Check(road_.files, copyOf, {s_.packageVersion, s_.fileVersion});
+        decision_.verdict = trust_.Check(road_.files, copyOf, {s_.folder.packageVersion, s_.folder.fileVersion});
         const TrustVerdict& verdict = decision_.verdict;
         if (verdict.refusal == Refusal::None) return true;
         record_.refused = true;
         FailInstallationSteps();
-        s_.dialogs.ShowMessage(RefusalMessage(verdict, s_.texts), Text(FactsOf(*edition_).titleText),
-                               MessageIcon::CriticalStop);
+        s_.person.dialogs.ShowMessage(RefusalMessage(verdict, s_.person.texts), Text(FactsOf(*edition_).titleText),
+                                      MessageIcon::CriticalStop);
         View().StepSuccessivo();
         return false;
     }
@@ -280,7 +285,7 @@ private:
     // restart, and the program ends right there; where restarts are not allowed the run stops
     // instead, the set staying in Nuovo for the run after the restart. True when the run stops.
     bool RestartIfFontsRemoved(const std::wstring& version) {
-        if (!s_.removeOldFonts(version)) return false;
+        if (!s_.product.removeOldFonts(version)) return false;
         if (!settings_.restartsAllowed) {
             Note(L"Obsolete fonts removed for version " + version +
                  L": Windows must restart, and restarts are not allowed (/NoRiavvio): nothing is installed, the "
@@ -289,26 +294,34 @@ private:
             stop_ = Stop::RestartNeeded;
             return true;
         }
-        RestartNow(version);
-        return true;
+        Note(L"Obsolete fonts removed for version " + version + L": Windows restarts");
+        throw WindowsRestarts{true};
     }
 
-    // The program ends here once Windows accepted.
-    void RestartNow(const std::wstring& version) {
-        Note(L"Obsolete fonts removed for version " + version + L": Windows restarts");
-        set_.RemoveVerificationCopies();
+    // Windows restarts: the run ends at once, out of whichever step it is in.
+    struct WindowsRestarts {
+        bool asked; // by this run; else Windows Installer started it
+    };
+
+    // The program ends here, the run's end reported first; a restart this run asks for, once
+    // Windows accepted.
+    void EndAtOnce(const WindowsRestarts& restart) {
+        if (!restart.asked) {
+            s_.product.ending.Report(record_);
+            s_.product.end.EndNow();
+        }
         // A restart with no delay may end the process before the request returns: the end is
         // reported once the privilege is held, right before Windows is asked.
         try {
-            s_.restart.RestartWindows(true, [this] {
+            s_.product.restart.RestartWindows(true, [this] {
                 record_.restartStarted = true;
-                s_.ending.Report(record_);
+                s_.product.ending.Report(record_);
             });
         } catch (...) {
             record_.restartStarted = false;
             throw;
         }
-        s_.end.EndNow();
+        s_.product.end.EndNow();
     }
 
     // What an installer call's result means beyond success or failure. Windows Installer still
@@ -329,9 +342,7 @@ private:
             Note(L"Windows Installer started a restart of Windows: the run ends here");
             record_.restartStarted = true;
             record_.versionAfter = InstalledVersionNow();
-            RemoveCopiesAtAnAbruptEnd();
-            s_.ending.Report(record_);
-            s_.end.EndNow();
+            throw WindowsRestarts{false};
         }
         return false;
     }
@@ -344,20 +355,20 @@ private:
     }
 
     bool SourceAvailable() {
-        return s_.installer.InstallSourceAvailable(std::wstring(ProductNameOf(*edition_)), settings_.upgradeCode);
+        return s_.product.installer.InstallSourceAvailable(std::wstring(ProductNameOf(*edition_)), settings_.upgradeCode);
     }
 
     void BeginPatchStep() {
         View().StepSuccessivo();
         View().SetLabel(WindowLabel::Attivita, Text(text::kInstallingPatch));
-        s_.pump.ProcessPendingMessages();
+        s_.person.pump.ProcessPendingMessages();
         ApplyPatch();
     }
 
     void SkipPatchStep() {
         View().StepSuccessivo();
         View().SetInconStep(false);
-        s_.pump.ProcessPendingMessages();
+        s_.person.pump.ProcessPendingMessages();
     }
 
     void InstallationPhase() {
@@ -380,14 +391,14 @@ private:
     unsigned InstallFullPackage(const std::wstring& properties, int uiLevel) {
         const auto& folders = set_.Folders();
         const std::wstring name = set_.Name(SetRole::FullPackage);
-        return s_.installer.InstallPackage(name, folders.corrente, folders.setup, properties, uiLevel, Verified(name));
+        return s_.product.installer.InstallPackage(name, folders.corrente, folders.setup, properties, uiLevel, Verified(name));
     }
 
     void InstallNewerFullPackage() {
         if (RestartIfFontsRemoved(installedVersion_)) return;
         View().StepSuccessivo();
         View().SetLabel(WindowLabel::Attivita, Text(text::kInstallingUpdate));
-        s_.pump.ProcessPendingMessages();
+        s_.person.pump.ProcessPendingMessages();
         if (!road_.installFullPackage) {
             Note(L"The full package is not in Nuovo: nothing is installed");
             return;
@@ -424,7 +435,7 @@ private:
 
     void RepairOrPatch() {
         View().StepSuccessivo();
-        s_.pump.ProcessPendingMessages();
+        s_.person.pump.ProcessPendingMessages();
         bool sourceThere = !road_.sourceMissing;
         if (road_.sourceMissing) {
             // The installed product's cached package is gone: reinstall from a fresh copy,
@@ -478,7 +489,7 @@ private:
         const std::wstring patch = folders.corrente + L"\\" + name;
         const std::wstring package = folders.corrente + L"\\" + set_.Name(SetRole::FullPackage);
         const auto apply = [&](int uiLevel) {
-            return s_.installer.ApplyPatchPackage(patch, folders.setup, package, uiLevel, Verified(name));
+            return s_.product.installer.ApplyPatchPackage(patch, folders.setup, package, uiLevel, Verified(name));
         };
         unsigned result = apply(kUiLevelBasicProgressOnly);
         if (Stops(result)) return;
@@ -510,8 +521,8 @@ private:
             record_.completedEarlier = set_.CompletedEarlier(*edition_, installedVersion_);
         }
         if (due && unchanged && !record_.refused && !record_.setStillBeingDelivered && stop_ == Stop::None) {
-            s_.dialogs.ShowMessage(Text(text::kInstallationFailed), Text(FactsOf(*edition_).titleText),
-                                   MessageIcon::CriticalStop);
+            s_.person.dialogs.ShowMessage(Text(text::kInstallationFailed), Text(FactsOf(*edition_).titleText),
+                                          MessageIcon::CriticalStop);
             record_.failureShown = true;
         }
     }
@@ -523,8 +534,8 @@ private:
     RunServices& s_;
     RunRecord& record_;
     std::optional<Edition> edition_;
-    ReleasingFileSystem files_{s_.fileSystem, s_.signatures};
-    SetTrust trust_{s_.signatures, s_.journal};
+    ReleasingFileSystem files_{s_.folder.fileSystem, s_.folder.signatures};
+    SetTrust trust_{s_.folder.signatures, s_.person.journal};
     UpdateSet set_;
     std::unique_ptr<ProgressView> window_;
     RunRoad road_;

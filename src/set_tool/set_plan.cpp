@@ -115,14 +115,17 @@ public:
         InstallerOperations installer(*this, *this, *this, Identity, numbers_, upgradeCode, *this, *this);
         const InstalledProductQueries queries{*this, *this, Identity, numbers_};
         RunServices services{
-            .fileSystem = *this, .ini = ini, .texts = *this, .dialogs = *this, .pump = *this, .windows = *this,
-            .installer = installer, .waiter = *this, .starter = *this, .restart = *this, .end = *this,
-            .removeOldFonts = [](const std::wstring&) { return false; },
-            .fileVersion = [&queries](const std::wstring& path) { return GetFileVersion(queries, path, true); },
-            .expand = Identity, .numbers = numbers_, .programFolder = kProgramFolder, .folderIdentity = *this,
-            .clusterTool = L"", .programVersion = L"", .journal = *this, .signatures = *this, .programPath = kLauncher,
-            .packageVersion = [&queries](const std::wstring& path) { return GetPackageVersion(queries, path); },
-            .delivered = *this, .folderAccess = *this, .elevated = false, .ending = *this};
+            .folder = {.fileSystem = *this, .ini = ini, .folderIdentity = *this, .folderAccess = *this, .delivered = *this,
+                       .signatures = *this,
+                       .fileVersion = [&queries](const std::wstring& path) { return GetFileVersion(queries, path, true); },
+                       .packageVersion = [&queries](const std::wstring& path) { return GetPackageVersion(queries, path); },
+                       .expand = Identity},
+            .product = {.installer = installer, .waiter = *this, .starter = *this, .clusterTool = L"",
+                        .removeOldFonts = [](const std::wstring&) { return false; }, .restart = *this, .end = *this,
+                        .ending = *this},
+            .person = {.texts = *this, .dialogs = *this, .pump = *this, .windows = *this, .numbers = numbers_,
+                       .journal = *this},
+            .program = {.path = kLauncher, .folder = kProgramFolder, .version = L"", .elevated = false}};
         const RunSettings settings{L"", 0, kProduct, kUpdateFolder, upgradeCode};
         RunRecord record;
         try {

@@ -32,33 +32,30 @@ std::vector<std::wstring> TypicalFiles(bool signedSet) {
 }
 
 TEST(SetTool, ThePlanIsWhatTheLauncherDoes) {
-    struct Row {
-        const fx::FixturePackage& installed;
-        bool signedSet, signedLauncher;
-    };
-    const Row rows[] = {{fx::hub_1_1_500, false, false},
-                        {fx::hub_1_1_601, true, true},
-                        {fx::hub_1_2_0, false, false},
-                        {fx::hub_1_1_601, false, true}};
+    // The version installed, a signed set, a signed launcher.
+    const std::tuple<const fx::FixturePackage&, bool, bool> rows[] = {
+        {fx::hub_1_1_500, false, false}, {fx::hub_1_1_601, true, true}, {fx::hub_1_2_0, false, false},
+        {fx::hub_1_1_601, false, true}};
     const VariantLocaleConversions numbers;
-    ForEachRow(rows, [&](const Row& row) {
+    ForEachRow(rows, [&](const auto& row) {
+        const auto& [installedPackage, signedSet, signedLauncher] = row;
         UpdateScenario scenario;
         // As the plan has it: installed by an earlier run, from its copy in Setup.
-        ASSERT_EQ(scenario.Install(row.installed, true), 0u);
+        ASSERT_EQ(scenario.Install(installedPackage, true), 0u);
         const std::wstring set = scenario.Root() / L"set";
-        ASSERT_EQ(MakeSet(set, TypicalFiles(row.signedSet)).exitCode, 0u);
-        const ToolRun plan = RunTool(L"plan " + Quoted(set) + L" --json --installed " + std::wstring(row.installed.version) +
-                                     (row.signedLauncher ? L" --launcher " + Quoted(SignedFixture(L"OrvhUpdate.exe")) : L""));
+        ASSERT_EQ(MakeSet(set, TypicalFiles(signedSet)).exitCode, 0u);
+        const ToolRun plan = RunTool(L"plan " + Quoted(set) + L" --json --installed " + std::wstring(installedPackage.version) +
+                                     (signedLauncher ? L" --launcher " + Quoted(SignedFixture(L"OrvhUpdate.exe")) : L""));
         ASSERT_EQ(plan.exitCode, 0u) << plan.output;
         for (const auto& name : FolderEntries(set)) scenario.Deliver(name, set + L"\\" + name);
-        if (row.signedLauncher) ASSERT_TRUE(scenario.RunSigned(L"OrvhUpdate.exe"));
+        if (signedLauncher) ASSERT_TRUE(scenario.RunSigned(L"OrvhUpdate.exe"));
 
         const RunOutcome run = scenario.Run(scenario.Tail());
 
         ASSERT_TRUE(run.ended);
         const auto starts = scenario.ProductStarts();
         ASSERT_EQ(starts.size(), 1u);
-        const std::wstring installed = InstalledVersion(row.installed.upgradeCode);
+        const std::wstring installed = InstalledVersion(installedPackage.upgradeCode);
         EXPECT_EQ(Field(plan.output, "endVersion"), Utf8(FormatVersion(installed, true, numbers)));
         EXPECT_EQ(Field(plan.output, "rotated") == "true", !std::filesystem::exists(scenario.Sub(L"Nuovo\\ORVHUpdate.cfg")));
         const std::string planned = Field(plan.output, "productCommandLine");
@@ -77,12 +74,8 @@ TEST(SetTool, MakeThenCheckFindsNothingAndEachBrokenSetGivesItsError) {
     // make ends with check's exit code (a signed set's make is the plan's).
     const ToolRun made = MakeSet(folder / L"unsigned", TypicalFiles(false));
     ASSERT_EQ(made.exitCode, 0u) << made.output;
-    const std::string cfg = ReadFileBytes(folder / L"unsigned\\ORVHUpdate.cfg");
-    for (const auto* entry : {"Orvane Hub.msi=0001.0002.0000.0000", "Orvane Hub.zip=0001.0002.0000.0000",
-                              "ORVHPatch.msp=0001.0002.0000.0100", "ORVHPatch.zip=0001.0002.0000.0100",
-                              "ORVHUpdate.exe=0001.0000.0000.0001", "ORVHUpdate.zip=0001.0000.0000.0001"}) {
-        EXPECT_NE(cfg.find(entry), std::string::npos) << entry;
-    }
+    // The entries are the native table's; the launcher's own version is read from its resource.
+    EXPECT_NE(ReadFileBytes(folder / L"unsigned\\ORVHUpdate.cfg").find("ORVHUpdate.exe=0001.0000.0000.0001"), std::string::npos);
 
     const std::string names = "Orvane Hub.msi=0001.0002.0000.0000\r\nORVHPatch.msp=0001.0002.0000.0100\r\n"
                               "ORVHUpdate.exe=0001.0000.0000.0001\r\n";

@@ -100,6 +100,7 @@ TEST(FileLayouts, AStructuredStorageIsWholeOnlyWhenEverythingItListsLiesWithinIt
         {Changed(Storage(), Sector(0) + 40, 4), L"a stream (directory entry 3) lies beyond the end of the file"},
         {Changed(Storage(), Sector(1) + 128, 'X'), L"it holds no summary information"},
         {Changed(Storage(), Sector(1) + 0x4C, 9), L"its directory is damaged"},
+        {Changed(Storage(), Sector(1) + 0x4C, 4), L"its directory is damaged"},  // the first id past its entries
     };
     test::ForEachRow(rows, [](const auto& row) {
         const StorageLayout layout = ReadStorageLayout(Memory(row.first));
@@ -116,12 +117,16 @@ TEST(FileLayouts, AProgramIsWholeOnlyWithItsHeadersSectionsAndSignature) {
         {Program(), L""},
         {{}, L"0 bytes: shorter than a program's header"},
         {Bytes(1124, 0x5A), L"not a program"},
-        {Cut(Program(), 80), L"its headers lie beyond the end of the file"},
+        {Cut(Program(), 64), L"its headers lie beyond the end of the file"},
         {Cut(Program(), 340), L"its headers lie beyond the end of the file"},
         {Changed(Program(), 64 + 24 + 60, 5000), L"its headers lie beyond the end of the file"},
         {Cut(Program(), 1000), L"its section \".text\" lies beyond the end of the file"},
         {Cut(Program(), 1123), L"its signature lies beyond the end of the file"},
         {Changed(Program(), 64 + 24, 0x999), L"a program header of an unknown form"},
+        {Changed(Program(), 84, 2), L"its headers lie beyond the end of the file"},  // too short for its directories
+        // A second section, nameless, past the end.
+        {Changed(Changed(Changed(Program(), 70, 2), 352 + 16, 512), 352 + 20, 1024),
+         L"its section \"\" lies beyond the end of the file"},
     };
     test::ForEachRow(rows, [](const auto& row) { EXPECT_EQ(ExecutableFault(Memory(row.first)), row.second); });
 }

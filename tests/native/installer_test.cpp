@@ -169,6 +169,8 @@ TEST(Installation, InstallPackageAndApplyPatchPackage) {
          .log = {L"journal The product code \"..\\..\\Windows\" of \"" + kPackage +
                  L"\" is not a GUID in braces: it names no folder, the package is not installed"}},
         {.readOnlyFile = kNewCache, .result = 1603},
+        {.link = kNewCache, .result = 1603,
+         .log = {L"journal \"" + kNewCache + L"\" is a link to \"C:\\Windows\": the package is not installed"}},
         {.patch = true, .log = {copyPatch}, .changes = {patch + L"99"}},
         {.patch = true, .uiLevel = kUiLevelDefault, .log = {copyPatch}, .changes = {patch + L"1"}},
         // A product first installed from elsewhere: the patch and the package it reinstalls from
@@ -255,13 +257,7 @@ TEST(BusyInstaller, WaitsWithinTheRunsBoundThenAnswersBusy) {
                                  L"waiting, 2.0 s left of the run's 2.0 s";
     const std::wstring again = L"Windows Installer answered 1618, another installation is in progress: the call waits "
                                L"to be made again";
-    struct Row {
-        std::int64_t busyUntil;
-        std::deque<unsigned> answers;
-        unsigned result;
-        Log log;
-    };
-    const Row rows[] = {
+    const std::tuple<std::int64_t, std::deque<unsigned>, unsigned, Log> rows[] = {
         {0, {3010}, 3010, {L"install"}},
         {1200, {}, 0, {waiting, L"The other installation ended after a wait of 1.5 s", L"install"}},
         {60000, {}, 1618, {waiting, L"Windows Installer still busy after a wait of 2.0 s: the run waits no longer"}},
@@ -271,14 +267,15 @@ TEST(BusyInstaller, WaitsWithinTheRunsBoundThenAnswersBusy) {
           L"No time left of the 2.0 s the run may wait for Windows Installer"}},
     };
     test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [busyUntil, given, result, log] = row;
         FakeInstaller installer;
         Answers answers(installer);
-        answers.answers = row.answers;
+        answers.answers = given;
         Activity activity;
-        activity.busyUntil = row.busyUntil;
+        activity.busyUntil = busyUntil;
         BusyInstallerWait wait(answers, activity, 2, answers);
-        EXPECT_EQ(wait.InstallProduct(L"p.msi", L""), row.result);
-        EXPECT_EQ(answers.log, row.log);
+        EXPECT_EQ(wait.InstallProduct(L"p.msi", L""), result);
+        EXPECT_EQ(answers.log, log);
     });
 }
 

@@ -29,31 +29,26 @@ public:
     struct Ended {};  // how EndNow leaves the run
 
     RunServices Services() {
-        return {.fileSystem = fs, .ini = ini, .texts = *this, .dialogs = *this, .pump = *this, .windows = *this,
-                .installer = *this, .waiter = *this, .starter = *this, .restart = *this, .end = *this,
-                .removeOldFonts =
-                    [this](const std::wstring& version) {
-                        Add(L"fonts " + version);
-                        return fontsAt.count(version) != 0;
-                    },
-                .fileVersion =
-                    [this](const std::wstring& path) {
-                        return ownVersions.count(path) ? ownVersions[path] : fs.FileExists(path) ? updater : L"";
-                    },
-                .expand = [](std::wstring_view t) { return std::optional<std::wstring>(std::wstring(t)); },
-                .numbers = conversions,
-                .programFolder = L"C:\\Orvane",
-                .folderIdentity = folders,
-                .clusterTool = L"C:\\Windows\\System32\\cluster.exe",
-                .programVersion = L"1.0.1",
-                .journal = *this,
-                .signatures = *this,
-                .programPath = L"C:\\Orvane\\OrvhUpdate.exe",
-                .packageVersion = [this](const std::wstring& path) { return ownVersions[path]; },
-                .delivered = *this,
-                .folderAccess = access,
-                .elevated = elevated,
-                .ending = *this};
+        return {.folder = {.fileSystem = fs, .ini = ini, .folderIdentity = folders, .folderAccess = access,
+                           .delivered = *this, .signatures = *this,
+                           .fileVersion =
+                               [this](const std::wstring& path) {
+                                   return ownVersions.count(path) ? ownVersions[path] : fs.FileExists(path) ? updater : L"";
+                               },
+                           .packageVersion = [this](const std::wstring& path) { return ownVersions[path]; },
+                           .expand = [](std::wstring_view t) { return std::optional<std::wstring>(std::wstring(t)); }},
+                .product = {.installer = *this, .waiter = *this, .starter = *this,
+                            .clusterTool = L"C:\\Windows\\System32\\cluster.exe",
+                            .removeOldFonts =
+                                [this](const std::wstring& version) {
+                                    Add(L"fonts " + version);
+                                    return fontsAt.count(version) != 0;
+                                },
+                            .restart = *this, .end = *this, .ending = *this},
+                .person = {.texts = *this, .dialogs = *this, .pump = *this, .windows = *this, .numbers = conversions,
+                           .journal = *this},
+                .program = {.path = L"C:\\Orvane\\OrvhUpdate.exe", .folder = L"C:\\Orvane", .version = L"1.0.1",
+                            .elevated = elevated}};
     }
 
     std::wstring LoadDllString(std::int32_t index) const override { return L"#" + std::to_wstring(index); }

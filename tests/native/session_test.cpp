@@ -42,13 +42,9 @@ struct FakeNotices final : UserNotices {
 
 TEST(Session, ABoxIsShownOnlyWhereSomeoneCanAnswerIt) {
     const std::wstring box = L"journal Message box \"T\" (stop): \"Testo\"";
-    struct Row {
-        SessionKind kind;
-        std::vector<std::uint32_t> reached; // the sessions a notice reaches
-        bool answered;
-        Log screen, notices, journal;
-    };
-    const Row rows[] = {
+    // The session, those a notice reaches; whether the box was answered, what the screen, the
+    // notices and the journal got.
+    const std::tuple<SessionKind, std::vector<std::uint32_t>, bool, Log, Log, Log> rows[] = {
         {kInteractive, {1}, true, {L"message T | Testo | stop"}, {}, {box, L"journal Message box closed"}},
         {kUnattended, {1}, false, {}, {L"T | Testo"},
          {box, L"journal Not shown, nobody can see this session: sent to session 1 without waiting for an answer"}},
@@ -58,27 +54,22 @@ TEST(Session, ABoxIsShownOnlyWhereSomeoneCanAnswerIt) {
          {box, L"journal Not shown, nobody can see this session, and no notice reached a user of an active session"}},
     };
     test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [kind, reached, answered, onScreen, sent, journaled] = row;
         test::RunFakes screen, journal;
         FakeNotices notices;
-        notices.sessions = row.reached;
-        SessionDialogs session(row.kind, screen, notices, journal);
-        EXPECT_EQ(JournaledDialogs(session, journal).ShowMessage(L"Testo", L"T", MessageIcon::CriticalStop),
-                  row.answered);
-        EXPECT_EQ(screen.log, row.screen);
-        EXPECT_EQ(notices.sent, row.notices);
-        EXPECT_EQ(journal.log, row.journal);
+        notices.sessions = reached;
+        SessionDialogs session(kind, screen, notices, journal);
+        EXPECT_EQ(JournaledDialogs(session, journal).ShowMessage(L"Testo", L"T", MessageIcon::CriticalStop), answered);
+        EXPECT_EQ(screen.log, onScreen);
+        EXPECT_EQ(notices.sent, sent);
+        EXPECT_EQ(journal.log, journaled);
     });
 }
 
 TEST(Session, InstallationsAndTheRetryRunWithoutInterfaceWhereNobodySees) {
     const std::wstring install = L"install p.msi from C:\\C into C:\\S [] ui ";
-    struct Row {
-        SessionKind kind;
-        int requested;
-        std::wstring call;
-        Log journal;
-    };
-    const Row rows[] = {
+    // The session, the interface level asked for; the call made, the journal.
+    const std::tuple<SessionKind, int, std::wstring, Log> rows[] = {
         {kInteractive, kUiLevelBasicProgressOnly, install + L"99", {}},
         {kInteractive, kUiLevelDefault, L"patch C:\\p.msp into C:\\S beside C:\\C\\p.msi ui 1", {}},
         {kUnattended, kUiLevelBasicProgressOnly, install + L"2",
@@ -87,15 +78,16 @@ TEST(Session, InstallationsAndTheRetryRunWithoutInterfaceWhereNobodySees) {
          {L"journal Nobody can see this session: interface level 2 instead of 1"}},
     };
     test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [kind, requested, call, journaled] = row;
         test::RunFakes inner, journal;
-        SessionInstaller installer(row.kind, inner, journal);
-        if (row.call.starts_with(L"patch")) {
-            installer.ApplyPatchPackage(L"C:\\p.msp", L"C:\\S", L"C:\\C\\p.msi", row.requested, L"");
+        SessionInstaller installer(kind, inner, journal);
+        if (call.starts_with(L"patch")) {
+            installer.ApplyPatchPackage(L"C:\\p.msp", L"C:\\S", L"C:\\C\\p.msi", requested, L"");
         } else {
-            installer.InstallPackage(L"p.msi", L"C:\\C", L"C:\\S", L"", row.requested, L"");
+            installer.InstallPackage(L"p.msi", L"C:\\C", L"C:\\S", L"", requested, L"");
         }
-        EXPECT_EQ(inner.log, Log{row.call});
-        EXPECT_EQ(journal.log, row.journal);
+        EXPECT_EQ(inner.log, Log{call});
+        EXPECT_EQ(journal.log, journaled);
     });
 }
 
@@ -118,11 +110,8 @@ struct FakeShutdown final : ShutdownCalls {
 };
 
 TEST(Session, TheRestartReturnsOnlyWhenTheShutdownServiceAccepted) {
-    struct Row {
-        std::vector<std::int32_t> answers; // none: the privilege is refused
-        std::int32_t raised;
-    };
-    const Row rows[] = {
+    // The service's answers (none: the privilege is refused); the error raised.
+    const std::pair<std::vector<std::int32_t>, std::int32_t> rows[] = {
         {{0}, 0},
         {{1115}, 0}, // ERROR_SHUTDOWN_IN_PROGRESS: Windows restarts already
         {{21, 21, 0}, 0}, // ERROR_NOT_READY, asked again
@@ -131,9 +120,10 @@ TEST(Session, TheRestartReturnsOnlyWhenTheShutdownServiceAccepted) {
         {{}, 1300},
     };
     test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [answers, expected] = row;
         FakeShutdown shutdown;
-        shutdown.answers = row.answers;
-        shutdown.privilegeRefused = row.answers.empty();
+        shutdown.answers = answers;
+        shutdown.privilegeRefused = answers.empty();
         std::int32_t raised = 0;
         try {
             RequestRestart(true, shutdown, [&] { shutdown.calls.push_back(L"asking"); });
@@ -142,13 +132,13 @@ TEST(Session, TheRestartReturnsOnlyWhenTheShutdownServiceAccepted) {
         }
         // The run's end is reported once the privilege is held, before the service is asked.
         Log calls{L"privilege"};
-        if (!row.answers.empty()) calls.push_back(L"asking");
-        for (std::size_t ask = 0; ask < row.answers.size(); ++ask) {
+        if (!answers.empty()) calls.push_back(L"asking");
+        for (std::size_t ask = 0; ask < answers.size(); ++ask) {
             if (ask > 0) calls.push_back(L"pause 500");
             calls.push_back(L"ask forced");
         }
         EXPECT_EQ(shutdown.calls, calls);
-        EXPECT_EQ(raised, row.raised);
+        EXPECT_EQ(raised, expected);
     });
 }
 

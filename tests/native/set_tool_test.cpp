@@ -21,13 +21,17 @@ const std::wstring kHub(kServerUpgradeCode), kDesk(kClientUpgradeCode);
 const std::wstring kCode120 = L"{79BFBBD3-7201-408A-83D0-199A674CFA26}";
 const std::wstring kFolder = L"S:\\Set";
 
+// Every package is one of "Orvane Desk", every patch "{PATCH}", every launcher 1.0.0.2; the
+// configuration file is still being written.
 struct Reader final : SetFileReader {
-    PackageFacts Package(const std::wstring&) override { return {}; }
-    PatchFacts Patch(const std::wstring&) override { return {}; }
-    std::wstring ExecutableVersion(const std::wstring&) override { return L""; }
+    PackageFacts Package(const std::wstring&) override { return {L"Orvane Desk", {}, {}, {}}; }
+    PatchFacts Patch(const std::wstring&) override { return {L"{PATCH}", {}, {}}; }
+    std::wstring ExecutableVersion(const std::wstring&) override { return L"1.0.0.2"; }
     SignatureFacts Signature(const std::wstring&) override { return {}; }
     std::optional<SetRole> RoleOf(const std::wstring&) override { return std::nullopt; }
-    ArrivalVerdict ArrivalOf(const std::wstring&, std::optional<SetRole>) override { return {}; }
+    ArrivalVerdict ArrivalOf(const std::wstring&, std::optional<SetRole> role) override {
+        return role ? ArrivalVerdict{} : ArrivalVerdict{Arrival::BeingWritten, L""};
+    }
 };
 
 // "Orvane Hub" 1.2.0, its patch to 1.2.100 and a launcher 1.0.0.2, announced under both schemes.
@@ -104,6 +108,11 @@ TEST(SetCheck, EachSlipOfTheDeliveringSideIsOneFindingWithItsFile) {
          {L"W Orvane Hub.msi"}},
         {[](SetFolder& s) { s.entries.push_back(L"Orvane Hub 1.2.msi"); }, {L"W Orvane Hub 1.2.msi"}},
         {[](SetFolder& s) { s.files.erase(SetRole::Patch); }, {L"E ORVHPatch.msp"}},
+        {[](SetFolder& s) {
+             s.files.erase(SetRole::Launcher);
+             s.notArrived[L"ORVHUpdate.exe"] = {Arrival::NotWhole, L"cut"};
+         },
+         {L"E ORVHUpdate.exe"}, L"not whole (cut): the launcher does not copy it into Corrente, and the rotation deletes it"},
         {[](SetFolder& s) { Signed(s); }, {}},
         // A signed launcher refuses only where its road uses the file.
         {[](SetFolder& s) {
@@ -133,6 +142,13 @@ TEST(SetCheck, EachSlipOfTheDeliveringSideIsOneFindingWithItsFile) {
              s.files[SetRole::FullPackage].signature.timestamped = false;
          },
          {L"W Orvane Hub.msi"}},
+        // Without its configuration file the set announces nothing, and nothing of it is refused.
+        {[](SetFolder& s) {
+             Signed(s);
+             s.files[SetRole::Patch].signature = {};
+             s.configurationPresent = false;
+         },
+         {L"E ORVHUpdate.cfg"}},
     };
     test::FakeConversions numbers;
     Reader reader;
@@ -255,6 +271,8 @@ TEST(SetTool, CommandLineAsTheDeliveringSideTypesIt) {
         {{L"plan", L"S", L"--installed"}, L"usage"},
         {{L"plan", L"S", L"--installed", L"1.1.601", L"--launcher"}, L"usage"},
         {{L"plan", L"S"}, L"usage"},
+        {{L"plan", L"S", L"--installed", L"1.1.601", L"--source-missing"}, L"plan S [] 0001.0001.0000.0601 source missing"},
+        {{L"check", L"S", L"--source-missing"}, L"usage"},
     };
     const test::FakeConversions numbers;
     test::ForEachRow(rows, [&](const auto& row) {
@@ -269,6 +287,7 @@ TEST(SetTool, CommandLineAsTheDeliveringSideTypesIt) {
             for (const auto& version : c->installed) read += L" " + version;
             if (!c->publisher.empty()) read += L" by " + c->publisher;
             if (c->json) read += L" json";
+            if (c->sourceMissing) read += L" source missing";
         }
         EXPECT_EQ(read, row.second);
         EXPECT_EQ(parsed.error.empty(), row.second != L"usage");
@@ -352,11 +371,19 @@ TEST(SetTool, PlanPrintedForPeopleAndForPrograms) {
 TEST(SetCheck, ClassesOfInstalledVersionsBetweenTheSetsOwn) {
     const std::wstring v120 = L"0001.0002.0000.0000", v121 = L"0001.0002.0000.0100";
     const test::FakeConversions numbers;
+    // The set's versions; the classes' representatives, the server's split where the archive keys begin.
+    using Versions = std::vector<std::wstring>;
+    const std::pair<Versions, Versions> classes[] = {
+        {{v121, v120}, {L"0000.0000.0000.0000", L"0001.0001.0000.0602", v120, L"0001.0002.0000.0001", v121}},
+        {{L"0001.0001.0000.0500"}, {L"0000.0000.0000.0000", L"0001.0001.0000.0500", L"0001.0001.0000.0602"}},
+        {{L"0001.0001.0000.0601"}, {L"0000.0000.0000.0000", L"0001.0001.0000.0601", L"0001.0001.0000.0602"}},
+    };
+    test::ForEachRow(classes, [](const auto& row) {
+        Versions representatives;
+        for (const auto& c : InstalledClasses(row.first, Edition::Server)) representatives.push_back(c.representative);
+        EXPECT_EQ(representatives, row.second);
+    });
     const auto server = InstalledClasses({v121, v120}, Edition::Server);
-    std::vector<std::wstring> representatives;
-    for (const auto& c : server) representatives.push_back(c.representative);
-    EXPECT_EQ(representatives, (std::vector<std::wstring>{L"0000.0000.0000.0000", L"0001.0001.0000.0602", v120,
-                                                           L"0001.0002.0000.0001", v121}));
     // Indices of classes; their installations.
     const std::pair<std::vector<std::size_t>, std::wstring> rows[] = {
         {{0}, L"installations below 1.1.602"}, {{1}, L"installations from 1.1.602 to below 1.2.0"},
@@ -373,16 +400,10 @@ TEST(SetCheck, ClassesOfInstalledVersionsBetweenTheSetsOwn) {
     EXPECT_EQ(InstallationsOf(InstalledClasses({}, Edition::Client), 0, 0, numbers), L"all installations");
 }
 
-// The launcher knows its files by name in any letter case; the edition follows the names found.
+// The launcher knows its files by name in any letter case; the edition follows the names found; a
+// file still being written is told apart.
 TEST(SetTool, TheFolderAsTheLauncherSeesIt) {
-    struct Named final : SetFileReader {
-        PackageFacts Package(const std::wstring&) override { return {L"Orvane Desk", {}, {}, {}}; }
-        PatchFacts Patch(const std::wstring&) override { return {L"{PATCH}", {}, {}}; }
-        std::wstring ExecutableVersion(const std::wstring&) override { return L"1.0.0.2"; }
-        SignatureFacts Signature(const std::wstring&) override { return {}; }
-        std::optional<SetRole> RoleOf(const std::wstring&) override { return std::nullopt; }
-        ArrivalVerdict ArrivalOf(const std::wstring&, std::optional<SetRole>) override { return {}; }
-    } reader;
+    Reader reader;
     test::FakeFileSystem fs;
     test::FakeProfile profile;
     const test::FakeConversions numbers;
@@ -395,6 +416,8 @@ TEST(SetTool, TheFolderAsTheLauncherSeesIt) {
     const SetFolder set = ReadSetFolder(kFolder, std::nullopt, fs, ini, reader);
     EXPECT_EQ(set.edition, Edition::Client);
     EXPECT_TRUE(set.configurationPresent);
+    EXPECT_EQ(set.notArrived.size(), 1u);
+    EXPECT_EQ(set.notArrived.count(L"ORVHUpdate.cfg"), 1u);
     EXPECT_EQ(set.announced, (std::map<std::wstring, std::wstring>{{L"ORVDPatch.zip", L"0001.0002.0000.0100"}}));
     EXPECT_EQ(set.files.size(), 2u);
     EXPECT_EQ(set.files.at(SetRole::Patch).patch->patchCode, L"{PATCH}");

@@ -27,14 +27,10 @@ TEST(UpdateFolders, TheFolderNamedIfItExistsElseTheProgramsOwn) {
     const auto expand = [](std::wstring_view text) { return std::optional<std::wstring>(text == L"%U%" ? L"D:" : text); };
     const Log own = {L"mkdir C:\\Orvane\\Vecchio", L"mkdir C:\\Orvane\\Corrente", L"mkdir C:\\Orvane\\Nuovo",
                      L"mkdir C:\\Orvane\\Setup"};
-    struct Row {
-        std::wstring value;  // the switch's
-        std::wstring link;   // a link standing there, to E:\\Elsewhere
-        Log made;            // the sub-folders created (Vecchio, Corrente, Nuovo, Setup)
-        bool stops;          // the link is named, and the run changes nothing
-    };
-    // D:\\Linked is a link an administrator made to D:\\Upd.
-    const Row rows[] = {
+    // The switch's value, a link standing there (to E:\\Elsewhere); the sub-folders created (Vecchio,
+    // Corrente, Nuovo, Setup), whether the link is named and the run changes nothing. D:\\Linked is a
+    // link an administrator made to D:\\Upd.
+    const std::tuple<std::wstring, std::wstring, Log, bool> rows[] = {
         {L"", L"", own, false},
         {L"d:\\upd\\", L"", {L"mkdir d:\\upd\\Vecchio", L"mkdir d:\\upd\\Nuovo"}, false},
         {L"D:\\Missing", L"", own, false},
@@ -46,18 +42,19 @@ TEST(UpdateFolders, TheFolderNamedIfItExistsElseTheProgramsOwn) {
         // Deeper down a link is the business of what uses it.
         {L"D:\\Upd", L"D:\\Upd\\Corrente\\Inside", {L"mkdir D:\\Upd\\Vecchio", L"mkdir D:\\Upd\\Nuovo"}, false},
     };
-    test::ForEachRow(rows, [&](const Row& row) {
+    test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [value, link, made, stops] = row;
         test::FakeFileSystem fs;
         test::FakeFolderAccess access;
         access.finalPaths[L"D:\\Linked"] = L"D:\\Upd";
         for (const auto* f : {L"C:\\Orvane", L"D:", L"D:\\Upd", L"D:\\Linked", L"D:\\Upd\\Corrente", L"D:\\Upd\\Setup", L"%U%"}) {
             fs.AddFolder(f);
         }
-        if (!row.link.empty()) fs.AddLink(row.link, L"E:\\Elsewhere");
-        const UpdateFolders folders = PrepareUpdateFolders(row.value, L"C:\\Orvane", fs, access, expand);
-        EXPECT_EQ(fs.log, row.made);
-        const std::vector<FolderLink> named{{row.link, L"E:\\Elsewhere"}};
-        EXPECT_EQ(folders.links, row.stops ? named : std::vector<FolderLink>{});
+        if (!link.empty()) fs.AddLink(link, L"E:\\Elsewhere");
+        const UpdateFolders folders = PrepareUpdateFolders(value, L"C:\\Orvane", fs, access, expand);
+        EXPECT_EQ(fs.log, made);
+        const std::vector<FolderLink> named{{link, L"E:\\Elsewhere"}};
+        EXPECT_EQ(folders.links, stops ? named : std::vector<FolderLink>{});
     });
 }
 

@@ -122,21 +122,19 @@ TEST(JournalFile, NoneInAFolderThatLinksElsewhere) {
 }
 
 TEST(ProcessWait, EndsWhenTheProcessHasEnded) {
-    struct Row {
-        std::int32_t exitCode;
-        bool blocking;
-        const wchar_t* dacl = nullptr; // the process's own, when not the default
-        std::uint32_t openError = 0;   // 87: the process is not there
-    };
-    const Row rows[] = {{7, false}, {259, false}, {7, true}, {0, false, nullptr, 87},
-                        {7, false, L"D:(A;;0x101000;;;WD)"}, {0, false, L"D:", 5}};
+    // The exit code, a blocking wait, the process's own access list (none: the default), the
+    // error opening it (87: the process is not there).
+    const std::tuple<std::int32_t, bool, const wchar_t*, std::uint32_t> rows[] = {
+        {7, false, nullptr, 0}, {259, false, nullptr, 0}, {7, true, nullptr, 0}, {0, false, nullptr, 87},
+        {7, false, L"D:(A;;0x101000;;;WD)", 0}, {0, false, L"D:", 5}};
     test::ForEachRow(rows, [&](const auto& row) {
-        const test::Sleeper child(1500ms, row.exitCode);
-        if (row.dacl) OnlyRights(child.Process(), row.dacl);
+        const auto& [exitCode, blocking, dacl, openError] = row;
+        const test::Sleeper child(1500ms, exitCode);
+        if (dacl) OnlyRights(child.Process(), dacl);
         Win32MessagePump pump;
-        const auto id = row.openError == 87 ? 0x7FFFFFFC : static_cast<std::int32_t>(child.ProcessId());
-        EXPECT_EQ(AttendiProcesso(id, row.blocking, pump), (ProcessWait{row.exitCode, row.openError}));
-        EXPECT_EQ(child.WaitForExit(0ms), row.openError == 0) << "the wait ends with the process";
+        const auto id = openError == 87 ? 0x7FFFFFFC : static_cast<std::int32_t>(child.ProcessId());
+        EXPECT_EQ(AttendiProcesso(id, blocking, pump), (ProcessWait{exitCode, openError}));
+        EXPECT_EQ(child.WaitForExit(0ms), openError == 0) << "the wait ends with the process";
     });
 }
 
@@ -264,13 +262,8 @@ TEST(ResourceModule, DataTextPicturesSoundsAndAddresses) {
         const std::int32_t result = r.SaveDllData(kData, target, L"CUSTOM", false);
         return std::to_string(result) + (result == 0 ? test::ReadFileBytes(target) : "");
     };
-    struct Row {
-        const OvResDll& resources;
-        std::function<std::string(const OvResDll&)> read;
-        std::string expected;
-        std::int32_t recorded; // 1: the record is left as it was
-    };
-    const Row rows[] = {
+    // The module, what is read of it; what it gives, the error recorded (1: the record is left as it was).
+    const std::tuple<const OvResDll&, std::function<std::string(const OvResDll&)>, std::string, std::int32_t> rows[] = {
         {bound, [](auto& r) { return Bytes(r.LoadDllData(kData, L"CUSTOM")); }, custom, 1},
         {bound, [](auto& r) { return test::Utf8(r.LoadDllText(kText, L"TEXT")); }, "Versione 1.2\r\nPerch\u00e9 costa 5 \u20ac", 1},
         {bound, [](auto& r) { return Bytes(r.LoadDllData(999, L"CUSTOM")); }, "", 326},
@@ -288,9 +281,10 @@ TEST(ResourceModule, DataTextPicturesSoundsAndAddresses) {
         {unbound, [](auto& r) { return std::to_string(r.PlayWave(kWave)); }, "0", 1},
     };
     test::ForEachRow(rows, [&](const auto& row) {
+        const auto& [resources, read, expected, recorded] = row;
         CurrentError().Set(1, L"before", L"before");
-        EXPECT_EQ(row.read(row.resources), row.expected);
-        EXPECT_EQ(CurrentError().number, row.recorded);
+        EXPECT_EQ(read(resources), expected);
+        EXPECT_EQ(CurrentError().number, recorded);
     });
     // The sound plays from the module's memory: it is stopped before the module goes.
     ::PlaySoundW(nullptr, nullptr, 0);

@@ -53,37 +53,29 @@ std::string Look(HWND window) {
 TEST(ProgressWindow, StepsArrowResultsAndCloseRequests) {
     ProgressWindow form(test::ProgramResources());
     form.Show();
-    struct Row {
-        std::optional<bool> outcome; // the result set after the row's step
-        std::string seen;
-    };
-    const Row rows[] = {{std::nullopt, "-1 ----"}, {true, "0 o---"}, {false, "1 ox--"}, {false, "2 oxx-"},
-                        {true, "3 oxxo"}, {std::nullopt, "-1 oxxo"}};
+    // The result set after the row's step; what is seen.
+    const std::pair<std::optional<bool>, std::string> rows[] = {
+        {std::nullopt, "-1 ----"}, {true, "0 o---"}, {false, "1 ox--"}, {false, "2 oxx-"}, {true, "3 oxxo"}, {std::nullopt, "-1 oxxo"}};
     test::ForEachRow(rows, [&](const auto& row, std::size_t i) {
         if (i > 0) form.StepSuccessivo();
-        if (row.outcome) form.SetInconStep(*row.outcome);
-        EXPECT_EQ(Observe([&] { return Look(form.Window()); }), row.seen);
+        if (row.first) form.SetInconStep(*row.first);
+        EXPECT_EQ(Observe([&] { return Look(form.Window()); }), row.second);
     });
 
     // Each request closes an ordinary window; the progress window obeys only the system's.
-    struct Request {
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-        bool closes;
-    };
-    const Request requests[] = {{WM_SYSCOMMAND, SC_CLOSE, 0, false}, // the close button
+    const std::tuple<UINT, WPARAM, LPARAM, bool> requests[] = {{WM_SYSCOMMAND, SC_CLOSE, 0, false}, // the close button
                                 {WM_SYSKEYDOWN, VK_F4, 0x20000001, false}, // Alt+F4
                                 {WM_CLOSE, 0, 0, true}}; // the task manager, the shutdown
     test::ForEachRow(requests, [&](const auto& row) {
+        const auto& [message, wParam, lParam, closes] = row;
         const HWND ordinary = ::CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 99, 99, nullptr, nullptr,
                                                 nullptr, nullptr);
         for (const HWND window : {ordinary, form.Window()}) {
-            ::PostMessageW(window, row.message, row.wParam, row.lParam);
+            ::PostMessageW(window, message, wParam, lParam);
         }
         Observe([] { std::this_thread::sleep_for(300ms); });
         EXPECT_FALSE(::IsWindow(ordinary)) << "the request closes no window";
-        EXPECT_EQ(form.Window() == nullptr, row.closes);
+        EXPECT_EQ(form.Window() == nullptr, closes);
     });
     form.StepSuccessivo(); // the run goes on without its window
 }
