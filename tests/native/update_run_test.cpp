@@ -1,6 +1,7 @@
 // The run's decisions over what a delivery can present, its end, and its dealings with the product:
 // waiting for it, starting it or its cluster resource.
 #include "rows.h"
+#include "main/product_start.h"
 #include "main/product_wait.h"
 #include "run_fakes.h"
 

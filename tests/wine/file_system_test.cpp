@@ -152,11 +152,17 @@ TEST(FileSystem, CopiesReplaceTheDestinationWholeOrNotAtAll) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(600));
                 held.reset();
             });
+            Win32FileSystem fs(journal);
             try {
-                Win32FileSystem(journal).CopyFile(source, destination);
+                fs.CopyFile(source, destination);
             } catch (const PlatformError& e) {
                 error = static_cast<DWORD>(e.Number());
             }
+            // Held from its creation: others read it as Windows Installer does, never change or replace it.
+            const auto opens = [&](DWORD access, DWORD sharing) {
+                return UniqueFile(::CreateFileW(destination.c_str(), access, sharing, nullptr, OPEN_EXISTING, 0, nullptr)).get() != INVALID_HANDLE_VALUE;
+            };
+            if (error == 0) EXPECT_TRUE(opens(GENERIC_READ, FILE_SHARE_READ) && !opens(GENERIC_WRITE | DELETE, 7));
         }
         EXPECT_EQ(error, expected);
         EXPECT_EQ(test::ReadFileBytes(destination), after);

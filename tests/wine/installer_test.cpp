@@ -31,8 +31,8 @@ TEST(Installer, APackagesOwnVersionAndAFileThatIsNoPackage) {
     fs.CopyFile(test::FixturePackagePath(fixtures::hub_1_2_0.file), package);
     fs.CopyFile(test::FixturePackagePath(fixtures::hub_1_2_100_msp.file), patch);
     installer.SetUiLevel(kUiLevelNone);
-    ASSERT_EQ(installer.InstallProduct(package, L""), 0u);
-    ASSERT_EQ(installer.ApplyPatch(patch, L""), 0u);
+    ASSERT_EQ(installer.InstallProduct(package, {}), 0u);
+    ASSERT_EQ(installer.ApplyPatch(patch, {}), 0u);
     EXPECT_EQ(GetPackageVersion(queries, package), L"0001.0002.0000.0000");
     // A folder added to the product's sources is listed first; a product not installed has none.
     const std::wstring code(fixtures::hub_1_2_0.productCode), setup = scratch / L"Setup";
