@@ -74,6 +74,17 @@ Bytes Program() {
     return b;
 }
 
+// The summary's mini chain runs through every entry of the mini FAT, in a mini stream of 16
+// sectors (12 to 27).
+Bytes FullMiniChain() {
+    Bytes b = Storage();
+    b.resize(Sector(28), 0);
+    for (std::uint32_t s = 12; s < 28; ++s) Put(b, Sector(0) + 4 * s, s == 27 ? kEnd : s + 1);
+    for (std::uint32_t m = 0; m < 128; ++m) Put(b, Sector(2) + 4 * m, m == 127 ? kEnd : m + 1);
+    Put(b, Sector(1) + 0x74, 12), Put(b, Sector(1) + 0x78, 8192);
+    return b;
+}
+
 Bytes Cut(Bytes b, std::size_t size) {
     b.resize(size);
     return b;
@@ -86,6 +97,8 @@ Bytes Changed(Bytes b, std::size_t at, std::uint32_t value) {
 TEST(FileLayouts, AStructuredStorageIsWholeOnlyWhenEverythingItListsLiesWithinIt) {
     const std::pair<Bytes, std::wstring> rows[] = {
         {Storage(), L""},
+        {FullMiniChain(), L""},
+        {Changed(Storage(), Sector(1) + 3 * 128 + 0x7C, 1), L""},  // a version 3 file keeps only a size's low half
         {{}, L"0 bytes: shorter than a structured storage's header"},
         {Bytes(4096, 0x5A), L"not a structured storage"},
         {Changed(Storage(), 0x1C, 0xFEFF), L"a structured storage header of an unknown form"},
@@ -122,6 +135,7 @@ TEST(FileLayouts, AProgramIsWholeOnlyWithItsHeadersSectionsAndSignature) {
         {Changed(Program(), 64 + 24 + 60, 5000), L"its headers lie beyond the end of the file"},
         {Cut(Program(), 1000), L"its section \".text\" lies beyond the end of the file"},
         {Cut(Program(), 1123), L"its signature lies beyond the end of the file"},
+        {Changed(Changed(Program(), 88 + 128, 5000), 88 + 132, 0), L""},  // a signature entry of no length
         {Changed(Program(), 64 + 24, 0x999), L"a program header of an unknown form"},
         {Changed(Program(), 84, 2), L"its headers lie beyond the end of the file"},  // too short for its directories
         // A second section, nameless, past the end.

@@ -244,6 +244,14 @@ TEST(SetPlan, TheLaunchersRunForEachInstalledVersion) {
         // A patch delivered alone, for a version no package of the set describes.
         {L"0001.0002.0000.0000", Without(SetRole::FullPackage, L"Orvane Hub.msi", L"Orvane Hub.zip"), false,
          L"0001.0002.0000.0100", true, false, {}, L"", 1},
+        // A full package not whole, delivered alone: never installed.
+        {L"0001.0001.0000.0601",
+         [](SetFolder& s) {
+             Without(SetRole::Patch, L"ORVHPatch.msp", L"ORVHPatch.zip")(s);
+             s.files.erase(SetRole::FullPackage);
+             s.notArrived[L"Orvane Hub.msi"] = {Arrival::NotWhole, L"cut"};
+         },
+         false, L"0001.0001.0000.0601", false, true, {10001}, L"", 0},
         // The source repaired from the full package, then the patch.
         {L"0001.0002.0000.0000", {}, false, L"0001.0002.0000.0100", true, false, {}, L"", 2, true},
     };

@@ -83,6 +83,7 @@ TEST(StartUp, EndsOrReadsTheProcessIdInItsOrder) {
         {L"/AttendiProcesso=abc", false, {L"hourglass"}, Read{0, 600}},
         {L"/AttendiProcesso=2147483648", false, {L"hourglass"}, Read{0, 600}},
         {L"/AttendiInstaller=5", false, {L"hourglass"}, Read{0, 5}},
+        {L"/AttendiInstaller=0", false, {L"hourglass"}, Read{0, 0}},
         {L"/AttendiInstaller=-5", false, {L"hourglass"}, Read{0, 600}},
     };
     test::ForEachRow(rows, [&](const auto& row) {

@@ -362,6 +362,7 @@ TEST(UpdateRun, EndsWithTheExitCodeAndEventOfTheFirstEndThatApplies) {
         {R{.refused = true}, kExitSetRefused, 1007},
         {R{.installationPhase = true, .errorReport = 32}, kExitErrorReport, 1008}, // the rotation failed
         {R{.errorReport = 32}, kExitErrorReport, 1008},
+        {R{.installationPhase = true}, kExitErrorReport, 1008}, // the final check never reached
     };
     test::ForEachRow(rows, [&](const auto& row) {
         const auto& [record, exitCode, eventId] = row;
