@@ -23,7 +23,9 @@ public:
     // Copies one file, replacing an existing destination file; the source stays. All or
     // nothing: the destination keeps its earlier content or holds the source's whole
     // content on disk, whenever the program is stopped. A copy under way is written next to
-    // the destination under a name ending in kPartialCopySuffix.
+    // the destination under a name ending in kPartialCopySuffix. From its creation until this
+    // object deletes it or copies over it (or the process ends) others may only read the copy:
+    // what takes the destination's name is what was written.
     virtual void CopyFile(const std::wstring& source, const std::wstring& destination) = 0;
     // Whether both files exist and hold the same bytes.
     virtual bool SameContent(const std::wstring& a, const std::wstring& b) const = 0;

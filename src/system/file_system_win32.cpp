@@ -8,6 +8,7 @@
 
 #include <sddl.h>
 
+#include <cstddef>
 #include <cstring>
 #include <vector>
 
@@ -60,6 +61,44 @@ void CopyFlushed(const std::wstring& source, const UniqueFile& to) {
         !::FlushFileBuffers(to.get())) {
         ThrowLastError(L"CopyFile");
     }
+}
+
+// A full path as the native rename takes it: "\??\C:\...", "\??\UNC\server\...". Windows
+// reads a name without a path as one in the file's own folder, Wine in the current folder.
+std::wstring NativePath(const std::wstring& full) {
+    if (full.starts_with(L"\\\\?\\")) return L"\\??\\" + full.substr(4);
+    if (full.starts_with(L"\\\\")) return L"\\??\\UNC\\" + full.substr(2);
+    return L"\\??\\" + full;
+}
+
+// Gives the file open through `file` the name `destination` (a full path), replacing a file
+// there; returns 0 or the platform's error number. The handle needs delete access.
+unsigned long RenameThrough(HANDLE file, const std::wstring& destination) {
+    const std::wstring name = NativePath(destination);
+    const std::size_t bytes = name.size() * sizeof(wchar_t);
+    std::vector<std::byte> buffer(offsetof(FILE_RENAME_INFO, FileName) + bytes + sizeof(wchar_t));
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = TRUE;
+    rename->FileNameLength = static_cast<DWORD>(bytes);
+    std::memcpy(rename->FileName, name.c_str(), bytes + sizeof(wchar_t));
+    if (!::SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(buffer.size())) ||
+        !::FlushFileBuffers(file)) {
+        return ::GetLastError();
+    }
+    return 0;
+}
+
+// The file `writer` wrote, now held open for reading only, letting others only read it (as
+// Windows Installer and the signature check read it). Such a handle cannot be opened while the
+// writer's is, so the file is reopened through the handles, never by its name: the file held
+// is the file written, and a writer that came in between makes the hold fail.
+UniqueFile ReadOnlyHold(UniqueFile writer) {
+    const UniqueFile bridge(::ReOpenFile(writer.get(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0));
+    if (!bridge) ThrowLastError(L"CopyFile");
+    writer.reset();
+    UniqueFile hold(::ReOpenFile(bridge.get(), GENERIC_READ, FILE_SHARE_READ, 0));
+    if (!hold) ThrowLastError(L"CopyFile");
+    return hold;
 }
 
 std::optional<ULONGLONG> FileSize(const std::wstring& path) {
@@ -115,6 +154,8 @@ void Win32FileSystem::CreateFolder(const std::wstring& path) {
 }
 
 void Win32FileSystem::CopyFile(const std::wstring& source, const std::wstring& destination) {
+    // A copy this run made and holds is replaced as any other destination.
+    heldCopies_.erase(Key(destination));
     // A read-only destination is refused, as Windows refuses it; Wine would replace it.
     const DWORD target = Attributes(destination);
     if (target != kNoAttributes && (target & FILE_ATTRIBUTE_READONLY)) throw Win32Error(ERROR_ACCESS_DENIED, L"CopyFile");
@@ -128,32 +169,25 @@ void Win32FileSystem::CopyFile(const std::wstring& source, const std::wstring& d
     const std::wstring partial = destination + std::wstring(kPartialCopySuffix);
     // Whatever stands under the partial name goes first, as the entry it is.
     if (Attributes(partial) != kNoAttributes) DeleteEntry(partial, L"CopyFile");
+    // Others may only read the copy from its creation on: what takes the destination's name is
+    // what this handle wrote, renamed through it.
     UniqueFile to(::CreateFileW(partial.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!to) ThrowLastError(L"CopyFile");
     try {
         CopyFlushed(source, to);
-        to.reset();
-        const auto replace = [&]() -> unsigned long {
-            const BOOL moved =
-                ::MoveFileExW(partial.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-            return moved ? 0 : ::GetLastError();
-        };
+        const auto replace = [&]() -> unsigned long { return RenameThrough(to.get(), destination); };
         const auto pause = [](int milliseconds) { ::Sleep(static_cast<DWORD>(milliseconds)); };
         if (const unsigned long error = ReplaceRetrying(replace, pause, journal_, destination)) {
             throw Win32Error(static_cast<DWORD>(error), L"CopyFile");
         }
+        heldCopies_.emplace(Key(destination), ReadOnlyHold(std::move(to)));
     } catch (const PlatformError&) {
-        // The error raised is the one reported; what is left of the copy goes, through the
-        // handle that made it while it is open, else as the entry it is.
+        // The error raised is the one reported; what is left of the copy goes through the
+        // handle that made it, under whichever name it has.
         if (to) {
             FILE_DISPOSITION_INFO doomed{TRUE};
             ::SetFileInformationByHandle(to.get(), FileDispositionInfo, &doomed, sizeof doomed);
-        } else {
-            try {
-                DeleteEntry(partial, L"CopyFile");
-            } catch (const PlatformError&) {
-            }
         }
         throw;
     }
@@ -190,6 +224,7 @@ std::vector<std::wstring> Win32FileSystem::EntryNames(const std::wstring& folder
 }
 
 void Win32FileSystem::DeleteEntry(const std::wstring& path, std::wstring_view source) {
+    heldCopies_.erase(Key(path));
     const UniqueFile entry(OpenEntryItself(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES));
     if (!entry) ThrowLastError(source);
     switch (LinkKindOf(entry.get(), path)) {

@@ -53,6 +53,7 @@ private:
     Journal& journal_;
     std::map<std::wstring, UniqueFile> held_;  // by the path's lower-case text
     std::set<std::wstring> protected_;         // the same keys: folders given the launcher's list
+    std::map<std::wstring, UniqueFile> heldCopies_;  // the same keys: the copies made, read-only to others
 };
 
 } // namespace orvh

@@ -234,7 +234,7 @@ TEST(Installation, InstallPackageAndApplyPatchPackage) {
 // Another installation runs until `busyUntil` (ms on a clock that moves only while the run waits);
 // the installer's answers in turn (0 once they run out). What the call returned, how often it
 // reached the installer, and the journal.
-TEST(BusyInstaller, WaitsWithinTheRunsBoundThenAnswersBusy) {
+TEST(Installation, WaitsForABusyInstallerWithinTheRunsBoundThenAnswersBusy) {
     struct Activity final : InstallerActivity {
         bool OtherInstallationRunning() override { return now < busyUntil; }
         void Wait(std::int32_t milliseconds) override { now += milliseconds; }
