@@ -24,8 +24,8 @@ public:
     std::vector<std::wstring> EntryNames(const std::wstring& folder) const override { return inner_.EntryNames(folder); }
     void CreateFolder(const std::wstring& path) override;
     void CopyFile(const std::wstring& source, const std::wstring& destination) override;
-    void DeleteFile(const std::wstring& path) override;
-    void DeleteFolder(const std::wstring& path) override;
+    Deletion DeleteFile(const std::wstring& path) override;
+    Deletion DeleteFolder(const std::wstring& path) override;
     std::optional<std::wstring> LinkTarget(const std::wstring& path) const override { return inner_.LinkTarget(path); }
     void HoldFolder(const std::wstring& path) override { inner_.HoldFolder(path); }
     void ReleaseFolder(const std::wstring& path) override { inner_.ReleaseFolder(path); }

@@ -71,11 +71,11 @@ public:
     std::vector<std::wstring> EntryNames(const std::wstring& folder) const override {
         return inner_.EntryNames(folder);
     }
-    void DeleteFile(const std::wstring& path) override {
+    Deletion DeleteFile(const std::wstring& path) override {
         holds_.Release(path);
-        inner_.DeleteFile(path);
+        return inner_.DeleteFile(path);
     }
-    void DeleteFolder(const std::wstring& path) override { inner_.DeleteFolder(path); }
+    Deletion DeleteFolder(const std::wstring& path) override { return inner_.DeleteFolder(path); }
     std::wstring GetFilePath(const std::wstring& path) const override { return inner_.GetFilePath(path); }
     std::optional<std::wstring> LinkTarget(const std::wstring& path) const override { return inner_.LinkTarget(path); }
     void HoldFolder(const std::wstring& path) override { inner_.HoldFolder(path); }
