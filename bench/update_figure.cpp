@@ -169,7 +169,7 @@ MsiexecTimes MsiexecRun(const UpdateCase& update, const UpdateScenario& scenario
     const std::wstring msiexec = std::wstring(system) + L"\\msiexec.exe";
     MsiexecTimes times;
     times.install = TimedRun(msiexec, L"/i " + Quoted(copies.package) + L" /qn");
-    times.patch = TimedRun(msiexec, L"/p " + Quoted(copies.patch) + L" " + kPatchReinstall + L" /qn");
+    times.patch = TimedRun(msiexec, L"/p " + Quoted(copies.patch) + L" " + PropertiesOf({Reinstall::Patch}) + L" /qn");
     ExpectPatched(update, "msiexec");
     return times;
 }
@@ -279,7 +279,8 @@ int InstallAlone(const std::wstring& package, const std::wstring& patch) {
     ::MsiSetInternalUI(static_cast<INSTALLUILEVEL>(kUiLevelBasicProgressOnly), nullptr);
     const UINT installed = ::MsiInstallProductW(package.c_str(), L"");
     if (installed != ERROR_SUCCESS) return static_cast<int>(installed);
-    return static_cast<int>(::MsiApplyPatchW(patch.c_str(), nullptr, INSTALLTYPE_DEFAULT, kPatchReinstall));
+    const std::wstring properties = PropertiesOf({Reinstall::Patch});
+    return static_cast<int>(::MsiApplyPatchW(patch.c_str(), nullptr, INSTALLTYPE_DEFAULT, properties.c_str()));
 }
 
 void MeasureUpdateRuns(int runs) {

@@ -14,12 +14,12 @@ std::wstring Seconds(std::int64_t milliseconds) {
 
 } // namespace
 
-unsigned BusyInstallerWait::InstallProduct(const std::wstring& packagePath, const std::wstring& properties) {
-    return WhenFree([&] { return inner_.InstallProduct(packagePath, properties); });
+unsigned BusyInstallerWait::InstallProduct(const std::wstring& packagePath, const InstallRequest& request) {
+    return WhenFree([&] { return inner_.InstallProduct(packagePath, request); });
 }
 
-unsigned BusyInstallerWait::ApplyPatch(const std::wstring& patchPath, const std::wstring& commandLine) {
-    return WhenFree([&] { return inner_.ApplyPatch(patchPath, commandLine); });
+unsigned BusyInstallerWait::ApplyPatch(const std::wstring& patchPath, const InstallRequest& request) {
+    return WhenFree([&] { return inner_.ApplyPatch(patchPath, request); });
 }
 
 unsigned BusyInstallerWait::WhenFree(const std::function<unsigned()>& call) {

@@ -5,24 +5,13 @@
 // after a call that still answers 1618, within one bound for the whole run. Once the bound is
 // spent the call answers 1618 without being made.
 #include "common/journal.h"
+#include "installer/installer_activity.h"
 #include "installer/installer_engine.h"
 
 #include <cstdint>
 #include <functional>
 
 namespace orvh {
-
-class InstallerActivity {
-public:
-    virtual ~InstallerActivity() = default;
-    // True while another installation runs its execute sequence. Asking never holds the
-    // installer up.
-    virtual bool OtherInstallationRunning() = 0;
-    // Waits about `milliseconds`, the program's windows kept repainting meanwhile.
-    virtual void Wait(std::int32_t milliseconds) = 0;
-    // A clock in milliseconds that only goes forward.
-    virtual std::int64_t Now() = 0;
-};
 
 // How often the run looks again while it waits.
 inline constexpr std::int32_t kBusyPollMilliseconds = 500;
@@ -33,8 +22,8 @@ public:
         : ForwardingEngine(inner), activity_(activity), boundMilliseconds_(std::int64_t{boundSeconds} * 1000),
           journal_(journal) {}
 
-    unsigned InstallProduct(const std::wstring& packagePath, const std::wstring& properties) override;
-    unsigned ApplyPatch(const std::wstring& patchPath, const std::wstring& commandLine) override;
+    unsigned InstallProduct(const std::wstring& packagePath, const InstallRequest& request) override;
+    unsigned ApplyPatch(const std::wstring& patchPath, const InstallRequest& request) override;
 
 private:
     unsigned WhenFree(const std::function<unsigned()>& call);

@@ -114,8 +114,8 @@ void InstallerOperations::DeletePreviousSource(const std::wstring& previousSourc
 }
 
 unsigned InstallerOperations::InstallPackage(const std::wstring& packageName, const std::wstring& packageFolder,
-                                         const std::wstring& setupFolder, const std::wstring& properties,
-                                         int uiLevel, const std::wstring& verified) {
+                                         const std::wstring& setupFolder, Reinstall reinstall, int uiLevel,
+                                         const std::wstring& verified) {
     const std::wstring package = packageFolder + L"\\" + packageName;
     std::wstring previousSource;
     std::wstring cacheFolder;
@@ -142,7 +142,7 @@ unsigned InstallerOperations::InstallPackage(const std::wstring& packageName, co
         const std::wstring cachedPackage = cacheFolder + L"\\" + packageName;
         if (!PlaceCopy(package, cachedPackage, verified)) return kInstallFailure;
         installer_.SetUiLevel(uiLevel);
-        result = installer_.InstallProduct(cachedPackage, properties);
+        result = installer_.InstallProduct(cachedPackage, {reinstall});
         if (!InstallerSucceeded(result)) return result;
     } catch (const PlatformError&) {
         return kInstallFailure;
@@ -180,7 +180,7 @@ unsigned InstallerOperations::ApplyPatchPackage(const std::wstring& patchPath, c
             addedSource_ = folder;
         }
         installer_.SetUiLevel(uiLevel);
-        return installer_.ApplyPatch(target, kPatchReinstall);
+        return installer_.ApplyPatch(target, {Reinstall::Patch});
     } catch (const PlatformError&) {
         return kInstallFailure;
     }

@@ -28,10 +28,6 @@ class Journal;
 class LocaleConversions;
 class SignatureVerifier;
 
-// Property string of every patch: files missing or of an equal or older version, registry
-// data and shortcuts are reinstalled.
-inline constexpr wchar_t kPatchReinstall[] = L"REINSTALL=ALL REINSTALLMODE=emus";
-
 class InstallerOperations final : public ProductInstaller {
 public:
     InstallerOperations(InstallerEngine& installer, FileSystem& fileSystem, const FolderIdentity& folders,
@@ -44,7 +40,7 @@ public:
     // installation source folder is deleted when the launcher made it, a folder directly in
     // setupFolder other than the cache folder; any other is left, and the journal says so.
     unsigned InstallPackage(const std::wstring& packageName, const std::wstring& packageFolder,
-                        const std::wstring& setupFolder, const std::wstring& properties, int uiLevel,
+                        const std::wstring& setupFolder, Reinstall reinstall, int uiLevel,
                         const std::wstring& verified) override;
     // Copies the patch into setupFolder\{installed product code} and applies it from there;
     // 1603 without edition or installed product, without a copy of the product's package

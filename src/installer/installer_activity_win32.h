@@ -1,7 +1,7 @@
 #pragma once
 // Whether another installation runs its execute sequence, read from Windows Installer's
 // Global\_MSIExecute mutex; the waits between two looks keep the program's windows painted.
-#include "installer/busy_installer.h"
+#include "installer/installer_activity.h"
 #include "system/message_pump.h"
 
 namespace orvh {

@@ -13,6 +13,25 @@ namespace orvh {
 // cancel button, 64 progress only, ...). The queries run without user interface.
 inline constexpr int kUiLevelNone = 2;
 
+// What an installation or patch reinstalls of the product already installed.
+enum class Reinstall {
+    None,
+    // The repair of a lost installation source: every file again, the package cached anew.
+    LostSource,
+    // Every patch's: files missing or of an equal or older version, registry data and shortcuts.
+    Patch,
+};
+
+// What an installation or patch call asks of Windows Installer beyond its file.
+struct InstallRequest {
+    Reinstall reinstall = Reinstall::None;
+    // No restart by Windows Installer itself: the call answers 3010 where one is needed.
+    bool restartSuppressed = false;
+};
+
+// The property string Windows Installer receives for a request; made here only.
+std::wstring PropertiesOf(const InstallRequest& request);
+
 class InstallerEngine {
 public:
     virtual ~InstallerEngine() = default;
@@ -31,12 +50,10 @@ public:
     // The version resource of a file as "major.minor.build.revision"; nullopt when the
     // file is missing or has none.
     virtual std::optional<std::wstring> FileVersion(const std::wstring& filePath) = 0;
-    // Installs or reconfigures the product of a package file with a property string;
-    // the installer's result code (0 success).
-    virtual unsigned InstallProduct(const std::wstring& packagePath, const std::wstring& properties) = 0;
-    // Applies a patch file to every installed product it targets, with a property string;
-    // the installer's result code (0 success).
-    virtual unsigned ApplyPatch(const std::wstring& patchPath, const std::wstring& commandLine) = 0;
+    // Installs or reconfigures the product of a package file; the installer's result code (0 success).
+    virtual unsigned InstallProduct(const std::wstring& packagePath, const InstallRequest& request) = 0;
+    // Applies a patch file to every installed product it targets; the installer's result code (0 success).
+    virtual unsigned ApplyPatch(const std::wstring& patchPath, const InstallRequest& request) = 0;
     // Adds a folder to the sources a per-machine product's reinstallation may read its
     // package from, first in their order; a failure raises a PlatformError.
     virtual void AddSource(const std::wstring& productCode, const std::wstring& folder) = 0;
@@ -59,11 +76,11 @@ public:
         return inner_.PackageProperty(packagePath, property);
     }
     std::optional<std::wstring> FileVersion(const std::wstring& filePath) override { return inner_.FileVersion(filePath); }
-    unsigned InstallProduct(const std::wstring& packagePath, const std::wstring& properties) override {
-        return inner_.InstallProduct(packagePath, properties);
+    unsigned InstallProduct(const std::wstring& packagePath, const InstallRequest& request) override {
+        return inner_.InstallProduct(packagePath, request);
     }
-    unsigned ApplyPatch(const std::wstring& patchPath, const std::wstring& commandLine) override {
-        return inner_.ApplyPatch(patchPath, commandLine);
+    unsigned ApplyPatch(const std::wstring& patchPath, const InstallRequest& request) override {
+        return inner_.ApplyPatch(patchPath, request);
     }
     void AddSource(const std::wstring& productCode, const std::wstring& folder) override {
         inner_.AddSource(productCode, folder);

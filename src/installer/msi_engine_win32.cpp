@@ -111,16 +111,16 @@ std::optional<std::wstring> MsiEngine::FileVersion(const std::wstring& filePath)
         });
 }
 
-unsigned MsiEngine::InstallProduct(const std::wstring& packagePath, const std::wstring& properties) {
+unsigned MsiEngine::InstallProduct(const std::wstring& packagePath, const InstallRequest& request) {
     upgradeCodes_.clear();
     const InstallerLog log(installerLog_);
-    return ::MsiInstallProductW(packagePath.c_str(), properties.c_str());
+    return ::MsiInstallProductW(packagePath.c_str(), PropertiesOf(request).c_str());
 }
 
-unsigned MsiEngine::ApplyPatch(const std::wstring& patchPath, const std::wstring& commandLine) {
+unsigned MsiEngine::ApplyPatch(const std::wstring& patchPath, const InstallRequest& request) {
     const InstallerLog log(installerLog_);
     // No install package named: every installed product the patch targets is patched.
-    return ::MsiApplyPatchW(patchPath.c_str(), nullptr, INSTALLTYPE_DEFAULT, commandLine.c_str());
+    return ::MsiApplyPatchW(patchPath.c_str(), nullptr, INSTALLTYPE_DEFAULT, PropertiesOf(request).c_str());
 }
 
 void MsiEngine::AddSource(const std::wstring& productCode, const std::wstring& folder) {

@@ -20,8 +20,8 @@ public:
     std::optional<std::wstring> ProductUpgradeCode(const std::wstring& productCode) override;
     std::wstring PackageProperty(const std::wstring& packagePath, const std::wstring& property) override;
     std::optional<std::wstring> FileVersion(const std::wstring& filePath) override;
-    unsigned InstallProduct(const std::wstring& packagePath, const std::wstring& properties) override;
-    unsigned ApplyPatch(const std::wstring& patchPath, const std::wstring& commandLine) override;
+    unsigned InstallProduct(const std::wstring& packagePath, const InstallRequest& request) override;
+    unsigned ApplyPatch(const std::wstring& patchPath, const InstallRequest& request) override;
     void AddSource(const std::wstring& productCode, const std::wstring& folder) override;
 
 private:

@@ -2,6 +2,8 @@
 // What the update run asks of Windows Installer: the installed version, whether the
 // installed product's package is still in its installation source, and installing a full
 // package or applying a patch. Implemented over InstallerEngine and the file-system object.
+#include "installer/installer_engine.h"
+
 #include <string>
 
 namespace orvh {
@@ -30,10 +32,11 @@ public:
     // Canonical version of the first installed product matching name and upgrade code.
     virtual std::wstring GetInstalledVersion(const std::wstring& productName, const std::wstring& upgradeCode) = 0;
     virtual bool InstallSourceAvailable(const std::wstring& productName, const std::wstring& upgradeCode) = 0;
-    // `verified`: the held file of the update set of which Windows Installer must receive an
-    // exact copy; empty when the run verifies nothing. Both return the installer's result code.
+    // `reinstall`: none for an installation, the lost source for its repair. `verified`: the held
+    // file of the update set of which Windows Installer must receive an exact copy; empty when
+    // the run verifies nothing. Both return the installer's result code.
     virtual unsigned InstallPackage(const std::wstring& packageName, const std::wstring& packageFolder,
-                                const std::wstring& setupFolder, const std::wstring& properties, int uiLevel,
+                                const std::wstring& setupFolder, Reinstall reinstall, int uiLevel,
                                 const std::wstring& verified) = 0;
     // The patch is applied from setupFolder\{installed product code}, next to a copy of the
     // installed product's package (`packageCopy` when the folder has none), which the patch's

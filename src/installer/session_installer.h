@@ -24,9 +24,9 @@ public:
         return inner_.InstallSourceAvailable(productName, upgradeCode);
     }
     unsigned InstallPackage(const std::wstring& packageName, const std::wstring& packageFolder,
-                        const std::wstring& setupFolder, const std::wstring& properties, int uiLevel,
+                        const std::wstring& setupFolder, Reinstall reinstall, int uiLevel,
                         const std::wstring& verified) override {
-        return inner_.InstallPackage(packageName, packageFolder, setupFolder, properties, Level(uiLevel), verified);
+        return inner_.InstallPackage(packageName, packageFolder, setupFolder, reinstall, Level(uiLevel), verified);
     }
     unsigned ApplyPatchPackage(const std::wstring& patchPath, const std::wstring& setupFolder,
                            const std::wstring& packageCopy, int uiLevel, const std::wstring& verified) override {

@@ -86,4 +86,13 @@ bool IsCanonicalVersion(std::wstring_view version) {
     return true;
 }
 
+std::wstring CanonicalVersion(std::wstring_view version, const LocaleConversions& numbers) {
+    try {
+        const std::wstring canonical = FormatVersion(version, true, numbers);
+        return IsCanonicalVersion(canonical) ? canonical : L"";
+    } catch (const PlatformError&) {
+        return L"";
+    }
+}
+
 } // namespace orvh

@@ -34,4 +34,8 @@ bool VersionGreater(std::wstring_view a, std::wstring_view b);
 // the numeric order of their groups.
 bool IsCanonicalVersion(std::wstring_view version);
 
+// The canonical form of a version as a file or a person writes it; empty when it cannot be
+// converted or is not canonical with four digits in every group.
+std::wstring CanonicalVersion(std::wstring_view version, const LocaleConversions& numbers);
+
 } // namespace orvh

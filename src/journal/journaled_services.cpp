@@ -128,10 +128,10 @@ std::optional<std::wstring> JournaledInstallerEngine::ProductInfo(const std::wst
     return value;
 }
 
-unsigned JournaledInstallerEngine::Timed(const wchar_t* what, const std::wstring& path, const std::wstring& properties,
+unsigned JournaledInstallerEngine::Timed(const wchar_t* what, const std::wstring& path, const InstallRequest& request,
                                          const std::function<unsigned()>& call) {
     journal_.Write(L"Windows Installer: " + std::wstring(what) + L" " + Quoted(path) + L", properties " +
-                   Quoted(properties) + L", interface level " + std::to_wstring(uiLevel_));
+                   Quoted(PropertiesOf(request)) + L", interface level " + std::to_wstring(uiLevel_));
     const auto start = std::chrono::steady_clock::now();
     const unsigned result = call();
     journal_.Write(L"Windows Installer: " + std::wstring(what) + L" ended with result " + std::to_wstring(result) +
@@ -139,8 +139,8 @@ unsigned JournaledInstallerEngine::Timed(const wchar_t* what, const std::wstring
     return result;
 }
 
-unsigned JournaledInstallerEngine::InstallProduct(const std::wstring& packagePath, const std::wstring& properties) {
-    return Timed(L"install", packagePath, properties, [&] { return inner_.InstallProduct(packagePath, properties); });
+unsigned JournaledInstallerEngine::InstallProduct(const std::wstring& packagePath, const InstallRequest& request) {
+    return Timed(L"install", packagePath, request, [&] { return inner_.InstallProduct(packagePath, request); });
 }
 
 void JournaledInstallerEngine::AddSource(const std::wstring& productCode, const std::wstring& folder) {
@@ -148,8 +148,8 @@ void JournaledInstallerEngine::AddSource(const std::wstring& productCode, const 
             [&] { inner_.AddSource(productCode, folder); });
 }
 
-unsigned JournaledInstallerEngine::ApplyPatch(const std::wstring& patchPath, const std::wstring& commandLine) {
-    return Timed(L"apply patch", patchPath, commandLine, [&] { return inner_.ApplyPatch(patchPath, commandLine); });
+unsigned JournaledInstallerEngine::ApplyPatch(const std::wstring& patchPath, const InstallRequest& request) {
+    return Timed(L"apply patch", patchPath, request, [&] { return inner_.ApplyPatch(patchPath, request); });
 }
 
 } // namespace orvh

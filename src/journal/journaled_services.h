@@ -82,13 +82,13 @@ public:
     std::optional<std::wstring> FileVersion(const std::wstring& filePath) override {
         return inner_.FileVersion(filePath);
     }
-    unsigned InstallProduct(const std::wstring& packagePath, const std::wstring& properties) override;
-    unsigned ApplyPatch(const std::wstring& patchPath, const std::wstring& commandLine) override;
+    unsigned InstallProduct(const std::wstring& packagePath, const InstallRequest& request) override;
+    unsigned ApplyPatch(const std::wstring& patchPath, const InstallRequest& request) override;
     void AddSource(const std::wstring& productCode, const std::wstring& folder) override;
 
 private:
     // Writes the call, makes it, then writes its result and how long it took.
-    unsigned Timed(const wchar_t* what, const std::wstring& path, const std::wstring& properties,
+    unsigned Timed(const wchar_t* what, const std::wstring& path, const InstallRequest& request,
                    const std::function<unsigned()>& call);
 
     InstallerEngine& inner_;

@@ -66,4 +66,12 @@ public:
     virtual void Report(const RunRecord& record) = 0;
 };
 
+// Ends the program at once, without any clean-up, with the exit code of the run's end: used
+// once Windows restarts (the launcher's forced restart requested, or an installer's own).
+class ProgramEnd {
+public:
+    virtual ~ProgramEnd() = default;
+    [[noreturn]] virtual void EndNow() = 0;
+};
+
 } // namespace orvh

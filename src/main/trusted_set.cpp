@@ -4,6 +4,7 @@
 #include "common/string_ids.h"
 #include "resources/string_table.h"
 #include "set_rules/version_rules.h"
+#include "system/file_system.h"
 
 namespace orvh {
 namespace {

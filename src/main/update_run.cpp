@@ -6,6 +6,7 @@
 #include "installer/product_installer.h"
 #include "installer/version.h"
 #include "main/own_folders.h"
+#include "main/product_start.h"
 #include "main/product_wait.h"
 #include "main/run_road.h"
 #include "main/set_delivery.h"
@@ -16,6 +17,7 @@
 #include "system/message_pump.h"
 #include "system/platform_error.h"
 #include "system/processes.h"
+#include "system/releasing_file_system.h"
 #include "ui/dialogs.h"
 #include "ui/progress_view.h"
 
@@ -23,8 +25,6 @@
 
 namespace orvh {
 namespace {
-
-constexpr wchar_t kRepairProperties[] = L"REINSTALL=ALL REINSTALLMODE=dmus";
 
 class Run {
 public:
@@ -388,10 +388,10 @@ private:
         return trust_.Checks() ? set_.VerificationCopy(name) : L"";
     }
 
-    unsigned InstallFullPackage(const std::wstring& properties, int uiLevel) {
+    unsigned InstallFullPackage(Reinstall reinstall, int uiLevel) {
         const auto& folders = set_.Folders();
         const std::wstring name = set_.Name(SetRole::FullPackage);
-        return s_.product.installer.InstallPackage(name, folders.corrente, folders.setup, properties, uiLevel, Verified(name));
+        return s_.product.installer.InstallPackage(name, folders.corrente, folders.setup, reinstall, uiLevel, Verified(name));
     }
 
     void InstallNewerFullPackage() {
@@ -405,10 +405,10 @@ private:
         }
         if (!damaged_.fullPackage) {
             set_.StageFullPackage();
-            unsigned result = InstallFullPackage(L"", kUiLevelBasicProgressOnly);
+            unsigned result = InstallFullPackage(Reinstall::None, kUiLevelBasicProgressOnly);
             if (Stops(result)) return;
             if (!InstallerSucceeded(result)) {
-                result = InstallFullPackage(L"", kUiLevelDefault);
+                result = InstallFullPackage(Reinstall::None, kUiLevelDefault);
                 if (Stops(result)) return;
             }
             lastInstallationResult_ = Counted(result);
@@ -446,7 +446,7 @@ private:
                 View().SetInconStep(false);
             } else if (road_.repairSource) {
                 set_.StageRepairPackage();
-                const unsigned result = InstallFullPackage(kRepairProperties, kUiLevelBasicProgressOnly);
+                const unsigned result = InstallFullPackage(Reinstall::LostSource, kUiLevelBasicProgressOnly);
                 if (Stops(result)) return;
                 View().SetInconStep(Counted(result));
                 sourceThere = SourceAvailable();

@@ -10,7 +10,6 @@
 #include "main/update_set.h"
 
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -28,25 +27,10 @@ class OvFileIni;
 class ProcessWaiter;
 class ProductInstaller;
 class ProgramStarter;
-class ProgressView;
+class ProgressWindowLoader;
 class SignatureVerifier;
 class StringTable;
 class SystemRestart;
-
-// Creates ("loads") the progress window, hidden; destroying it unloads it.
-class ProgressWindowLoader {
-public:
-    virtual ~ProgressWindowLoader() = default;
-    virtual std::unique_ptr<ProgressView> Load() = 0;
-};
-
-// Ends the program at once, without any clean-up, with the exit code of the run's end: used
-// once Windows restarts (the launcher's forced restart requested, or an installer's own).
-class ProgramEnd {
-public:
-    virtual ~ProgramEnd() = default;
-    [[noreturn]] virtual void EndNow() = 0;
-};
 
 // The update folder and what the run reads of its files.
 struct UpdateFolderServices {

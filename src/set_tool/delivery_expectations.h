@@ -12,10 +12,6 @@ class LocaleConversions;
 
 namespace orvh::set_tool {
 
-// The canonical form of a version as read from a file, by the launcher's own conversion;
-// empty when it cannot be converted.
-std::wstring Canonical(const std::wstring& version, const LocaleConversions& numbers);
-
 // A file's own version, canonical: a full package's ProductVersion, a launcher's file
 // version, a patch's first target's resulting version. Empty when it has none.
 std::wstring OwnVersion(const FileFacts& file, const LocaleConversions& numbers);

@@ -2,7 +2,7 @@
 
 #include "common/string_ids.h"
 #include "installer/version.h"
-#include "main/product_wait.h"
+#include "main/product_start.h"
 #include "set_rules/refusals.h"
 #include "set_rules/version_rules.h"
 #include "set_tool/delivery_expectations.h"
@@ -335,8 +335,15 @@ private:
             add(both, L"");
             add(lostOnly, L" whose installation source is lost");
             add(thereOnly, L" whose installation source is there");
-            Error(Name(r.role), Cause(r.role, r.refusal, *launcher, r.announced) + L": " + who + L" refuse the set (" +
-                                    Message(ReasonTextOf(r.refusal)) + L")");
+            std::wstring finding = Cause(r.role, r.refusal, *launcher, r.announced) + L": " + who + L" refuse the set (" +
+                                   Message(ReasonTextOf(r.refusal)) + L")";
+            // The launcher's floor: only a launcher not above the one offered uses it, hence verifies it.
+            if (r.role == SetRole::Launcher && publisher_ && publisher_->certificate) {
+                finding += L" when the launcher that runs is not above " + FormatVersion(r.announced, false, numbers_) +
+                           L": a signed launcher never puts one older than itself into Corrente, and a certificate "
+                           L"does not tell which version runs";
+            }
+            Error(Name(r.role), finding);
         }
     }
 

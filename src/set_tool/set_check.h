@@ -28,6 +28,8 @@ struct Finding {
 struct Publisher {
     PublisherName name;
     std::wstring text;
+    // Named by a certificate, which tells nothing of the version of the launcher that runs.
+    bool certificate = false;
 };
 
 // A signed launcher's refusals are found by running the launcher over every class of

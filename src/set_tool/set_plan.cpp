@@ -8,7 +8,7 @@
 #include "installer/installer_engine.h"
 #include "installer/version.h"
 #include "main/update_run.h"
-#include "main/product_wait.h"
+#include "main/product_start.h"
 #include "main/update_folders.h"
 #include "main/update_set.h"
 #include "resources/string_table.h"
@@ -262,19 +262,20 @@ public:
         if (content.role == SetRole::Launcher) version = set_.files.at(SetRole::Launcher).executableVersion;
         return version.empty() ? std::nullopt : std::optional(version);
     }
-    unsigned InstallProduct(const std::wstring& path, const std::wstring& properties) override {
+    unsigned InstallProduct(const std::wstring& path, const InstallRequest& request) override {
         const PackageFacts& package = Package(path);
-        const unsigned result = Install(path, package, properties.find(L"REINSTALL") != std::wstring::npos);
+        const bool repair = request.reinstall == Reinstall::LostSource;
+        const unsigned result = Install(path, package, repair);
         Step(L"install " + FileSystem::GetFileName(path) + L" " + package.productVersion +
-                 (properties.empty() ? L"" : L" [" + properties + L"]"),
+                 (repair ? L" [" + PropertiesOf(request) + L"]" : L""),
              result);
-        if (result == 0 && properties.empty()) {
+        if (result == 0 && !repair) {
             fullPackageInstalled_ = true;
             if (stopAfterFullPackage_) throw Stopped{};
         }
         return result;
     }
-    unsigned ApplyPatch(const std::wstring& path, const std::wstring&) override {
+    unsigned ApplyPatch(const std::wstring& path, const InstallRequest&) override {
         patchAttempted_ = true;
         Refuse(!FileExists(path) || files_.at(Lower(path)).role != SetRole::Patch, 1620, L"ApplyPatch");
         bool applied = false;
@@ -283,7 +284,7 @@ public:
             for (const auto& target : patch.targets) {
                 // A product no package of the set describes is taken to be the one targeted.
                 const std::wstring code = product.code == kUnknownProduct ? target.productCode : product.code;
-                if (!applied && Targets(target, code, Canonical(product.version, numbers_), numbers_)) {
+                if (!applied && Targets(target, code, CanonicalVersion(product.version, numbers_), numbers_)) {
                     product.version = target.resultingVersion;
                     if (!target.resultingProductCode.empty()) product.code = target.resultingProductCode;
                     applied = true;
@@ -372,7 +373,7 @@ private:
     // A major upgrade replaces the products of its upgrade code and refuses to go below the
     // version installed; a reinstallation moves the product's source to the package's folder.
     unsigned Install(const std::wstring& path, const PackageFacts& package, bool reinstall) {
-        const std::wstring version = Canonical(package.productVersion, numbers_);
+        const std::wstring version = CanonicalVersion(package.productVersion, numbers_);
         for (auto& product : products_) {
             if (product.upgradeCode != package.upgradeCode) continue;
             if (reinstall && (product.code == package.productCode || product.code == kUnknownProduct)) {
@@ -381,7 +382,7 @@ private:
                 product.package = FileSystem::GetFileName(path);
                 return 0;
             }
-            if (!reinstall && VersionGreater(Canonical(product.version, numbers_), version)) return 1603;
+            if (!reinstall && VersionGreater(CanonicalVersion(product.version, numbers_), version)) return 1603;
         }
         if (reinstall) return 1605;
         std::erase_if(products_, [&](const Product& product) { return product.upgradeCode == package.upgradeCode; });

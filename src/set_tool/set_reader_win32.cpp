@@ -47,9 +47,9 @@ std::optional<PatchTarget> TransformTarget(IStorage& transform) {
         return std::nullopt;
     }
     PROPSPEC revisionNumber{PRSPEC_PROPID, {PIDSI_REVNUMBER}};
-    PROPVARIANT value;
-    ::PropVariantInit(&value);
-    if (properties.get()->ReadMultiple(1, &revisionNumber, &value) != S_OK) return std::nullopt;
+    UniquePropVariant read;
+    if (properties.get()->ReadMultiple(1, &revisionNumber, read.put()) != S_OK) return std::nullopt;
+    const PROPVARIANT& value = read.get();
     std::wstring revision;
     if (value.vt == VT_LPSTR && value.pszVal) {
         const int length = ::MultiByteToWideChar(CP_ACP, 0, value.pszVal, -1, nullptr, 0);
@@ -58,7 +58,6 @@ std::optional<PatchTarget> TransformTarget(IStorage& transform) {
     } else if (value.vt == VT_LPWSTR && value.pwszVal) {
         revision = value.pwszVal;
     }
-    ::PropVariantClear(&value);
     const auto parts = Split(revision, L';');
     if (parts.size() < 3 || parts[0].size() < 38 || parts[1].size() < 38) return std::nullopt;
     return PatchTarget{parts[0].substr(0, 38), parts[0].substr(38), parts[1].substr(0, 38), parts[1].substr(38), parts[2]};
@@ -180,7 +179,7 @@ std::optional<Publisher> Win32SetFileReader::PublisherOf(const std::wstring& pat
                             reinterpret_cast<const void**>(certificate.put()))) {
         return std::nullopt;
     }
-    return Publisher{PublisherNameOf(certificate.get()), SubjectTextOf(certificate.get())};
+    return Publisher{PublisherNameOf(certificate.get()), SubjectTextOf(certificate.get()), true};
 }
 
 } // namespace orvh::set_tool

@@ -1,6 +1,6 @@
 #include "set_tool/tool_command_line.h"
 
-#include "set_tool/delivery_expectations.h"
+#include "installer/version.h"
 
 namespace orvh::set_tool {
 
@@ -52,7 +52,7 @@ ParsedCommand ParseToolCommand(const std::vector<std::wstring>& arguments, const
         const auto version = [&]() -> std::optional<std::wstring> {
             const auto text = value();
             if (!text) return std::nullopt;
-            const std::wstring canonical = Canonical(*text, numbers);
+            const std::wstring canonical = CanonicalVersion(*text, numbers);
             if (canonical.empty()) return std::nullopt;
             return canonical;
         };

@@ -5,6 +5,7 @@
 #include <msi.h>
 #include <objbase.h>
 #include <oleauto.h>
+#include <propidl.h>
 #include <shtypes.h>
 #include <wintrust.h>
 
@@ -127,6 +128,29 @@ public:
 private:
     WINTRUST_DATA& data_;
     GUID action_;
+};
+
+// A property's value read from a property storage (IPropertyStorage::ReadMultiple): cleared once,
+// with whatever it holds.
+class UniquePropVariant {
+public:
+    UniquePropVariant() noexcept { ::PropVariantInit(&value_); }
+    UniquePropVariant(const UniquePropVariant&) = delete;
+    UniquePropVariant& operator=(const UniquePropVariant&) = delete;
+    ~UniquePropVariant() {
+        const DWORD lastError = ::GetLastError();
+        ::PropVariantClear(&value_);
+        ::SetLastError(lastError);
+    }
+    const PROPVARIANT& get() const noexcept { return value_; }
+    // For the reads that fill it: what it held goes first.
+    PROPVARIANT* put() noexcept {
+        ::PropVariantClear(&value_);
+        return &value_;
+    }
+
+private:
+    PROPVARIANT value_;
 };
 
 } // namespace orvh

@@ -1,6 +1,7 @@
 #pragma once
 // What the run sees of the progress window: its caption and labels, the two step
 // operations, and showing it. Loading is creating the window; unloading is destroying it.
+#include <memory>
 #include <string_view>
 
 namespace orvh {
@@ -17,6 +18,13 @@ public:
     // Marks the step in progress with the success or the failure picture.
     virtual void SetInconStep(bool success) = 0;
     virtual void Show() = 0;
+};
+
+// Creates ("loads") the progress window, hidden; destroying it unloads it.
+class ProgressWindowLoader {
+public:
+    virtual ~ProgressWindowLoader() = default;
+    virtual std::unique_ptr<ProgressView> Load() = 0;
 };
 
 } // namespace orvh

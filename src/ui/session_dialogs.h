@@ -6,19 +6,9 @@
 #include "common/journal.h"
 #include "system/session.h"
 #include "ui/dialogs.h"
-
-#include <cstdint>
-#include <vector>
+#include "ui/user_notices.h"
 
 namespace orvh {
-
-class UserNotices {
-public:
-    virtual ~UserNotices() = default;
-    // Sends the box's text to every active session a user is logged on to and returns at
-    // once, with the sessions it reached (none when no user is, or no notice could be sent).
-    virtual std::vector<std::uint32_t> Send(std::wstring_view text, std::wstring_view title, MessageIcon icon) = 0;
-};
 
 class SessionDialogs final : public Dialogs {
 public:

@@ -1,6 +1,6 @@
 #pragma once
 // Notices to the users of the machine's active sessions, through the terminal services' messages.
-#include "ui/session_dialogs.h"
+#include "ui/user_notices.h"
 
 namespace orvh {
 

@@ -295,56 +295,5 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
           L" /NoConsole", 0, true, L"properties \"REBOOT=ReallySuppress\""}),
     [](const testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
 
-// A process that may write in Setup replaces each copy Windows Installer reads (the package,
-// then the patch) with another package from the moment the copy exists. The copy is held from
-// its check to the run's last installer call, so every replacement fails once Windows Installer
-// was given the copy; one that lands between the copy and its check is found by the byte-for-byte
-// comparison. The verified versions are installed, or the run refuses the copy and stays where it
-// was: never the other file. (On Windows the folder's access list keeps such a process out.)
-TEST(CopiesWindowsInstallerReads, AreHeldUntilTheLastInstallerCallReturns) {
-    UpdateScenario s;
-    ASSERT_EQ(s.Install(fx::hub_1_1_601), 0u);
-    ASSERT_TRUE(s.RunSigned(L"OrvhUpdate.exe"));
-    s.Deliver(L"Orvane Hub.msi", SignedFixture(L"hub-1.2.0.msi"));
-    s.Announce(L"Orvane Hub.msi", L"0001.0002.0000.0000");
-    s.Deliver(L"ORVHPatch.msp", SignedFixture(L"hub-1.2.100.msp"));
-    s.Announce(L"ORVHPatch.msp", L"0001.0002.0000.0100");
-    const std::wstring folder = s.Sub(L"Setup\\") + std::wstring(fx::hub_1_2_0.productCode);
-    const std::wstring other = FixturePackagePath(fx::desk_1_2_0.file);
-    const std::vector<std::wstring> earlier = FolderEntries(JournalFolder());
-    std::vector<std::string> acceptedDuringACall;
-    std::size_t refused = 0;
-    {
-        std::jthread replacer([&](std::stop_token stop) {
-            for (; !stop.stop_requested(); std::this_thread::sleep_for(2ms)) {
-                std::string journal;
-                for (const auto& entry : FolderEntries(JournalFolder())) {
-                    if (!std::ranges::count(earlier, entry)) journal = ReadFileBytes(JournalFolder() + L"\\" + entry);
-                }
-                const bool lastReturned = journal.find("Rotating the update set") != std::string::npos ||
-                                          journal.find("No rotation") != std::string::npos;
-                for (const auto& [name, given] : {std::pair{L"\\Orvane Hub.msi", "Windows Installer: install \""},
-                                                  std::pair{L"\\ORVHPatch.msp", "Windows Installer: apply patch \""}}) {
-                    const std::wstring copy = folder + name;
-                    if (!std::filesystem::exists(copy)) continue;
-                    const bool held = journal.find(given) != std::string::npos && !lastReturned;
-                    if (::CopyFileW(other.c_str(), copy.c_str(), FALSE)) {
-                        if (held) acceptedDuringACall.push_back(Utf8(copy));
-                    } else {
-                        ++refused;
-                    }
-                }
-            }
-        });
-        const RunOutcome run = s.Run(s.Tail());
-        ASSERT_TRUE(run.ended);
-    }
-    EXPECT_EQ(acceptedDuringACall, std::vector<std::string>{});
-    EXPECT_GT(refused, 0u);
-    EXPECT_EQ(InstalledVersion(fx::desk_1_2_0.upgradeCode), L"");
-    const std::wstring installed = InstalledVersion(fx::hub_1_1_601.upgradeCode);
-    EXPECT_TRUE(installed == L"1.2.100" || installed == L"1.2.0" || installed == kOld) << Utf8(installed);
-}
-
 } // namespace
 } // namespace orvh::test

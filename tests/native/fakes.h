@@ -229,12 +229,12 @@ public:
     std::optional<std::wstring> FileVersion(const std::wstring& path) override {
         return fileVersions.count(path) ? std::optional(fileVersions.at(path)) : std::nullopt;
     }
-    unsigned InstallProduct(const std::wstring& path, const std::wstring& properties) override {
-        changes.push_back(L"install " + path + L" [" + properties + L"] ui " + std::to_wstring(uiLevel));
+    unsigned InstallProduct(const std::wstring& path, const InstallRequest& request) override {
+        changes.push_back(L"install " + path + L" [" + PropertiesOf(request) + L"] ui " + std::to_wstring(uiLevel));
         return result;
     }
-    unsigned ApplyPatch(const std::wstring& path, const std::wstring& properties) override {
-        changes.push_back(L"patch " + path + L" [" + properties + L"] ui " + std::to_wstring(uiLevel));
+    unsigned ApplyPatch(const std::wstring& path, const InstallRequest& request) override {
+        changes.push_back(L"patch " + path + L" [" + PropertiesOf(request) + L"] ui " + std::to_wstring(uiLevel));
         return result;
     }
     void AddSource(const std::wstring& code, const std::wstring& folder) override {

@@ -113,7 +113,7 @@ struct Row {
     std::wstring readOnlyFile = L"", link = L"";  // a link where this folder belongs
     unsigned resultCode = 0;
     bool patch = false, copiesDiffer = false;
-    std::wstring properties = L"";
+    Reinstall reinstall = Reinstall::None;
     int uiLevel = kUiLevelBasicProgressOnly;
     std::wstring verified = L"";
     int calls = 1;
@@ -137,7 +137,7 @@ TEST(Installation, InstallPackageAndApplyPatchPackage) {
     };
     const Row rows[] = {
         {.log = {mkdir, copy, rmdir}, .changes = {install}},
-        {.source = kNewCache, .properties = reinstall, .uiLevel = kUiLevelDefault, .log = {copy},
+        {.source = kNewCache, .reinstall = Reinstall::LostSource, .uiLevel = kUiLevelDefault, .log = {copy},
          .changes = {L"install " + kNewCache + L"\\Orvane Hub.msi [" + reinstall + L"] ui 1"}},
         {.source = L"", .log = {mkdir, copy}, .changes = {install}},
         {.source = L"%UPD%\\Setup\\{11111111-1111-1111-1111-111111111111}", .log = {mkdir, copy, rmdir}, .changes = {install}},
@@ -223,7 +223,7 @@ TEST(Installation, InstallPackageAndApplyPatchPackage) {
         for (int call = 0; call < row.calls; ++call) {
             result = row.patch ? operations.ApplyPatchPackage(kPatch, kSetup, kPackage, row.uiLevel, row.verified)
                                : operations.InstallPackage(L"Orvane Hub.msi", L"U:\\Upd\\Corrente", kSetup,
-                                                           row.properties, row.uiLevel, row.verified);
+                                                           row.reinstall, row.uiLevel, row.verified);
         }
         EXPECT_EQ(result, row.result);
         EXPECT_EQ(fs.log, row.log);
@@ -234,7 +234,7 @@ TEST(Installation, InstallPackageAndApplyPatchPackage) {
 // Another installation runs until `busyUntil` (ms on a clock that moves only while the run waits);
 // the installer's answers in turn (0 once they run out). What the call returned, how often it
 // reached the installer, and the journal.
-TEST(BusyInstaller, WaitsWithinTheRunsBoundThenAnswersBusy) {
+TEST(Installation, WaitsForABusyInstallerWithinTheRunsBoundThenAnswersBusy) {
     struct Activity final : InstallerActivity {
         bool OtherInstallationRunning() override { return now < busyUntil; }
         void Wait(std::int32_t milliseconds) override { now += milliseconds; }
@@ -243,7 +243,7 @@ TEST(BusyInstaller, WaitsWithinTheRunsBoundThenAnswersBusy) {
     };
     struct Answers final : ForwardingEngine, Journal {
         using ForwardingEngine::ForwardingEngine;
-        unsigned InstallProduct(const std::wstring&, const std::wstring&) override {
+        unsigned InstallProduct(const std::wstring&, const InstallRequest&) override {
             log.push_back(L"install");
             const unsigned answer = answers.empty() ? 0 : answers.front();
             if (!answers.empty()) answers.pop_front();
@@ -274,7 +274,7 @@ TEST(BusyInstaller, WaitsWithinTheRunsBoundThenAnswersBusy) {
         Activity activity;
         activity.busyUntil = busyUntil;
         BusyInstallerWait wait(answers, activity, 2, answers);
-        EXPECT_EQ(wait.InstallProduct(L"p.msi", L""), result);
+        EXPECT_EQ(wait.InstallProduct(L"p.msi", {}), result);
         EXPECT_EQ(answers.log, log);
     });
 }

@@ -66,13 +66,13 @@ TEST(JournaledServices, WriteEachCallAndItsOutcome) {
         {[](Services& s) {
              s.installer.result = 1603;
              s.engine.SetUiLevel(99);
-             s.engine.InstallProduct(L"C:\\p.msi", L"A=1");
+             s.engine.InstallProduct(L"C:\\p.msi", {Reinstall::LostSource});
              s.engine.SetUiLevel(1);
-             s.engine.ApplyPatch(L"C:\\p.msp", L"B=2");
+             s.engine.ApplyPatch(L"C:\\p.msp", {Reinstall::Patch, true});
          },
-         {L"Windows Installer: install \"C:\\p.msi\", properties \"A=1\", interface level 99",
+         {L"Windows Installer: install \"C:\\p.msi\", properties \"REINSTALL=ALL REINSTALLMODE=dmus\", interface level 99",
           L"Windows Installer: install ended with result 1603 after N ms",
-          L"Windows Installer: apply patch \"C:\\p.msp\", properties \"B=2\", interface level 1",
+          L"Windows Installer: apply patch \"C:\\p.msp\", properties \"REINSTALL=ALL REINSTALLMODE=emus REBOOT=ReallySuppress\", interface level 1",
           L"Windows Installer: apply patch ended with result 1603 after N ms"}},
         // The names read while looking for the product are left out.
         {[](Services& s) {

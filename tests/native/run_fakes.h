@@ -69,15 +69,15 @@ public:
         return available;
     }
     unsigned InstallPackage(const std::wstring& name, const std::wstring& folder, const std::wstring& setup,
-                        const std::wstring& properties, int ui, const std::wstring& verified) override {
-        Add(L"install " + name + L" from " + folder + L" into " + setup + L" [" + properties + L"] ui " +
+                            Reinstall reinstall, int ui, const std::wstring& verified) override {
+        Add(L"install " + name + L" from " + folder + L" into " + setup + L" [" + PropertiesOf({reinstall}) + L"] ui " +
             std::to_wstring(ui) + Of(verified));
         if (whileInstalling) whileInstalling();
         const unsigned result = Next(installResults);
         const bool ok = InstallerSucceeded(result);
         sourceAvailable = sourceAvailable || ok;
-        if (properties.empty()) lastResult = ok;
-        if (ok && properties.empty()) installed = fullInstalls;
+        if (reinstall == Reinstall::None) lastResult = ok;
+        if (ok && reinstall == Reinstall::None) installed = fullInstalls;
         return result;
     }
     unsigned ApplyPatchPackage(const std::wstring& path, const std::wstring& setup, const std::wstring& package,

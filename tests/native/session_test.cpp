@@ -84,7 +84,7 @@ TEST(Session, InstallationsAndTheRetryRunWithoutInterfaceWhereNobodySees) {
         if (call.starts_with(L"patch")) {
             installer.ApplyPatchPackage(L"C:\\p.msp", L"C:\\S", L"C:\\C\\p.msi", requested, L"");
         } else {
-            installer.InstallPackage(L"p.msi", L"C:\\C", L"C:\\S", L"", requested, L"");
+            installer.InstallPackage(L"p.msi", L"C:\\C", L"C:\\S", Reinstall::None, requested, L"");
         }
         EXPECT_EQ(inner.log, Log{call});
         EXPECT_EQ(journal.log, journaled);

@@ -80,11 +80,12 @@ Change Without(SetRole role, const std::wstring& name, const std::wstring& archi
 
 TEST(SetCheck, EachSlipOfTheDeliveringSideIsOneFindingWithItsFile) {
     // A change to the typical set, and its findings as severity and file, in order; the last
-    // finding's text, when given.
+    // finding's text, when given; the publisher given, if any.
     struct Row {
         Change change;
         std::vector<std::wstring> found;
         std::wstring says = L"";
+        std::optional<Publisher> publisher = std::nullopt;
     };
     const Row rows[] = {
         {[](SetFolder&) {}, {}},
@@ -137,6 +138,16 @@ TEST(SetCheck, EachSlipOfTheDeliveringSideIsOneFindingWithItsFile) {
          {L"E ORVHUpdate.exe", L"E ORVHUpdate.exe"},
          L"its own version 0001.0000.0000.0001 is not the announced 0001.0000.0000.0002: all installations refuse the "
          L"set (message 10006)"},
+        // A certificate names no launcher: which launcher uses the one offered depends on its own version.
+        {[](SetFolder& s) {
+             Signed(s);
+             s.files[SetRole::Launcher].executableVersion = L"1.0.0.1";
+         },
+         {L"E ORVHUpdate.exe", L"E ORVHUpdate.exe"},
+         L"its own version 0001.0000.0000.0001 is not the announced 0001.0000.0000.0002: all installations refuse the "
+         L"set (message 10006) when the launcher that runs is not above 1.0.2: a signed launcher never puts one older "
+         L"than itself into Corrente, and a certificate does not tell which version runs",
+         Publisher{{L"", L"", L"", L"", L"Orvane"}, L"CN=Orvane", true}},
         {[](SetFolder& s) {
              Signed(s);
              s.files[SetRole::FullPackage].signature.timestamped = false;
@@ -157,7 +168,7 @@ TEST(SetCheck, EachSlipOfTheDeliveringSideIsOneFindingWithItsFile) {
         row.change(set);
         test::FakeProfile profile;
         for (const auto& [key, value] : set.announced) profile.Set(kFolder + L"\\ORVHUpdate.cfg", L"Versione", key, value);
-        const auto findings = CheckSet(set, std::nullopt, reader, profile, numbers);
+        const auto findings = CheckSet(set, row.publisher, reader, profile, numbers);
         std::vector<std::wstring> found;
         for (const auto& f : findings) found.push_back((f.severity == Severity::Error ? L"E " : L"W ") + f.file);
         EXPECT_EQ(found, row.found);

@@ -1,6 +1,7 @@
-// The run's decisions over what a delivery can present, and its dealings with the product:
+// The run's decisions over what a delivery can present, its end, and its dealings with the product:
 // waiting for it, starting it or its cluster resource.
 #include "rows.h"
+#include "main/product_start.h"
 #include "main/product_wait.h"
 #include "run_fakes.h"
 
@@ -340,7 +341,7 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
 }
 
 // The first end that applies, in order of precedence, gives the exit code and the event.
-TEST(RunEnd, ExitCodeAndEventInOrderOfPrecedence) {
+TEST(UpdateRun, EndsWithTheExitCodeAndEventOfTheFirstEndThatApplies) {
     using R = RunRecord;
     const std::tuple<RunRecord, std::uint32_t, std::uint32_t> rows[] = {
         {R{.help = true}, 0, 1000},
@@ -366,45 +367,6 @@ TEST(RunEnd, ExitCodeAndEventInOrderOfPrecedence) {
         const auto& [record, exitCode, eventId] = row;
         EXPECT_EQ(DecideEnd(record).exitCode, exitCode);
         EXPECT_EQ(DecideEnd(record).eventId, eventId);
-    });
-}
-
-// Unsigned only as Windows' own example tells it; any other failure is a signature not valid.
-TEST(Signatures, UnsignedOnlyForNoSignatureWithItsLastErrors) {
-    constexpr auto kUnsigned = SignatureState::Unsigned, kNotValid = SignatureState::NotValid;
-    const std::tuple<std::uint32_t, std::uint32_t, SignatureState> rows[] = {
-        {0, 0, SignatureState::Valid},
-        {0x800B0100, 0x800B0100, kUnsigned},
-        {0x800B0100, 0x800B0003, kUnsigned},
-        {0x800B0100, 0x800B0001, kUnsigned},
-        {0x800B0100, 32, kNotValid}, // the file could not be read
-        {0x800B0003, 0x800B0003, kNotValid},
-        {0x80096010, 0x80096010, kNotValid},
-    };
-    test::ForEachRow(rows, [&](const auto& row) {
-        const auto& [result, lastError, state] = row;
-        EXPECT_EQ(SignatureStateOf(result, lastError), state);
-    });
-}
-
-// The publisher is the subject's decoded O, L, S, C and CN, letters compared without case.
-TEST(Signatures, OnePublisherIsTheSameDecodedNameAttributes) {
-    const PublisherName orvane{L"Orvane S.p.A.", L"Milano", L"MI", L"IT", L"Orvane S.p.A."};
-    const auto with = [&](std::wstring PublisherName::*attribute, std::wstring value) {
-        PublisherName name = orvane;
-        name.*attribute = std::move(value);
-        return name;
-    };
-    const std::tuple<PublisherName, PublisherName, bool> rows[] = {
-        {orvane, orvane, true},
-        {orvane, with(&PublisherName::commonName, L"ORVANE s.P.a."), true},
-        {orvane, with(&PublisherName::locality, L""), false},
-        {orvane, with(&PublisherName::organization, L"Orvane S.r.l."), false},
-        {PublisherName{}, PublisherName{}, false},
-    };
-    test::ForEachRow(rows, [&](const auto& row) {
-        const auto& [a, b, same] = row;
-        EXPECT_EQ(SamePublisher(a, b), same);
     });
 }
 
@@ -455,7 +417,7 @@ TEST(UpdateRun, WindowTextsAndOrderOfTheRun) {
     EXPECT_EQ(none.fakes.Events(L"journal Final check"), Log{L"journal Final check: installed version 0001.0001.0000.0601"});
 }
 
-TEST(ProductWait, WaitsOrPausesThenShowsTheWindowOnTheFirstStep) {
+TEST(UpdateRun, WaitsForTheProductOrPausesThenShowsTheWindowOnTheFirstStep) {
     const std::pair<std::int32_t, std::wstring> rows[] = {{1, L"wait 1 polling"}, {0, L"pause 15"}, {-1, L"pause 15"}};
     test::ForEachRow(rows, [&](const auto& row) {
         test::RunFakes fakes;
@@ -464,7 +426,7 @@ TEST(ProductWait, WaitsOrPausesThenShowsTheWindowOnTheFirstStep) {
     });
 }
 
-TEST(ProductWait, StartsTheProductOrTheClusterResource) {
+TEST(UpdateRun, StartsTheProductOrTheClusterResource) {
     const std::wstring exe = L"C:\\Orvane Hub.exe";
     const std::wstring ignoring = L"start [C:\\Orvane Hub.exe] C:\\Orvane Hub.exe /IgnoraAggiornamento /NoConsole show 1";
     // Cluster resource, executable, installed, edition; then what happened.

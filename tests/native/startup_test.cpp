@@ -1,4 +1,4 @@
-// The command line's tail, help request and switch values, the process id's rounding, start-up's order.
+// Start-up: the command line's tail, help request and switch values, the process id's rounding, its order.
 #include "rows.h"
 #include "main/command_line.h"
 #include "main/startup.h"
@@ -29,7 +29,7 @@ std::wstring Upper(std::wstring_view tail) {
     return upper;
 }
 
-TEST(CommandLine, ValueRuleOfEverySwitch) {
+TEST(StartUp, ValueRuleOfEverySwitch) {
     const std::nullopt_t none = std::nullopt;
     const std::pair<std::wstring, CommandSwitches> rows[] = {
         {L"", {L"", none, L"", L"", kHub, false, none}},
@@ -55,7 +55,7 @@ TEST(CommandLine, ValueRuleOfEverySwitch) {
     });
 }
 
-TEST(CommandLine, TailHelpRequestAndHelpText) {
+TEST(StartUp, TailHelpRequestAndHelpText) {
     // The full command line; its tail and whether that asks for help.
     const std::tuple<std::wstring, std::wstring, bool> rows[] = {
         {L"\"C:\\Program Files\\OrvhUpdate.exe\"  /ExeName=x ", L"/ExeName=x ", false},
