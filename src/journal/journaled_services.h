@@ -19,8 +19,8 @@ public:
 
     void CreateFolder(const std::wstring& path) override;
     void CopyFile(const std::wstring& source, const std::wstring& destination) override;
-    void DeleteFile(const std::wstring& path) override;
-    void DeleteFolder(const std::wstring& path) override;
+    Deletion DeleteFile(const std::wstring& path) override;
+    Deletion DeleteFolder(const std::wstring& path) override;
 
 private:
     Journal& journal_;

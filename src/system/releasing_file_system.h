@@ -8,9 +8,9 @@ namespace orvh {
 class ReleasingFileSystem final : public ForwardingFileSystem {
 public:
     ReleasingFileSystem(FileSystem& inner, SignatureVerifier& holds) : ForwardingFileSystem(inner), holds_(holds) {}
-    void DeleteFile(const std::wstring& path) override {
+    Deletion DeleteFile(const std::wstring& path) override {
         holds_.Release(path);
-        inner_.DeleteFile(path);
+        return inner_.DeleteFile(path);
     }
 
 private:
