@@ -14,15 +14,25 @@ std::wstring Failure(const PlatformError& error) {
     return L"failed, error " + std::to_wstring(error.Number()) + L": " + error.Description();
 }
 
-// Runs `operation`, then writes `what` with "done" or the error it raised, which goes on.
-void Written(Journal& journal, const std::wstring& what, const std::function<void()>& operation) {
+// Runs `operation`, then writes `what` with "done" (or what `outcome` tells of it) or the error
+// it raised, which goes on.
+void Written(Journal& journal, const std::wstring& what, const std::function<void()>& operation,
+             const std::function<std::wstring()>& outcome = [] { return std::wstring(L"done"); }) {
     try {
         operation();
     } catch (const PlatformError& error) {
         journal.Write(what + L": " + Failure(error));
         throw;
     }
-    journal.Write(what + L": done");
+    journal.Write(what + L": " + outcome());
+}
+
+// A deletion's line: a link left where it stood is not deleted.
+Deletion WrittenDeletion(Journal& journal, const std::wstring& what, const std::function<Deletion()>& operation) {
+    Deletion result = Deletion::Deleted;
+    Written(journal, what, [&] { result = operation(); },
+            [&] { return result == Deletion::Deleted ? L"done" : L"not deleted, the link is left in place"; });
+    return result;
 }
 
 // What OpenProcess tells of a process it does not open.
@@ -45,12 +55,12 @@ void JournaledFileSystem::CopyFile(const std::wstring& source, const std::wstrin
             [&] { inner_.CopyFile(source, destination); });
 }
 
-void JournaledFileSystem::DeleteFile(const std::wstring& path) {
-    Written(journal_, L"Delete file " + Quoted(path), [&] { inner_.DeleteFile(path); });
+Deletion JournaledFileSystem::DeleteFile(const std::wstring& path) {
+    return WrittenDeletion(journal_, L"Delete file " + Quoted(path), [&] { return inner_.DeleteFile(path); });
 }
 
-void JournaledFileSystem::DeleteFolder(const std::wstring& path) {
-    Written(journal_, L"Delete folder " + Quoted(path), [&] { inner_.DeleteFolder(path); });
+Deletion JournaledFileSystem::DeleteFolder(const std::wstring& path) {
+    return WrittenDeletion(journal_, L"Delete folder " + Quoted(path), [&] { return inner_.DeleteFolder(path); });
 }
 
 bool JournaledDialogs::ShowMessage(std::wstring_view text, std::wstring_view title, MessageIcon icon) {

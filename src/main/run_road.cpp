@@ -12,17 +12,17 @@ std::wstring Versioned(const wchar_t* what, const std::wstring& version) {
 
 std::wstring FullPackagePart(const RunRoad& road) {
     if (road.newerFullPackage) {
-        return Versioned(L"full package", road.update) + (road.installFullPackage ? L" installed" : L" not in Nuovo");
+        return Versioned(L"full package", road.update) + (road.installFullPackage ? L" to be installed" : L" not in Nuovo");
     }
     if (!road.sourceMissing) return L"no newer full package";
-    return road.repairSource ? L"installation source repaired from the full package"
+    return road.repairSource ? L"installation source to be repaired from the full package"
                              : L"installation source missing, no full package to repair it";
 }
 
 std::wstring PatchPart(const RunRoad& road) {
-    if (road.applyPatch) return Versioned(L"patch", road.patch) + L" applied";
+    if (road.applyPatch) return Versioned(L"patch", road.patch) + L" to be applied";
     if (!road.patchDue) return L"no patch";
-    return Versioned(L"patch", road.patch) + L" not applied";
+    return Versioned(L"patch", road.patch) + L" not to be applied";
 }
 
 } // namespace
@@ -62,7 +62,7 @@ std::wstring Described(const RunRoad& road) {
     std::wstring files;
     for (const auto& file : road.files) files += (files.empty() ? L"\"" : L", \"") + file.path + L"\"";
     return FullPackagePart(road) + L"; " + PatchPart(road) + L"; " +
-           (road.replaceUpdater ? Versioned(L"launcher", road.updater) + L" copied into Corrente" : L"launcher not replaced") +
+           (road.replaceUpdater ? Versioned(L"launcher", road.updater) + L" to be copied into Corrente" : L"launcher not replaced") +
            L"; files of Nuovo used: " + (files.empty() ? L"none" : files);
 }
 

@@ -60,7 +60,8 @@ struct RunRoad {
 
 RunRoad DecideRoad(const RoadFacts& facts, const RoadQuestions& ask, const std::wstring& nuovo, Edition edition);
 
-// One line for the journal: what the run installs and copies, and the files it uses.
+// One line for the journal: what the run will try to install, repair, apply and copy (each file is
+// still to be checked), and the files it uses.
 std::wstring Described(const RunRoad& road);
 
 } // namespace orvh

@@ -176,12 +176,16 @@ public:
         for (const auto& path : folders_) add(path);
         return names;
     }
-    void DeleteFile(const std::wstring& path) override { Refuse(files_.erase(Lower(path)) == 0, 2, L"DeleteFile"); }
-    void DeleteFolder(const std::wstring& path) override {
+    Deletion DeleteFile(const std::wstring& path) override {
+        Refuse(files_.erase(Lower(path)) == 0, 2, L"DeleteFile");
+        return Deletion::Deleted;
+    }
+    Deletion DeleteFolder(const std::wstring& path) override {
         Refuse(folders_.erase(Lower(path)) == 0, 3, L"DeleteFolder");
         const std::wstring inside = Lower(path) + L"\\";
         std::erase_if(files_, [&](const auto& entry) { return entry.first.starts_with(inside); });
         std::erase_if(folders_, [&](const auto& folder) { return folder.starts_with(inside); });
+        return Deletion::Deleted;
     }
     std::wstring GetFilePath(const std::wstring& path) const override { return path; }
     // The simulated update folder holds no links and nobody else to keep out.

@@ -9,6 +9,9 @@
 
 namespace orvh {
 
+// What a deletion did: the entry is gone, or it is a link left in place (see DeleteFile).
+enum class Deletion { Deleted, LinkLeft };
+
 // The end of the name a copy is written under until it is complete.
 inline constexpr std::wstring_view kPartialCopySuffix = L".orvh-partial";
 
@@ -33,11 +36,11 @@ public:
     virtual std::vector<std::wstring> EntryNames(const std::wstring& folder) const = 0;
     // Deletes the file, read-only files included. A link (a junction, a symbolic link, a mount
     // point) is never followed: the link itself goes where the system lets it go without
-    // reaching what it points to, otherwise it is left; the journal says which.
-    virtual void DeleteFile(const std::wstring& path) = 0;
+    // reaching what it points to, otherwise it is left; the result and the journal say which.
+    virtual Deletion DeleteFile(const std::wstring& path) = 0;
     // Deletes the folder with everything in it, read-only files included, deciding from each
     // entry's attributes in the listing: a link in it is never descended into (see DeleteFile).
-    virtual void DeleteFolder(const std::wstring& path) = 0;
+    virtual Deletion DeleteFolder(const std::wstring& path) = 0;
     // Where the link at `path` leads when a link stands there; nullopt for a plain file or
     // folder, or nothing. A target that cannot be reached reads as empty text.
     virtual std::optional<std::wstring> LinkTarget(const std::wstring& path) const = 0;
@@ -54,6 +57,30 @@ public:
         const auto slash = path.rfind(L'\\');
         return std::wstring(slash == std::wstring_view::npos ? path : path.substr(slash + 1));
     }
+};
+
+// A file system that hands every call on to another; a wrapper overrides what it adds to.
+class ForwardingFileSystem : public FileSystem {
+public:
+    explicit ForwardingFileSystem(FileSystem& inner) : inner_(inner) {}
+
+    bool FileExists(const std::wstring& path) const override { return inner_.FileExists(path); }
+    bool FolderExists(const std::wstring& path) const override { return inner_.FolderExists(path); }
+    void CreateFolder(const std::wstring& path) override { inner_.CreateFolder(path); }
+    void CopyFile(const std::wstring& source, const std::wstring& destination) override {
+        inner_.CopyFile(source, destination);
+    }
+    bool SameContent(const std::wstring& a, const std::wstring& b) const override { return inner_.SameContent(a, b); }
+    std::vector<std::wstring> EntryNames(const std::wstring& folder) const override { return inner_.EntryNames(folder); }
+    Deletion DeleteFile(const std::wstring& path) override { return inner_.DeleteFile(path); }
+    Deletion DeleteFolder(const std::wstring& path) override { return inner_.DeleteFolder(path); }
+    std::optional<std::wstring> LinkTarget(const std::wstring& path) const override { return inner_.LinkTarget(path); }
+    void HoldFolder(const std::wstring& path) override { inner_.HoldFolder(path); }
+    void ReleaseFolder(const std::wstring& path) override { inner_.ReleaseFolder(path); }
+    std::wstring GetFilePath(const std::wstring& path) const override { return inner_.GetFilePath(path); }
+
+protected:
+    FileSystem& inner_;
 };
 
 } // namespace orvh

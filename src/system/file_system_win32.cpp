@@ -223,7 +223,7 @@ std::vector<std::wstring> Win32FileSystem::EntryNames(const std::wstring& folder
     return names;
 }
 
-void Win32FileSystem::DeleteEntry(const std::wstring& path, std::wstring_view source) {
+Deletion Win32FileSystem::DeleteEntry(const std::wstring& path, std::wstring_view source) {
     heldCopies_.erase(Key(path));
     const UniqueFile entry(OpenEntryItself(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES));
     if (!entry) ThrowLastError(source);
@@ -231,7 +231,7 @@ void Win32FileSystem::DeleteEntry(const std::wstring& path, std::wstring_view so
     case LinkKind::Followed:
         journal_.Write(Quoted(path) + L" is a link to " + Quoted(LinkDestination(path)) +
                        L": left, this system reaches what it points to even through the link itself");
-        return;
+        return Deletion::LinkLeft;
     case LinkKind::Itself:
         journal_.Write(Quoted(path) + L" is a link to " + Quoted(LinkDestination(path)) +
                        L": the link itself is removed, what it points to stays");
@@ -248,6 +248,7 @@ void Win32FileSystem::DeleteEntry(const std::wstring& path, std::wstring_view so
     }
     FILE_DISPOSITION_INFO doomed{TRUE};
     if (!::SetFileInformationByHandle(entry.get(), FileDispositionInfo, &doomed, sizeof doomed)) ThrowLastError(source);
+    return Deletion::Deleted;
 }
 
 void Win32FileSystem::DeleteTree(const std::wstring& folder) {
@@ -272,21 +273,21 @@ void Win32FileSystem::DeleteTree(const std::wstring& folder) {
     if (::GetLastError() != ERROR_NO_MORE_FILES) ThrowLastError(L"DeleteFolder");
 }
 
-void Win32FileSystem::DeleteFile(const std::wstring& path) {
+Deletion Win32FileSystem::DeleteFile(const std::wstring& path) {
     const DWORD a = Attributes(path);
     if (a == kNoAttributes) ThrowLastError(L"DeleteFile");
     if ((a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT)) {
         throw Win32Error(ERROR_FILE_NOT_FOUND, L"DeleteFile");
     }
-    DeleteEntry(path, L"DeleteFile");
+    return DeleteEntry(path, L"DeleteFile");
 }
 
-void Win32FileSystem::DeleteFolder(const std::wstring& path) {
+Deletion Win32FileSystem::DeleteFolder(const std::wstring& path) {
     const DWORD a = Attributes(path);
     if (a == kNoAttributes) ThrowLastError(L"DeleteFolder");
     if (!(a & FILE_ATTRIBUTE_DIRECTORY)) throw Win32Error(ERROR_PATH_NOT_FOUND, L"DeleteFolder");
     if (!(a & FILE_ATTRIBUTE_REPARSE_POINT)) DeleteTree(path);
-    DeleteEntry(path, L"DeleteFolder");
+    return DeleteEntry(path, L"DeleteFolder");
 }
 
 std::wstring Win32FileSystem::GetFilePath(const std::wstring& path) const {

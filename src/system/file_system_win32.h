@@ -31,8 +31,8 @@ public:
     void CopyFile(const std::wstring& source, const std::wstring& destination) override;
     bool SameContent(const std::wstring& a, const std::wstring& b) const override;
     std::vector<std::wstring> EntryNames(const std::wstring& folder) const override;
-    void DeleteFile(const std::wstring& path) override;
-    void DeleteFolder(const std::wstring& path) override;
+    Deletion DeleteFile(const std::wstring& path) override;
+    Deletion DeleteFolder(const std::wstring& path) override;
     std::wstring GetFilePath(const std::wstring& path) const override;
     std::optional<std::wstring> LinkTarget(const std::wstring& path) const override;
     void HoldFolder(const std::wstring& path) override;
@@ -46,7 +46,7 @@ public:
 private:
     // Deletes the entry at `path` itself through one handle; a link the handle does not reach
     // itself is left. Journals what it does with a link.
-    void DeleteEntry(const std::wstring& path, std::wstring_view source);
+    Deletion DeleteEntry(const std::wstring& path, std::wstring_view source);
     // Empties a folder opened as itself, never descending into a link.
     void DeleteTree(const std::wstring& folder);
 

@@ -59,13 +59,16 @@ public:
         files[Key(destination)] = files[Key(source)];
         log.push_back(L"copy " + source + L" -> " + destination);
     }
-    void DeleteFile(const std::wstring& path) override {
+    Deletion DeleteFile(const std::wstring& path) override {
+        if (links.count(Key(path))) return Deletion::LinkLeft;  // as Wine leaves a file link
         Refuse(refused.count(path) || !files.erase(Key(path)), 32);
         log.push_back(L"delete " + path);
+        return Deletion::Deleted;
     }
-    void DeleteFolder(const std::wstring& path) override {
+    Deletion DeleteFolder(const std::wstring& path) override {
         Refuse(!folders_.erase(Key(path)), 3);
         log.push_back(L"rmdir " + path);
+        return Deletion::Deleted;
     }
     std::wstring GetFilePath(const std::wstring& path) const override { return path; }
     std::optional<std::wstring> LinkTarget(const std::wstring& path) const override {

@@ -32,6 +32,8 @@ TEST(JournaledServices, WriteEachCallAndItsOutcome) {
         {[](Services& s) { s.files.CopyFile(L"C:\\none", L"C:\\b"); },
          {L"Copy \"C:\\none\" to \"C:\\b\": failed, error 3: refused", L"raised 3"}},
         {[](Services& s) { s.files.DeleteFile(L"C:\\a"); }, {L"Delete file \"C:\\a\": done"}},
+        {[](Services& s) { s.fakes.fs.AddLink(L"C:\\l", L"D:\\x"), s.files.DeleteFile(L"C:\\l"); },
+         {L"Delete file \"C:\\l\": not deleted, the link is left in place"}},
         {[](Services& s) { s.files.CreateFolder(L"C:\\d"); }, {L"Create folder \"C:\\d\": done"}},
         {[](Services& s) { s.files.DeleteFolder(L"C:\\d"); }, {L"Delete folder \"C:\\d\": failed, error 3: refused", L"raised 3"}},
         {[](Services& s) { s.dialogs.ShowMessage(L"Testo", L"Titolo", MessageIcon::Information); },

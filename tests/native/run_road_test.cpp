@@ -31,7 +31,7 @@ TEST(RunRoad, EveryRoadAndTheFilesItUses) {
         // A newer full package, then the patch above it: the source is not asked about.
         {.patchKept = v1201, .files = {msi, msp}},
         {.full = false, .patchKept = v1201, .files = {},
-         .said = L"full package 0001.0002.0000.0000 not in Nuovo; patch 0001.0002.0000.0100 not applied; launcher not "
+         .said = L"full package 0001.0002.0000.0000 not in Nuovo; patch 0001.0002.0000.0100 not to be applied; launcher not "
                  L"replaced; files of Nuovo used: none"},
         {.patchFile = false, .patchKept = v1201, .files = {msi}},
         {.patch = v1200, .patchKept = v1200, .files = {msi}},
@@ -44,18 +44,18 @@ TEST(RunRoad, EveryRoadAndTheFilesItUses) {
         {.update = v0601, .patch = v0700, .patchFile = false, .patchKept = v0700, .files = {}, .asked = {L"source"}},
         {.update = v0601, .patch = v0700, .sourceAvailable = false, .patchKept = v0700, .files = {msi, msp},
          .asked = {L"source"},
-         .said = L"installation source repaired from the full package; patch 0001.0001.0000.0700 applied; launcher not "
+         .said = L"installation source to be repaired from the full package; patch 0001.0001.0000.0700 to be applied; launcher not "
                  L"replaced; files of Nuovo used: \"N:\\Orvane Hub.msi\", \"N:\\ORVHPatch.msp\""},
         {.update = v0601, .patch = v0700, .full = false, .sourceAvailable = false, .patchKept = v0700, .files = {},
          .asked = {L"source"},
-         .said = L"installation source missing, no full package to repair it; patch 0001.0001.0000.0700 not applied; "
+         .said = L"installation source missing, no full package to repair it; patch 0001.0001.0000.0700 not to be applied; "
                  L"launcher not replaced; files of Nuovo used: none"},
         {.update = v0601, .patch = L"", .sourceAvailable = false, .patchKept = L"", .files = {msi}, .asked = {L"source"}},
         // The launcher: copied when Corrente's would give way to the version offered.
         {.updater = L"0001.0000.0000.0002", .updaterFile = true, .patchKept = v1201, .files = {msi, msp, exe},
          .asked = {L"launcher 0001.0000.0000.0002"},
-         .said = L"full package 0001.0002.0000.0000 installed; patch 0001.0002.0000.0100 applied; launcher "
-                 L"0001.0000.0000.0002 copied into Corrente; files of Nuovo used: \"N:\\Orvane Hub.msi\", "
+         .said = L"full package 0001.0002.0000.0000 to be installed; patch 0001.0002.0000.0100 to be applied; launcher "
+                 L"0001.0000.0000.0002 to be copied into Corrente; files of Nuovo used: \"N:\\Orvane Hub.msi\", "
                  L"\"N:\\ORVHPatch.msp\", \"N:\\ORVHUpdate.exe\""},
         {.updater = L"0001.0000.0000.0002", .updaterFile = true, .updaterReplaceable = false, .patchKept = v1201,
          .files = {msi, msp}, .asked = {L"launcher 0001.0000.0000.0002"}},

@@ -344,7 +344,7 @@ TEST(SetTool, PlanPrintedForPeopleAndForPrograms) {
     EXPECT_EQ(PlanText({both}, numbers),
               L"Installed 1.1.601 (0001.0001.0000.0601):\n"
               L"  reads \"Orvane Hub.msi\" 0001.0002.0000.0000, \"ORVHPatch.msp\" 0001.0002.0000.0100, \"ORVHUpdate.exe\" none\n"
-              L"  decides: full package 0001.0002.0000.0000 installed; patch 0001.0002.0000.0100 applied; launcher not "
+              L"  decides: full package 0001.0002.0000.0000 to be installed; patch 0001.0002.0000.0100 to be applied; launcher not "
               L"replaced; files of Nuovo used: \"N\\Orvane Hub.msi\", \"N\\ORVHPatch.msp\"\n"
               L"  verifies: Orvane Hub.msi, ORVHPatch.msp; accepted\n"
               L"  Windows Installer: install Orvane Hub.msi 1.2.0 at interface level 99: error 1603\n"

@@ -399,8 +399,8 @@ TEST(UpdateRun, WindowTextsAndOrderOfTheRun) {
                    L"journal Configuration file \"" + kCfg + L"\"", L"journal Installed version 0001.0001.0000.0601",
                    L"journal Versions announced (keys \"Orvane Hub.msi\", \"ORVHPatch.msp\"): full package "
                    L"0001.0002.0000.0000, patch 0001.0002.0000.0100",
-                   L"journal Road of this run: full package 0001.0002.0000.0000 installed; patch 0001.0002.0000.0100 "
-                   L"applied; launcher not replaced; files of Nuovo used: \"" + kMsi + L"\", \"" + kMsp + L"\"",
+                   L"journal Road of this run: full package 0001.0002.0000.0000 to be installed; patch 0001.0002.0000.0100 "
+                   L"to be applied; launcher not replaced; files of Nuovo used: \"" + kMsi + L"\", \"" + kMsp + L"\"",
                    L"journal The full package is newer than the installed version: it is installed",
                    L"journal Full package installed", L"journal The patch is newer than the full package: it is applied",
                    L"journal Patch applied", L"journal Rotating the update set through Corrente and Vecchio",
