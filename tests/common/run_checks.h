@@ -93,8 +93,7 @@ inline std::wstring MissingInOrder(const std::vector<JournalLine>& journal, cons
     return L"";
 }
 
-// A folder's entries, sub-folders marked with "\", the fixture packages with their version, the
-// launcher's own copy with "(launcher)".
+// A folder's entries, sub-folders marked with "\", the fixture packages with their version.
 inline std::vector<std::wstring> Contents(const std::wstring& folder) {
     namespace fx = fixtures;
     const std::pair<std::wstring_view, std::wstring_view> known[] = {
@@ -107,7 +106,6 @@ inline std::vector<std::wstring> Contents(const std::wstring& folder) {
         for (const auto& [file, version] : known) {
             if (bytes == ReadFileBytes(FixturePackagePath(file))) entry += L" " + std::wstring(version);
         }
-        if (bytes == ReadFileBytes(OrvhUpdateExe())) entry += L" (launcher)";
         entries.push_back(entry);
     }
     return entries;

@@ -102,11 +102,13 @@ TEST(FileLayouts, AStructuredStorageIsWholeOnlyWhenEverythingItListsLiesWithinIt
         {{}, L"0 bytes: shorter than a structured storage's header"},
         {Bytes(4096, 0x5A), L"not a structured storage"},
         {Changed(Storage(), 0x1C, 0xFEFF), L"a structured storage header of an unknown form"},
+        {Changed(Storage(), 0x1E, 0x0006000C), L"a structured storage header of an unknown form"},  // version 3, 4096-byte sectors
         {Cut(Storage(), 512), L"its allocation table (FAT or DIFAT) lies beyond the end of the file"},
         {Changed(Storage(), 0x2C, 2), L"its allocation table (FAT or DIFAT) lies beyond the end of the file"},
         {Cut(Storage(), Sector(1)), L"its directory lies beyond the end of the file"},
         {Cut(Storage(), Sector(2)), L"its mini allocation table lies beyond the end of the file"},
         {Cut(Storage(), Sector(3)), L"its mini stream lies beyond the end of the file"},
+        {Changed(Storage(), Sector(1) + 0x78, 0), L"a stream (directory entry 1) lies beyond the end of the file"},  // no mini stream
         // Header, tables and directory kept; only the data of a stream is cut.
         {Cut(Storage(), Sector(12) - 1), L"a stream (directory entry 3) lies beyond the end of the file"},
         {Changed(Storage(), Sector(1) + 128 + 0x78, 200), L"a stream (directory entry 1) lies beyond the end of the file"},
@@ -136,6 +138,7 @@ TEST(FileLayouts, AProgramIsWholeOnlyWithItsHeadersSectionsAndSignature) {
         {Cut(Program(), 1000), L"its section \".text\" lies beyond the end of the file"},
         {Cut(Program(), 1123), L"its signature lies beyond the end of the file"},
         {Changed(Changed(Program(), 88 + 128, 5000), 88 + 132, 0), L""},  // a signature entry of no length
+        {Changed(Program(), 88 + 60, 1124), L""},  // headers as long as the file
         {Changed(Program(), 64 + 24, 0x999), L"a program header of an unknown form"},
         {Changed(Program(), 84, 2), L"its headers lie beyond the end of the file"},  // too short for its directories
         // A second section, nameless, past the end.

@@ -185,6 +185,11 @@ TEST(Installation, InstallPackageAndApplyPatchPackage) {
                  L"hold " + deskCache + L"\\p.msi", L"copy " + kVerifiedPatch + L" -> " + deskCache + L"\\ORVHPatch.msp",
                  L"hold " + deskCache + L"\\ORVHPatch.msp"},
          .changes = {L"add source " + deskCache + L" to " + kDeskProduct, deskPatch}},
+        // The product's own folder in Setup without its package, and a copy of another product's.
+        {.selected = kDeskCode, .deskSource = deskCache + L"\\", .patch = true, .result = 1603,
+         .log = {L"journal No copy of the installed product's package for \"" + deskCache + L"\" (\"" + kPackage +
+                 L"\" is the package of {22222222-2222-2222-2222-222222222222}): the patch, whose reinstallation reads it, "
+                 L"is not applied"}},
         {.selected = kDeskCode, .deskSource = L"D:\\Desk\\", .patch = true, .result = 1603,
          .log = {L"journal No copy of the installed product's package for \"" + deskCache + L"\" (\"" + kPackage +
                  L"\" is the package of {22222222-2222-2222-2222-222222222222}): the patch, whose reinstallation reads it, "
@@ -200,10 +205,11 @@ TEST(Installation, InstallPackageAndApplyPatchPackage) {
         test::FakeFileSystem fs;
         test::FakeFolderIdentity folders;
         const test::FakeConversions numbers;
-        for (const auto& f : {L"U:", L"U:\\Upd", L"U:\\Upd\\Corrente", kSetup.c_str(), L"D:\\Desk", L"X:\\Alias\\{11111111-1111-1111-1111-111111111111}"}) {
+        for (const auto& f : {L"U:", L"U:\\Upd", L"U:\\Upd\\Corrente", kSetup.c_str(), L"X:\\Alias\\{11111111-1111-1111-1111-111111111111}"}) {
             fs.AddFolder(f);
         }
         fs.AddFolder(row.source == kNewCache ? kNewCache : kOldCache);
+        if (!row.deskSource.empty()) fs.AddFolder(row.deskSource);
         fs.AddFile(row.readOnlyFile, "locked", true);
         if (!row.link.empty()) fs.AddLink(row.link, L"C:\\Windows");
         fs.AddFile(kPackage);

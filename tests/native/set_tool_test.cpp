@@ -100,6 +100,8 @@ TEST(SetCheck, EachSlipOfTheDeliveringSideIsOneFindingWithItsFile) {
          },
          {L"E ORVHPatch.msp"}},
         {[](SetFolder& s) { s.files[SetRole::Patch].patch->targets[0].productCode = kDesk; }, {L"E ORVHPatch.msp"}},
+        {[](SetFolder& s) { s.files[SetRole::Patch].patch->targets[0].upgradeCode = kDesk; }, {L"E ORVHPatch.msp"},
+         L"targets upgrade code " + kDesk + L", not Orvane Hub's: Windows Installer does not apply it"},
         {[](SetFolder& s) { s.files[SetRole::Launcher].executableVersion = L"1.0.0.1"; }, {L"E ORVHUpdate.exe"}},
         {[](SetFolder& s) { s.configurationPresent = false; }, {L"E ORVHUpdate.cfg"}},
         {[](SetFolder& s) { std::erase_if(s.announced, [](const auto& e) { return !e.first.ends_with(L".zip"); }); },
@@ -244,6 +246,10 @@ TEST(SetPlan, TheLaunchersRunForEachInstalledVersion) {
         // A patch delivered alone, for a version no package of the set describes.
         {L"0001.0002.0000.0000", Without(SetRole::FullPackage, L"Orvane Hub.msi", L"Orvane Hub.zip"), false,
          L"0001.0002.0000.0100", true, false, {}, L"", 1},
+        // A patch applies once, though its second target is the version its first gives.
+        {L"0001.0002.0000.0000",
+         [](SetFolder& s) { s.files[SetRole::Patch].patch->targets.push_back({kCode120, L"1.2.100", kCode120, L"1.2.200", kHub}); },
+         false, L"0001.0002.0000.0100", true, false, {}, L"", 1},
         // A full package not whole, delivered alone: never installed.
         {L"0001.0001.0000.0601",
          [](SetFolder& s) {
@@ -340,7 +346,7 @@ TEST(SetTool, PlanPrintedForPeopleAndForPrograms) {
     both.afterStop->installed = both.afterStop->endVersion = L"0001.0002.0000.0000";
     both.afterStop->verdict = {Refusal::NotSigned, L"N\\ORVHPatch.msp", {L"N\\ORVHPatch.msp"}};
     both.afterStop->ignoreUpdate = true;
-    both.afterStop->messages = {{10002, 10003, 10007}};
+    both.afterStop->messages = {{10002, 10003, 10007}, {10001}};
     EXPECT_EQ(PlanText({both}, numbers),
               L"Installed 1.1.601 (0001.0001.0000.0601):\n"
               L"  reads \"Orvane Hub.msi\" 0001.0002.0000.0000, \"ORVHPatch.msp\" 0001.0002.0000.0100, \"ORVHUpdate.exe\" none\n"
@@ -363,6 +369,7 @@ TEST(SetTool, PlanPrintedForPeopleAndForPrograms) {
               L"    exit code 10002, event 1007\n"
               L"    product: not started\n"
               L"    message box: strings 10002, 10003, 10007\n"
+              L"    message box: strings 10001\n"
               L"    the launcher's account (simulated paths):\n");
     const std::wstring twoCalls = PlanJson({both});
     for (const auto* part :
@@ -374,6 +381,7 @@ TEST(SetTool, PlanPrintedForPeopleAndForPrograms) {
           L"ORVHPatch.msp at interface level 99: done\"], \"endVersion\": \"0001.0002.0000.0100\"",
           L"\"afterStop\": {\"installed\": \"0001.0002.0000.0000\", \"keys\": [\"\", \"\", \"\"]",
           L"\"exitCode\": 1603, \"eventId\": 1005, \"journal\": [\"say \\\"hi\\\" in C:\\\\x\"]",
+          L"\"messages\": [10002, 10001], \"messageStrings\": [[10002, 10003, 10007], [10001]]",
           L"\"exitCode\": 10002, \"eventId\": 1007, \"journal\": []}}]"}) {
         EXPECT_NE(twoCalls.find(part), std::wstring::npos) << testing::PrintToString(twoCalls);
     }
