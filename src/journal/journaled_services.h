@@ -13,25 +13,16 @@
 
 namespace orvh {
 
-class JournaledFileSystem final : public FileSystem {
+class JournaledFileSystem final : public ForwardingFileSystem {
 public:
-    JournaledFileSystem(FileSystem& inner, Journal& journal) : inner_(inner), journal_(journal) {}
+    JournaledFileSystem(FileSystem& inner, Journal& journal) : ForwardingFileSystem(inner), journal_(journal) {}
 
-    bool FileExists(const std::wstring& path) const override { return inner_.FileExists(path); }
-    bool FolderExists(const std::wstring& path) const override { return inner_.FolderExists(path); }
-    std::wstring GetFilePath(const std::wstring& path) const override { return inner_.GetFilePath(path); }
-    bool SameContent(const std::wstring& a, const std::wstring& b) const override { return inner_.SameContent(a, b); }
-    std::vector<std::wstring> EntryNames(const std::wstring& folder) const override { return inner_.EntryNames(folder); }
     void CreateFolder(const std::wstring& path) override;
     void CopyFile(const std::wstring& source, const std::wstring& destination) override;
     Deletion DeleteFile(const std::wstring& path) override;
     Deletion DeleteFolder(const std::wstring& path) override;
-    std::optional<std::wstring> LinkTarget(const std::wstring& path) const override { return inner_.LinkTarget(path); }
-    void HoldFolder(const std::wstring& path) override { inner_.HoldFolder(path); }
-    void ReleaseFolder(const std::wstring& path) override { inner_.ReleaseFolder(path); }
 
 private:
-    FileSystem& inner_;
     Journal& journal_;
 };
 

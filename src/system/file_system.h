@@ -59,4 +59,28 @@ public:
     }
 };
 
+// A file system that hands every call on to another; a wrapper overrides what it adds to.
+class ForwardingFileSystem : public FileSystem {
+public:
+    explicit ForwardingFileSystem(FileSystem& inner) : inner_(inner) {}
+
+    bool FileExists(const std::wstring& path) const override { return inner_.FileExists(path); }
+    bool FolderExists(const std::wstring& path) const override { return inner_.FolderExists(path); }
+    void CreateFolder(const std::wstring& path) override { inner_.CreateFolder(path); }
+    void CopyFile(const std::wstring& source, const std::wstring& destination) override {
+        inner_.CopyFile(source, destination);
+    }
+    bool SameContent(const std::wstring& a, const std::wstring& b) const override { return inner_.SameContent(a, b); }
+    std::vector<std::wstring> EntryNames(const std::wstring& folder) const override { return inner_.EntryNames(folder); }
+    Deletion DeleteFile(const std::wstring& path) override { return inner_.DeleteFile(path); }
+    Deletion DeleteFolder(const std::wstring& path) override { return inner_.DeleteFolder(path); }
+    std::optional<std::wstring> LinkTarget(const std::wstring& path) const override { return inner_.LinkTarget(path); }
+    void HoldFolder(const std::wstring& path) override { inner_.HoldFolder(path); }
+    void ReleaseFolder(const std::wstring& path) override { inner_.ReleaseFolder(path); }
+    std::wstring GetFilePath(const std::wstring& path) const override { return inner_.GetFilePath(path); }
+
+protected:
+    FileSystem& inner_;
+};
+
 } // namespace orvh

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <thread>
 
 namespace orvh {
@@ -187,6 +188,20 @@ TEST(FileSystem, SameContentComparesEveryByte) {
     });
 }
 
+// The folder through another drive: the one that maps the host's root under Wine, a drive
+// letter defined for it on Windows (removed when `defined` goes).
+std::wstring ThroughAnotherDrive(const std::wstring& folder, std::shared_ptr<void>& defined) {
+    wchar_t prefix[MAX_PATH];
+    if (::GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH) == 0) {
+        EXPECT_TRUE(::DefineDosDeviceW(0, L"Q:", folder.c_str()));
+        defined = std::shared_ptr<void>(nullptr, [](void*) { ::DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"Q:", nullptr); });
+        return L"Q:\\";
+    }
+    std::wstring name = L"Z:" + std::wstring(prefix) + L"/drive_c" + folder.substr(2);
+    std::ranges::replace(name, L'/', L'\\');
+    return name;
+}
+
 std::wstring ShortPath(const std::wstring& path) {
     wchar_t buffer[MAX_PATH] = {};
     return std::wstring(buffer, ::GetShortPathNameW(path.c_str(), buffer, MAX_PATH));
@@ -200,12 +215,14 @@ TEST(FileSystem, OneFolderUnderItsOtherNames) {
     std::wstring lower = folder;
     ::CharLowerBuffW(lower.data(), static_cast<DWORD>(lower.size()));
     ASSERT_NE(ShortPath(folder), folder) << "the folder has no short name";
+    std::shared_ptr<void> defined;
     // Two names, whether the first is held open without sharing; whether they are one folder.
     const std::tuple<std::wstring, std::wstring, bool, bool> rows[] = {
         {folder, ShortPath(folder), false, true},
         {folder, ShortPath(folder), true, true},
         {folder, L"\\\\?\\" + lower, false, true},
         {folder, other + L"\\..\\{79bfbbd3-7201-408a-83d0-199a674cfa26}\\", false, true},
+        {folder, ThroughAnotherDrive(folder, defined), false, true},
         {folder, other, false, false},
         {folder, scratch / L"Setup", false, false},
         // Folders that cannot be opened compare by their full paths.

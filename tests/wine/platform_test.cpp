@@ -88,11 +88,12 @@ TEST(LibrarySearch, TakesLibrariesFromTheSystemFolderOnly) {
     EXPECT_EQ(_wcsicmp(path, SystemToolPath(L"msi.dll").c_str()), 0) << testing::PrintToString(std::wstring(path));
 }
 
-// A journal folder linking elsewhere, as another user could plant it: no journal, nothing deleted.
-// Then the folder an elevated run creates itself: no access for everyone. (Wine keeps no owner
-// and no access list of a file: it shows an owner of the running user and the access the
-// file's Unix mode gives, so only the missing access for everyone shows here.)
-TEST(JournalFile, NoneInAFolderThatLinksElsewhere) {
+// A journal folder linking elsewhere, as another user could plant it, or a read-only file under
+// its name: no journal, nothing deleted. Then the folder an elevated run creates itself: no access
+// for everyone. (Wine keeps no owner and no access list of a file: it shows an owner of the
+// running user and the access the file's Unix mode gives, so only the missing access for
+// everyone shows here.)
+TEST(JournalFile, NoneInAFolderThatLinksElsewhereOrIsAFile) {
     using namespace test;
     const ScratchFolder elsewhere;
     for (int run = 10; run < 35; ++run) WriteFileBytes(elsewhere / (L"OrvhUpdate_20000101_0000" + std::to_wstring(run) + L"_1.log"), "");
@@ -107,6 +108,16 @@ TEST(JournalFile, NoneInAFolderThatLinksElsewhere) {
     }
     EXPECT_EQ(FolderEntries(elsewhere.Path()).size(), 25u);
     link.reset();
+    WriteFileBytes(folder, "no folder");
+    ::SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_READONLY);
+    {
+        JournalFile journal(true);
+        journal.Write(L"event");
+        EXPECT_EQ(journal.InstallerLogPath(), L"");
+    }
+    EXPECT_EQ(ReadFileBytes(folder), "no folder");
+    ::SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileW(folder.c_str());
     JournalFile(true).Write(L"event");
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     ASSERT_EQ(::GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,

@@ -74,7 +74,6 @@ public:
         return ::MsiInstallProductW(copy.c_str(), L"");
     }
 
-    void RunFrom(const std::wstring& path) { program_ = path; }
     const std::wstring& Program() const { return program_; }
     // The launcher run is a signed copy (of bin\fixtures\signed); true once its test root is trusted.
     bool RunSigned(const std::wstring& signedLauncher) const {
