@@ -1,7 +1,6 @@
 #include "journal/journaled_services.h"
 
 #include "system/platform_error.h"
-#include "system/restart.h"
 
 #include <chrono>
 #include <functional>
@@ -104,13 +103,10 @@ void JournaledProcesses::Start(const std::wstring& applicationPath, const std::w
             [&] { starter_.Start(applicationPath, commandLine, show); });
 }
 
-void JournaledProcesses::RestartWindows(bool force, const std::function<void()>& accepted) {
+void JournaledProcesses::RestartWindows(bool force, const std::function<void()>& asking) {
     journal_.Write(force ? L"Forced restart of Windows requested" : L"Restart of Windows requested");
     try {
-        restart_.RestartWindows(force, [&] {
-            journal_.Write(L"Restart accepted by Windows: it begins within " + std::to_wstring(kRestartDelaySeconds) + L" s");
-            accepted();
-        });
+        restart_.RestartWindows(force, asking);
     } catch (const PlatformError& error) {
         journal_.Write(L"Restart refused, " + error.Source() + L" " + Failure(error));
         throw;

@@ -44,7 +44,7 @@ public:
     ProcessWait AttendiProcesso(std::int32_t processId, bool wait) override;
     void Pausa(std::int32_t milliseconds) override;
     void Start(const std::wstring& applicationPath, const std::wstring& commandLine, ShowCommand show) override;
-    void RestartWindows(bool force, const std::function<void()>& accepted) override;
+    void RestartWindows(bool force, const std::function<void()>& asking) override;
 
 private:
     ProcessWaiter& waiter_;

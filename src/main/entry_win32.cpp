@@ -140,7 +140,7 @@ private:
 };
 
 // Once Windows restarts nothing else may run: no unload, no start. The process ends with the
-// run's exit code, its end reported once Windows accepted the restart, before it begins.
+// run's exit code, its end reported before the restart was asked for.
 class ImmediateEnd final : public ProgramEnd {
 public:
     ImmediateEnd(Journal& journal, const RunRecord& record, EndReporter& report)

@@ -58,7 +58,7 @@ const RunEnd& DecideEnd(const RunRecord& record);
 std::vector<std::wstring> EventStrings(const RunRecord& record, const RunEnd& end, const std::wstring& journalPath);
 
 // Reports the run's end: the journal's account and the event. Only the first report of a run
-// counts, so that a run that must report before it is ended (a restart Windows accepted) is not
+// counts, so that a run that must report before it is ended (a restart with no delay) is not
 // reported twice.
 class EndReporter {
 public:

@@ -310,12 +310,17 @@ private:
             s_.product.ending.Report(record_);
             s_.product.end.EndNow();
         }
-        // Reported once Windows accepted, before the restart begins: a refused restart ends the
-        // run with the error report instead.
-        s_.product.restart.RestartWindows(true, [this] {
-            record_.restartStarted = true;
-            s_.product.ending.Report(record_);
-        });
+        // A restart with no delay may end the process before the request returns: the end is
+        // reported once the privilege is held, right before Windows is asked.
+        try {
+            s_.product.restart.RestartWindows(true, [this] {
+                record_.restartStarted = true;
+                s_.product.ending.Report(record_);
+            });
+        } catch (...) {
+            record_.restartStarted = false;
+            throw;
+        }
         s_.product.end.EndNow();
     }
 

@@ -307,7 +307,7 @@ public:
         plan_.productCommandLine = commandLine;
         plan_.ignoreUpdate = commandLine.find(kIgnoreUpdateSwitch) != std::wstring::npos;
     }
-    void RestartWindows(bool, const std::function<void()>& accepted) override { accepted(); }
+    void RestartWindows(bool, const std::function<void()>& asking) override { asking(); }
     void Report(const RunRecord&) override {}
     [[noreturn]] void EndNow() override { throw Stopped{}; }
     void Write(std::wstring_view event) override { plan_.journal.emplace_back(event); }

@@ -39,10 +39,12 @@ public:
 class SystemRestart {
 public:
     virtual ~SystemRestart() = default;
-    // Asks Windows to restart, a few seconds on; `force` ends the running programs without
-    // asking them. Once Windows has accepted, `accepted` runs, then it returns; a refused
-    // restart raises a PlatformError whose source names the call or the privilege that failed.
-    virtual void RestartWindows(bool force, const std::function<void()>& accepted) = 0;
+    // Asks Windows to restart; `force` ends the running programs without asking them.
+    // `asking` runs once the restart may be asked for, right before Windows is asked (a
+    // restart with no delay may end the process before the request returns). Returns once
+    // Windows has accepted; a refused restart raises a PlatformError whose source names the
+    // call or the privilege that failed.
+    virtual void RestartWindows(bool force, const std::function<void()>& asking) = 0;
 };
 
 } // namespace orvh

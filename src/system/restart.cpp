@@ -11,19 +11,19 @@ constexpr std::int32_t kNotReadyPause = 500;
 
 } // namespace
 
-void RequestRestart(bool force, ShutdownCalls& calls, const std::function<void()>& accepted) {
+void RequestRestart(bool force, ShutdownCalls& calls, const std::function<void()>& asking) {
     calls.EnableShutdownPrivilege();
+    asking();
     for (int attempt = 1;; ++attempt) {
         try {
             calls.AskShutdownService(force);
-            break;
+            return;
         } catch (const PlatformError& error) {
-            if (error.Number() == kShutdownInProgress) break;
+            if (error.Number() == kShutdownInProgress) return;
             if (error.Number() != kNotReady || attempt == kNotReadyAttempts) throw;
         }
         calls.Pause(kNotReadyPause);
     }
-    accepted();
 }
 
 } // namespace orvh

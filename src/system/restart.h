@@ -16,22 +16,17 @@ public:
     virtual ~ShutdownCalls() = default;
     virtual void EnableShutdownPrivilege() = 0;
     // The system's shutdown service (`force`: running programs are ended without being
-    // asked), the restart kRestartDelaySeconds away; a refusal raises a PlatformError carrying
-    // the system's error code.
+    // asked); a refusal raises a PlatformError carrying the system's error code.
     virtual void AskShutdownService(bool force) = 0;
     virtual void Pause(std::int32_t milliseconds) = 0;
 };
-
-// The restart begins this long after Windows accepted it: long enough for the launcher to
-// report its end and end itself, which a restart with no delay could cut short.
-inline constexpr int kRestartDelaySeconds = 5;
 
 // How often a service that is not ready yet is asked, half a second apart.
 inline constexpr int kNotReadyAttempts = 10;
 
 // Returns only once Windows has accepted the restart, or is restarting already
 // (ERROR_SHUTDOWN_IN_PROGRESS); a service not ready yet (ERROR_NOT_READY) is asked again.
-// `accepted` runs then, before returning: only a restart that is coming is told.
-void RequestRestart(bool force, ShutdownCalls& calls, const std::function<void()>& accepted);
+// `asking` runs once the privilege is held, before the service is first asked.
+void RequestRestart(bool force, ShutdownCalls& calls, const std::function<void()>& asking);
 
 } // namespace orvh

@@ -41,15 +41,15 @@ void Win32SystemRestart::EnableShutdownPrivilege() {
 }
 
 void Win32SystemRestart::AskShutdownService(bool force) {
-    if (!::InitiateSystemShutdownExW(nullptr, nullptr, kRestartDelaySeconds, force, TRUE, kReason)) {
+    if (!::InitiateSystemShutdownExW(nullptr, nullptr, 0, force, TRUE, kReason)) {
         ThrowLastError(L"InitiateSystemShutdownExW");
     }
 }
 
 void Win32SystemRestart::Pause(std::int32_t milliseconds) { ::Sleep(static_cast<DWORD>(milliseconds)); }
 
-void Win32SystemRestart::RestartWindows(bool force, const std::function<void()>& accepted) {
-    RequestRestart(force, *this, accepted);
+void Win32SystemRestart::RestartWindows(bool force, const std::function<void()>& asking) {
+    RequestRestart(force, *this, asking);
 }
 
 } // namespace orvh

@@ -7,7 +7,7 @@ namespace orvh {
 
 class Win32SystemRestart final : public SystemRestart, private ShutdownCalls {
 public:
-    void RestartWindows(bool force, const std::function<void()>& accepted) override;
+    void RestartWindows(bool force, const std::function<void()>& asking) override;
 
 private:
     void EnableShutdownPrivilege() override;
