@@ -47,7 +47,10 @@ bool SecureFolder(FolderRole role, const std::wstring& folder, bool elevated, Fi
     const std::wstring what = L"Protect folder " + Quoted(folder) + L" (SYSTEM and administrators only)";
     switch (protection.result) {
     case ProtectResult::Protected:
-        journal.Write(what + L": done");
+        journal.Write(what + L": done" +
+                      (protection.privilege.empty() ? L""
+                                                    : L", with " + protection.privilege +
+                                                          L" (the folder's access list did not let this account change it)"));
         RemoveForeignEntries(folder, fileSystem, access, journal);
         return true;
     case ProtectResult::NotKept:

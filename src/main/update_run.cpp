@@ -335,7 +335,13 @@ private:
             record_.installerBusy = true;
             stop_ = Stop::InstallerBusy;
             lastInstallationResult_ = false;
+            // This step and the patch step when not reached fail; the start step begins.
             View().SetInconStep(false);
+            if (!patchStepBegun_) {
+                View().StepSuccessivo();
+                View().SetInconStep(false);
+            }
+            View().StepSuccessivo();
             return true;
         }
         if (result == kRestartInitiated) {
@@ -359,6 +365,7 @@ private:
     }
 
     void BeginPatchStep() {
+        patchStepBegun_ = true;
         View().StepSuccessivo();
         View().SetLabel(WindowLabel::Attivita, Text(text::kInstallingPatch));
         s_.person.pump.ProcessPendingMessages();
@@ -543,6 +550,7 @@ private:
     std::wstring installedVersion_;
     bool lastInstallationResult_ = false;
     bool nothingToInstall_ = false;
+    bool patchStepBegun_ = false; // the window's patch step is in progress
     Stop stop_ = Stop::None;
     DamagedFiles damaged_;
 };

@@ -17,6 +17,9 @@ enum class ProtectResult {
 struct Protection {
     ProtectResult result = ProtectResult::Failed;
     unsigned long error = 0;  // the system's error number when it failed
+    // The privilege the list was set with, when the folder's own list did not let this account
+    // change it (a folder another account made); empty when its own access sufficed.
+    std::wstring privilege = L"";
 };
 
 class FolderAccess {
@@ -30,7 +33,9 @@ public:
     // Gives a folder the file system holds the launcher's access list, through the handle it
     // holds: SYSTEM and the administrators full control and owner, the users read and
     // execute, nothing inherited. The list reaches the folder only: the entries already in it
-    // keep theirs (see ForeignEntries); what is made in it later inherits it.
+    // keep theirs (see ForeignEntries); what is made in it later inherits it. Where the folder's
+    // list denies this account the right to change it, a privilege the process's token holds
+    // gives it: restore (an open for backup semantics), else taking ownership.
     virtual Protection Protect(const std::wstring& heldFolder) = 0;
     // The names of the entries of a folder whose owner is neither SYSTEM, the administrators
     // nor the account this process runs as: no elevated run made them.

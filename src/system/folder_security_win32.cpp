@@ -35,6 +35,51 @@ bool IsRunningUser(PSID sid) {
     return ::EqualSid(sid, reinterpret_cast<const TOKEN_USER*>(user)->User.Sid);
 }
 
+// A privilege of the process's token enabled for the scope, when the token holds it; its
+// earlier state comes back at the end.
+class EnabledPrivilege {
+public:
+    explicit EnabledPrivilege(const wchar_t* name) {
+        TOKEN_PRIVILEGES enable{};
+        enable.PrivilegeCount = 1;
+        enable.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        DWORD size = sizeof previous_;
+        // The call succeeds for a privilege the token does not hold, and says so only by the last error.
+        enabled_ = ::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token_.put()) &&
+                   ::LookupPrivilegeValueW(nullptr, name, &enable.Privileges[0].Luid) &&
+                   ::AdjustTokenPrivileges(token_.get(), FALSE, &enable, sizeof previous_, &previous_, &size) &&
+                   ::GetLastError() == ERROR_SUCCESS;
+    }
+    ~EnabledPrivilege() {
+        if (enabled_) ::AdjustTokenPrivileges(token_.get(), FALSE, &previous_, 0, nullptr, nullptr);
+    }
+    EnabledPrivilege(const EnabledPrivilege&) = delete;
+    EnabledPrivilege& operator=(const EnabledPrivilege&) = delete;
+    explicit operator bool() const { return enabled_; }
+
+private:
+    UniqueHandle token_;
+    TOKEN_PRIVILEGES previous_{};
+    bool enabled_ = false;
+};
+
+// The folder at `path` itself, opened with `access`; none when it cannot be, or is a link.
+UniqueFile OpenFolderItself(const std::wstring& path, DWORD access) {
+    UniqueFile folder(OpenEntryItself(path, access));
+    if (folder && LinkKindOf(folder.get(), path) != LinkKind::None) folder.reset();
+    return folder;
+}
+
+// Makes the administrators the owner of the object behind `handle`.
+bool OwnedByAdministrators(HANDLE handle) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"O:BA", SDDL_REVISION_1, &descriptor, nullptr)) {
+        return false;
+    }
+    const UniqueLocalMemory<PSECURITY_DESCRIPTOR> owned(descriptor);
+    return ::SetKernelObjectSecurity(handle, OWNER_SECURITY_INFORMATION, descriptor);
+}
+
 } // namespace
 
 std::optional<std::wstring> FinalPathOf(HANDLE handle) {
@@ -111,6 +156,28 @@ DWORD SetOwnSecurity(HANDLE handle, const wchar_t* sddl) {
         return ::GetLastError();
     }
     return (control & SE_DACL_PROTECTED) ? ERROR_SUCCESS : ERROR_NOT_SUPPORTED;
+}
+
+DWORD SetOwnSecurityWithPrivilege(const std::wstring& path, const wchar_t* sddl, std::wstring& used) {
+    constexpr DWORD kSecure = READ_CONTROL | WRITE_DAC | WRITE_OWNER;
+    // With the restore privilege an open for backup semantics is granted every write right.
+    if (const EnabledPrivilege restore(SE_RESTORE_NAME); restore) {
+        if (const UniqueFile folder = OpenFolderItself(path, kSecure)) {
+            used = SE_RESTORE_NAME;
+            return SetOwnSecurity(folder.get(), sddl);
+        }
+    }
+    // Taking ownership: the administrators' ownership then grants the right to change the list.
+    if (const EnabledPrivilege take(SE_TAKE_OWNERSHIP_NAME); take) {
+        const UniqueFile owner = OpenFolderItself(path, WRITE_OWNER);
+        if (owner && OwnedByAdministrators(owner.get())) {
+            if (const UniqueFile folder = OpenFolderItself(path, kSecure)) {
+                used = SE_TAKE_OWNERSHIP_NAME;
+                return SetOwnSecurity(folder.get(), sddl);
+            }
+        }
+    }
+    return ERROR_ACCESS_DENIED;
 }
 
 SidKind OwnerKind(HANDLE handle) {

@@ -237,6 +237,10 @@ INSTANTIATE_TEST_SUITE_P(Table, Faults, testing::Values(
           0, L"", L"", false, kNew,
           {{L"Upd\\Nuovo", {}}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}}},
           L" /NoConsole", 0, L"The other installation ended after a wait of "},
+    // A folder under the patch's name is no patch: the full package alone, the folder left.
+    Fault{"FolderUnderThePatchsName",
+          [](UpdateScenario& s, Arranged&) { std::filesystem::create_directory(s.Sub(L"Nuovo\\ORVHPatch.msp")); },
+          0, L"", L"", false, kNew, {{L"Upd\\Nuovo", {L"ORVHPatch.msp\\"}}}, L" /NoConsole", 0},
     Fault{"RestartsNotAllowedForTheInstallerEither", [](UpdateScenario&, Arranged& a) { a.tail += L" /NoRiavvio"; },
           0, L"", L"", false, kNew, {{L"Upd\\Nuovo", {}}, {L"Upd\\Corrente", {L"ORVHUpdate.cfg", L"Orvane Hub.msi 1.2.0"}}},
           L" /NoConsole", 0, L"properties \"REBOOT=ReallySuppress\""}),

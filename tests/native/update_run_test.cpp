@@ -191,9 +191,9 @@ TEST(UpdateRun, DecidesAsTheSituationRequires) {
         {.update = L"", .patch = v0700, .patchInNuovo = false, .outcome = L"S F - S ignoring", .exitCode = 1603,
          .messages = {k10001}},
         // Windows Installer busy past the wait: no retry, nothing more installed, no message.
-        {.installResults = {1618}, .calls = {kFull + L"99"}, .outcome = L"S FS - - ignoring", .exitCode = 1618},
+        {.installResults = {1618}, .calls = {kFull + L"99"}, .outcome = L"S F F S ignoring", .exitCode = 1618},
         {.update = v0601, .patch = v0700, .patchResults = {1618}, .calls = {kPatch + L"99"},
-         .outcome = L"S F FS - ignoring", .exitCode = 1618},
+         .outcome = L"S F F S ignoring", .exitCode = 1618},
         // A restart the installer requires never restarts Windows; one it started ends the run.
         {.installResults = {3010}, .calls = {kFull + L"99", kPatch + L"99"}, .outcome = L"S S S S rotated updated",
          .exitCode = 3010},
