@@ -1,5 +1,7 @@
 #include "main/run_end.h"
 
+#include <algorithm>
+
 namespace orvh {
 namespace {
 
@@ -44,10 +46,8 @@ const Row kEnds[] = {
 } // namespace
 
 const RunEnd& DecideEnd(const RunRecord& record) {
-    for (const auto& row : kEnds) {
-        if (row.applies(record)) return row.end;
-    }
-    return std::end(kEnds)[-1].end;
+    // The last row applies to every run, so an end is always found.
+    return std::ranges::find_if(kEnds, [&](const Row& row) { return row.applies(record); })->end;
 }
 
 std::vector<std::wstring> EventStrings(const RunRecord& record, const RunEnd& end, const std::wstring& journalPath) {

@@ -46,7 +46,7 @@ struct Tool {
             }
         }
         const SetFolder set = ReadSetFolder(command.folder, command.edition, files, ini, reader);
-        const auto findings = CheckSet(set, publisher, reader, profile, numbers);
+        const auto findings = CheckSet(set, publisher, profile, numbers);
         Print(stdout, FindingsText(findings, command.folder));
         return HasErrors(findings) ? kSetHasErrors : kAllWell;
     }
@@ -58,7 +58,7 @@ struct Tool {
         std::vector<set_tool::Plan> plans;
         for (const auto& installed : command.installed) {
             planCase.installed = installed;
-            plans.push_back(PlanRun(set, planCase, profile, numbers, reader));
+            plans.push_back(PlanRun(set, planCase, profile, numbers));
         }
         Print(stdout, command.json ? PlanJson(plans) : PlanText(plans, numbers));
         return kAllWell;

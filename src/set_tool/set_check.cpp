@@ -24,9 +24,9 @@ std::wstring Lower(std::wstring text) {
 
 class Checker {
 public:
-    Checker(const SetFolder& set, const std::optional<Publisher>& publisher, SetFileReader& reader,
-            const ProfileFunctions& profile, const LocaleConversions& numbers)
-        : set_(set), publisher_(publisher), reader_(reader), profile_(profile), numbers_(numbers),
+    Checker(const SetFolder& set, const std::optional<Publisher>& publisher, const ProfileFunctions& profile,
+            const LocaleConversions& numbers)
+        : set_(set), publisher_(publisher), profile_(profile), numbers_(numbers),
           fileNames_(FileNameKeys(set.edition)), archive_(ArchiveKeys(set.edition)) {}
 
     std::vector<Finding> Run() {
@@ -311,7 +311,7 @@ private:
         for (std::size_t i = 0; i < classes.size(); ++i) {
             for (const bool sourceMissing : {false, true}) {
                 const PlanCase planCase{classes[i].representative, L"", sourceMissing, launcher};
-                const RunPlan run = PlanRun(set_, planCase, profile_, numbers_, reader_).run;
+                const RunPlan run = PlanRun(set_, planCase, profile_, numbers_).run;
                 if (run.verdict.refusal == Refusal::None || !run.road) continue;
                 const auto used = std::ranges::find(run.road->files, run.verdict.file, &SetFile::path);
                 if (used == run.road->files.end()) continue;
@@ -349,7 +349,6 @@ private:
 
     const SetFolder& set_;
     const std::optional<Publisher>& publisher_;
-    SetFileReader& reader_;
     const ProfileFunctions& profile_;
     const LocaleConversions& numbers_;
     const VersionKeys fileNames_, archive_;
@@ -358,9 +357,9 @@ private:
 
 } // namespace
 
-std::vector<Finding> CheckSet(const SetFolder& set, const std::optional<Publisher>& publisher, SetFileReader& reader,
+std::vector<Finding> CheckSet(const SetFolder& set, const std::optional<Publisher>& publisher,
                               const ProfileFunctions& profile, const LocaleConversions& numbers) {
-    return Checker(set, publisher, reader, profile, numbers).Run();
+    return Checker(set, publisher, profile, numbers).Run();
 }
 
 bool HasErrors(const std::vector<Finding>& findings) {

@@ -35,7 +35,7 @@ struct Publisher {
 // A signed launcher's refusals are found by running the launcher over every class of
 // installed versions the set can meet, through `profile` reading its configuration file.
 std::vector<Finding> CheckSet(const SetFolder& set, const std::optional<Publisher>& publisher,
-                              SetFileReader& reader, const ProfileFunctions& profile, const LocaleConversions& numbers);
+                              const ProfileFunctions& profile, const LocaleConversions& numbers);
 
 bool HasErrors(const std::vector<Finding>& findings);
 

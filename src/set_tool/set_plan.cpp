@@ -76,8 +76,8 @@ class World final : public FileSystem, public ProfileFunctions, public StringTab
                     public FolderIdentity, public DeliveredFiles, public FolderAccess, public EndReporter {
 public:
     World(const SetFolder& set, const PlanCase& planCase, const ProfileFunctions& profile,
-          const LocaleConversions& numbers, SetFileReader& reader)
-        : set_(set), case_(planCase), profile_(profile), numbers_(numbers), reader_(reader) {
+          const LocaleConversions& numbers)
+        : set_(set), case_(planCase), profile_(profile), numbers_(numbers) {
         for (const auto* folder : {&kProgramFolder, &kUpdateFolder, &kFolders.nuovo}) folders_.insert(Lower(*folder));
         Put(kProduct, {std::nullopt, L""});
         Put(kLauncher, {std::nullopt, L""});
@@ -395,7 +395,6 @@ private:
     const PlanCase& case_;
     const ProfileFunctions& profile_;
     const LocaleConversions& numbers_;
-    SetFileReader& reader_;
     std::map<std::wstring, Content> files_;
     std::set<std::wstring> folders_;
     std::vector<Product> products_;
@@ -409,12 +408,12 @@ private:
 } // namespace
 
 Plan PlanRun(const SetFolder& set, const PlanCase& planCase, const ProfileFunctions& profile,
-             const LocaleConversions& numbers, SetFileReader& reader) {
+             const LocaleConversions& numbers) {
     Plan plan;
-    World world(set, planCase, profile, numbers, reader);
+    World world(set, planCase, profile, numbers);
     plan.run = world.Execute(false);
     if (world.FullPackageThenPatch()) {
-        World stopped(set, planCase, profile, numbers, reader);
+        World stopped(set, planCase, profile, numbers);
         try {
             stopped.Execute(true);
         } catch (const Stopped&) {

@@ -54,6 +54,6 @@ struct Plan {
 };
 
 Plan PlanRun(const SetFolder& set, const PlanCase& planCase, const ProfileFunctions& profile,
-             const LocaleConversions& numbers, SetFileReader& reader);
+             const LocaleConversions& numbers);
 
 } // namespace orvh::set_tool

@@ -164,13 +164,12 @@ TEST(SetCheck, EachSlipOfTheDeliveringSideIsOneFindingWithItsFile) {
          {L"E ORVHUpdate.cfg"}},
     };
     test::FakeConversions numbers;
-    Reader reader;
     test::ForEachRow(rows, [&](const Row& row) {
         SetFolder set = Typical();
         row.change(set);
         test::FakeProfile profile;
         for (const auto& [key, value] : set.announced) profile.Set(kFolder + L"\\ORVHUpdate.cfg", L"Versione", key, value);
-        const auto findings = CheckSet(set, row.publisher, reader, profile, numbers);
+        const auto findings = CheckSet(set, row.publisher, profile, numbers);
         std::vector<std::wstring> found;
         for (const auto& f : findings) found.push_back((f.severity == Severity::Error ? L"E " : L"W ") + f.file);
         EXPECT_EQ(found, row.found);
@@ -262,7 +261,6 @@ TEST(SetPlan, TheLaunchersRunForEachInstalledVersion) {
         {L"0001.0002.0000.0000", {}, false, L"0001.0002.0000.0100", true, false, {}, L"", 2, true},
     };
     test::FakeConversions numbers;
-    Reader reader;
     test::ForEachRow(rows, [&](const auto& row) {
         SetFolder set = Typical();
         if (row.change) row.change(set);
@@ -270,7 +268,7 @@ TEST(SetPlan, TheLaunchersRunForEachInstalledVersion) {
         for (const auto& [key, value] : set.announced) profile.Set(kFolder + L"\\ORVHUpdate.cfg", L"Versione", key, value);
         PlanCase planCase{row.installed, L"", row.sourceMissing, std::nullopt};
         if (row.launcherSigned) planCase.launcher = FileSignature{SignatureState::Valid, 0, L"", 0, {L"", L"", L"", L"", L"Orvane"}, L"CN=Orvane", L""};
-        const Plan plan = PlanRun(set, planCase, profile, numbers, reader);
+        const Plan plan = PlanRun(set, planCase, profile, numbers);
         std::vector<std::int32_t> first;
         for (const auto& box : plan.run.messages) first.push_back(box.at(0));
         EXPECT_EQ(plan.run.endVersion, row.endVersion);
