@@ -103,7 +103,10 @@ TEST(FileLayouts, AStructuredStorageIsWholeOnlyWhenEverythingItListsLiesWithinIt
         {Bytes(4096, 0x5A), L"not a structured storage"},
         {Changed(Storage(), 0x1C, 0xFEFF), L"a structured storage header of an unknown form"},
         {Changed(Storage(), 0x1E, 0x0006000C), L"a structured storage header of an unknown form"},  // version 3, 4096-byte sectors
+        {Changed(Storage(), 0x1A, 0xFFFE0004), L"a structured storage header of an unknown form"},  // version 4, 512-byte sectors
         {Cut(Storage(), 512), L"its allocation table (FAT or DIFAT) lies beyond the end of the file"},
+        // More FAT sectors than the header lists, and no DIFAT sector to list the rest.
+        {Changed(Cut(Storage(), Sector(120)), 0x2C, 110), L"its allocation table (FAT or DIFAT) lies beyond the end of the file"},
         {Changed(Storage(), 0x2C, 2), L"its allocation table (FAT or DIFAT) lies beyond the end of the file"},
         {Cut(Storage(), Sector(1)), L"its directory lies beyond the end of the file"},
         {Cut(Storage(), Sector(2)), L"its mini allocation table lies beyond the end of the file"},
