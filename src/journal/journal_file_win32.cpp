@@ -131,10 +131,16 @@ JournalFile::JournalFile(bool elevated) : processStart_(ProcessStart()) {
     switch (UseJournalFolder(elevated, FactsOf(folder_.get(), folder, attributesByName))) {
     case JournalFolderUse::Use: break;
     case JournalFolderUse::Refuse: folder_.reset(); return;
-    case JournalFolderUse::SecureFirst:
-        switch (SetOwnSecurity(folder_.get(), JournalFolderResecurity().c_str())) {
+    case JournalFolderUse::SecureFirst: {
+        const std::wstring sddl = JournalFolderResecurity();
+        DWORD error = SetOwnSecurity(folder_.get(), sddl.c_str());
+        // A folder another account made may deny an administrator the right to change its list.
+        std::wstring privilege;
+        if (error == ERROR_ACCESS_DENIED) error = SetOwnSecurityWithPrivilege(folder, sddl.c_str(), privilege);
+        switch (error) {
         case ERROR_SUCCESS:
-            secured = L"The journal's folder could be changed by others: it now belongs to SYSTEM and the administrators alone";
+            secured = L"The journal's folder could be changed by others: it now belongs to SYSTEM and the administrators alone" +
+                      (privilege.empty() ? L"" : L", with " + privilege);
             break;
         case ERROR_NOT_SUPPORTED:
             secured = L"The journal's folder could be changed by others; this system keeps no access lists on files, "
@@ -143,6 +149,7 @@ JournalFile::JournalFile(bool elevated) : processStart_(ProcessStart()) {
         default: folder_.reset(); return;
         }
         break;
+    }
     }
 
     SYSTEMTIME start;
