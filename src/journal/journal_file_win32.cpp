@@ -132,12 +132,8 @@ JournalFile::JournalFile(bool elevated) : processStart_(ProcessStart()) {
     case JournalFolderUse::Use: break;
     case JournalFolderUse::Refuse: folder_.reset(); return;
     case JournalFolderUse::SecureFirst: {
-        const std::wstring sddl = JournalFolderResecurity();
-        DWORD error = SetOwnSecurity(folder_.get(), sddl.c_str());
-        // A folder another account made may deny an administrator the right to change its list.
         std::wstring privilege;
-        if (error == ERROR_ACCESS_DENIED) error = SetOwnSecurityWithPrivilege(folder, sddl.c_str(), privilege);
-        switch (error) {
+        switch (SetOwnSecurityWithPrivilege(folder_.get(), folder, JournalFolderResecurity().c_str(), privilege)) {
         case ERROR_SUCCESS:
             secured = L"The journal's folder could be changed by others: it now belongs to SYSTEM and the administrators alone" +
                       (privilege.empty() ? L"" : L", with " + privilege);

@@ -341,12 +341,8 @@ bool Win32FileSystem::MayWriteIn(const std::wstring& folder) const {
 Protection Win32FileSystem::Protect(const std::wstring& heldFolder) {
     const auto held = held_.find(Key(heldFolder));
     if (held == held_.end()) return {ProtectResult::Failed, ERROR_INVALID_HANDLE};
-    DWORD error = SetOwnSecurity(held->second.get(), kLauncherFolderSecurity);
-    // The held handle carries the rights the folder's list gives this account; a folder another
-    // account made may give an administrator none of them.
     std::wstring privilege;
-    if (error == ERROR_ACCESS_DENIED) error = SetOwnSecurityWithPrivilege(heldFolder, kLauncherFolderSecurity, privilege);
-    switch (error) {
+    switch (const DWORD error = SetOwnSecurityWithPrivilege(held->second.get(), heldFolder, kLauncherFolderSecurity, privilege)) {
     case ERROR_SUCCESS: protected_.insert(held->first); return {ProtectResult::Protected, 0, privilege};
     case ERROR_NOT_SUPPORTED: return {ProtectResult::NotKept, 0};
     default: return {ProtectResult::Failed, error};

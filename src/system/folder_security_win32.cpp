@@ -158,7 +158,10 @@ DWORD SetOwnSecurity(HANDLE handle, const wchar_t* sddl) {
     return (control & SE_DACL_PROTECTED) ? ERROR_SUCCESS : ERROR_NOT_SUPPORTED;
 }
 
-DWORD SetOwnSecurityWithPrivilege(const std::wstring& path, const wchar_t* sddl, std::wstring& used) {
+DWORD SetOwnSecurityWithPrivilege(HANDLE held, const std::wstring& path, const wchar_t* sddl, std::wstring& used) {
+    // The held handle carries the rights the folder's list gives this account; a folder another
+    // account made may give an administrator none of them.
+    if (const DWORD error = SetOwnSecurity(held, sddl); error != ERROR_ACCESS_DENIED) return error;
     constexpr DWORD kSecure = READ_CONTROL | WRITE_DAC | WRITE_OWNER;
     // With the restore privilege an open for backup semantics is granted every write right.
     if (const EnabledPrivilege restore(SE_RESTORE_NAME); restore) {

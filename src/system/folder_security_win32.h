@@ -40,12 +40,12 @@ std::wstring LinkDestination(const std::wstring& path);
 // system's error; ERROR_NOT_SUPPORTED when the system took the list but kept another.
 DWORD SetOwnSecurity(HANDLE handle, const wchar_t* sddl);
 
-// As SetOwnSecurity, on the folder at `path` (held by the caller, so that its name cannot be
-// given to another meanwhile), with a privilege of the process's token where its list denies
-// this account the right to change it: SeRestorePrivilege, else SeTakeOwnershipPrivilege (the
-// owner may always change the list), each enabled only for the call. `used` names the one
-// that served; ERROR_ACCESS_DENIED when the token holds neither or neither served.
-DWORD SetOwnSecurityWithPrivilege(const std::wstring& path, const wchar_t* sddl, std::wstring& used);
+// As SetOwnSecurity, on the folder `held` at `path` (held by the caller, so that its name cannot be
+// given to another meanwhile); where its list denies this account the right to change it, with a
+// privilege of the process's token: SeRestorePrivilege, else SeTakeOwnershipPrivilege (the owner
+// may always change the list), each enabled only for the call. `used` names the one that served;
+// ERROR_ACCESS_DENIED when the token holds neither or neither served.
+DWORD SetOwnSecurityWithPrivilege(HANDLE held, const std::wstring& path, const wchar_t* sddl, std::wstring& used);
 
 enum class SidKind { SystemOrAdministrators, RunningUser, Other };
 
